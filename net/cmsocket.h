@@ -1,0 +1,120 @@
+#pragma once
+
+// TcmSocket: one asynchronous IPv4 socket whose notifications (readable,
+// writable, connection pending, connected, closed) are turned into events on
+// the thread that created it. It never blocks and owns no thread.
+//
+// Error codes are Windows Sockets numbers on every platform (10035 would
+// block, 10048 address in use, 10061 refused ...), so one error table serves
+// everywhere. Addresses are 32-bit values in network byte order (first dotted
+// octet in the lowest byte); ports are in host byte order.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+enum TcmSocketProtocol { cmICMP = 0, cmIGMP, cmUDP, cmRawIP, cmTcpServer, cmTcpClient };
+enum TcmCastMode { cmUnicast = 0, cmBroadcast = 1 };
+
+// One accepted TCP connection of the server mode.
+struct cm_Connection {
+    cm_Connection *next = nullptr;
+    int socket = -1;
+    quint32 IP = 0;
+    quint16 port = 0;
+};
+
+// Singly linked list of accepted connections, in order of registration.
+struct cm_Server_Connections {
+    int count = 0;
+    cm_Connection *first = nullptr;
+    cm_Connection *last = nullptr;
+    cm_Connection *cursor = nullptr;
+};
+
+class TcmSocket : public QObject
+{
+    Q_OBJECT
+
+public:
+    using TcmSocketErrorEvent =
+        std::function<void(TcmSocket *sender, int ErroCode, const QByteArray &ErrorMsg)>;
+    // pBuf points at the new bytes, followed by a zero byte; it stays valid
+    // only until the next read, so a handler that runs a modal loop must copy
+    // it first.
+    using TcmSocketReceiveEvent =
+        std::function<void(TcmSocket *Sender, int PeerSocket, quint16 PeerPort, quint32 PeerIP,
+                           const char *pBuf, int DataLen)>;
+    using TcmSocketConnectionEvent =
+        std::function<void(TcmSocket *sender, int socket, quint32 IP, quint16 Port)>;
+    using TcmSocketNotifyEvent = std::function<void(TcmSocket *Sender)>;
+
+    explicit TcmSocket(QObject *owner = nullptr);
+    ~TcmSocket() override;
+
+    // Events; an unset event is skipped.
+    TcmSocketErrorEvent OnError;
+    TcmSocketReceiveEvent OnReceive;
+    TcmSocketConnectionEvent OnAccept;
+    TcmSocketNotifyEvent OnActiveChanged;
+    TcmSocketConnectionEvent OnDiscard;
+
+    // Properties.
+    TcmSocketProtocol Protocol = cmUDP;
+    bool RelayDump = false;
+    int RemotePort = 0;
+    QString RemoteHost;
+    int LocalPort = 0;
+    QString LocalHost = QStringLiteral("0");
+
+    int Socket() const { return m_Socket; }
+    int BufOffset() const { return m_BufOffset; }
+    int MaxBufSize() const { return m_MaxBufSize; }
+    bool Active() const { return m_Active; }
+    bool Bound() const { return m_Bound; }
+    cm_Server_Connections *Connections() const { return m_Connections; }
+
+    void SetActive(bool value);
+    void SetBufferSize(int size);
+
+    // Socket operations. Virtual where a test stands in for the network.
+    int Create(TcmSocketProtocol protocol);
+    virtual void Open();
+    virtual void Close();
+    bool Bind(const QString &host, unsigned port);
+    bool Connect(const QString &host, unsigned port);
+    void DeclareConnect(bool connected);
+    int Accept();
+    bool Listen(int backlog);
+    // A length of 0 or less sends the zero-terminated text up to its end.
+    virtual bool SendTo(quint32 ip, quint16 port, const char *data, int len);
+    virtual bool SendTo(const QString &host, quint16 port, const char *data, int len);
+    virtual bool SendTo(int socket, const char *data, int len);
+    bool Send(const char *data, int len) { return SendTo(m_Socket, data, len); }
+    int Receive(char *buf, int size, int socket, struct sockaddr_in *from);
+
+    void reg_connections(long socket, bool add);
+    static void free_connection_list(cm_Server_Connections *list, bool keep);
+
+    // Errors and address helpers.
+    static bool wsa_startup();
+    static bool isValidIP(const char *text);
+    static quint32 IP_UnicastToBroadcast(quint32 ip);
+    static quint32 get_ip_data(const QString &host, TcmCastMode mode);
+    static QString BroadcastIP(const QString &host);
+    static QString HostName();
+    static QString HostIP(quint32 ip);
+    int ErrorCheck(int result, const char *text);
+    void ShowError(const QByteArray &text, int code);
+    static QByteArray MapErrorCode(int code);
+
+protected:
+    int m_Socket = -1;
+    int m_BufOffset = 0;
+    int m_MaxBufSize = 2048;
+    bool m_Active = false;
+    bool m_Bound = false;
+    cm_Server_Connections *m_Connections = nullptr;
+};
