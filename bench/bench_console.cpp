@@ -159,7 +159,9 @@ public:
         m_clock.start();
         m_timer.start();
     }
-    qint64 maxMs() const { return m_max; }
+    // Counts the time since the last tick too: a stall that has just ended
+    // has not been ticked over yet.
+    qint64 maxMs() const { return std::max(m_max, m_clock.elapsed()); }
     qint64 peakKb() const { return m_peakKb; }
 
 private:

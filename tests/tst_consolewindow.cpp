@@ -188,6 +188,28 @@ private slots:
         QCOMPARE(u->MemoTCPRec->toPlainText(), QString());
     }
 
+    void largeTranscriptKeepsItsText() {
+        // Many short lines and more than one slice: shown exactly, in few
+        // paragraphs, and without a flush by hand.
+        ConsoleTranscript &t = m_window->consoleTranscript();
+        QString expected;
+        for (int i = 0; t.SliceChars > expected.size(); ++i) {
+            const QString line = QStringLiteral("+STACH%1=1,%2").arg(i % 10).arg(i);
+            t.append(line + QStringLiteral("\r\n"));
+            expected += line + u'\n';
+        }
+        t.append(QStringLiteral("tail"));
+        expected += QStringLiteral("tail");
+        QTRY_COMPARE_WITH_TIMEOUT(u->MemoTCPRec->toPlainText(), expected, 10000);
+        const int paragraphs = u->MemoTCPRec->document()->blockCount();
+        QVERIFY(paragraphs > 1);
+        QVERIFY(paragraphs < expected.count(u'\n') / 10);
+        QVERIFY(!t.lastLineEmpty());
+        t.append(QStringLiteral("\r\n"));
+        t.flush();
+        QVERIFY(t.lastLineEmpty());
+    }
+
     void scrollsToTheEnd() {
         ConsoleTranscript &t = m_window->consoleTranscript();
         for (int i = 0; i < 500; ++i)
