@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 
 #include <algorithm>
@@ -261,13 +262,26 @@ private slots:
                  qPrintable(watcher.boxes[0].text));
     }
 
+    void introductionShowsTheInstructions_data() {
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("after start-up") << false;
+        QTest::newRow("after clear display") << true;
+    }
     void introductionShowsTheInstructions() {
-        const QStringList before = memoLines(u->MemoInfo);
-        QCOMPARE(before.first(), QStringLiteral("操作说明："));
+        QFETCH(bool, cleared);
+        const QStringList startup = memoLines(u->MemoInfo);
+        QCOMPARE(startup.first(), QStringLiteral("操作说明："));
+        const QStringList instructions = startup.mid(0, 6) << QString();
+        if (cleared)
+            u->But_Clear->click();
+        const QStringList before = cleared ? QStringList() : startup;
+
         u->N3->trigger();
-        const QStringList after = memoLines(u->MemoInfo);
-        QCOMPARE(after.mid(0, before.size()), before);
-        QCOMPARE(after.mid(before.size()), before.mid(0, 6) << QString());
+        QCOMPARE(memoLines(u->MemoInfo), before + instructions);
+        // The view starts at the instructions' first line.
+        const QTextCursor cursor = u->MemoInfo->textCursor();
+        QCOMPARE(cursor.block().text(), QStringLiteral("操作说明："));
+        QCOMPARE(cursor.blockNumber(), int(before.size()));
     }
 
     void aboutIsShownOnceAtATime() {

@@ -20,39 +20,26 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 ParameterSettings sample() {
-    ParameterSettings s;
-    s.Model = 2;
-    s.GateWay = QStringLiteral("10.0.0.1");
-    s.Mask = QStringLiteral("255.255.255.0");
-    s.IP = QStringLiteral("10.0.0.7");
-    s.DIP = QStringLiteral("10.0.0.100");
-    s.Port = QStringLiteral("5001");
-    s.DPort = QStringLiteral("6001");
-    s.BaudRate = 6;
-    s.DataBit = 1;
-    s.StopBit = 3;
-    s.Parity = 2;
-    s.MAC = QStringLiteral("00:11:22:33:44:55");
-    return s;
+    return {.Model = 2,
+            .GateWay = u"10.0.0.1"_s,
+            .Mask = u"255.255.255.0"_s,
+            .IP = u"10.0.0.7"_s,
+            .DIP = u"10.0.0.100"_s,
+            .Port = u"5001"_s,
+            .DPort = u"6001"_s,
+            .BaudRate = 6,
+            .DataBit = 1,
+            .StopBit = 3,
+            .Parity = 2,
+            .MAC = u"00:11:22:33:44:55"_s};
 }
 
 // Differs from sample() in every member.
 ParameterSettings other() {
-    ParameterSettings s;
-    s.Model = 1;
-    s.GateWay = QStringLiteral("a");
-    s.Mask = QStringLiteral("b");
-    s.IP = QStringLiteral("c");
-    s.DIP = QStringLiteral("d");
-    s.Port = QStringLiteral("e");
-    s.DPort = QStringLiteral("f");
-    s.BaudRate = 12;
-    s.DataBit = 0;
-    s.StopBit = 1;
-    s.Parity = 1;
-    s.MAC = QStringLiteral("g");
-    return s;
+    return {1, u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s, 12, 0, 1, 1, u"g"_s};
 }
 
 const QByteArray sampleFile = "[CFG]\r\n"

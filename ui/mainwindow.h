@@ -3,8 +3,8 @@
 #include "mainstate.h"
 
 #include <QByteArray>
-#include <QString>
 #include <QMainWindow>
+#include <QString>
 #include <QTimer>
 
 #include <array>

@@ -121,7 +121,8 @@ void TFrmMain::N12Click() {
 
 void TFrmMain::N3Click() {
     QPlainTextEdit *memo = m_ui->MemoInfo;
-    const int firstNewLine = memo->blockCount();
+    // An empty memo still holds one (empty) block, which the first line fills.
+    const int firstNewLine = memo->document()->isEmpty() ? 0 : memo->blockCount();
     AddInstructionLines();
     memo->appendPlainText(QString());
     // Scroll so the instructions are read from their first line.
