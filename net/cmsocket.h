@@ -14,6 +14,10 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+
+struct sockaddr_in;
+class TcmSocketEngine;
 
 enum TcmSocketProtocol { cmICMP = 0, cmIGMP, cmUDP, cmRawIP, cmTcpServer, cmTcpClient };
 enum TcmCastMode { cmUnicast = 0, cmBroadcast = 1 };
@@ -34,8 +38,7 @@ struct cm_Server_Connections {
     cm_Connection *cursor = nullptr;
 };
 
-class TcmSocket : public QObject
-{
+class TcmSocket : public QObject {
     Q_OBJECT
 
 public:
@@ -110,6 +113,11 @@ public:
     void ShowError(const QByteArray &text, int code);
     static QByteArray MapErrorCode(int code);
 
+    // The notice dispatch: message 1035 with the socket in wParam and the
+    // event (low 16 bits) plus error number (high 16 bits) in lParam. Returns
+    // the message result.
+    qintptr OnSocketMessage(unsigned message, quintptr wParam, qintptr lParam);
+
 protected:
     int m_Socket = -1;
     int m_BufOffset = 0;
@@ -117,4 +125,18 @@ protected:
     bool m_Active = false;
     bool m_Bound = false;
     cm_Server_Connections *m_Connections = nullptr;
+
+private:
+    void ReadLoop(int socket);
+    void CloseRemote(int socket);
+
+    std::unique_ptr<TcmSocketEngine> m_Engine;
+    // Shared scratch address: the last address bound, connected, sent to or
+    // received from.
+    std::unique_ptr<sockaddr_in> m_WorkAddr;
+    char *m_RecvBuffer = nullptr;
+    bool m_ForceNonBlocking = false;
+    bool m_Started = false;
+    bool m_Destroying = false;
+    bool m_Closing = false;
 };
