@@ -28,88 +28,81 @@ struct ErrorText {
 };
 
 // Texts are GBK byte text, exactly as reports carry them.
-constexpr ErrorText
-    kErrorTable
-        [] =
-            {
-                {10004,
-                 "The (blocking) call was canceled through "
-                 "WSACancelBlockingCall.(\xba\xaf\xca\xfd\xb1\xbb\xd6\xd0\xb6\xcf)"}, // 函数被中断
-                {10013, "Attempt to connect datagram socket to broadcast address failed because "
-                        "setsockopt SO_BROADCAST is not enabled; or the requested address is a "
-                        "broadcast address, but the appropriate flag was not "
-                        "set.(\xce\xde\xc8\xa8\xcf\xde)"}, // 无权限
-                {10014,
-                 "The name or the namelen argument is not a valid part of the user address space, "
-                 "the namelen argument is too small, the name argument contains incorrect address "
-                 "format for the associated address family, or the first two bytes of the memory "
-                 "block specified by name does not match the address family associated with the "
-                 "socket descriptor s.(\xb4\xed\xce\xf3\xb5\xd8\xd6\xb7)"}, // 错误地址
-                {10022, "The socket is not(or is already) bound to an address ,etc."},
-                {10024,
-                 "No more socket descriptors are "
-                 "available.(\xb4\xf2\xbf\xaa\xb9\xfd\xb6\xe0\xce\xc4\xbc\xfe)"}, // 打开过多文件
-                {10035, "The socket is marked as nonblocking and the requested operation would "
-                        "block,and cannot be completed immediately. "},
-                {10036, "A blocking Windows Sockets 1.1 call is in progress, or the service "
-                        "provider is still processing a callback "
-                        "function(\xb2\xd9\xd7\xf7\xd5\xfd\xbd\xf8\xd0\xd0)."}, // 操作正进行
-                {10037, "A nonblocking connect call is in progress on the specified "
-                        "socket.(\xb2\xd9\xd7\xf7\xd5\xfd\xbd\xf8\xd0\xd0)"}, // 操作正进行
-                {10038, "The descriptor is not a socket."},
-                {10039, "\xd0\xe8\xd2\xaa\xc4\xbf\xb1\xea\xb5\xd8\xd6\xb7"}, // 需要目标地址
-                {10040, "The socket is message oriented, and the message is larger than the "
-                        "maximum supported by the underlying "
-                        "transport.(\xcf\xfb\xcf\xa2\xb9\xfd\xb3\xa4)"}, // 消息过长
-                {10041, "The specified protocol is the wrong type for this socket."},
-                {10043, "The specified protocol is not supported."},
-                {10044, "The specified socket type is not supported in this address family."},
-                {10045, "MSG_OOB was specified, but the socket is not stream style such as type "
-                        "SOCK_STREAM, out-of-band data is not supported in the communication "
-                        "domain associated with this socket, or the socket is unidirectional and "
-                        "supports only receive operations."},
-                {10047, "The specified address family is not "
-                        "supported.("
-                        "\xb5\xd8\xd6\xb7\xc0\xe0\xd0\xcd\xb2\xbb\xb1\xbb\xd0\xad\xd2\xe9\xd6\xa7"
-                        "\xb3\xd6)"}, // 地址类型不被协议支持
-                {10048, "The specified address is already in "
-                        "use(\xb5\xd8\xd6\xb7\xd2\xd1\xca\xb9\xd3\xc3)."}, // 地址已使用
-                {10049, "The specified address is not available from the local "
-                        "machine.("
-                        "\xb2\xbb\xc4\xdc\xb9\xd8\xc1\xaa\xb5\xbd\xd6\xb8\xb6\xa8\xb5\xd8\xd6\xb7"
-                        ")"}, // 不能关联到指定地址
-                {10050, "The network subsystem or the associated service provider has "
-                        "failed.(\xcd\xf8\xc2\xe7\xd2\xd1\xb9\xd8\xb1\xd5)."}, // 网络已关闭
-                {10051, "The network cannot be reached from this host at this time."},
-                {10052, "The connection has been broken due to the remote host "
-                        "resetting.("
-                        "\xcd\xf8\xc2\xe7\xd6\xd8\xd6\xc3\xca\xb1\xc1\xac\xbd\xd3\xb6\xaa\xca\xa7"
-                        ")"}, // 网络重置时连接丢失
-                {10053, "The virtual circuit was terminated due to a time-out or other failure. "
-                        "The application should close the socket as it is no longer "
-                        "usable.("
-                        "\xc8\xed\xbc\xfe\xd4\xec\xb3\xc9\xc1\xac\xbd\xd3\xc8\xa1\xcf\xfb)"}, // 软件造成连接取消
-                {10054,
-                 "The virtual circuit was reset by the remote side executing a 'hard' or "
-                 "'abortive' close. For UPD sockets, the remote host was unable to deliver a "
-                 "previously sent UDP datagram and responded with a 'Port Unreachable' ICMP "
-                 "packet. The application should close the socket as it is no longer "
-                 "usable.(\xc1\xac\xbd\xd3\xb1\xbb\xb6\xd4\xb7\xbd\xd6\xd8\xd6\xc3)"}, // 连接被对方重置
-                {10055, "Not enough buffers available, no more socket\xa1\xa2"
-                        "connections or other action!"}, // 、
-                {10056, "The socket is already connected (connection-oriented sockets "
-                        "only).(\xd2\xd1\xbe\xad\xc1\xac\xbd\xd3)"}, // 已经连接
-                {10057, "The socket is not connected."},
-                {10058, "he socket has been shut down; it is not possible to send on a socket "
-                        "after shutdown has been invoked with how set to SD_SEND or SD_BOTH."},
-                {10060,
-                 "Operation time out,the connection may have be been dropped, because of a network "
-                 "failure or because the system on the other end went down without notice."},
-                {10061, "The attempt to connect was forcefully "
-                        "rejected.(\xc1\xac\xbd\xd3\xb1\xbb\xbe\xdc\xbe\xf8)"}, // 连接被拒绝
-                {10064, "\xd6\xf7\xbb\xfa\xd2\xd1\xb9\xd8\xb1\xd5"},            // 主机已关闭
-                {10065, "The remote host cannot be reached from this host at this time."},
-                {10093, "A successful WSAStartup must occur before using this function."},
+constexpr ErrorText kErrorTable[] = {
+    {10004, "The (blocking) call was canceled through "
+            "WSACancelBlockingCall.(\xba\xaf\xca\xfd\xb1\xbb\xd6\xd0\xb6\xcf)"}, // 函数被中断
+    {10013, "Attempt to connect datagram socket to broadcast address failed because "
+            "setsockopt SO_BROADCAST is not enabled; or the requested address is a "
+            "broadcast address, but the appropriate flag was not "
+            "set.(\xce\xde\xc8\xa8\xcf\xde)"}, // 无权限
+    {10014, "The name or the namelen argument is not a valid part of the user address space, "
+            "the namelen argument is too small, the name argument contains incorrect address "
+            "format for the associated address family, or the first two bytes of the memory "
+            "block specified by name does not match the address family associated with the "
+            "socket descriptor s.(\xb4\xed\xce\xf3\xb5\xd8\xd6\xb7)"}, // 错误地址
+    {10022, "The socket is not(or is already) bound to an address ,etc."},
+    {10024, "No more socket descriptors are "
+            "available.(\xb4\xf2\xbf\xaa\xb9\xfd\xb6\xe0\xce\xc4\xbc\xfe)"}, // 打开过多文件
+    {10035, "The socket is marked as nonblocking and the requested operation would "
+            "block,and cannot be completed immediately. "},
+    {10036, "A blocking Windows Sockets 1.1 call is in progress, or the service "
+            "provider is still processing a callback "
+            "function(\xb2\xd9\xd7\xf7\xd5\xfd\xbd\xf8\xd0\xd0)."}, // 操作正进行
+    {10037, "A nonblocking connect call is in progress on the specified "
+            "socket.(\xb2\xd9\xd7\xf7\xd5\xfd\xbd\xf8\xd0\xd0)"}, // 操作正进行
+    {10038, "The descriptor is not a socket."},
+    {10039, "\xd0\xe8\xd2\xaa\xc4\xbf\xb1\xea\xb5\xd8\xd6\xb7"}, // 需要目标地址
+    {10040, "The socket is message oriented, and the message is larger than the "
+            "maximum supported by the underlying "
+            "transport.(\xcf\xfb\xcf\xa2\xb9\xfd\xb3\xa4)"}, // 消息过长
+    {10041, "The specified protocol is the wrong type for this socket."},
+    {10043, "The specified protocol is not supported."},
+    {10044, "The specified socket type is not supported in this address family."},
+    {10045, "MSG_OOB was specified, but the socket is not stream style such as type "
+            "SOCK_STREAM, out-of-band data is not supported in the communication "
+            "domain associated with this socket, or the socket is unidirectional and "
+            "supports only receive operations."},
+    {10047, "The specified address family is not "
+            "supported.("
+            "\xb5\xd8\xd6\xb7\xc0\xe0\xd0\xcd\xb2\xbb\xb1\xbb\xd0\xad\xd2\xe9\xd6\xa7"
+            "\xb3\xd6)"}, // 地址类型不被协议支持
+    {10048, "The specified address is already in "
+            "use(\xb5\xd8\xd6\xb7\xd2\xd1\xca\xb9\xd3\xc3)."}, // 地址已使用
+    {10049, "The specified address is not available from the local "
+            "machine.("
+            "\xb2\xbb\xc4\xdc\xb9\xd8\xc1\xaa\xb5\xbd\xd6\xb8\xb6\xa8\xb5\xd8\xd6\xb7"
+            ")"}, // 不能关联到指定地址
+    {10050, "The network subsystem or the associated service provider has "
+            "failed.(\xcd\xf8\xc2\xe7\xd2\xd1\xb9\xd8\xb1\xd5)."}, // 网络已关闭
+    {10051, "The network cannot be reached from this host at this time."},
+    {10052, "The connection has been broken due to the remote host "
+            "resetting.("
+            "\xcd\xf8\xc2\xe7\xd6\xd8\xd6\xc3\xca\xb1\xc1\xac\xbd\xd3\xb6\xaa\xca\xa7"
+            ")"}, // 网络重置时连接丢失
+    {10053,
+     "The virtual circuit was terminated due to a time-out or other failure. "
+     "The application should close the socket as it is no longer "
+     "usable.("
+     "\xc8\xed\xbc\xfe\xd4\xec\xb3\xc9\xc1\xac\xbd\xd3\xc8\xa1\xcf\xfb)"}, // 软件造成连接取消
+    {10054, "The virtual circuit was reset by the remote side executing a 'hard' or "
+            "'abortive' close. For UPD sockets, the remote host was unable to deliver a "
+            "previously sent UDP datagram and responded with a 'Port Unreachable' ICMP "
+            "packet. The application should close the socket as it is no longer "
+            "usable.(\xc1\xac\xbd\xd3\xb1\xbb\xb6\xd4\xb7\xbd\xd6\xd8\xd6\xc3)"}, // 连接被对方重置
+    {10055, "Not enough buffers available, no more socket\xa1\xa2"
+            "connections or other action!"}, // 、
+    {10056, "The socket is already connected (connection-oriented sockets "
+            "only).(\xd2\xd1\xbe\xad\xc1\xac\xbd\xd3)"}, // 已经连接
+    {10057, "The socket is not connected."},
+    {10058, "he socket has been shut down; it is not possible to send on a socket "
+            "after shutdown has been invoked with how set to SD_SEND or SD_BOTH."},
+    {10060, "Operation time out,the connection may have be been dropped, because of a network "
+            "failure or because the system on the other end went down without notice."},
+    {10061, "The attempt to connect was forcefully "
+            "rejected.(\xc1\xac\xbd\xd3\xb1\xbb\xbe\xdc\xbe\xf8)"}, // 连接被拒绝
+    {10064, "\xd6\xf7\xbb\xfa\xd2\xd1\xb9\xd8\xb1\xd5"},            // 主机已关闭
+    {10065, "The remote host cannot be reached from this host at this time."},
+    {10093, "A successful WSAStartup must occur before using this function."},
 };
 
 constexpr char kUnknownError[] = "\xce\xb4\xd6\xaa\xb4\xed\xce\xf3"; // 未知错误

@@ -13,6 +13,9 @@
 // error number, if any, in the high 16 bits.
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <winsock2.h>
 #else
 #include <netinet/in.h>
