@@ -372,6 +372,24 @@ struct TcmSocketEngine::Private {
         watches.erase(it);
     }
 
+    // Level-triggered reading must not repeat a notice that nobody takes up;
+    // it is offered again a little later.
+    void pauseRead(int s) {
+        Watch *w = find(s);
+        if (!w || w->readPaused)
+            return;
+        w->readPaused = true;
+        w->read->setEnabled(false);
+        const quint64 serial = w->serial;
+        QTimer::singleShot(kReadRetryMs, q, [this, s, serial] {
+            if (Watch *again = find(s, serial)) {
+                again->readPaused = false;
+                if (again->readStarted && !again->stopped)
+                    again->read->setEnabled(true);
+            }
+        });
+    }
+
     void armWrite(int s) {
         Watch *w = find(s);
         if (w && !w->stopped && !w->connecting)
@@ -473,7 +491,7 @@ int TcmSocketEngine::listen(int s, int backlog) {
         return failErrno();
     if (Private::Watch *w = d->find(s)) {
         w->kind = Private::Kind::Listening;
-        w->read->setEnabled(true);
+        d->startReading(*w);
     }
     return 0;
 }
@@ -483,8 +501,14 @@ int TcmSocketEngine::accept(int s, sockaddr_in *peer) {
     socklen_t len = sizeof address;
     const int a =
         ::accept4(s, reinterpret_cast<sockaddr *>(&address), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (a == -1)
-        return failErrno();
+    if (a == -1) {
+        const int code = mapErrno(errno);
+        // Out of descriptors, say: the pending connection stays queued and
+        // would be announced again at once.
+        if (code != 10035)
+            d->pauseRead(s);
+        return fail(code);
+    }
     if (peer)
         *peer = address;
     // An accepted socket inherits the listening socket's registration and
@@ -573,17 +597,5 @@ int TcmSocketEngine::setNonBlocking(int s) {
 }
 
 void TcmSocketEngine::readDeclined(int s) {
-    Private::Watch *w = d->find(s);
-    if (!w || w->readPaused)
-        return;
-    w->readPaused = true;
-    w->read->setEnabled(false);
-    const quint64 serial = w->serial;
-    QTimer::singleShot(kReadRetryMs, this, [this, s, serial] {
-        if (Private::Watch *again = d->find(s, serial)) {
-            again->readPaused = false;
-            if (again->readStarted && !again->stopped)
-                again->read->setEnabled(true);
-        }
-    });
+    d->pauseRead(s);
 }
