@@ -8,6 +8,15 @@
 // block, 10048 address in use, 10061 refused ...), so one error table serves
 // everywhere. Addresses are 32-bit values in network byte order (first dotted
 // octet in the lowest byte); ports are in host byte order.
+//
+// Notices need a running event loop on the creating thread. Handlers may run
+// a modal loop; further notices (and a nested OnReceive reusing the receive
+// buffer) are dispatched inside it. While the component is being destroyed no
+// handler runs any more.
+//
+// A UDP socket opened on the computer's own address also hears broadcasts
+// sent to its port on that address's network, and its own broadcasts come
+// back to it, on every platform; LocalHost names that address after opening.
 
 #include <QByteArray>
 #include <QObject>

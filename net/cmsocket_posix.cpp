@@ -390,10 +390,16 @@ struct TcmSocketEngine::Private {
         });
     }
 
-    void armWrite(int s) {
+    // The result of a send: one that would block asks for the FD_WRITE
+    // that says when to go on.
+    int sent(int s, ssize_t n) {
+        if (n >= 0)
+            return int(n);
+        const int error = errno;
         Watch *w = find(s);
-        if (w && !w->stopped && !w->connecting)
+        if ((error == EAGAIN || error == EWOULDBLOCK) && w && !w->stopped && !w->connecting)
             w->write->setEnabled(true);
+        return fail(mapErrno(error));
     }
 };
 
@@ -519,24 +525,12 @@ int TcmSocketEngine::accept(int s, sockaddr_in *peer) {
 }
 
 int TcmSocketEngine::send(int s, const char *data, int len) {
-    const ssize_t n = ::send(s, data, size_t(len), MSG_NOSIGNAL);
-    if (n >= 0)
-        return int(n);
-    const int error = errno;
-    if (error == EAGAIN || error == EWOULDBLOCK)
-        d->armWrite(s);
-    return fail(mapErrno(error));
+    return d->sent(s, ::send(s, data, size_t(len), MSG_NOSIGNAL));
 }
 
 int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in &to) {
-    const ssize_t n = ::sendto(s, data, size_t(len), MSG_NOSIGNAL,
-                               reinterpret_cast<const sockaddr *>(&to), sizeof to);
-    if (n >= 0)
-        return int(n);
-    const int error = errno;
-    if (error == EAGAIN || error == EWOULDBLOCK)
-        d->armWrite(s);
-    return fail(mapErrno(error));
+    return d->sent(s, ::sendto(s, data, size_t(len), MSG_NOSIGNAL,
+                               reinterpret_cast<const sockaddr *>(&to), sizeof to));
 }
 
 int TcmSocketEngine::recv(int s, char *buf, int size) {
