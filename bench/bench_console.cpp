@@ -264,7 +264,7 @@ int main(int argc, char *argv[]) {
     const qint64 udpStall = meter.maxMs();
     window.consoleTranscript().flush();
     // Every datagram ends its own line.
-    const int shownDatagrams = u.MemoTCPRec->document()->blockCount() - 1;
+    const int shownDatagrams = int(u.MemoTCPRec->toPlainText().count(u'\n'));
     std::printf("console udp: %d of %d datagrams shown, longest stall %lld ms\n", shownDatagrams,
                 sent.load(), qlonglong(udpStall));
     u.But_TCPCtl->click();

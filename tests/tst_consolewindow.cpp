@@ -14,6 +14,13 @@
 
 #include <memory>
 
+#ifndef _WIN32
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Answers the next modal box and remembers what it said.
@@ -32,6 +39,59 @@ void answerNextBox(BoxSeen &seen) {
         box->accept();
     });
 }
+
+#ifndef _WIN32
+// A loopback peer over plain sockets, so the test checks the real socket
+// component from the outside.
+class LoopbackPeer {
+public:
+    explicit LoopbackPeer(int type)
+        : m_fd(::socket(AF_INET, type, 0)) {
+        sockaddr_in address = loopback(0);
+        ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        timeval wait{2, 0};
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    }
+    ~LoopbackPeer() { ::close(m_fd); }
+    quint16 port() const { return m_port; }
+    bool connectTo(quint16 port) {
+        sockaddr_in address = loopback(port);
+        return ::connect(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    }
+    void sendTo(quint16 port, const QByteArray &bytes) {
+        sockaddr_in address = loopback(port);
+        ::sendto(m_fd, bytes.constData(), size_t(bytes.size()), 0,
+                 reinterpret_cast<sockaddr *>(&address), sizeof address);
+    }
+    void send(const QByteArray &bytes) { ::send(m_fd, bytes.constData(), size_t(bytes.size()), 0); }
+    // What arrives within a short wait; the event loop keeps running meanwhile.
+    QByteArray receive() {
+        QByteArray buffer(4096, Qt::Uninitialized);
+        for (int tries = 0; tries < 100; ++tries) {
+            const ssize_t n = ::recv(m_fd, buffer.data(), size_t(buffer.size()), MSG_DONTWAIT);
+            if (n > 0)
+                return buffer.first(n);
+            QTest::qWait(10);
+        }
+        return {};
+    }
+
+private:
+    static sockaddr_in loopback(quint16 port) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(port);
+        return address;
+    }
+
+    int m_fd;
+    quint16 m_port = 0;
+};
+#endif
 
 } // namespace
 
@@ -220,6 +280,81 @@ private slots:
         QVERIFY(bar->maximum() > 0);
         QCOMPARE(bar->value(), bar->maximum());
     }
+
+#ifndef _WIN32
+    void udpPeerOnLoopback() {
+        LoopbackPeer peer(SOCK_DGRAM);
+        u->Cmb_TCPMode->setCurrentIndex(2);
+        u->Edt_LocalIP->setText(QStringLiteral("127.0.0.1"));
+        u->Edt_LocalPort->setText(QString::number(peer.port() + 1));
+        u->Edt_RemoteIP->setText(QStringLiteral("127.0.0.1"));
+        u->Edt_RemotePort->setText(QString::number(peer.port()));
+        QTest::mouseClick(u->But_TCPCtl, Qt::LeftButton);
+        if (!m_window->socket()->Active())
+            QSKIP("no loopback port for the console here");
+        QCOMPARE(m_window->ui()->TCPStateDisplay->brushColor(), LampWidget::Red);
+
+        // Relay 3 on with the time: the command goes to the typed destination.
+        QTest::mouseClick(u->CheckBox3, Qt::LeftButton);
+        QTest::mouseClick(u->CB_Relay_1, Qt::LeftButton);
+        QTest::mouseClick(u->But_RelayStateSet, Qt::LeftButton);
+        QCOMPARE(peer.receive(), QByteArray("AT+STACH3=1,100000\r\n"));
+        peer.sendTo(quint16(peer.port() + 1), "+STACH3=1,100000\r\n");
+        QTRY_COMPARE(m_window->relayLamps()[2]->brushColor(), LampWidget::Lime);
+        // 300 ms after that answer the relays are asked again, all of them.
+        QCOMPARE(peer.receive(), QByteArray("AT+STACH0=?\r\n"));
+        peer.sendTo(quint16(peer.port() + 1), "+STACH0=0,0\r\n");
+        QTRY_COMPARE(u->Edt_Time->text(), QStringLiteral("0"));
+        // An input reply lights the lamp in the row of the box captioned so.
+        peer.sendTo(quint16(peer.port() + 1), "+OCCH5=1\r\n");
+        QTRY_COMPARE(m_window->inputLamps()[4]->brushColor(), LampWidget::Lime);
+        QCOMPARE(m_window->inputLamps()[4]->y(), u->CheckBox22->y());
+        QCOMPARE(transcript(), QStringLiteral("AT+STACH3=1,100000\n+STACH3=1,100000\n\n\n"
+                                              "AT+STACH0=?\n+STACH0=0,0\n+OCCH5=1\n"));
+    }
+
+    void tcpServerWithTwoClients() {
+        quint16 port = 0;
+        {
+            LoopbackPeer probe(SOCK_STREAM); // a port that was free a moment ago
+            port = probe.port();
+        }
+        u->Cmb_TCPMode->setCurrentIndex(0);
+        u->Edt_LocalIP->setText(QStringLiteral("127.0.0.1"));
+        u->Edt_LocalPort->setText(QString::number(port));
+        QTest::mouseClick(u->But_TCPCtl, Qt::LeftButton);
+        if (!m_window->socket()->Active())
+            QSKIP("no loopback port for the console here");
+        QCOMPARE(u->But_TCPCtl->text(), QStringLiteral("监听"));
+        QVERIFY(!u->But_TCPCtl->isEnabled());
+
+        auto first = std::make_unique<LoopbackPeer>(SOCK_STREAM);
+        QVERIFY(first->connectTo(port));
+        QTRY_COMPARE(u->Cmb_RemoteIP->count(), 2);
+        LoopbackPeer second(SOCK_STREAM);
+        QVERIFY(second.connectTo(port));
+        QTRY_COMPARE(u->Cmb_RemoteIP->count(), 3);
+        QCOMPARE(u->Cmb_RemotePort->itemText(1), QString::number(first->port()));
+        QCOMPARE(u->Cmb_RemotePort->itemText(2), QString::number(second.port()));
+        QCOMPARE(u->Cmb_RemoteIP->currentIndex(), 1);
+        QCOMPARE(u->But_TCPCtl->text(), QStringLiteral("断开"));
+        QCOMPARE(u->TCPStateDisplay->brushColor(), LampWidget::Red);
+
+        // Only the selected client gets the text.
+        u->Cmb_RemoteIP->setCurrentIndex(2);
+        u->MemoTCPSend->setPlainText(QStringLiteral("AT"));
+        QTest::mouseClick(u->But_TCPSend, Qt::LeftButton);
+        QCOMPARE(second.receive(), QByteArray("AT"));
+        QCOMPARE(first->receive(), QByteArray());
+
+        // The first client leaves: its line goes, the other stays.
+        first.reset();
+        QTRY_COMPARE(u->Cmb_RemoteIP->count(), 2);
+        QCOMPARE(u->Cmb_RemotePort->itemText(1), QString::number(second.port()));
+        second.send("OK");
+        QTRY_VERIFY(transcript().endsWith(QStringLiteral("AT\nOK")));
+    }
+#endif
 
     void windowGoesWhileTheConsoleIsOpen() {
         openUdp();
