@@ -163,13 +163,9 @@ QList<QByteArray> SimModule::answerConfig(const QByteArray &text) {
     switch (command.kind) {
     case Kind::Handshake:
         return {"OK\r\n"};
-    case Kind::FactoryDefault: {
-        const bool restart = m_parameters != m_setup.parameters;
-        m_parameters = m_setup.parameters;
-        if (restart)
-            startWork();
+    case Kind::FactoryDefault:
+        restoreFactory();
         return {"OK\r\n"};
-    }
     case Kind::Query: {
         if (!m_parameters.contains(command.name))
             return {ErrorReply};
@@ -200,6 +196,14 @@ bool SimModule::setParameter(const QByteArray &name, const QByteArray &value) {
     if (changed && workParametersChanged(name))
         startWork();
     return true;
+}
+
+void SimModule::restoreFactory()
+{
+    const bool restart = m_parameters != m_setup.parameters;
+    m_parameters = m_setup.parameters;
+    if (restart)
+        startWork();
 }
 
 void SimModule::setFactoryParameter(const QByteArray &name, const QByteArray &value) {

@@ -64,6 +64,7 @@ public:
     // Changes a parameter directly (control channel); false if not acceptable.
     bool setParameter(const QByteArray &name, const QByteArray &value);
     void setFactoryParameter(const QByteArray &name, const QByteArray &value);
+    void restoreFactory();
 
     bool relay(int n) const { return m_relays.at(n - 1).on; }
     bool input(int n) const { return m_inputs.at(n - 1); }

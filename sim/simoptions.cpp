@@ -260,6 +260,7 @@ each answers "ok" or "error ..." on standard output):
   echo <m> on|off             working-mode echo
   set <m> <key> <value>       change a current parameter
   factory <m> <key> <value>   change a factory value
+  default <m>                 restore the factory values (as "AT+DEFAULT")
   state <m>                   "state <ip> relays <15 bits> inputs <12 bits>"
   params <m>                  "param <ip> <NAME> <value>" lines
   list                        "module <i> <ip> <mac>" lines

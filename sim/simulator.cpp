@@ -152,19 +152,21 @@ void Simulator::handleDatagram(const QByteArray &datagram, quint32 senderIp, qui
             continue;
         if (!search && frame.targetMac.compare(module->mac(), Qt::CaseInsensitive) != 0)
             continue;
+        // Signed with the MAC the frame reached, even when it changes that MAC.
+        const QByteArray mac = module->mac();
         const QList<QByteArray> payloads = module->answerConfig(frame.command);
         for (const QByteArray &payload : payloads)
-            reply(*module, payload, senderIp, senderPort);
+            reply(*module, mac, payload, senderIp, senderPort);
     }
 }
 
-void Simulator::reply(SimModule &module, const QByteArray &payload, quint32 senderIp,
-                      quint16 senderPort) {
+void Simulator::reply(SimModule &module, const QByteArray &mac, const QByteArray &payload,
+                      quint32 senderIp, quint16 senderPort) {
     const SimFaults &faults = module.faults();
     if (faults.silent)
         return;
     const QByteArray datagram =
-        faults.distort(atframe::buildReply(module.mac(), faults.wrong ? "ERROR\r\n" : payload));
+        faults.distort(atframe::buildReply(mac, faults.wrong ? "ERROR\r\n" : payload));
     const bool broadcast = faults.route == SimFaults::Route::Broadcast ||
                            (faults.route == SimFaults::Route::Default && m_settings.broadcast);
     const quint32 ip = broadcast ? htonl(INADDR_BROADCAST) : senderIp;
@@ -307,6 +309,11 @@ QStringList Simulator::control(const QByteArray &line) {
             return {QStringLiteral("error ") + error};
         for (SimModule *target : modules)
             target->faults().apply(spec, nullptr);
+        return {QStringLiteral("ok")};
+    }
+    if (verb == "default") {
+        for (SimModule *target : modules)
+            target->restoreFactory();
         return {QStringLiteral("ok")};
     }
     if (verb == "echo") {

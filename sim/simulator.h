@@ -44,7 +44,8 @@ private:
     void readConfig();
     void handleDatagram(const QByteArray &datagram, quint32 senderIp, quint16 senderPort,
                         quint32 destinationIp);
-    void reply(SimModule &module, const QByteArray &payload, quint32 senderIp, quint16 senderPort);
+    void reply(SimModule &module, const QByteArray &mac, const QByteArray &payload,
+               quint32 senderIp, quint16 senderPort);
     void transmit(const QByteArray &moduleAddress, const QByteArray &datagram, quint32 ip,
                   quint16 port);
     void readControl();
