@@ -198,8 +198,7 @@ bool SimModule::setParameter(const QByteArray &name, const QByteArray &value) {
     return true;
 }
 
-void SimModule::restoreFactory()
-{
+void SimModule::restoreFactory() {
     const bool restart = m_parameters != m_setup.parameters;
     m_parameters = m_setup.parameters;
     if (restart)

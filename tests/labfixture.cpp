@@ -8,8 +8,8 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <sched.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -17,16 +17,14 @@ namespace {
 constexpr int StartTimeoutMs = 5000;
 constexpr int ControlTimeoutMs = 3000;
 
-QString runError(const QStringList &arguments, QProcess &process)
-{
+QString runError(const QStringList &arguments, QProcess &process) {
     return QStringLiteral("'%1' failed: %2")
         .arg(arguments.join(QLatin1Char(' ')),
              QString::fromLocal8Bit(process.readAllStandardError()).trimmed());
 }
 
 // Namespaces of earlier runs that died before tearing down (their pid is gone).
-void removeStaleNamespaces()
-{
+void removeStaleNamespaces() {
     const QStringList names = QDir(QStringLiteral("/run/netns")).entryList(QDir::Files);
     for (const QString &name : names) {
         if (!name.startsWith(QLatin1String("ostrel-t")))
@@ -34,7 +32,8 @@ void removeStaleNamespaces()
         const QString pid = name.mid(8).section(QLatin1Char('-'), 0, 0);
         if (pid.isEmpty() || QFile::exists(QStringLiteral("/proc/") + pid))
             continue;
-        QProcess::execute(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("del"), name});
+        QProcess::execute(QStringLiteral("ip"),
+                          {QStringLiteral("netns"), QStringLiteral("del"), name});
     }
 }
 
@@ -42,8 +41,7 @@ void removeStaleNamespaces()
 
 // UdpProbe ------------------------------------------------------------------
 
-UdpProbe::UdpProbe(const QByteArray &address, quint16 port)
-{
+UdpProbe::UdpProbe(const QByteArray &address, quint16 port) {
     m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     const int one = 1;
     ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -58,22 +56,19 @@ UdpProbe::UdpProbe(const QByteArray &address, quint16 port)
     }
 }
 
-UdpProbe::~UdpProbe()
-{
+UdpProbe::~UdpProbe() {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-quint16 UdpProbe::port() const
-{
+quint16 UdpProbe::port() const {
     sockaddr_in local{};
     socklen_t length = sizeof local;
     ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&local), &length);
     return ntohs(local.sin_port);
 }
 
-bool UdpProbe::send(const QByteArray &ip, quint16 port, const QByteArray &data)
-{
+bool UdpProbe::send(const QByteArray &ip, quint16 port, const QByteArray &data) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(port);
@@ -83,16 +78,15 @@ bool UdpProbe::send(const QByteArray &ip, quint16 port, const QByteArray &data)
                     reinterpret_cast<sockaddr *>(&to), sizeof to) == data.size();
 }
 
-QList<UdpProbe::Datagram> UdpProbe::collect(int quietMs, int firstMs)
-{
+QList<UdpProbe::Datagram> UdpProbe::collect(int quietMs, int firstMs) {
     QList<Datagram> received;
     pollfd waiting{m_fd, POLLIN, 0};
     while (::poll(&waiting, 1, received.isEmpty() && firstMs >= 0 ? firstMs : quietMs) > 0) {
         char buffer[2048];
         sockaddr_in from{};
         socklen_t length = sizeof from;
-        const ssize_t n =
-            ::recvfrom(m_fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr *>(&from), &length);
+        const ssize_t n = ::recvfrom(m_fd, buffer, sizeof buffer, 0,
+                                     reinterpret_cast<sockaddr *>(&from), &length);
         if (n < 0)
             break;
         char text[INET_ADDRSTRLEN] = {};
@@ -104,14 +98,12 @@ QList<UdpProbe::Datagram> UdpProbe::collect(int quietMs, int firstMs)
 
 // TcpLine -------------------------------------------------------------------
 
-TcpLine::~TcpLine()
-{
+TcpLine::~TcpLine() {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-int TcpLine::connectTo(const QByteArray &ip, quint16 port)
-{
+int TcpLine::connectTo(const QByteArray &ip, quint16 port) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(port);
@@ -125,13 +117,11 @@ int TcpLine::connectTo(const QByteArray &ip, quint16 port)
     return fd;
 }
 
-bool TcpLine::send(const QByteArray &data)
-{
+bool TcpLine::send(const QByteArray &data) {
     return ::send(m_fd, data.constData(), size_t(data.size()), MSG_NOSIGNAL) == data.size();
 }
 
-QByteArray TcpLine::collect(int quietMs, int firstMs)
-{
+QByteArray TcpLine::collect(int quietMs, int firstMs) {
     QByteArray received;
     pollfd waiting{m_fd, POLLIN, 0};
     while (::poll(&waiting, 1, received.isEmpty() ? firstMs : quietMs) > 0) {
@@ -146,18 +136,15 @@ QByteArray TcpLine::collect(int quietMs, int firstMs)
 
 // SimProcess ----------------------------------------------------------------
 
-SimProcess::~SimProcess()
-{
+SimProcess::~SimProcess() {
     stop();
 }
 
-QString SimProcess::executable()
-{
+QString SimProcess::executable() {
     return QStringLiteral(OSTREL_SIM_PATH);
 }
 
-bool SimProcess::start(const QStringList &arguments, QString *error, const QStringList &wrapper)
-{
+bool SimProcess::start(const QStringList &arguments, QString *error, const QStringList &wrapper) {
     QStringList command = wrapper;
     // The simulator goes away with the test: it quits when its standard input
     // closes, which happens even if the test process crashes.
@@ -183,8 +170,7 @@ bool SimProcess::start(const QStringList &arguments, QString *error, const QStri
     return false;
 }
 
-void SimProcess::stop()
-{
+void SimProcess::stop() {
     if (m_process.state() == QProcess::NotRunning)
         return;
     m_process.write("quit\n");
@@ -195,8 +181,7 @@ void SimProcess::stop()
     }
 }
 
-bool SimProcess::readLine(QByteArray *line, int timeoutMs)
-{
+bool SimProcess::readLine(QByteArray *line, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     while (!m_process.canReadLine()) {
         if (m_process.state() == QProcess::NotRunning || deadline.hasExpired())
@@ -207,8 +192,7 @@ bool SimProcess::readLine(QByteArray *line, int timeoutMs)
     return true;
 }
 
-bool SimProcess::control(const QByteArray &command, QStringList *output)
-{
+bool SimProcess::control(const QByteArray &command, QStringList *output) {
     m_process.write(command + '\n');
     QByteArray line;
     while (readLine(&line, ControlTimeoutMs)) {
@@ -225,26 +209,22 @@ bool SimProcess::control(const QByteArray &command, QStringList *output)
     return false;
 }
 
-bool SimProcess::setInput(int module, int input, bool on)
-{
+bool SimProcess::setInput(int module, int input, bool on) {
     return control("input " + QByteArray::number(module) + ' ' + QByteArray::number(input) +
                    (on ? " on" : " off"));
 }
 
-bool SimProcess::setRelay(int module, int relay, bool on, int time)
-{
+bool SimProcess::setRelay(int module, int relay, bool on, int time) {
     return control("relay " + QByteArray::number(module) + ' ' + QByteArray::number(relay) +
                    (on ? " on " : " off ") + QByteArray::number(time));
 }
 
-bool SimProcess::fault(int module, const QByteArray &faults)
-{
-    return control("fault " + (module == 0 ? QByteArray("all") : QByteArray::number(module)) +
-                   ' ' + faults);
+bool SimProcess::fault(int module, const QByteArray &faults) {
+    return control("fault " + (module == 0 ? QByteArray("all") : QByteArray::number(module)) + ' ' +
+                   faults);
 }
 
-bool SimProcess::state(int module, QByteArray *relays, QByteArray *inputs)
-{
+bool SimProcess::state(int module, QByteArray *relays, QByteArray *inputs) {
     QStringList output;
     if (!control("state " + QByteArray::number(module), &output) || output.size() != 1)
         return false;
@@ -260,33 +240,29 @@ bool SimProcess::state(int module, QByteArray *relays, QByteArray *inputs)
 // LabFixture ----------------------------------------------------------------
 
 LabFixture::LabFixture(Options options)
-    : m_options(std::move(options))
-{
+    : m_options(std::move(options)) {
     static int serial = 0;
     const QString base = QStringLiteral("ostrel-t%1-%2").arg(::getpid()).arg(++serial);
     m_pcNamespace = base + QStringLiteral("-pc");
     m_fieldNamespace = base + QStringLiteral("-field");
 }
 
-LabFixture::~LabFixture()
-{
+LabFixture::~LabFixture() {
     tearDown();
 }
 
-QString LabFixture::unavailableReason()
-{
+QString LabFixture::unavailableReason() {
     if (::geteuid() != 0)
         return QStringLiteral("the virtual lab needs root to create network namespaces");
-    if (QProcess::execute(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("list")}) !=
-        0)
+    if (QProcess::execute(QStringLiteral("ip"),
+                          {QStringLiteral("netns"), QStringLiteral("list")}) != 0)
         return QStringLiteral("the 'ip' tool (iproute2) cannot list network namespaces");
     if (!QFile::exists(SimProcess::executable()))
         return QStringLiteral("ostrel-sim is not built");
     return {};
 }
 
-bool LabFixture::run(const QStringList &arguments, QString *error)
-{
+bool LabFixture::run(const QStringList &arguments, QString *error) {
     QProcess process;
     process.start(QStringLiteral("ip"), arguments);
     if (process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
@@ -296,8 +272,7 @@ bool LabFixture::run(const QStringList &arguments, QString *error)
     return false;
 }
 
-bool LabFixture::setUp(QString *error)
-{
+bool LabFixture::setUp(QString *error) {
     removeStaleNamespaces();
     const QString pc = m_pcNamespace;
     const QString field = m_fieldNamespace;
@@ -345,12 +320,13 @@ bool LabFixture::setUp(QString *error)
             return false;
     }
 
-    QStringList arguments{QStringLiteral("--modules"), QString::number(m_options.modules),
+    QStringList arguments{QStringLiteral("--modules"),  QString::number(m_options.modules),
                           QStringLiteral("--first-ip"), QLatin1String(m_options.firstModuleIp),
-                          QStringLiteral("--dip"), QLatin1String(m_options.computerIp)};
+                          QStringLiteral("--dip"),      QLatin1String(m_options.computerIp)};
     arguments << m_options.simArguments;
-    if (!m_sim.start(arguments, error, {QStringLiteral("ip"), QStringLiteral("netns"),
-                                        QStringLiteral("exec"), field}))
+    if (!m_sim.start(
+            arguments, error,
+            {QStringLiteral("ip"), QStringLiteral("netns"), QStringLiteral("exec"), field}))
         return false;
 
     // Enter the computer side: only this thread moves, and it comes back in
@@ -358,7 +334,8 @@ bool LabFixture::setUp(QString *error)
     m_homeNamespaceFd = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
     const QByteArray path = "/run/netns/" + pc.toLatin1();
     const int target = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    const bool entered = m_homeNamespaceFd >= 0 && target >= 0 && ::setns(target, CLONE_NEWNET) == 0;
+    const bool entered =
+        m_homeNamespaceFd >= 0 && target >= 0 && ::setns(target, CLONE_NEWNET) == 0;
     if (target >= 0)
         ::close(target);
     if (!entered) {
@@ -368,8 +345,7 @@ bool LabFixture::setUp(QString *error)
     return true;
 }
 
-void LabFixture::tearDown()
-{
+void LabFixture::tearDown() {
     m_sim.stop();
     if (m_homeNamespaceFd >= 0) {
         ::setns(m_homeNamespaceFd, CLONE_NEWNET);

@@ -8,8 +8,7 @@
 
 // A plain UDP socket for a test's own frames: sends to any address and
 // collects datagrams with their sender address.
-class UdpProbe
-{
+class UdpProbe {
 public:
     struct Datagram {
         QByteArray senderIp;
@@ -36,10 +35,10 @@ private:
 
 // A blocking TCP connection for a test: to a module's working port, or the
 // accepted connection of a module in client mode.
-class TcpLine
-{
+class TcpLine {
 public:
-    explicit TcpLine(int fd = -1) : m_fd(fd) {}
+    explicit TcpLine(int fd = -1)
+        : m_fd(fd) {}
     ~TcpLine();
     TcpLine(const TcpLine &) = delete;
     TcpLine &operator=(const TcpLine &) = delete;
@@ -57,8 +56,7 @@ private:
 };
 
 // A running ostrel-sim driven through its control channel (standard input).
-class SimProcess
-{
+class SimProcess {
 public:
     struct Module {
         QByteArray ip;
@@ -100,8 +98,7 @@ private:
 // setUp() the calling thread lives in the computer namespace, so the test's
 // own sockets (and the tool code it drives) talk to the simulated modules.
 // Everything is torn down in the destructor, also when the test fails.
-class LabFixture
-{
+class LabFixture {
 public:
     struct Options {
         int modules = 3;
@@ -110,7 +107,8 @@ public:
         QStringList simArguments; // extra ostrel-sim options, e.g. "--broadcast"
     };
 
-    LabFixture() : LabFixture(Options()) {}
+    LabFixture()
+        : LabFixture(Options()) {}
     explicit LabFixture(Options options);
     ~LabFixture();
     LabFixture(const LabFixture &) = delete;

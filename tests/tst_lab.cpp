@@ -6,21 +6,19 @@
 
 #include <QTest>
 
-class TstLab : public QObject
-{
+class TstLab : public QObject {
     Q_OBJECT
 
 private slots:
-    void searchAnswered_data()
-    {
+    void searchAnswered_data() {
         QTest::addColumn<QStringList>("simArguments");
         QTest::addColumn<QByteArray>("fault");
         QTest::newRow("unicast replies") << QStringList() << QByteArray();
-        QTest::newRow("broadcast replies") << QStringList{QStringLiteral("--broadcast")} << QByteArray();
+        QTest::newRow("broadcast replies")
+            << QStringList{QStringLiteral("--broadcast")} << QByteArray();
         QTest::newRow("one module broadcasts") << QStringList() << QByteArray("broadcast");
     }
-    void searchAnswered()
-    {
+    void searchAnswered() {
         QFETCH(QStringList, simArguments);
         QFETCH(QByteArray, fault);
         LabFixture::Options options;
@@ -53,8 +51,7 @@ private slots:
         }
     }
 
-    void workingModeAcrossTheCable()
-    {
+    void workingModeAcrossTheCable() {
         LabFixture lab;
         LAB_SETUP_OR_SKIP(lab);
         // The second module's TCP server, reached from the computer side.
