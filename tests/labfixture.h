@@ -127,7 +127,7 @@ public:
     const QString &fieldNamespace() const { return m_fieldNamespace; }
 
 private:
-    bool run(const QStringList &arguments, QString *error);
+    bool run(const QStringList &arguments, QString *error, const QByteArray &input = {});
 
     Options m_options;
     QString m_pcNamespace;

@@ -13,19 +13,24 @@ private slots:
     void searchAnswered_data() {
         QTest::addColumn<QStringList>("simArguments");
         QTest::addColumn<QByteArray>("fault");
-        QTest::newRow("unicast replies") << QStringList() << QByteArray();
-        QTest::newRow("broadcast replies")
-            << QStringList{QStringLiteral("--broadcast")} << QByteArray();
-        QTest::newRow("one module broadcasts") << QStringList() << QByteArray("broadcast");
+        QTest::addColumn<int>("count");
+        const QStringList broadcast{QStringLiteral("--broadcast")};
+        QTest::newRow("unicast replies") << QStringList() << QByteArray() << 3;
+        QTest::newRow("broadcast replies") << broadcast << QByteArray() << 3;
+        QTest::newRow("one module broadcasts") << QStringList() << QByteArray("broadcast") << 3;
+        // Beyond .254 the lab spans a /16.
+        QTest::newRow("80 modules") << broadcast << QByteArray() << 80;
     }
     void searchAnswered() {
         QFETCH(QStringList, simArguments);
         QFETCH(QByteArray, fault);
+        QFETCH(int, count);
         LabFixture::Options options;
         options.simArguments = simArguments;
+        options.modules = count;
         LabFixture lab(options);
         LAB_SETUP_OR_SKIP(lab);
-        QCOMPARE(lab.modules().size(), 3);
+        QCOMPARE(lab.modules().size(), count);
         if (!fault.isEmpty())
             QVERIFY(lab.sim().fault(2, fault));
 
@@ -42,13 +47,16 @@ private slots:
             QVERIFY2(!bySender.contains(datagram.senderIp), datagram.senderIp.constData());
             bySender.insert(datagram.senderIp, datagram.data);
         }
-        QCOMPARE(bySender.size(), 3);
-        const QList<QByteArray> addresses{"192.168.1.199", "192.168.1.200", "192.168.1.201"};
-        for (qsizetype i = 0; i < 3; ++i) {
+        QCOMPARE(bySender.size(), count);
+        const QList<QByteArray> firstAddresses{"192.168.1.199", "192.168.1.200", "192.168.1.201"};
+        for (qsizetype i = 0; i < count; ++i) {
             const SimProcess::Module &module = lab.modules().at(i);
-            QCOMPARE(module.ip, addresses[i]);
+            if (i < firstAddresses.size())
+                QCOMPARE(module.ip, firstAddresses[i]);
             QCOMPARE(bySender.value(module.ip), atframe::buildReply(module.mac, "OK\r\n"));
         }
+        QCOMPARE(lab.modules().last().ip,
+                 count == 80 ? QByteArray("192.168.2.22") : QByteArray("192.168.1.201"));
     }
 
     void workingModeAcrossTheCable() {
