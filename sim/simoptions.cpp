@@ -98,6 +98,10 @@ bool readIni(const QString &path, Plan &plan, QString *error) {
             pairs.append({key, ini.value(key).toStringList().join(QLatin1Char(','))});
         return pairs;
     };
+    // QSettings files keys of a [general] section at the top level.
+    const KeyValues topLevel = pairsOf();
+    for (const auto &[key, value] : topLevel)
+        plan.general.insert(key, value);
     const QStringList groups = ini.childGroups();
     for (const QString &group : groups) {
         ini.beginGroup(group);
@@ -295,6 +299,14 @@ Outcome parse(const QStringList &arguments, SimSettings &settings, QString *erro
                 plan.general.insert(option, QStringLiteral("1"));
             continue;
         }
+        const bool known = option == QLatin1String("config") || option == QLatin1String("module") ||
+                           generalKeys().contains(option) ||
+                           (moduleKeys().contains(option) && option != QLatin1String("ip") &&
+                            option != QLatin1String("mac"));
+        if (!known) {
+            *error = QStringLiteral("unknown option %1 (see --help)").arg(argument);
+            return Outcome::Error;
+        }
         if (i + 1 >= arguments.size()) {
             *error = QStringLiteral("option %1 needs a value").arg(argument);
             return Outcome::Error;
@@ -310,12 +322,8 @@ Outcome parse(const QStringList &arguments, SimSettings &settings, QString *erro
             moduleSpecs.append(value);
         } else if (generalKeys().contains(option)) {
             plan.general.insert(option, value);
-        } else if (moduleKeys().contains(option) && option != QLatin1String("ip") &&
-                   option != QLatin1String("mac")) {
-            plan.defaults.append({option, value});
         } else {
-            *error = QStringLiteral("unknown option %1 (see --help)").arg(argument);
-            return Outcome::Error;
+            plan.defaults.append({option, value});
         }
     }
     for (const QString &spec : std::as_const(moduleSpecs)) {

@@ -5,6 +5,9 @@
 #include "gbk.h"
 #include "labfixture.h"
 #include "relaycodec.h"
+#include "simoptions.h"
+
+#include <QTemporaryDir>
 
 #include <QTest>
 
@@ -158,6 +161,81 @@ private slots:
         QCOMPARE(request.state, state);
         QCOMPARE(request.hasTime, hasTime);
         QCOMPARE(request.time, time);
+    }
+
+    void configuration_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("json") << QStringLiteral("sim.json")
+                              << QByteArray(R"({"config-port": 5100, "broadcast": true,
+                                   "defaults": {"name": "继电器", "dip": "192.168.1.10"},
+                                   "modules": [{"ip": "127.0.0.5", "fault": "twice,delay:30"},
+                                               {"ip": "127.0.0.5", "mac": "02:00:00:00:00:AA",
+                                                "mode": 2}]})");
+        QTest::newRow("ini") << QStringLiteral("sim.ini")
+                             << QByteArray("[general]\nconfig-port=5100\nbroadcast=1\n"
+                                           "[defaults]\nname=继电器\ndip=192.168.1.10\n"
+                                           "[module1]\nip=127.0.0.5\nfault=\"twice,delay:30\"\n"
+                                           "[module2]\nip=127.0.0.5\nmac=02:00:00:00:00:AA\n"
+                                           "mode=2\n");
+    }
+    void configuration() {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(fileName));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        SimSettings settings;
+        QString error;
+        QCOMPARE(simoptions::parse({QStringLiteral("ostrel-sim"), QStringLiteral("--config"),
+                                    file.fileName(), QStringLiteral("--tick"), QStringLiteral("7")},
+                                   settings, &error),
+                 simoptions::Outcome::Run);
+        QCOMPARE(settings.configPort, quint16(5100));
+        QVERIFY(settings.broadcast);
+        QCOMPARE(settings.tickMs, 7);
+        QCOMPARE(settings.modules.size(), 2);
+        const SimModuleSetup &first = settings.modules[0];
+        const SimModuleSetup &second = settings.modules[1];
+        // Two modules sharing one address, as a faulty network would have.
+        QCOMPARE(first.address, QByteArray("127.0.0.5"));
+        QCOMPARE(second.address, QByteArray("127.0.0.5"));
+        QCOMPARE(first.parameters.value("NAME"), gbk::encode(QStringLiteral("继电器")));
+        QCOMPARE(second.parameters.value("DIP"), QByteArray("192.168.1.10"));
+        QCOMPARE(first.parameters.value("MAC"), QByteArray("02:00:7f:00:00:05"));
+        QCOMPARE(second.parameters.value("MAC"), QByteArray("02:00:00:00:00:aa"));
+        QCOMPARE(second.parameters.value("MODEL"), QByteArray("2"));
+        QVERIFY(first.faults.twice);
+        QCOMPARE(first.faults.delayMs, 30);
+        QVERIFY(!second.faults.twice);
+    }
+
+    void badOptions_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour")};
+        QTest::newRow("missing value") << QStringList{QStringLiteral("--modules")};
+        QTest::newRow("bad count") << QStringList{QStringLiteral("--modules"), QStringLiteral("0")};
+        QTest::newRow("bad address")
+            << QStringList{QStringLiteral("--first-ip"), QStringLiteral("300.1.1.1")};
+        QTest::newRow("bad mode") << QStringList{QStringLiteral("--first-ip"),
+                                                 QStringLiteral("127.0.0.1"),
+                                                 QStringLiteral("--mode"), QStringLiteral("9")};
+        QTest::newRow("bad fault")
+            << QStringList{QStringLiteral("--module"), QStringLiteral("ip=127.0.0.1;fault=melt")};
+        QTest::newRow("module without ip")
+            << QStringList{QStringLiteral("--module"), QStringLiteral("name=x")};
+        QTest::newRow("missing file")
+            << QStringList{QStringLiteral("--config"), QStringLiteral("/nonexistent/sim.json")};
+    }
+    void badOptions() {
+        QFETCH(QStringList, arguments);
+        SimSettings settings;
+        QString error;
+        arguments.prepend(QStringLiteral("ostrel-sim"));
+        QCOMPARE(simoptions::parse(arguments, settings, &error), simoptions::Outcome::Error);
+        QVERIFY(!error.isEmpty());
     }
 
     void search() {
