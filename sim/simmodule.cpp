@@ -285,7 +285,6 @@ void SimModule::startWork() {
 }
 
 void SimModule::stopWork() {
-    m_reconnectTimer.stop();
     m_listenNotifier.reset();
     m_connectNotifier.reset();
     if (m_listenFd >= 0)
@@ -294,26 +293,35 @@ void SimModule::stopWork() {
     const QList<int> fds = m_connections.keys();
     for (const int fd : fds)
         closeConnection(fd);
+    // Last: closing a client connection above arms a reconnect.
+    m_reconnectTimer.stop();
 }
 
-void SimModule::openServer() {
+int SimModule::bindWorkSocket(int type) {
     sockaddr_in local{};
     if (!toSockaddr(m_setup.address, m_parameters.value("PORT"), local))
-        return;
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        return -1;
+    const int fd = ::socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     const int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (type == SOCK_STREAM)
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     if (::bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0 ||
-        ::listen(fd, 16) != 0) {
-        emit problem(QStringLiteral("module %1: cannot listen on port %2: %3")
+        (type == SOCK_STREAM && ::listen(fd, 16) != 0)) {
+        emit problem(QStringLiteral("module %1: cannot open its working port %2: %3")
                          .arg(QLatin1String(m_setup.address),
                               QLatin1String(m_parameters.value("PORT")),
                               QString::fromLocal8Bit(std::strerror(errno))));
         ::close(fd);
-        return;
+        return -1;
     }
-    m_listenFd = fd;
-    m_listenNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    return fd;
+}
+
+void SimModule::openServer() {
+    m_listenFd = bindWorkSocket(SOCK_STREAM);
+    if (m_listenFd < 0)
+        return;
+    m_listenNotifier = std::make_unique<QSocketNotifier>(m_listenFd, QSocketNotifier::Read);
     connect(m_listenNotifier.get(), &QSocketNotifier::activated, this, [this] {
         const int client = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (client >= 0)
@@ -322,19 +330,8 @@ void SimModule::openServer() {
 }
 
 void SimModule::openUdp() {
-    sockaddr_in local{};
-    if (!toSockaddr(m_setup.address, m_parameters.value("PORT"), local))
-        return;
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0) {
-        emit problem(QStringLiteral("module %1: cannot bind UDP port %2: %3")
-                         .arg(QLatin1String(m_setup.address),
-                              QLatin1String(m_parameters.value("PORT")),
-                              QString::fromLocal8Bit(std::strerror(errno))));
-        ::close(fd);
-        return;
-    }
-    adopt(fd, false, false);
+    if (const int fd = bindWorkSocket(SOCK_DGRAM); fd >= 0)
+        adopt(fd, false, false);
 }
 
 void SimModule::connectClient() {

@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include <array>
-#include <functional>
 #include <memory>
 
 class QSocketNotifier;
@@ -97,6 +96,7 @@ private:
 
     QByteArray relayLine(int n) const;
     void tick();
+    int bindWorkSocket(int type);
     void openServer();
     void openUdp();
     void connectClient();

@@ -29,6 +29,18 @@ bool onOff(const QByteArray &word, bool *on) {
     return true;
 }
 
+// A message header for one datagram with room for ancillary data.
+msghdr messageFor(sockaddr_in *peer, iovec *io, void *control, size_t controlSize) {
+    msghdr message{};
+    message.msg_name = peer;
+    message.msg_namelen = sizeof *peer;
+    message.msg_iov = io;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = controlSize;
+    return message;
+}
+
 QString errnoText() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
@@ -108,13 +120,7 @@ void Simulator::readConfig() {
         char control[256];
         sockaddr_in from{};
         iovec io{buffer, sizeof buffer};
-        msghdr message{};
-        message.msg_name = &from;
-        message.msg_namelen = sizeof from;
-        message.msg_iov = &io;
-        message.msg_iovlen = 1;
-        message.msg_control = control;
-        message.msg_controllen = sizeof control;
+        msghdr message = messageFor(&from, &io, control, sizeof control);
         const ssize_t n = ::recvmsg(m_configFd, &message, 0);
         if (n < 0)
             return;
@@ -192,13 +198,7 @@ void Simulator::transmit(const QByteArray &moduleAddress, const QByteArray &data
     to.sin_port = htons(port);
     iovec io{const_cast<char *>(datagram.constData()), size_t(datagram.size())};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-    msghdr message{};
-    message.msg_name = &to;
-    message.msg_namelen = sizeof to;
-    message.msg_iov = &io;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
+    msghdr message = messageFor(&to, &io, control, sizeof control);
     cmsghdr *c = CMSG_FIRSTHDR(&message);
     c->cmsg_level = IPPROTO_IP;
     c->cmsg_type = IP_PKTINFO;
