@@ -127,10 +127,13 @@ lab_demo() {
     # X11 clients fall back from the abstract socket (which belongs to the
     # machine's own network namespace) to /tmp/.X11-unix, which is shared.
     user=${SUDO_USER:-root}
-    ip netns exec "$PC" runuser -u "$user" -- env \
-        DISPLAY="${DISPLAY:-:0}" XAUTHORITY="${XAUTHORITY:-}" \
-        WAYLAND_DISPLAY="${WAYLAND_DISPLAY:-}" XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-}" \
-        "$GUI"
+    [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || DISPLAY=:0
+    set --
+    for name in DISPLAY XAUTHORITY WAYLAND_DISPLAY XDG_RUNTIME_DIR QT_QPA_PLATFORM; do
+        eval "value=\${$name:-}"
+        [ -z "$value" ] || set -- "$@" "$name=$value"
+    done
+    ip netns exec "$PC" runuser -u "$user" -- env "$@" "$GUI"
 }
 
 command=${1:-}
