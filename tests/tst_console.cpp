@@ -225,6 +225,18 @@ struct Rig {
         console.Cmb_TCPModeChange();
         console.But_TCPCtlClick();
     }
+    // A TCP client to loopback, its connection completed.
+    void openConnectedClient() {
+        view.fields[Field::Edt_RemoteIP] = QStringLiteral("127.0.0.1");
+        open(1);
+        socket.connectionCompleted();
+    }
+    // What a module search does to the socket and the flag.
+    void searchTakesTheSocket() {
+        socket.Close();
+        socket.openAsConfiguration();
+        state.ConfigMode = 1;
+    }
     QStringList sentTexts() const {
         QStringList texts;
         for (const FakeSocket::Sent &sent : socket.sent)
@@ -359,9 +371,7 @@ private slots:
         rig.open(0);
         rig.view.mode = 1;
         rig.console.Cmb_TCPModeChange();
-        rig.socket.Close();
-        rig.socket.openAsConfiguration();
-        rig.state.ConfigMode = 1;
+        rig.searchTakesTheSocket();
         rig.console.TimerConnOutTimer();
         QVERIFY(rig.socket.Active());
         QVERIFY(rig.view.warnings.isEmpty());
@@ -553,9 +563,7 @@ private slots:
 
     void echoSeparator() {
         Rig rig;
-        rig.view.fields[Field::Edt_RemoteIP] = QStringLiteral("127.0.0.1");
-        rig.open(1);
-        rig.socket.connectionCompleted();
+        rig.openConnectedClient();
         rig.view.fields[Field::MemoTCPSend] = QStringLiteral("AT");
         rig.console.But_TCPSendClick();
         QCOMPARE(rig.view.transcript, QStringLiteral("AT"));
@@ -952,9 +960,7 @@ private slots:
         Rig rig;
         rig.view.fields[Field::Edt_RemoteIP] = QStringLiteral("127.0.0.1");
         rig.open(1);
-        rig.socket.Close();
-        rig.socket.openAsConfiguration();
-        rig.state.ConfigMode = 1;
+        rig.searchTakesTheSocket();
         rig.view.stateLamp = lampcolour::Silver;
         rig.console.Timer_CheckTCPClientTimer();
         QVERIFY(!rig.Timer_CheckTCPClient.isActive());
@@ -963,9 +969,7 @@ private slots:
 
     void closingStopsTheClientWatch() {
         Rig rig;
-        rig.view.fields[Field::Edt_RemoteIP] = QStringLiteral("127.0.0.1");
-        rig.open(1);
-        rig.socket.connectionCompleted();
+        rig.openConnectedClient();
         rig.console.But_TCPCtlClick();
         QVERIFY(!rig.socket.Active());
         QVERIFY(!rig.Timer_CheckTCPClient.isActive());

@@ -16,6 +16,23 @@ class TstConsoleLab : public QObject {
     Q_OBJECT
 
 private:
+    // A lab whose modules work in the given mode towards 192.168.1.10:6000.
+    static LabFixture::Options workingMode(int modules, int mode) {
+        LabFixture::Options options;
+        options.modules = modules;
+        options.simArguments = {QStringLiteral("--mode"),  QString::number(mode),
+                                QStringLiteral("--dip"),   QStringLiteral("192.168.1.10"),
+                                QStringLiteral("--dport"), QStringLiteral("6000")};
+        return options;
+    }
+    // Opens the console on the computer's lab address, port 6000.
+    static void openOnLabPort(TFrmMain &window, int mode) {
+        Ui::TFrmMain &u = *window.ui();
+        u.Cmb_TCPMode->setCurrentIndex(mode);
+        u.Edt_LocalIP->setText(QStringLiteral("192.168.1.10"));
+        u.Edt_LocalPort->setText(QStringLiteral("6000"));
+        u.But_TCPCtl->click();
+    }
     static QString shown(TFrmMain &window) {
         window.consoleTranscript().flush();
         return window.ui()->MemoTCPRec->toPlainText();
@@ -63,19 +80,11 @@ private slots:
     }
 
     void serverWithTwoModuleClients() {
-        LabFixture::Options options;
-        options.modules = 2;
-        options.simArguments = {QStringLiteral("--mode"),  QStringLiteral("1"),
-                                QStringLiteral("--dip"),   QStringLiteral("192.168.1.10"),
-                                QStringLiteral("--dport"), QStringLiteral("6000")};
-        LabFixture lab(options);
+        LabFixture lab(workingMode(2, 1));
         LAB_SETUP_OR_SKIP(lab);
         TFrmMain window;
         Ui::TFrmMain &u = *window.ui();
-        u.Cmb_TCPMode->setCurrentIndex(0);
-        u.Edt_LocalIP->setText(QStringLiteral("192.168.1.10"));
-        u.Edt_LocalPort->setText(QStringLiteral("6000"));
-        u.But_TCPCtl->click();
+        openOnLabPort(window, 0);
         QVERIFY(window.socket()->Active());
         QTRY_COMPARE_WITH_TIMEOUT(u.Cmb_RemoteIP->count(), 3, 15000);
         QCOMPARE(u.But_TCPCtl->text(), QStringLiteral("断开"));
@@ -95,21 +104,13 @@ private slots:
     }
 
     void udpPeer() {
-        LabFixture::Options options;
-        options.modules = 1;
-        options.simArguments = {QStringLiteral("--mode"),  QStringLiteral("2"),
-                                QStringLiteral("--dip"),   QStringLiteral("192.168.1.10"),
-                                QStringLiteral("--dport"), QStringLiteral("6000")};
-        LabFixture lab(options);
+        LabFixture lab(workingMode(1, 2));
         LAB_SETUP_OR_SKIP(lab);
         TFrmMain window;
         Ui::TFrmMain &u = *window.ui();
-        u.Cmb_TCPMode->setCurrentIndex(2);
-        u.Edt_LocalIP->setText(QStringLiteral("192.168.1.10"));
-        u.Edt_LocalPort->setText(QStringLiteral("6000"));
         u.Edt_RemoteIP->setText(QString::fromLatin1(lab.modules().at(0).ip));
         u.Edt_RemotePort->setText(QStringLiteral("12345"));
-        u.But_TCPCtl->click();
+        openOnLabPort(window, 2);
         QVERIFY(window.socket()->Active());
         QVERIFY(lab.sim().setRelay(1, 7, true));
         u.CheckBox7->click();
