@@ -430,6 +430,7 @@ void TcmSocket::ReadLoop(int socket) {
     }
     int n = 0;
     int space = 0;
+    qint64 taken = 0;
     do {
         if (!RelayDump || m_BufOffset >= m_MaxBufSize || m_BufOffset < 0)
             m_BufOffset = 0;
@@ -445,8 +446,9 @@ void TcmSocket::ReadLoop(int socket) {
             // reading on would touch a socket or memory that is gone.
             if (m_Socket == -1 || !m_RecvBuffer || !OnReceive)
                 break;
+            taken += n;
         }
-    } while (n > 0 && n == space);
+    } while (n > 0 && n == space && taken < ReadBudget);
 }
 
 void TcmSocket::reg_connections(long socket, bool add) {

@@ -80,6 +80,11 @@ public:
     QString RemoteHost;
     int LocalPort = 0;
     QString LocalHost = QStringLiteral("0");
+    // Bytes one read notice takes at most. A fast stream peer fills every read,
+    // and reading until it pauses would hold the thread for as long as it
+    // keeps sending; past this much the rest waits for the next notice, which
+    // comes because the data is still queued.
+    int ReadBudget = 1024 * 1024;
 
     int Socket() const { return m_Socket; }
     int BufOffset() const { return m_BufOffset; }

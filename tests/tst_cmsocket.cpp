@@ -560,6 +560,51 @@ private slots:
         QCOMPARE(client.BufOffset(), 2);
     }
 
+    void streamReadsInTurns() {
+        // More queued stream data than one notice may take: it comes whole and
+        // in order over several notices, and the event loop turns in between.
+        Fd listener(boundSocket(SOCK_STREAM, kLoopback));
+        QCOMPARE(::listen(listener.get(), 5), 0);
+        TcmSocket client;
+        client.SetBufferSize(512);
+        client.ReadBudget = 4096;
+        client.RemoteHost = u"127.0.0.1"_s;
+        client.RemotePort = localPortOf(listener.get());
+        openLoopback(client, cmTcpClient);
+        QTRY_VERIFY(client.Active());
+        Fd served(::accept(listener.get(), nullptr, nullptr));
+
+        int turns = 0;
+        QTimer everyTurn;
+        everyTurn.setInterval(0);
+        QObject::connect(&everyTurn, &QTimer::timeout, &everyTurn, [&turns] { ++turns; });
+        QByteArray received;
+        QList<qint64> bytesPerTurn; // consecutive reads with no turn between them
+        int lastTurn = -1;
+        client.OnReceive = [&](TcmSocket *, int, quint16, quint32, const char *buf, int len) {
+            received.append(buf, len);
+            if (turns != lastTurn)
+                bytesPerTurn.append(0);
+            bytesPerTurn.last() += len;
+            lastTurn = turns;
+        };
+
+        // All of it is queued before the first notice is handled.
+        QByteArray data(32 * 1024, Qt::Uninitialized);
+        for (qsizetype i = 0; i < data.size(); ++i)
+            data[i] = char(i * 7 % 251);
+        QCOMPARE(::send(served.get(), data.constData(), size_t(data.size()), MSG_DONTWAIT),
+                 ssize_t(data.size()));
+        everyTurn.start();
+        QTRY_COMPARE(received.size(), data.size());
+        QCOMPARE(received, data);
+        QVERIFY2(bytesPerTurn.size() >= int(data.size() / (client.ReadBudget + 512)),
+                 QByteArray::number(bytesPerTurn.size()).constData());
+        for (const qint64 bytes : bytesPerTurn)
+            QVERIFY(bytes <= client.ReadBudget + client.MaxBufSize());
+        QVERIFY(client.Active());
+    }
+
     void oversizedDatagram() {
         TcmSocket socket;
         Recorder r(socket);
