@@ -2,14 +2,12 @@
 // console's handlers, the view puts its changes on the right widgets, and the
 // transcript shows exactly the text appended.
 #include "cmsocket.h"
-#include "consoletranscript.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QScrollBar>
 #include <QTest>
 
 #include <memory>
@@ -102,10 +100,7 @@ private:
     std::unique_ptr<TFrmMain> m_window;
     Ui::TFrmMain *u = nullptr;
 
-    QString transcript() const {
-        m_window->consoleTranscript().flush();
-        return u->MemoTCPRec->toPlainText();
-    }
+    QString transcript() const { return u->MemoTCPRec->toPlainText(); }
 
     // Opens the console as UDP peer on a loopback port the system picks.
     void openUdp() {
@@ -224,61 +219,6 @@ private slots:
         QCOMPARE(seen.caption, QStringLiteral("Warning"));
         QVERIFY(seen.text.contains(QStringLiteral("6OOO")));
         QVERIFY(!m_window->socket()->Active());
-    }
-
-    void transcriptShowsWhatWasAppended() {
-        ConsoleTranscript &t = m_window->consoleTranscript();
-        QVERIFY(t.isEmpty());
-        QVERIFY(t.lastLineEmpty());
-        t.append(QStringLiteral("ab\r"));
-        // Pending text counts before it reaches the widget.
-        QVERIFY(!t.isEmpty());
-        QVERIFY(!t.lastLineEmpty());
-        QVERIFY(u->MemoTCPRec->toPlainText().isEmpty());
-        t.flush();
-        t.append(QStringLiteral("\ncd\r\n"));
-        QVERIFY(t.lastLineEmpty());
-        // Without a flush by hand the text arrives with the event loop.
-        QTRY_COMPARE(u->MemoTCPRec->toPlainText(), QStringLiteral("ab\ncd\n"));
-        QVERIFY(t.lastLineEmpty());
-        t.append(QStringLiteral("e"));
-        t.clear();
-        QVERIFY(t.isEmpty());
-        t.flush();
-        QCOMPARE(u->MemoTCPRec->toPlainText(), QString());
-    }
-
-    void largeTranscriptKeepsItsText() {
-        // Many short lines and more than one slice: shown exactly, in few
-        // paragraphs, and without a flush by hand.
-        ConsoleTranscript &t = m_window->consoleTranscript();
-        QString expected;
-        for (int i = 0; t.SliceChars > expected.size(); ++i) {
-            const QString line = QStringLiteral("+STACH%1=1,%2").arg(i % 10).arg(i);
-            t.append(line + QStringLiteral("\r\n"));
-            expected += line + u'\n';
-        }
-        t.append(QStringLiteral("tail"));
-        expected += QStringLiteral("tail");
-        QTRY_COMPARE_WITH_TIMEOUT(u->MemoTCPRec->toPlainText(), expected, 10000);
-        const int paragraphs = u->MemoTCPRec->document()->blockCount();
-        QVERIFY(paragraphs > 1);
-        QVERIFY(paragraphs < expected.count(u'\n') / 10);
-        QVERIFY(!t.lastLineEmpty());
-        t.append(QStringLiteral("\r\n"));
-        t.flush();
-        QVERIFY(t.lastLineEmpty());
-    }
-
-    void scrollsToTheEnd() {
-        ConsoleTranscript &t = m_window->consoleTranscript();
-        for (int i = 0; i < 500; ++i)
-            t.append(QStringLiteral("line %1\r\n").arg(i));
-        t.scrollToBottom();
-        t.flush();
-        QScrollBar *bar = u->MemoTCPRec->verticalScrollBar();
-        QVERIFY(bar->maximum() > 0);
-        QCOMPARE(bar->value(), bar->maximum());
     }
 
 #ifndef _WIN32

@@ -1,6 +1,7 @@
 #include "consolewindowview.h"
 
 #include "lampwidget.h"
+#include "transcriptview.h"
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>
@@ -34,8 +35,7 @@ ConsoleWindowView::ConsoleWindowView(Ui::TFrmMain &ui,
     , m_relayLamps(relayLamps)
     , m_inputLamps(inputLamps)
     , m_enableConfigControls(std::move(enableConfigControls))
-    , m_dialogParent(dialogParent)
-    , m_transcript(ui.MemoTCPRec) {
+    , m_dialogParent(dialogParent) {
     for (QCheckBox *box : inputBoxes) {
         const int number = captionNumber(box);
         if (number >= 0 && number < int(m_inputBoxByNumber.size()) && !m_inputBoxByNumber[number])
@@ -233,6 +233,26 @@ bool ConsoleWindowView::stateBoxChecked(StateBox box) const {
 
 void ConsoleWindowView::setStateBoxChecked(StateBox box, bool checked) {
     stateBox(box)->setChecked(checked);
+}
+
+void ConsoleWindowView::appendTranscript(const QString &text) {
+    m_ui.MemoTCPRec->appendText(text);
+}
+
+void ConsoleWindowView::clearTranscript() {
+    m_ui.MemoTCPRec->clear();
+}
+
+void ConsoleWindowView::scrollTranscriptToBottom() {
+    m_ui.MemoTCPRec->scrollToBottom();
+}
+
+bool ConsoleWindowView::transcriptEmpty() const {
+    return m_ui.MemoTCPRec->isEmpty();
+}
+
+bool ConsoleWindowView::transcriptLastLineEmpty() const {
+    return m_ui.MemoTCPRec->lastLineEmpty();
 }
 
 void ConsoleWindowView::warning(const QString &text) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "consoletranscript.h"
 #include "consoleview.h"
 
 #include <array>
@@ -35,7 +34,6 @@ public:
     // The input number a box asks for: the number in its caption, 0 for the
     // "all" box.
     int inputNumberOf(const QCheckBox *box) const;
-    ConsoleTranscript &transcript() { return m_transcript; }
 
     QString text(Field field) const override;
     void setText(Field field, const QString &text) override;
@@ -65,11 +63,11 @@ public:
     bool stateBoxChecked(StateBox box) const override;
     void setStateBoxChecked(StateBox box, bool checked) override;
 
-    void appendTranscript(const QString &text) override { m_transcript.append(text); }
-    void clearTranscript() override { m_transcript.clear(); }
-    void scrollTranscriptToBottom() override { m_transcript.scrollToBottom(); }
-    bool transcriptEmpty() const override { return m_transcript.isEmpty(); }
-    bool transcriptLastLineEmpty() const override { return m_transcript.lastLineEmpty(); }
+    void appendTranscript(const QString &text) override;
+    void clearTranscript() override;
+    void scrollTranscriptToBottom() override;
+    bool transcriptEmpty() const override;
+    bool transcriptLastLineEmpty() const override;
 
     void warning(const QString &text) override;
     void enableConfigControls(bool enabled) override { m_enableConfigControls(enabled); }
@@ -86,5 +84,4 @@ private:
     InputBoxTable m_inputBoxByNumber{};
     std::function<void(bool)> m_enableConfigControls;
     QWidget *m_dialogParent;
-    ConsoleTranscript m_transcript;
 };

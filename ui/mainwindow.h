@@ -11,7 +11,6 @@
 #include <memory>
 
 class Console;
-class ConsoleTranscript;
 class ConsoleWindowView;
 class LampWidget;
 class QCheckBox;
@@ -53,8 +52,6 @@ public:
     const std::array<LampWidget *, 15> &relayLamps() const { return RelayLamps; }
     const std::array<QCheckBox *, 13> &inputBoxes() const { return InputBoxes; }
     const std::array<LampWidget *, 12> &inputLamps() const { return InputLamps; }
-    // The console's transcript; flush() puts text still on its way into MemoTCPRec.
-    ConsoleTranscript &consoleTranscript() const;
 
     // Switches the configuration side's controls on or off: the console
     // switches them off when it takes the socket, a module search on again.

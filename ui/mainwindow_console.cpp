@@ -51,10 +51,6 @@ void TFrmMain::setupConsole() {
     m_console->ApplyStartupLayout();
 }
 
-ConsoleTranscript &TFrmMain::consoleTranscript() const {
-    return m_consoleView->transcript();
-}
-
 void TFrmMain::consoleReceive(TcmSocket *, int, quint16 PeerPort, quint32 PeerIP, const char *pBuf,
                               int DataLen) {
     if (!pBuf || DataLen <= 0)
