@@ -337,12 +337,18 @@ void Console::Receive(quint32 PeerIP, quint16 PeerPort, QByteArrayView data) {
 }
 
 void Console::showArrival(QByteArrayView data) {
-    QByteArray chunk = m_HeldByte;
-    chunk.append(data);
-    const qsizetype complete = gbk::completeLength(chunk);
-    m_HeldByte = chunk.sliced(complete);
+    // Joined to a held lead byte only when there is one: arrivals can be
+    // large and frequent.
+    QByteArray joined;
+    if (!m_HeldByte.isEmpty()) {
+        joined = m_HeldByte;
+        joined.append(data);
+        data = joined;
+    }
+    const qsizetype complete = gbk::completeLength(data);
+    m_HeldByte = data.sliced(complete).toByteArray();
     if (complete > 0)
-        m_View.appendTranscript(gbk::decode(QByteArrayView(chunk).first(complete)));
+        m_View.appendTranscript(gbk::decode(data.first(complete)));
     m_View.scrollTranscriptToBottom();
 }
 

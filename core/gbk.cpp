@@ -11,8 +11,7 @@ namespace gbk {
 
 #ifdef _WIN32
 
-QByteArray encode(const QString &text)
-{
+QByteArray encode(const QString &text) {
     if (text.isEmpty())
         return {};
     const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
@@ -22,8 +21,7 @@ QByteArray encode(const QString &text)
     return out;
 }
 
-QString decode(QByteArrayView bytes)
-{
+QString decode(QByteArrayView bytes) {
     if (bytes.isEmpty())
         return {};
     const int n = MultiByteToWideChar(936, 0, bytes.data(), int(bytes.size()), nullptr, 0);
@@ -35,16 +33,18 @@ QString decode(QByteArrayView bytes)
 
 #else
 
-QByteArray encode(const QString &text)
-{
+QByteArray encode(const QString &text) {
     QStringEncoder encoder("GBK");
     if (!encoder.isValid())
         return text.toLatin1(); // Qt without ICU: only ASCII survives
     return encoder.encode(text);
 }
 
-QString decode(QByteArrayView bytes)
-{
+QString decode(QByteArrayView bytes) {
+    // ASCII reads the same in GBK; a console flood is mostly ASCII, and the
+    // general converter is several times slower than this.
+    if (QtPrivate::isAscii(QLatin1StringView(bytes)))
+        return QString::fromLatin1(bytes);
     QStringDecoder decoder("GBK");
     if (!decoder.isValid())
         return QString::fromLatin1(bytes);
@@ -53,13 +53,11 @@ QString decode(QByteArrayView bytes)
 
 #endif
 
-qsizetype byteLength(const QString &text)
-{
+qsizetype byteLength(const QString &text) {
     return encode(text).size();
 }
 
-qsizetype completeLength(QByteArrayView bytes)
-{
+qsizetype completeLength(QByteArrayView bytes) {
     // Lead bytes are 0x81..0xFE and always take the next byte as their trail,
     // so one walk from the start finds the character boundaries.
     qsizetype i = 0;

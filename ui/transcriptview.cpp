@@ -13,6 +13,12 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <new>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace {
 
@@ -49,6 +55,24 @@ TranscriptView::TranscriptView(QWidget *parent)
 
 TranscriptView::~TranscriptView() = default;
 
+void TranscriptView::ChunkFree::operator()(char16_t *chunk) const {
+    std::free(chunk);
+}
+
+TranscriptView::Chunk TranscriptView::newChunk() {
+    constexpr size_t bytes = size_t(ChunkChars) * sizeof(char16_t);
+#ifdef __linux__
+    void *chunk = std::aligned_alloc(bytes, bytes);
+    if (chunk)
+        ::madvise(chunk, bytes, MADV_HUGEPAGE); // a hint; small pages work too
+#else
+    void *chunk = std::malloc(bytes);
+#endif
+    if (!chunk)
+        throw std::bad_alloc();
+    return Chunk(static_cast<char16_t *>(chunk));
+}
+
 char16_t TranscriptView::charAt(qsizetype offset) const {
     return m_chunks[size_t(offset / ChunkChars)][size_t(offset % ChunkChars)];
 }
@@ -57,7 +81,7 @@ void TranscriptView::store(QStringView text) {
     while (!text.isEmpty()) {
         const qsizetype used = m_size % ChunkChars;
         if (used == 0 && m_size / ChunkChars == qsizetype(m_chunks.size()))
-            m_chunks.push_back(std::make_unique_for_overwrite<char16_t[]>(size_t(ChunkChars)));
+            m_chunks.push_back(newChunk());
         const qsizetype n = std::min(text.size(), ChunkChars - used);
         std::copy_n(text.utf16(), n, m_chunks.back().get() + used);
         m_size += n;

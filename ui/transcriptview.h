@@ -30,6 +30,9 @@ class TranscriptView : public QAbstractScrollArea {
 public:
     static constexpr int RefreshIntervalMs = 20;
     static constexpr qsizetype RowChars = 512;
+    // Characters per storage chunk: 2 MB, the size of a large memory page,
+    // so that storing a flood takes one page fault per chunk, not hundreds.
+    static constexpr qsizetype ChunkChars = 1024 * 1024;
 
     explicit TranscriptView(QWidget *parent = nullptr);
     ~TranscriptView() override;
@@ -71,7 +74,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    static constexpr qsizetype ChunkChars = 64 * 1024;
     static constexpr int Margin = 4;
 
     char16_t charAt(qsizetype offset) const;
@@ -87,7 +89,13 @@ private:
     void scheduleRefresh();
     void refresh();
 
-    std::vector<std::unique_ptr<char16_t[]>> m_chunks;
+    struct ChunkFree {
+        void operator()(char16_t *chunk) const;
+    };
+    using Chunk = std::unique_ptr<char16_t[], ChunkFree>;
+    static Chunk newChunk();
+
+    std::vector<Chunk> m_chunks;
     qsizetype m_size = 0;
     std::vector<qsizetype> m_rowStarts{0};
     qsizetype m_anchor = 0;
