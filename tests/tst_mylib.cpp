@@ -263,6 +263,10 @@ private slots:
         QCOMPARE(gbk::encode(QStringLiteral("提示，")), QByteArray::fromHex("cce1cabea3ac"));
         QCOMPARE(gbk::byteLength(QStringLiteral("中文名字七个字")), 14);
         QCOMPARE(gbk::decode(QByteArray::fromHex("cce1cabe")), QStringLiteral("提示"));
+        // Plain ASCII and ASCII around GBK pairs decode alike.
+        QCOMPARE(gbk::decode("+STACH1=1,5\r\n\x7f"), QStringLiteral("+STACH1=1,5\r\n\x7f"));
+        QCOMPARE(gbk::decode(QByteArray("a") + QByteArray::fromHex("cce1cabe") + "z"),
+                 QStringLiteral("a提示z"));
     }
 
     void macOfLoopback()
