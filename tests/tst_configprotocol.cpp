@@ -718,6 +718,28 @@ private slots:
         QVERIFY(r.view.messages.isEmpty());
     }
 
+    // The same read-all paced by the real timer and answered from the event
+    // loop, as the window runs it.
+    void readAllOnTheRealTimer() {
+        Rig r;
+        r.selectA();
+        QObject::connect(&r.timerRead, &QTimer::timeout, &r.proto, &ConfigProtocol::TimerReadTimer);
+        QObject context;
+        const auto answer = [&] {
+            const QByteArray reply = wellBehaved(r.lastCommand());
+            QTimer::singleShot(1, &context, [&r, reply] { r.reply(ModuleA, MacA, reply); });
+        };
+        r.proto.ListBoxIPClick(0);
+        for (int sent = 0; sent < 12; ++sent) {
+            QTRY_COMPARE_WITH_TIMEOUT(r.socket.sent.size(), sent + 1, 5000);
+            answer();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!r.timerRead.isActive(), 5000);
+        QCOMPARE(r.socket.commands().last(), QByteArray("AT+VER=?"));
+        QCOMPARE(r.view.controlText(ConfigControl::LaVersion), u"V2.05"_s);
+        QVERIFY(r.view.messages.isEmpty());
+    }
+
     void readAllAddressesTheSelectedModule() {
         Rig r;
         r.selectA(2);
