@@ -1,0 +1,92 @@
+// Two real copies of the program: the second is refused with the notice and
+// exit code 0 while the first keeps running; the guard dies with its holder.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TstSingleInstance : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_runtimeDir;
+
+    // A copy of the program with a private runtime folder, so a copy the
+    // developer has open does not take part.
+    void setUp(QProcess &process, int quitAfterMs) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"XDG_RUNTIME_DIR"_s, m_runtimeDir.path());
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        process.setProcessEnvironment(env);
+        process.setProgram(QStringLiteral(OSTREL_EXE));
+        process.setArguments({u"--quit-after"_s, QString::number(quitAfterMs)});
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
+
+    static bool waitForLine(QProcess &process, const QByteArray &line, int timeoutMs) {
+        QDeadlineTimer deadline(timeoutMs);
+        QByteArray seen;
+        while (!deadline.hasExpired()) {
+            seen += process.readAllStandardOutput();
+            if (seen.contains(line))
+                return true;
+            if (process.state() == QProcess::NotRunning)
+                return false;
+            process.waitForReadyRead(100);
+        }
+        return false;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_runtimeDir.isValid()); }
+
+    void secondCopyIsRefused() {
+        QProcess first;
+        setUp(first, 120000);
+        first.start();
+        QVERIFY(first.waitForStarted());
+        QVERIFY2(waitForLine(first, "ostrel: running", 60000), "first copy did not come up");
+
+        QProcess second;
+        setUp(second, 1000);
+        second.start();
+        QVERIFY(second.waitForFinished(60000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        const QString out = QString::fromUtf8(second.readAllStandardOutput());
+        // It showed the notice and never opened a window.
+        QVERIFY2(out.contains(u"ostrel: message box \"Brenmoor\": 程序已经运行!"_s),
+                 qPrintable(out));
+        QVERIFY2(!out.contains(u"ostrel: running"_s), qPrintable(out));
+
+        // The first copy is undisturbed.
+        QCOMPARE(first.state(), QProcess::Running);
+        QVERIFY(!first.waitForFinished(300));
+        QCOMPARE(first.state(), QProcess::Running);
+
+        // However the holder ends, the next start succeeds.
+        first.kill();
+        QVERIFY(first.waitForFinished(10000));
+
+        QProcess third;
+        setUp(third, 500);
+        third.start();
+        QVERIFY(third.waitForFinished(60000));
+        QCOMPARE(third.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(third.exitCode(), 0);
+        QVERIFY(third.readAllStandardOutput().contains("ostrel: running"));
+    }
+
+    void badQuitAfterIsRejected() {
+        QProcess process;
+        setUp(process, 0);
+        process.setArguments({u"--quit-after"_s, u"soon"_s});
+        process.start();
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSingleInstance)
+#include "tst_singleinstance.moc"

@@ -1,0 +1,524 @@
+// The main window as the user first sees it: controls, design values, states,
+// control tables, start-up lines, timers, the socket's set-up, and the
+// application object's handling of exceptions thrown by event handlers.
+#include "application.h"
+#include "cmsocket.h"
+#include "lampwidget.h"
+#include "mainwindow.h"
+#include "mylib.h"
+#include "ui_mainwindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The text a control shows, whatever its kind.
+QString shownText(const QWidget *w) {
+    if (auto *edit = qobject_cast<const QLineEdit *>(w))
+        return edit->text();
+    if (auto *combo = qobject_cast<const QComboBox *>(w))
+        return combo->currentText();
+    if (auto *button = qobject_cast<const QAbstractButton *>(w))
+        return button->text();
+    if (auto *label = qobject_cast<const QLabel *>(w))
+        return label->text();
+    if (auto *group = qobject_cast<const QGroupBox *>(w))
+        return group->title();
+    return QStringLiteral("<no text: %1>").arg(QString::fromLatin1(w->metaObject()->className()));
+}
+
+QStringList comboItems(const QComboBox *combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+class Thrower : public QObject {
+public:
+    bool throwStd = true;
+
+protected:
+    bool event(QEvent *e) override {
+        if (e->type() != QEvent::User)
+            return QObject::event(e);
+        if (throwStd)
+            throw std::runtime_error("handler failed");
+        throw 42;
+    }
+};
+
+} // namespace
+
+class TstWindow : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TFrmMain> m_window;
+
+    template <typename T> T *control(const QString &name) const {
+        T *w = m_window->findChild<T *>(name);
+        if (!w)
+            qWarning("no control %s", qPrintable(name));
+        return w;
+    }
+
+private slots:
+    void init() { m_window = std::make_unique<TFrmMain>(); }
+    void cleanup() { m_window.reset(); }
+
+    void designTexts_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        const QList<std::pair<const char16_t *, const char16_t *>> rows = {
+            {u"Cmb_Model", u"TCP_Server"},
+            {u"Edt_GATEWAY", u"192.168.1.1"},
+            {u"Edt_MASK", u"192.168.0.1"},
+            {u"Edt_IP", u"192.168.1.199"},
+            {u"Edt_DIP", u"192.168.1.100"},
+            {u"Edt_Port", u"5000"},
+            {u"Edt_DPort", u"6000"},
+            {u"DCHP_Model", u"Close"},
+            {u"Edt_MAC", u""},
+            {u"Edt_Name", u""},
+            {u"LaVersion", u""},
+            {u"Cmb_Baud", u"9600"},
+            {u"Cmb_DataBit", u"8"},
+            {u"Cmb_StopBit", u"1"},
+            {u"Cmb_Parity", u"None"},
+            {u"Cmb_TCPMode", u"TCP server end"},
+            {u"Edt_LocalPort", u"6000"},
+            {u"Edt_RemoteIP", u"192.168.1.199"},
+            {u"Edt_RemotePort", u"12345"},
+            {u"Cmb_RemoteIP", u"NoConnect"},
+            {u"Cmb_RemotePort", u"NoConnect"},
+            {u"Edt_Time", u"100000"},
+            {u"But_UDPFind", u"Search module "},
+            {u"But_Read", u"Read specification"},
+            {u"But_Default", u"Factory setting"},
+            {u"But_OneKey", u"Write"},
+            {u"But_IPCheck", u"Search"},
+            {u"But_SetName", u"Setting"},
+            {u"But_Clear", u"clear display"},
+            {u"But_ReadVer", u"Firmware version"},
+            {u"But_UARTCheck", u"Search"},
+            {u"But_SetUART", u"Setting"},
+            {u"But_TCPSend", u"Send"},
+            {u"But_ClearSend", u"Clear send"},
+            {u"Button2", u"Clear receive"},
+            {u"But_RelayStateSet", u"Settings"},
+            {u"But_RelayStateQuery", u"Search"},
+            {u"Button3", u"Search"},
+            {u"Label1", u"Work mode："},
+            {u"Label7", u"Destination port："},
+            {u"Label9", u"波特率："},
+            {u"Label12", u"校验："},
+            {u"Label16", u"Ver："},
+            {u"Label19", u"Status："},
+            {u"Label20", u"Timer："},
+            {u"Label21", u"S"},
+            {u"CheckBox1", u"Relay1"},
+            {u"CheckBox15", u"Relay15"},
+            {u"CheckBox16", u"All relay"},
+            {u"CB_Relay_1", u"Attached"},
+            {u"CB_Relay_0", u"Detatched"},
+            {u"CheckBox17", u"Interface1"},
+            {u"CheckBox21", u"Interface6"},
+            {u"CheckBox22", u"Interface5"},
+            {u"CheckBox28", u"Interface12"},
+            {u"CheckBox31", u"All interfaces"},
+            {u"GroupBox2", u"TCP/IP configuration settings："},
+            {u"GroupBox3", u"Relay："},
+            {u"GroupBox4", u"IP and Port："},
+            {u"GroupBox5", u"Info display："},
+            {u"GroupBox6", u"TCP/IP："},
+            {u"GroupBox7", u"Receive："},
+            {u"GroupBox8", u"Command sending："},
+            {u"GroupBox9", u"Relay status："},
+            {u"GroupBox10", u"Input interface status："},
+            // The console's start-up layout has already run.
+            {u"Label17", u"电脑IP:"},
+            {u"Label18", u"电脑端口："},
+            {u"Label_IP", u"目的IP："},
+            {u"Label_Port", u"目的端口："},
+            {u"But_TCPCtl", u"建立"},
+        };
+        for (const auto &[name, text] : rows) {
+            const QString n = QString::fromUtf16(name);
+            QTest::newRow(qPrintable(n)) << n << QString::fromUtf16(text);
+        }
+    }
+    void designTexts() {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        const QWidget *w = control<QWidget>(name);
+        QVERIFY(w);
+        QCOMPARE(shownText(w), text);
+    }
+
+    void comboItems_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<int>("current");
+        auto row = [](const char *name, const QStringList &items, int current) {
+            QTest::newRow(name) << QString::fromLatin1(name) << items << current;
+        };
+        row("Cmb_Model", {u"TCP_Server"_s, u"TCP_Client"_s, u"UDP"_s, u"UDP_Server"_s}, 0);
+        row("DCHP_Model", {u"Close"_s, u"Open"_s}, 0);
+        row("Cmb_Baud",
+            {u"110"_s, u"300"_s, u"600"_s, u"1200"_s, u"2400"_s, u"4800"_s, u"9600"_s, u"14400"_s,
+             u"19200"_s, u"38400"_s, u"56000"_s, u"57600"_s, u"115200"_s, u"128000"_s, u"256000"_s},
+            6);
+        row("Cmb_DataBit", {u"8"_s, u"9"_s}, 0);
+        row("Cmb_StopBit", {u"0.5"_s, u"1"_s, u"1.5"_s, u"2"_s}, 1);
+        row("Cmb_Parity", {u"None"_s, u"Odd"_s, u"Even"_s}, 0);
+        row("Cmb_TCPMode", {u"TCP server end"_s, u"TCP client"_s, u"UDP"_s}, 0);
+        row("Cmb_RemoteIP", {u"NoConnect"_s}, 0);
+        row("Cmb_RemotePort", {u"NoConnect"_s}, 0);
+    }
+    void comboItems() {
+        QFETCH(QString, name);
+        QFETCH(QStringList, items);
+        QFETCH(int, current);
+        const auto *combo = control<QComboBox>(name);
+        QVERIFY(combo);
+        QCOMPARE(::comboItems(combo), items);
+        QCOMPARE(combo->currentIndex(), current);
+        // Drop-down lists with an edit part: any text may be typed.
+        QVERIFY(combo->isEditable());
+    }
+
+    void states_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("checked"); // -1: not a check box
+        auto row = [](const char *name, bool enabled, int checked = -1) {
+            QTest::newRow(name) << QString::fromLatin1(name) << enabled << checked;
+        };
+        row("LaVersion", false);
+        row("But_RelayStateSet", false);
+        row("But_RelayStateQuery", false);
+        row("Button3", false);
+        row("GroupBox2", true);
+        row("GroupBox5", true);
+        row("ListBoxIP", true);
+        row("But_UDPFind", true);
+        row("But_Read", true);
+        row("But_Default", true);
+        row("But_OneKey", true);
+        row("But_Model", true);
+        row("But_SetName", true);
+        row("But_TCPCtl", true);
+        row("CheckBox1", true, 1);
+        row("CheckBox2", true, 0);
+        row("CheckBox16", true, 0);
+        row("CB_Relay_1", true, 0);
+        row("CB_Relay_0", true, 1);
+        row("CheckBox17", true, 1);
+        row("CheckBox18", true, 0);
+        row("CheckBox31", true, 0);
+    }
+    void states() {
+        QFETCH(QString, name);
+        QFETCH(bool, enabled);
+        QFETCH(int, checked);
+        const QWidget *w = control<QWidget>(name);
+        QVERIFY(w);
+        QCOMPARE(w->isEnabled(), enabled);
+        if (checked >= 0) {
+            auto *box = qobject_cast<const QCheckBox *>(w);
+            QVERIFY(box);
+            QCOMPARE(box->isChecked(), checked == 1);
+        }
+    }
+
+    void uartControlsOutOfSight_data() {
+        QTest::addColumn<QString>("name");
+        for (const char *name :
+             {"Label9", "Cmb_Baud", "Label10", "Cmb_DataBit", "Label11", "Cmb_StopBit", "Label12",
+              "Cmb_Parity", "But_UARTCheck", "But_SetUART"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void uartControlsOutOfSight() {
+        QFETCH(QString, name);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        auto *w = control<QWidget>(name);
+        QVERIFY(w);
+        QCOMPARE(w->parentWidget(), m_window->ui()->GroupBox5);
+        // Still there for the UART commands, but beyond the group's edge.
+        QVERIFY(!w->isHidden());
+        QVERIFY(w->x() >= m_window->ui()->GroupBox5->width());
+        QVERIFY(w->visibleRegion().isEmpty());
+        // Tabbing must not land on a control the user cannot see.
+        QCOMPARE(w->focusPolicy(), Qt::NoFocus);
+    }
+
+    void controlTables() {
+        const auto &relayBoxes = m_window->relayBoxes();
+        for (size_t slot = 0; slot < relayBoxes.size(); ++slot) {
+            const QString name =
+                slot == 0 ? QStringLiteral("CheckBox16") : QStringLiteral("CheckBox%1").arg(slot);
+            QCOMPARE(relayBoxes[slot], control<QCheckBox>(name));
+            QCOMPARE(relayBoxes[slot]->property("Tag").toInt(), int(slot));
+        }
+        const auto &inputBoxes = m_window->inputBoxes();
+        for (size_t slot = 0; slot < inputBoxes.size(); ++slot) {
+            const QString name = slot == 0 ? QStringLiteral("CheckBox31")
+                                           : QStringLiteral("CheckBox%1").arg(16 + slot);
+            QCOMPARE(inputBoxes[slot], control<QCheckBox>(name));
+            QCOMPARE(inputBoxes[slot]->property("Tag").toInt(), int(slot));
+        }
+        // Slots follow control numbers; two captions are swapped on the form.
+        QCOMPARE(inputBoxes[5]->text(), QStringLiteral("Interface6"));
+        QCOMPARE(inputBoxes[6]->text(), QStringLiteral("Interface5"));
+
+        const int relayLampNumbers[] = {1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+        const auto &relayLamps = m_window->relayLamps();
+        for (size_t slot = 0; slot < relayLamps.size(); ++slot) {
+            QCOMPARE(relayLamps[slot],
+                     control<LampWidget>(QStringLiteral("Shape%1").arg(relayLampNumbers[slot])));
+            // The lamp of relay k+1 sits in the row of the box captioned so.
+            QCOMPARE(relayLamps[slot]->y(), relayBoxes[slot + 1]->y());
+        }
+        const auto &inputLamps = m_window->inputLamps();
+        for (size_t slot = 0; slot < inputLamps.size(); ++slot) {
+            QCOMPARE(inputLamps[slot],
+                     control<LampWidget>(QStringLiteral("Shape%1").arg(17 + slot)));
+            const QString caption = QStringLiteral("Interface%1").arg(slot + 1);
+            const QCheckBox *box = nullptr;
+            for (size_t k = 1; k < inputBoxes.size(); ++k)
+                if (inputBoxes[k]->text() == caption)
+                    box = inputBoxes[k];
+            QVERIFY(box);
+            QCOMPARE(inputLamps[slot]->y(), box->y());
+        }
+        // Shape7 is a lamp of the form but belongs to no relay.
+        auto *shape7 = control<LampWidget>(QStringLiteral("Shape7"));
+        QVERIFY(shape7);
+        QVERIFY(std::find(relayLamps.begin(), relayLamps.end(), shape7) == relayLamps.end());
+    }
+
+    void lampsStartSilver() {
+        const auto lamps = m_window->findChildren<LampWidget *>();
+        QCOMPARE(lamps.size(), 15 + 12 + 1 + 1); // relays, inputs, Shape7, TCPStateDisplay
+        for (const LampWidget *lamp : lamps)
+            QCOMPARE(lamp->brushColor(), LampWidget::Silver);
+        QCOMPARE(m_window->ui()->TCPStateDisplay->size(), QSize(25, 25));
+        QCOMPARE(m_window->ui()->Shape1->size(), QSize(17, 17));
+    }
+
+    void lampPaintsItsColour_data() {
+        QTest::addColumn<quint32>("bgr");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("silver") << LampWidget::Silver << QColor(192, 192, 192);
+        QTest::newRow("red") << LampWidget::Red << QColor(255, 0, 0);
+        QTest::newRow("lime") << LampWidget::Lime << QColor(0, 255, 0);
+        QTest::newRow("blue") << quint32(0xFF0000) << QColor(0, 0, 255);
+    }
+    void lampPaintsItsColour() {
+        QFETCH(quint32, bgr);
+        QFETCH(QColor, colour);
+        LampWidget lamp;
+        lamp.resize(25, 25);
+        lamp.setBrushColor(bgr);
+        QCOMPARE(lamp.brushColor(), bgr);
+        QCOMPARE(LampWidget::toQColor(bgr), colour);
+        const QImage image = lamp.grab().toImage();
+        QCOMPARE(image.pixelColor(image.width() / 2, image.height() / 2).rgb(), colour.rgb());
+    }
+
+    void memoStartupLines() {
+        const QStringList expected = {
+            QStringLiteral("操作说明："),
+            QStringLiteral("  1、搜索模块 按键：在TCP模式下可用，搜索到的模块将在左边的框内显示"),
+            QStringLiteral("  2、读参数 按键：将模块所有可读参数均读取出显示"),
+            QStringLiteral("  3、出厂设置 按键：将所有的参数恢复为出厂默认值"),
+            QStringLiteral("  4、一键写入 按键：将所有的参数写入到模块中"),
+            QStringLiteral("  5、每个参数都有独立的 查询 及 设置 的按键"),
+            QStringLiteral("软件刚打开默认通讯方式为：UDP"),
+            QString(),
+        };
+        QCOMPARE(m_window->ui()->MemoInfo->toPlainText().split(QLatin1Char('\n')), expected);
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Ostrel V1.01 "));
+    }
+
+    void clearDisplayEmptiesMemo() {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(!m_window->ui()->MemoInfo->toPlainText().isEmpty());
+        QTest::mouseClick(m_window->ui()->But_Clear, Qt::LeftButton);
+        QCOMPARE(m_window->ui()->MemoInfo->toPlainText(), QString());
+        QCOMPARE(m_window->ui()->MemoInfo->document()->blockCount(), 1);
+    }
+
+    void timers_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("interval");
+        QTest::newRow("TimerRead") << QStringLiteral("TimerRead") << 1000;
+        QTest::newRow("TimerOut") << QStringLiteral("TimerOut") << 4000;
+        QTest::newRow("TimerConnOut") << QStringLiteral("TimerConnOut") << 1000;
+        QTest::newRow("Timer_CheckTCPClient") << QStringLiteral("Timer_CheckTCPClient") << 1000;
+        QTest::newRow("TimerReadAllRelay") << QStringLiteral("TimerReadAllRelay") << 1000;
+    }
+    void timers() {
+        QFETCH(QString, name);
+        QFETCH(int, interval);
+        const auto *timer = m_window->findChild<QTimer *>(name, Qt::FindDirectChildrenOnly);
+        QVERIFY(timer);
+        QCOMPARE(timer->interval(), interval);
+        QVERIFY(!timer->isActive());
+        QVERIFY(!timer->isSingleShot());
+    }
+
+    void windowFrame() {
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Ostrel V1.01 "));
+        QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
+        const Qt::WindowFlags flags = m_window->windowFlags();
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+        QVERIFY(flags & Qt::WindowSystemMenuHint);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QCOMPARE(m_window->centralWidget()->size(), QSize(876, 579));
+        QCOMPARE(m_window->pos(), QPoint(250, 80));
+        // Every group of the window lies inside the client area.
+        for (const QGroupBox *group : m_window->findChildren<QGroupBox *>()) {
+            const QRect r(group->mapTo(m_window->centralWidget(), QPoint()), group->size());
+            QVERIFY2(QRect(0, 0, 876, 579).contains(r), qPrintable(group->objectName()));
+        }
+    }
+
+    void menu() {
+        const Ui::TFrmMain &u = *m_window->ui();
+        QCOMPARE(u.N9->title(), QStringLiteral("File"));
+        const QList<QAction *> top = m_window->menuBar()->actions();
+        QCOMPARE(top, (QList<QAction *>{u.N9->menuAction(), u.N3, u.N4}));
+        QCOMPARE(u.N3->text(), QStringLiteral("Introduction"));
+        QCOMPARE(u.N4->text(), QStringLiteral("About"));
+        QCOMPARE(u.N9->actions(), (QList<QAction *>{u.N10, u.N11, u.N12}));
+        QCOMPARE(u.N10->text(), QStringLiteral("Restore settings"));
+        QCOMPARE(u.N11->text(), QStringLiteral("Save"));
+        QCOMPARE(u.N12->text(), QStringLiteral("Exit"));
+        QCOMPARE(u.N10->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+        QCOMPARE(u.N11->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+        QCOMPARE(u.N12->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QVERIFY(u.N3->shortcut().isEmpty());
+    }
+
+    void hintsAndHiddenLink() {
+        const Ui::TFrmMain &u = *m_window->ui();
+        QCOMPARE(u.Edt_Time->toolTip(), QStringLiteral("无输入，不定时"));
+        QCOMPARE(u.Edt_Time->width(), 80);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(!u.RzURLLabel1->isVisible());
+        QVERIFY(u.RzURLLabel1->text().contains(QStringLiteral("RzURLLabel1")));
+    }
+
+    void tabOrder() {
+        // The configuration half in the order of the design.
+        const QStringList order = {
+            u"But_UDPFind"_s, u"ListBoxIP"_s,   u"But_Default"_s, u"Cmb_Model"_s,   u"But_Model"_s,
+            u"Edt_GATEWAY"_s, u"But_GATEWAY"_s, u"Edt_MASK"_s,    u"But_MASK"_s,    u"Edt_IP"_s,
+            u"But_IP"_s,      u"Edt_DIP"_s,     u"But_DIP"_s,     u"Edt_Port"_s,    u"But_Port"_s,
+            u"Edt_DPort"_s,   u"But_DPort"_s,   u"Edt_MAC"_s,     u"But_SetMAC"_s,  u"But_Clear"_s,
+            u"MemoInfo"_s,    u"But_Read"_s,    u"But_OneKey"_s,  u"But_IPCheck"_s, u"DCHP_Model"_s,
+            u"But_SetDCHP"_s, u"Edt_Name"_s,    u"But_SetName"_s,
+        };
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QWidget *w = control<QWidget>(order.first());
+        qsizetype next = 1;
+        for (int steps = 0; steps < 500 && next < order.size(); ++steps) {
+            w = w->nextInFocusChain();
+            if (w->objectName() == order[next])
+                ++next;
+        }
+        QVERIFY2(next == order.size(), qPrintable(u"stopped before "_s + order.value(next)));
+    }
+
+    void consoleStartupLayout() {
+        const Ui::TFrmMain &u = *m_window->ui();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        // The client list covers the destination address in server mode.
+        QCOMPARE(u.Cmb_RemoteIP->pos(), u.Edt_RemoteIP->pos());
+        QVERIFY(u.Cmb_RemoteIP->isVisible());
+        QVERIFY(u.Cmb_RemotePort->isVisible());
+        QVERIFY(u.Edt_RemoteIP->isVisible());
+        QVERIFY(u.Edt_RemotePort->isVisible());
+        QWidget *onTop = u.GroupBox6->childAt(u.Edt_RemoteIP->geometry().center());
+        QVERIFY(onTop == u.Cmb_RemoteIP || u.Cmb_RemoteIP->isAncestorOf(onTop));
+    }
+
+    void socketAfterSetup() {
+        TcmSocket *socket = m_window->socket();
+        QVERIFY(socket);
+        QCOMPARE(m_window->findChild<TcmSocket *>(QStringLiteral("MySocket")), socket);
+        QCOMPARE(socket->parent(), m_window.get());
+        QVERIFY(!socket->Active());
+        QCOMPARE(socket->MaxBufSize(), 65535);
+        QCOMPARE(socket->LocalPort, 5000);
+        QCOMPARE(socket->RemoteHost, QStringLiteral("0"));
+        QCOMPARE(socket->RemotePort, 0);
+        // The console's start-up layout leaves the server mode selected.
+        QCOMPARE(socket->Protocol, cmTcpServer);
+        QVERIFY(socket->OnAccept && socket->OnActiveChanged && socket->OnDiscard &&
+                socket->OnError && socket->OnReceive);
+        QCOMPARE(m_window->state().ConfigMode, 1);
+
+        const QString localIP = TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast));
+        QCOMPARE(m_window->ui()->Edt_LocalIP->text(), localIP);
+        QCOMPARE(MyClass.LocalIPText, localIP);
+        QCOMPARE(socket->LocalHost, localIP);
+        QCOMPARE(MyClass.LocalMAC, TMYCLASS::GetMACByARP(localIP));
+    }
+
+    void closingClosesSocket() {
+        TcmSocket *socket = m_window->socket();
+        socket->Protocol = cmUDP;
+        socket->LocalHost = QStringLiteral("127.0.0.1");
+        socket->LocalPort = 0;
+        socket->SetActive(true);
+        if (!socket->Active())
+            QSKIP("the socket cannot be opened on loopback here");
+        m_window->show();
+        QVERIFY(m_window->close());
+        QVERIFY(!socket->Active());
+    }
+
+    void exceptionInHandlerIsShown() {
+        QStringList shown;
+        OstrelApplication::setExceptionDisplay([&](const QString &text) { shown << text; });
+        Thrower thrower;
+        QEvent event(QEvent::User);
+        QCOMPARE(QCoreApplication::sendEvent(&thrower, &event), false);
+        thrower.throwStd = false;
+        QCoreApplication::sendEvent(&thrower, &event);
+        OstrelApplication::setExceptionDisplay({});
+        QCOMPARE(shown, (QStringList{u"handler failed"_s, QString()}));
+    }
+};
+
+int main(int argc, char *argv[]) {
+    OstrelApplication app(argc, argv);
+    TstWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_window.moc"

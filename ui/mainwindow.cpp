@@ -1,0 +1,175 @@
+#include "mainwindow.h"
+
+#include "cmsocket.h"
+#include "lampwidget.h"
+#include "mylib.h"
+#include "ui_mainwindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMenuBar>
+#include <QShowEvent>
+
+namespace {
+
+constexpr int ClientWidth = 876;
+constexpr int ClientHeight = 579;
+
+void initTimer(QTimer &timer, const QString &name, int interval) {
+    timer.setObjectName(name);
+    timer.setInterval(interval);
+    timer.stop();
+}
+
+} // namespace
+
+TFrmMain::TFrmMain(QWidget *parent)
+    : QMainWindow(parent)
+    , m_ui(new Ui::TFrmMain) {
+    m_ui->setupUi(this);
+
+    // The layout is drawn in pixels for a narrow 8-point face; prefer such a
+    // face where one exists, and one that has Chinese glyphs.
+    QFont face = font();
+    face.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    setFont(face);
+
+    // Single border with system menu and minimise only: the layout is fixed
+    // in pixels, so the window must neither grow nor shrink.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    centralWidget()->setFixedSize(ClientWidth, ClientHeight);
+    setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+
+    initTimer(TimerRead, QStringLiteral("TimerRead"), 1000);
+    initTimer(TimerOut, QStringLiteral("TimerOut"), 4000);
+    initTimer(TimerConnOut, QStringLiteral("TimerConnOut"), 1000);
+    initTimer(Timer_CheckTCPClient, QStringLiteral("Timer_CheckTCPClient"), 1000);
+    initTimer(TimerReadAllRelay, QStringLiteral("TimerReadAllRelay"), 1000);
+
+    connect(m_ui->But_Clear, &QPushButton::clicked, this, &TFrmMain::Button1Click);
+
+    fillControlTables();
+    setupNetwork();
+    setupConfigSide();
+    setupConsole();
+    setupMenus();
+    FormCreate();
+}
+
+TFrmMain::~TFrmMain() {
+    delete m_ui;
+}
+
+void TFrmMain::fillControlTables() {
+    Ui::TFrmMain &u = *m_ui;
+    RelayBoxes = {u.CheckBox16, u.CheckBox1,  u.CheckBox2,  u.CheckBox3, u.CheckBox4,  u.CheckBox5,
+                  u.CheckBox6,  u.CheckBox7,  u.CheckBox8,  u.CheckBox9, u.CheckBox10, u.CheckBox11,
+                  u.CheckBox12, u.CheckBox13, u.CheckBox14, u.CheckBox15};
+    // Shape7 sits under CheckBox4's caption and is no relay's lamp.
+    RelayLamps = {u.Shape1,  u.Shape2,  u.Shape3,  u.Shape4,  u.Shape5,
+                  u.Shape6,  u.Shape8,  u.Shape9,  u.Shape10, u.Shape11,
+                  u.Shape12, u.Shape13, u.Shape14, u.Shape15, u.Shape16};
+    // Slots follow the control numbers, not the captions: CheckBox21 (slot 5)
+    // reads "Interface6" and CheckBox22 (slot 6) "Interface5".
+    InputBoxes = {u.CheckBox31, u.CheckBox17, u.CheckBox18, u.CheckBox19, u.CheckBox20,
+                  u.CheckBox21, u.CheckBox22, u.CheckBox23, u.CheckBox24, u.CheckBox25,
+                  u.CheckBox26, u.CheckBox27, u.CheckBox28};
+    InputLamps = {u.Shape17, u.Shape18, u.Shape19, u.Shape20, u.Shape21, u.Shape22,
+                  u.Shape23, u.Shape24, u.Shape25, u.Shape26, u.Shape27, u.Shape28};
+
+    for (size_t slot = 0; slot < RelayBoxes.size(); ++slot)
+        RelayBoxes[slot]->setProperty("Tag", int(slot));
+    for (size_t slot = 0; slot < InputBoxes.size(); ++slot)
+        InputBoxes[slot]->setProperty("Tag", int(slot));
+}
+
+void TFrmMain::setupNetwork() {
+    MySocket = new TcmSocket(this);
+    MySocket->setObjectName(QStringLiteral("MySocket"));
+    MySocket->OnAccept = [this](TcmSocket *sender, int socket, quint32 ip, quint16 port) {
+        MySocketAccept(sender, socket, ip, port);
+    };
+    MySocket->OnActiveChanged = [this](TcmSocket *sender) { MySocketActiveChanged(sender); };
+    MySocket->OnDiscard = [this](TcmSocket *sender, int socket, quint32 ip, quint16 port) {
+        MySocketDiscard(sender, socket, ip, port);
+    };
+    MySocket->OnError = [this](TcmSocket *sender, int code, const QByteArray &text) {
+        MySocketError(sender, code, text);
+    };
+    MySocket->OnReceive = [this](TcmSocket *sender, int peerSocket, quint16 peerPort,
+                                 quint32 peerIP, const char *buf, int len) {
+        MySocketReceive(sender, peerSocket, peerPort, peerIP, buf, len);
+    };
+
+    MySocket->SetBufferSize(65535);
+    MySocket->Protocol = cmUDP;
+
+    MyClass.LocalIP = TcmSocket::get_ip_data(QString(), cmUnicast);
+    MySocket->LocalHost = MyClass.LocalIPToText();
+    MySocket->LocalPort = 5000;
+    MySocket->RemoteHost = QStringLiteral("0");
+    MySocket->RemotePort = 0;
+
+    MyClass.LocalIPText = MyClass.LocalIPToText();
+    MyClass.LocalMAC = TMYCLASS::GetMACByARP(MyClass.LocalIPText);
+
+    m_state.ConfigMode = 1;
+    m_ui->GroupBox2->setEnabled(true);
+    m_ui->Edt_LocalIP->setText(TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast)));
+}
+
+void TFrmMain::FormCreate() {
+    static const char16_t *const lines[] = {
+        u"操作说明：",
+        u"  1、搜索模块 按键：在TCP模式下可用，搜索到的模块将在左边的框内显示",
+        u"  2、读参数 按键：将模块所有可读参数均读取出显示",
+        u"  3、出厂设置 按键：将所有的参数恢复为出厂默认值",
+        u"  4、一键写入 按键：将所有的参数写入到模块中",
+        u"  5、每个参数都有独立的 查询 及 设置 的按键",
+        u"软件刚打开默认通讯方式为：UDP",
+        u"",
+    };
+    for (const char16_t *line : lines)
+        m_ui->MemoInfo->appendPlainText(QString::fromUtf16(line));
+    // Open on the instructions rather than on the empty last line.
+    m_ui->MemoInfo->moveCursor(QTextCursor::Start);
+    // The application's name is what the desktop shows for the program; the
+    // display name is not used because it would be appended to every
+    // message box caption.
+    QCoreApplication::setApplicationName(windowTitle());
+}
+
+void TFrmMain::FormShow() {
+    move(250, 80);
+}
+
+void TFrmMain::FormClose() {
+    if (MySocket->Active())
+        MySocket->SetActive(false);
+}
+
+void TFrmMain::Button1Click() {
+    m_ui->MemoInfo->clear();
+}
+
+void TFrmMain::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TFrmMain::closeEvent(QCloseEvent *event) {
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TFrmMain::MySocketReceive(TcmSocket *Sender, int PeerSocket, quint16 PeerPort, quint32 PeerIP,
+                               const char *pBuf, int DataLen) {
+    if (m_state.ConfigMode == 1)
+        configReceive(Sender, PeerSocket, PeerPort, PeerIP, pBuf, DataLen);
+    else
+        consoleReceive(Sender, PeerSocket, PeerPort, PeerIP, pBuf, DataLen);
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "mainstate.h"
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+
+class LampWidget;
+class QCheckBox;
+class TcmSocket;
+
+namespace Ui {
+class TFrmMain;
+}
+
+// The main window: the configuration half on the left, the test console on
+// the right. It owns the program's one socket, the timers that pace both
+// halves and the state they share. Handlers are named after their controls
+// and stay thin: they read widgets and hand over to the core controllers.
+//
+// The class is split by area so that each area's code lives in its own file:
+//   mainwindow.cpp          construction, start-up, show/close, socket dispatch
+//   mainwindow_config.cpp   configuration side (search, module list, parameters)
+//   mainwindow_console.cpp  test console (connections, send/receive, relays)
+//   mainwindow_menus.cpp    settings file and menus
+class TFrmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TFrmMain(QWidget *parent = nullptr);
+    ~TFrmMain() override;
+
+    // Every control of the form, reachable by its name; tests may equally use
+    // findChild<T *>(name), since objectNames are the control names.
+    Ui::TFrmMain *ui() const { return m_ui; }
+    TcmSocket *socket() const { return MySocket; }
+    TMainState &state() { return m_state; }
+
+    const std::array<QCheckBox *, 16> &relayBoxes() const { return RelayBoxes; }
+    const std::array<LampWidget *, 15> &relayLamps() const { return RelayLamps; }
+    const std::array<QCheckBox *, 13> &inputBoxes() const { return InputBoxes; }
+    const std::array<LampWidget *, 12> &inputLamps() const { return InputLamps; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // ---- Window life cycle and shared plumbing (mainwindow.cpp) ----------
+    void fillControlTables();
+    void setupNetwork();
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void Button1Click();
+
+    // Socket events. Receive is shared: it hands each datagram to the side
+    // that currently holds the socket (m_state.ConfigMode).
+    void MySocketReceive(TcmSocket *Sender, int PeerSocket, quint16 PeerPort, quint32 PeerIP,
+                         const char *pBuf, int DataLen);
+
+    // ---- Configuration side (mainwindow_config.cpp) ----------------------
+    // Connects the configuration controls and the configuration timers.
+    void setupConfigSide();
+    // A datagram while ConfigMode is 1. pBuf is valid only during the call.
+    void configReceive(TcmSocket *Sender, int PeerSocket, quint16 PeerPort, quint32 PeerIP,
+                       const char *pBuf, int DataLen);
+
+    // ---- Test console (mainwindow_console.cpp) ---------------------------
+    // Connects the console controls and timers and applies the start-up layout.
+    void setupConsole();
+    // Data while ConfigMode is 0. pBuf is valid only during the call.
+    void consoleReceive(TcmSocket *Sender, int PeerSocket, quint16 PeerPort, quint32 PeerIP,
+                        const char *pBuf, int DataLen);
+    void MySocketAccept(TcmSocket *Sender, int Socket, quint32 IP, quint16 Port);
+    void MySocketActiveChanged(TcmSocket *Sender);
+    void MySocketDiscard(TcmSocket *Sender, int Socket, quint32 IP, quint16 Port);
+    void MySocketError(TcmSocket *Sender, int ErroCode, const QByteArray &ErrorMsg);
+    // Places the address controls for a Cmb_TCPMode index and sets the
+    // socket's protocol; the button caption only when withButtonCaption.
+    void applyConsoleModeLayout(int index, bool withButtonCaption);
+    void UpdateConsoleLabels();
+
+    // ---- Settings and menus (mainwindow_menus.cpp) -----------------------
+    // Connects the menu actions.
+    void setupMenus();
+
+    // ---- Members ---------------------------------------------------------
+    Ui::TFrmMain *m_ui;
+    TMainState m_state;
+    // Owned through the QObject tree, destroyed with the window.
+    TcmSocket *MySocket = nullptr;
+
+    QTimer TimerRead{this};
+    QTimer TimerOut{this};
+    QTimer TimerConnOut{this};
+    QTimer Timer_CheckTCPClient{this};
+    QTimer TimerReadAllRelay{this};
+
+    // Slot 0 of the box tables is the "all" box; each box's "Tag" property
+    // holds its slot.
+    std::array<QCheckBox *, 16> RelayBoxes{};
+    std::array<LampWidget *, 15> RelayLamps{};
+    std::array<QCheckBox *, 13> InputBoxes{};
+    std::array<LampWidget *, 12> InputLamps{};
+};
