@@ -8,6 +8,8 @@
 
 #include <array>
 
+class ConfigProtocol;
+class ConfigView;
 class LampWidget;
 class QCheckBox;
 class TcmSocket;
@@ -38,6 +40,10 @@ public:
     Ui::TFrmMain *ui() const { return m_ui; }
     TcmSocket *socket() const { return MySocket; }
     TMainState &state() { return m_state; }
+
+    // Switches the configuration controls: on after a search, off while the
+    // console holds the socket.
+    void EnableConfigControls(bool enabled);
 
     const std::array<QCheckBox *, 16> &relayBoxes() const { return RelayBoxes; }
     const std::array<LampWidget *, 15> &relayLamps() const { return RelayLamps; }
@@ -93,6 +99,10 @@ private:
     TMainState m_state;
     // Owned through the QObject tree, destroyed with the window.
     TcmSocket *MySocket = nullptr;
+    // The configuration controller and the window's face towards it; both
+    // owned through the QObject tree.
+    ConfigView *m_configView = nullptr;
+    ConfigProtocol *m_config = nullptr;
 
     QTimer TimerRead{this};
     QTimer TimerOut{this};
