@@ -235,6 +235,9 @@ ConfigProtocol::ConfigProtocol(TMYCLASS &store, TMainState &state, TcmSocket &My
     , m_clock([] { return QDateTime::currentDateTime(); })
     , m_pause([](int ms) { QThread::msleep(ulong(ms)); }) {
     static_assert(std::size(WriteAllOrder) == 10);
+    // Each query leaves 30 ms after the previous reply; a coarse timer may
+    // stretch that by a few per cent on every step of a read-all.
+    m_timerRead.setTimerType(Qt::PreciseTimer);
     Q_ASSERT(commandTable()[CommandCount - 1].param == P::Default);
 }
 
