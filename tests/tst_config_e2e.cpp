@@ -58,6 +58,16 @@ struct Tool {
 
     Tool() { window->show(); }
 
+    // Clicks "Search module " and waits for that many list lines.
+    bool search(int modules) {
+        u.But_UDPFind->click();
+        return QTest::qWaitFor([&] { return u.ListBoxIP->count() == modules; }, 5000);
+    }
+    // Picks a line and waits for the read-all to reach the version.
+    bool pickAndRead(int row) {
+        pick(row);
+        return QTest::qWaitFor([&] { return u.LaVersion->text() == u"V1.0"_s; }, 5000);
+    }
     void pick(int row) {
         QListWidget *list = u.ListBoxIP;
         const QRect rect = list->visualItemRect(list->item(row));
@@ -80,6 +90,12 @@ struct Tool {
         return QString::fromLatin1(module.ip + ':' + module.mac);
     }
 };
+
+LabFixture::Options oneModule() {
+    LabFixture::Options options;
+    options.modules = 1;
+    return options;
+}
 
 QMap<QByteArray, QString> paramsOf(SimProcess &sim, int module) {
     QStringList out;
@@ -107,8 +123,7 @@ private slots:
         QVERIFY(lab.sim().fault(1, "delay:240"));
         QVERIFY(lab.sim().fault(2, "delay:120"));
         Tool tool;
-        tool.u.But_UDPFind->click();
-        QTRY_COMPARE_WITH_TIMEOUT(tool.u.ListBoxIP->count(), 3, 5000);
+        QVERIFY(tool.search(3));
         const auto &m = lab.modules();
         QCOMPARE(tool.listLines(),
                  QStringList({tool.line(m[2]), tool.line(m[1]), tool.line(m[0])}));
@@ -123,12 +138,10 @@ private slots:
         LabFixture lab;
         LAB_SETUP_OR_SKIP(lab);
         Tool tool;
-        tool.u.But_UDPFind->click();
-        QTRY_COMPARE_WITH_TIMEOUT(tool.u.ListBoxIP->count(), 3, 5000);
+        QVERIFY(tool.search(3));
         const int row = int(tool.listLines().indexOf(tool.line(lab.modules()[1])));
         QVERIFY(row >= 0);
-        tool.pick(row);
-        QTRY_COMPARE_WITH_TIMEOUT(tool.u.LaVersion->text(), u"V1.0"_s, 5000);
+        QVERIFY(tool.pickAndRead(row));
         const SimProcess::Module &module = lab.modules()[1];
         QCOMPARE(tool.u.Cmb_Model->currentIndex(), 0);
         QCOMPARE(tool.u.Edt_GATEWAY->text(), u"192.168.1.1"_s);
@@ -146,15 +159,11 @@ private slots:
     }
 
     void eachSetButtonChangesTheModule() {
-        LabFixture::Options options;
-        options.modules = 1;
-        LabFixture lab(options);
+        LabFixture lab(oneModule());
         LAB_SETUP_OR_SKIP(lab);
         Tool tool;
-        tool.u.But_UDPFind->click();
-        QTRY_COMPARE_WITH_TIMEOUT(tool.u.ListBoxIP->count(), 1, 5000);
-        tool.pick(0);
-        QTRY_COMPARE_WITH_TIMEOUT(tool.u.LaVersion->text(), u"V1.0"_s, 5000);
+        QVERIFY(tool.search(1));
+        QVERIFY(tool.pickAndRead(0));
         Ui::TFrmMain &u = tool.u;
 
         struct Step {
@@ -169,12 +178,12 @@ private slots:
              u"设置工作模式成功"_s},
             {[&] { u.Edt_GATEWAY->setText(u"192.168.1.254"_s); }, u.But_GATEWAY, "GATEWAY",
              u"192.168.1.254"_s, u"设置网关IP成功"_s},
-            {[&] { u.Edt_MASK->setText(u"255.255.0.0"_s); }, u.But_MASK, "MASK",
-             u"255.255.0.0"_s, u"设置子网掩码成功"_s},
+            {[&] { u.Edt_MASK->setText(u"255.255.0.0"_s); }, u.But_MASK, "MASK", u"255.255.0.0"_s,
+             u"设置子网掩码成功"_s},
             {[&] { u.Edt_IP->setText(u"192.168.1.77"_s); }, u.But_IP, "IP", u"192.168.1.77"_s,
              u"设置模块IP成功"_s},
-            {[&] { u.Edt_DIP->setText(u"192.168.1.88"_s); }, u.But_DIP, "DIP",
-             u"192.168.1.88"_s, u"设置模块目的IP成功"_s},
+            {[&] { u.Edt_DIP->setText(u"192.168.1.88"_s); }, u.But_DIP, "DIP", u"192.168.1.88"_s,
+             u"设置模块目的IP成功"_s},
             {[&] { u.Edt_Port->setText(u"2001"_s); }, u.But_Port, "PORT", u"2001"_s,
              u"设置模块端口成功"_s},
             {[&] { u.Edt_DPort->setText(u"7001"_s); }, u.But_DPort, "DPORT", u"7001"_s,
@@ -208,15 +217,11 @@ private slots:
     }
 
     void writeAllWritesTenParameters() {
-        LabFixture::Options options;
-        options.modules = 1;
-        LabFixture lab(options);
+        LabFixture lab(oneModule());
         LAB_SETUP_OR_SKIP(lab);
         Tool tool;
-        tool.u.But_UDPFind->click();
-        QTRY_COMPARE_WITH_TIMEOUT(tool.u.ListBoxIP->count(), 1, 5000);
-        tool.pick(0);
-        QTRY_COMPARE_WITH_TIMEOUT(tool.u.LaVersion->text(), u"V1.0"_s, 5000);
+        QVERIFY(tool.search(1));
+        QVERIFY(tool.pickAndRead(0));
         Ui::TFrmMain &u = tool.u;
         u.Cmb_Model->setCurrentIndex(3);
         u.Edt_GATEWAY->setText(u"10.1.1.1"_s);
@@ -232,10 +237,11 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(indented(u"设置模块MAC地址成功"_s)), 1, 10000);
         const QMap<QByteArray, QString> params = paramsOf(lab.sim(), 1);
         const QMap<QByteArray, QString> expected{
-            {"MODEL", u"3"_s},         {"GATEWAY", u"10.1.1.1"_s}, {"MASK", u"255.0.0.0"_s},
-            {"IP", u"10.1.1.2"_s},     {"DIP", u"10.1.1.3"_s},     {"PORT", u"4001"_s},
-            {"DPORT", u"4002"_s},      {"DCHP", u"1"_s},           {"NAME", u"Pump"_s},
-            {"MAC", u"02:00:00:00:00:99"_s}};
+            {"MODEL", u"3"_s},        {"GATEWAY", u"10.1.1.1"_s},
+            {"MASK", u"255.0.0.0"_s}, {"IP", u"10.1.1.2"_s},
+            {"DIP", u"10.1.1.3"_s},   {"PORT", u"4001"_s},
+            {"DPORT", u"4002"_s},     {"DCHP", u"1"_s},
+            {"NAME", u"Pump"_s},      {"MAC", u"02:00:00:00:00:99"_s}};
         for (auto it = expected.cbegin(); it != expected.cend(); ++it)
             QCOMPARE(params.value(it.key()), it.value());
         QCOMPARE(tool.memoCount(u"成功"_s), 12 + 10);
@@ -251,8 +257,7 @@ private slots:
         LabFixture lab(options);
         LAB_SETUP_OR_SKIP(lab);
         Tool tool;
-        tool.u.But_UDPFind->click();
-        QTRY_COMPARE_WITH_TIMEOUT(tool.u.ListBoxIP->count(), 2, 5000);
+        QVERIFY(tool.search(2));
         QTRY_COMPARE_WITH_TIMEOUT(tool.boxes.texts.size(), 1, 3000);
         const QStringList lines = tool.listLines();
         const QString first = lines[0].section(u':', 0, 0);
@@ -263,13 +268,10 @@ private slots:
     }
 
     void silentModuleTimesOut() {
-        LabFixture::Options options;
-        options.modules = 1;
-        LabFixture lab(options);
+        LabFixture lab(oneModule());
         LAB_SETUP_OR_SKIP(lab);
         Tool tool;
-        tool.u.But_UDPFind->click();
-        QTRY_COMPARE_WITH_TIMEOUT(tool.u.ListBoxIP->count(), 1, 5000);
+        QVERIFY(tool.search(1));
         QVERIFY(lab.sim().fault(1, "silent"));
         tool.pick(0);
         QTRY_COMPARE_WITH_TIMEOUT(tool.boxes.texts, QStringList{u"应答超时"_s}, 3000);
@@ -277,13 +279,10 @@ private slots:
     }
 
     void wrongAnswersStopAfterThreeRepeats() {
-        LabFixture::Options options;
-        options.modules = 1;
-        LabFixture lab(options);
+        LabFixture lab(oneModule());
         LAB_SETUP_OR_SKIP(lab);
         Tool tool;
-        tool.u.But_UDPFind->click();
-        QTRY_COMPARE_WITH_TIMEOUT(tool.u.ListBoxIP->count(), 1, 5000);
+        QVERIFY(tool.search(1));
         QVERIFY(lab.sim().fault(1, "wrong"));
         tool.pick(0);
         QTRY_COMPARE_WITH_TIMEOUT(tool.boxes.texts, QStringList{u"连续3次应答错误"_s}, 5000);
