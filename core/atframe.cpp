@@ -2,8 +2,7 @@
 
 namespace atframe {
 
-QByteArray build(QByteArrayView targetMac, QByteArrayView localMac, QByteArrayView command)
-{
+QByteArray build(QByteArrayView targetMac, QByteArrayView localMac, QByteArrayView command) {
     QByteArray frame;
     frame.reserve(8 + targetMac.size() + localMac.size() + command.size());
     frame.append('<').append(targetMac).append(">,<").append(localMac).append(">,");
@@ -11,13 +10,11 @@ QByteArray build(QByteArrayView targetMac, QByteArrayView localMac, QByteArrayVi
     return frame;
 }
 
-QByteArray searchFrame(QByteArrayView localMac)
-{
+QByteArray searchFrame(QByteArrayView localMac) {
     return build(SearchMAC, localMac, "AT");
 }
 
-Reply parseReply(QByteArrayView datagram)
-{
+Reply parseReply(QByteArrayView datagram) {
     Reply reply;
     const qsizetype close = datagram.indexOf('>');
     if (close < 0)
@@ -34,8 +31,7 @@ Reply parseReply(QByteArrayView datagram)
     return reply;
 }
 
-Frame parseFrame(QByteArrayView datagram)
-{
+Frame parseFrame(QByteArrayView datagram) {
     Frame frame;
     if (!datagram.startsWith('<'))
         return frame;
@@ -56,20 +52,49 @@ Frame parseFrame(QByteArrayView datagram)
     return frame;
 }
 
-QByteArray buildReply(QByteArrayView moduleMac, QByteArrayView payload)
-{
+QByteArray buildReply(QByteArrayView moduleMac, QByteArrayView payload) {
     QByteArray reply;
     reply.reserve(3 + moduleMac.size() + payload.size());
     reply.append('<').append(moduleMac).append(">,").append(payload);
     return reply;
 }
 
-QByteArray report(QByteArrayView keyword, QByteArrayView value)
-{
+QByteArray report(QByteArrayView keyword, QByteArrayView value) {
     QByteArray text;
     text.reserve(keyword.size() + value.size() + 3);
     text.append(keyword).append('=').append(value).append("\r\n");
     return text;
+}
+
+Command parseCommand(QByteArrayView text) {
+    Command command;
+    if (text == "AT") {
+        command.kind = Command::Kind::Handshake;
+        return command;
+    }
+    if (text == "AT+DEFAULT") {
+        command.kind = Command::Kind::FactoryDefault;
+        return command;
+    }
+    if (!text.startsWith("AT+"))
+        return command;
+    const qsizetype equals = text.indexOf('=');
+    if (equals <= 3)
+        return command;
+    const QByteArrayView name = text.sliced(3, equals - 3);
+    for (const char c : name) {
+        if (c < 'A' || c > 'Z')
+            return command;
+    }
+    command.name = name.toByteArray();
+    const QByteArrayView value = text.sliced(equals + 1);
+    if (value == "?") {
+        command.kind = Command::Kind::Query;
+    } else {
+        command.kind = Command::Kind::Set;
+        command.value = value.toByteArray();
+    }
+    return command;
 }
 
 } // namespace atframe

@@ -43,4 +43,13 @@ QByteArray buildReply(QByteArrayView moduleMac, QByteArrayView payload);
 // A parameter report: keyword, one separator, value, carriage return + LF.
 QByteArray report(QByteArrayView keyword, QByteArrayView value);
 
+// What the command of a frame asks a module to do: "AT" (handshake),
+// "AT+DEFAULT", "AT+<name>=?" (query) or "AT+<name>=<value>" (setting).
+struct Command {
+    enum class Kind { Unknown, Handshake, Query, Set, FactoryDefault } kind = Kind::Unknown;
+    QByteArray name;  // upper-case parameter name without "+", e.g. "IP"
+    QByteArray value; // settings only; may be empty
+};
+Command parseCommand(QByteArrayView command);
+
 } // namespace atframe

@@ -28,10 +28,20 @@ QByteArray inputReply(int input, bool on);
 // failing that, the first "+OCCH" counts.
 struct Reading {
     enum class Kind { None, Relay, Input } kind = Kind::None;
-    int number = 0;       // 1-based relay or input number; 0 when no lamp changes
-    bool on = false;      // lamp state when number > 0
-    quint64 time = 0;     // relay replies: the leading digits of the time field
+    int number = 0;   // 1-based relay or input number; 0 when no lamp changes
+    bool on = false;  // lamp state when number > 0
+    quint64 time = 0; // relay replies: the leading digits of the time field
 };
 Reading parse(QByteArrayView data);
+
+// Module side: one command line (without its line end) as a module reads it.
+struct Request {
+    enum class Kind { None, RelayQuery, RelaySet, InputQuery } kind = Kind::None;
+    int number = 0;   // 0 = all relays or inputs; may exceed the count
+    QByteArray state; // settings: the text between "=" and "," ("1", "0", empty, or junk)
+    bool hasTime = false;
+    QByteArray time; // settings: the text after the comma
+};
+Request parseRequest(QByteArrayView line);
 
 } // namespace relaycodec

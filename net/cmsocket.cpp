@@ -1,42 +1,510 @@
-// Placeholder until the platform implementation lands: the component exists,
-// can be configured and never touches the network.
+// Platform-independent logic of TcmSocket: the notice dispatch, the read
+// loop, the server's connection list, opening and closing, and the error path.
+// Every call on the system goes through TcmSocketEngine (cmsocket_engine.h).
 #include "cmsocket.h"
+
+#include "cmsocket_engine.h"
+
+#include <QList>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <utility>
+
+namespace {
+
+// Process-wide: whether the socket library is started, and how many
+// components hold it.
+bool s_WinsockStarted = false;
+int s_InstanceCount = 0;
+
+constexpr quint32 kNoAddress = 0xFFFFFFFFu;
+
+struct ErrorText {
+    int code;
+    const char *text;
+};
+
+// Texts are GBK byte text, exactly as reports carry them.
+constexpr ErrorText kErrorTable[] = {
+    {10004, "The (blocking) call was canceled through "
+            "WSACancelBlockingCall.(\xba\xaf\xca\xfd\xb1\xbb\xd6\xd0\xb6\xcf)"}, // 函数被中断
+    {10013, "Attempt to connect datagram socket to broadcast address failed because "
+            "setsockopt SO_BROADCAST is not enabled; or the requested address is a "
+            "broadcast address, but the appropriate flag was not "
+            "set.(\xce\xde\xc8\xa8\xcf\xde)"}, // 无权限
+    {10014, "The name or the namelen argument is not a valid part of the user address space, "
+            "the namelen argument is too small, the name argument contains incorrect address "
+            "format for the associated address family, or the first two bytes of the memory "
+            "block specified by name does not match the address family associated with the "
+            "socket descriptor s.(\xb4\xed\xce\xf3\xb5\xd8\xd6\xb7)"}, // 错误地址
+    {10022, "The socket is not(or is already) bound to an address ,etc."},
+    {10024, "No more socket descriptors are "
+            "available.(\xb4\xf2\xbf\xaa\xb9\xfd\xb6\xe0\xce\xc4\xbc\xfe)"}, // 打开过多文件
+    {10035, "The socket is marked as nonblocking and the requested operation would "
+            "block,and cannot be completed immediately. "},
+    {10036, "A blocking Windows Sockets 1.1 call is in progress, or the service "
+            "provider is still processing a callback "
+            "function(\xb2\xd9\xd7\xf7\xd5\xfd\xbd\xf8\xd0\xd0)."}, // 操作正进行
+    {10037, "A nonblocking connect call is in progress on the specified "
+            "socket.(\xb2\xd9\xd7\xf7\xd5\xfd\xbd\xf8\xd0\xd0)"}, // 操作正进行
+    {10038, "The descriptor is not a socket."},
+    {10039, "\xd0\xe8\xd2\xaa\xc4\xbf\xb1\xea\xb5\xd8\xd6\xb7"}, // 需要目标地址
+    {10040, "The socket is message oriented, and the message is larger than the "
+            "maximum supported by the underlying "
+            "transport.(\xcf\xfb\xcf\xa2\xb9\xfd\xb3\xa4)"}, // 消息过长
+    {10041, "The specified protocol is the wrong type for this socket."},
+    {10043, "The specified protocol is not supported."},
+    {10044, "The specified socket type is not supported in this address family."},
+    {10045, "MSG_OOB was specified, but the socket is not stream style such as type "
+            "SOCK_STREAM, out-of-band data is not supported in the communication "
+            "domain associated with this socket, or the socket is unidirectional and "
+            "supports only receive operations."},
+    {10047, "The specified address family is not "
+            "supported.("
+            "\xb5\xd8\xd6\xb7\xc0\xe0\xd0\xcd\xb2\xbb\xb1\xbb\xd0\xad\xd2\xe9\xd6\xa7"
+            "\xb3\xd6)"}, // 地址类型不被协议支持
+    {10048, "The specified address is already in "
+            "use(\xb5\xd8\xd6\xb7\xd2\xd1\xca\xb9\xd3\xc3)."}, // 地址已使用
+    {10049, "The specified address is not available from the local "
+            "machine.("
+            "\xb2\xbb\xc4\xdc\xb9\xd8\xc1\xaa\xb5\xbd\xd6\xb8\xb6\xa8\xb5\xd8\xd6\xb7"
+            ")"}, // 不能关联到指定地址
+    {10050, "The network subsystem or the associated service provider has "
+            "failed.(\xcd\xf8\xc2\xe7\xd2\xd1\xb9\xd8\xb1\xd5)."}, // 网络已关闭
+    {10051, "The network cannot be reached from this host at this time."},
+    {10052, "The connection has been broken due to the remote host "
+            "resetting.("
+            "\xcd\xf8\xc2\xe7\xd6\xd8\xd6\xc3\xca\xb1\xc1\xac\xbd\xd3\xb6\xaa\xca\xa7"
+            ")"}, // 网络重置时连接丢失
+    {10053,
+     "The virtual circuit was terminated due to a time-out or other failure. "
+     "The application should close the socket as it is no longer "
+     "usable.("
+     "\xc8\xed\xbc\xfe\xd4\xec\xb3\xc9\xc1\xac\xbd\xd3\xc8\xa1\xcf\xfb)"}, // 软件造成连接取消
+    {10054, "The virtual circuit was reset by the remote side executing a 'hard' or "
+            "'abortive' close. For UPD sockets, the remote host was unable to deliver a "
+            "previously sent UDP datagram and responded with a 'Port Unreachable' ICMP "
+            "packet. The application should close the socket as it is no longer "
+            "usable.(\xc1\xac\xbd\xd3\xb1\xbb\xb6\xd4\xb7\xbd\xd6\xd8\xd6\xc3)"}, // 连接被对方重置
+    {10055, "Not enough buffers available, no more socket\xa1\xa2"
+            "connections or other action!"}, // 、
+    {10056, "The socket is already connected (connection-oriented sockets "
+            "only).(\xd2\xd1\xbe\xad\xc1\xac\xbd\xd3)"}, // 已经连接
+    {10057, "The socket is not connected."},
+    {10058, "he socket has been shut down; it is not possible to send on a socket "
+            "after shutdown has been invoked with how set to SD_SEND or SD_BOTH."},
+    {10060, "Operation time out,the connection may have be been dropped, because of a network "
+            "failure or because the system on the other end went down without notice."},
+    {10061, "The attempt to connect was forcefully "
+            "rejected.(\xc1\xac\xbd\xd3\xb1\xbb\xbe\xdc\xbe\xf8)"}, // 连接被拒绝
+    {10064, "\xd6\xf7\xbb\xfa\xd2\xd1\xb9\xd8\xb1\xd5"},            // 主机已关闭
+    {10065, "The remote host cannot be reached from this host at this time."},
+    {10093, "A successful WSAStartup must occur before using this function."},
+};
+
+constexpr char kUnknownError[] = "\xce\xb4\xd6\xaa\xb4\xed\xce\xf3"; // 未知错误
+
+struct SocketKind {
+    int type;
+    int number;
+};
+
+SocketKind socketKind(TcmSocketProtocol protocol) {
+    switch (protocol) {
+    case cmICMP:
+        return {SOCK_RAW, 1};
+    case cmIGMP:
+        return {SOCK_RAW, 2};
+    case cmUDP:
+        return {SOCK_DGRAM, 17};
+    case cmRawIP:
+        return {SOCK_RAW, 255};
+    case cmTcpServer:
+    case cmTcpClient:
+        return {SOCK_STREAM, 6};
+    }
+    return {SOCK_DGRAM, 17};
+}
+
+// Events are copied before they run: a handler may replace or clear its own
+// event, which must not destroy the callable while it executes.
+template <typename Event, typename... Args> void raise(const Event &event, Args &&...args) {
+    if (!event)
+        return;
+    const Event handler = event;
+    handler(std::forward<Args>(args)...);
+}
+
+} // namespace
 
 TcmSocket::TcmSocket(QObject *owner)
     : QObject(owner)
     , m_Connections(new cm_Server_Connections)
-{
+    , m_WorkAddr(std::make_unique<sockaddr_in>()) {
+    std::memset(m_WorkAddr.get(), 0, sizeof *m_WorkAddr);
+    if (!wsa_startup()) {
+        // Nobody can have bound OnError yet, so this report is only for
+        // completeness; the component stays closed for good.
+        ShowError("WSAStartup failed!", cmsys::lastError());
+        return;
+    }
+    ++s_InstanceCount;
+    m_Started = true;
+    m_Engine = std::make_unique<TcmSocketEngine>(this);
 }
 
-TcmSocket::~TcmSocket()
-{
+TcmSocket::~TcmSocket() {
+    // Handlers belong to an owner that is being torn down too; they must not
+    // run any more.
+    m_Destroying = true;
+    Close();
+    if (m_Started && --s_InstanceCount == 0) {
+        cmsys::cleanup();
+        // A component made later starts the library again.
+        s_WinsockStarted = false;
+    }
+    SetBufferSize(0);
     free_connection_list(m_Connections, false);
+    m_Connections = nullptr;
+    m_Engine.reset();
 }
 
-void TcmSocket::SetActive(bool value)
-{
+void TcmSocket::SetActive(bool value) {
     if (value == m_Active)
         return;
     value ? Open() : Close();
 }
 
-void TcmSocket::SetBufferSize(int size) { m_MaxBufSize = size; }
-int TcmSocket::Create(TcmSocketProtocol protocol) { Protocol = protocol; return -1; }
-void TcmSocket::Open() {}
-void TcmSocket::Close() { m_Active = false; }
-bool TcmSocket::Bind(const QString &, unsigned) { return false; }
-bool TcmSocket::Connect(const QString &, unsigned) { return false; }
-void TcmSocket::DeclareConnect(bool) {}
-int TcmSocket::Accept() { return -1; }
-bool TcmSocket::Listen(int) { return false; }
-bool TcmSocket::SendTo(quint32, quint16, const char *, int) { return false; }
-bool TcmSocket::SendTo(const QString &, quint16, const char *, int) { return false; }
-bool TcmSocket::SendTo(int, const char *, int) { return false; }
-int TcmSocket::Receive(char *, int, int, sockaddr_in *) { return 0; }
-void TcmSocket::reg_connections(long, bool) {}
+void TcmSocket::SetBufferSize(int size) {
+    if (size == m_MaxBufSize && (m_RecvBuffer != nullptr) == (size > 0))
+        return;
+    m_MaxBufSize = size;
+    delete[] m_RecvBuffer;
+    m_RecvBuffer = nullptr;
+    if (size > 0 && m_Active) {
+        m_RecvBuffer = new char[size_t(size) + 1];
+        m_RecvBuffer[0] = 0;
+    }
+}
 
-void TcmSocket::free_connection_list(cm_Server_Connections *list, bool keep)
-{
+int TcmSocket::Create(TcmSocketProtocol protocol) {
+    Protocol = protocol;
+    const SocketKind kind = socketKind(protocol);
+    Close();
+    if (!m_Engine)
+        return -1;
+    m_Socket = ErrorCheck(m_Engine->socket(kind.type, kind.number), "socket() failed");
+    if (m_Socket != -1 && m_Engine->isLive())
+        ErrorCheck(m_Engine->select(m_Socket), "WSAAsyncSelect() failed");
+    return m_Socket;
+}
+
+void TcmSocket::Open() {
+    if (m_Active)
+        return;
+    m_Socket = Create(Protocol);
+    if (m_Socket == -1)
+        return;
+    if (m_ForceNonBlocking)
+        ErrorCheck(m_Engine->setNonBlocking(m_Socket), "ioctlsocket() set block mode error");
+    if (m_Socket == -1) {
+        m_BufOffset = 0;
+        return;
+    }
+    if (Protocol == cmUDP)
+        m_Engine->setBroadcast(m_Socket);
+    if (LocalHost.isEmpty() || LocalHost == QLatin1String("0"))
+        LocalHost = HostIP(kNoAddress);
+    m_Bound = Bind(LocalHost, unsigned(LocalPort));
+    if (m_Bound) {
+        switch (Protocol) {
+        case cmTcpServer:
+            m_Active = Listen(5);
+            break;
+        case cmTcpClient:
+            m_Active = Connect(RemoteHost, unsigned(RemotePort));
+            break;
+        case cmUDP:
+            if (!RemoteHost.isEmpty() && RemotePort > 0)
+                m_Active = Connect(RemoteHost, unsigned(RemotePort));
+            else
+                m_Active = true;
+            break;
+        default:
+            m_Active = true;
+            break;
+        }
+    }
+    if (m_Active)
+        DeclareConnect(true);
+    m_BufOffset = 0;
+}
+
+void TcmSocket::Close() {
+    if (m_Socket == -1 && !m_Active)
+        return;
+    // The error path closes the component; a failure while closing must not
+    // start the same close again.
+    if (m_Closing)
+        return;
+    m_Closing = true;
+
+    if (m_Engine && m_Socket != -1) {
+        m_Engine->deselect(m_Socket);
+        ErrorCheck(m_Engine->close(m_Socket), "closesocket() failed");
+    }
+
+    if (Protocol == cmTcpServer) {
+        // Detach the list before the first report: a handler that runs a
+        // modal loop lets notices in, and they must not walk a list that is
+        // being taken apart.
+        QList<int> remotes;
+        remotes.reserve(m_Connections->count);
+        for (m_Connections->cursor = m_Connections->first; m_Connections->cursor;
+             m_Connections->cursor = m_Connections->cursor->next) {
+            remotes.append(m_Connections->cursor->socket);
+            if (m_Engine)
+                m_Engine->deselect(m_Connections->cursor->socket);
+        }
+        free_connection_list(m_Connections, true);
+        for (const int remote : std::as_const(remotes))
+            CloseRemote(remote);
+    }
+
+    m_Socket = -1;
+    m_Active = false;
+    m_Bound = false;
+    m_Closing = false;
+    DeclareConnect(false);
+}
+
+void TcmSocket::CloseRemote(int socket) {
+    if (!m_Engine)
+        return;
+    m_Engine->deselect(socket);
+    ErrorCheck(m_Engine->close(socket), "closesocket() failed to close remote socket");
+}
+
+bool TcmSocket::Bind(const QString &host, unsigned port) {
+    if (!m_Engine)
+        return false;
+    std::memset(m_WorkAddr.get(), 0, sizeof *m_WorkAddr);
+    m_WorkAddr->sin_family = AF_INET;
+    m_WorkAddr->sin_addr.s_addr = get_ip_data(host, cmUnicast);
+    m_WorkAddr->sin_port = qToBigEndian(quint16(port));
+    return ErrorCheck(m_Engine->bind(m_Socket, *m_WorkAddr), "bind() failed") != -1;
+}
+
+bool TcmSocket::Connect(const QString &host, unsigned port) {
+    if (!m_Engine || host.isEmpty() || port == 0)
+        return false;
+    m_WorkAddr->sin_family = AF_INET;
+    m_WorkAddr->sin_addr.s_addr = get_ip_data(host, cmUnicast);
+    m_WorkAddr->sin_port = qToBigEndian(quint16(port));
+    return ErrorCheck(m_Engine->connect(m_Socket, *m_WorkAddr), "connect() failed") != -1;
+}
+
+void TcmSocket::DeclareConnect(bool connected) {
+    if (connected) {
+        if (m_Engine && m_Engine->getsockname(m_Socket, m_WorkAddr.get()) != -1) {
+            LocalPort = qFromBigEndian(m_WorkAddr->sin_port);
+            LocalHost = QString::fromLatin1(cmsys::inetNtoa(m_WorkAddr->sin_addr.s_addr));
+        }
+        if (!m_RecvBuffer)
+            SetBufferSize(m_MaxBufSize);
+    }
+    if (!m_Destroying)
+        raise(OnActiveChanged, this);
+}
+
+int TcmSocket::Accept() {
+    if (!m_Engine)
+        return -1;
+    return ErrorCheck(m_Engine->accept(m_Socket, m_WorkAddr.get()), "accept() failed");
+}
+
+bool TcmSocket::Listen(int backlog) {
+    if (!m_Engine || backlog == 0)
+        return false;
+    return ErrorCheck(m_Engine->listen(m_Socket, backlog), "listen() failed") != -1;
+}
+
+bool TcmSocket::SendTo(quint32 ip, quint16 port, const char *data, int len) {
+    if (!data || m_Socket == -1 || !m_Engine)
+        return false;
+    if (len <= 0)
+        len = int(std::strlen(data));
+    std::memset(m_WorkAddr.get(), 0, sizeof *m_WorkAddr);
+    m_WorkAddr->sin_family = AF_INET;
+    m_WorkAddr->sin_addr.s_addr = ip;
+    m_WorkAddr->sin_port = qToBigEndian(port);
+    return ErrorCheck(m_Engine->sendto(m_Socket, data, len, *m_WorkAddr), "send to() failed") != -1;
+}
+
+bool TcmSocket::SendTo(const QString &host, quint16 port, const char *data, int len) {
+    return SendTo(get_ip_data(host, cmUnicast), port, data, len);
+}
+
+bool TcmSocket::SendTo(int socket, const char *data, int len) {
+    if (!data || m_Socket == -1 || !m_Engine)
+        return false;
+    if (len <= 0)
+        len = int(std::strlen(data));
+    return ErrorCheck(m_Engine->send(socket, data, len), "send() failed") == len;
+}
+
+int TcmSocket::Receive(char *buf, int size, int socket, sockaddr_in *from) {
+    if (!buf || !m_Engine)
+        return 0;
+    if (socket == -1)
+        socket = m_Socket;
+    int n;
+    if (!from) {
+        n = ErrorCheck(m_Engine->recv(socket, buf, size), "recv() failed");
+    } else {
+        n = ErrorCheck(m_Engine->recvfrom(socket, buf, size, from), "recvfrom() failed");
+        if (Protocol == cmTcpClient || Protocol == cmTcpServer)
+            ErrorCheck(m_Engine->getpeername(socket, from), "getpeername() failt!");
+    }
+    return n > 0 ? n : 0;
+}
+
+qintptr TcmSocket::OnSocketMessage(unsigned message, quintptr wParam, qintptr lParam) {
+    if (message == cmQueryEndSession)
+        return 1;
+    if (message == cmEndSession) {
+        Close();
+        return 0;
+    }
+    if (message != cmNotifyMessage)
+        return 0;
+
+    const int socket = int(wParam);
+    // The whole lParam is compared: a notice carrying an error code matches no
+    // event and is only reported.
+    switch (lParam) {
+    case FD_READ_NOTICE:
+        ReadLoop(socket);
+        break;
+    case FD_WRITE_NOTICE:
+        if (!m_Active && m_Bound) {
+            m_Active = true;
+            DeclareConnect(true);
+        }
+        if (Protocol == cmTcpServer)
+            reg_connections(socket, true);
+        break;
+    case FD_OOB_NOTICE:
+        ShowError("Message:FD_OOB", 0);
+        break;
+    case FD_ACCEPT_NOTICE:
+        Accept();
+        ShowError("Message:FD_ACCEPT", 0);
+        break;
+    case FD_CONNECT_NOTICE:
+        ShowError("Message:FD_CONNECT", 0);
+        break;
+    case FD_CLOSE_NOTICE:
+        if (Protocol == cmTcpServer)
+            reg_connections(socket, false);
+        else
+            Close();
+        break;
+    default:
+        ShowError(QByteArray::number(message), int(lParam));
+        break;
+    }
+    return 0;
+}
+
+void TcmSocket::ReadLoop(int socket) {
+    if (!OnReceive || !m_RecvBuffer) {
+        // The data stays queued; the channel is told so that it does not
+        // announce the same bytes again and again.
+        if (m_Engine)
+            m_Engine->readDeclined(socket);
+        return;
+    }
+    int n = 0;
+    int space = 0;
+    do {
+        if (!RelayDump || m_BufOffset >= m_MaxBufSize || m_BufOffset < 0)
+            m_BufOffset = 0;
+        space = m_MaxBufSize - m_BufOffset;
+        n = Receive(m_RecvBuffer + m_BufOffset, space, socket, m_WorkAddr.get());
+        if (n > 0) {
+            m_BufOffset += n;
+            m_RecvBuffer[m_BufOffset] = 0;
+            const quint16 port = qFromBigEndian(m_WorkAddr->sin_port);
+            const quint32 ip = m_WorkAddr->sin_addr.s_addr;
+            raise(OnReceive, this, socket, port, ip, m_RecvBuffer + m_BufOffset - n, n);
+            // A handler may have closed the component or dropped the buffer;
+            // reading on would touch a socket or memory that is gone.
+            if (m_Socket == -1 || !m_RecvBuffer || !OnReceive)
+                break;
+        }
+    } while (n > 0 && n == space);
+}
+
+void TcmSocket::reg_connections(long socket, bool add) {
+    cm_Server_Connections *list = m_Connections;
+    if (!list)
+        return;
+    cm_Connection *previous = nullptr;
+    for (cm_Connection *node = list->first; node; previous = node, node = node->next) {
+        if (node->socket != socket)
+            continue;
+        if (add)
+            return; // FD_WRITE comes again whenever the socket turns writable
+        --list->count;
+        (previous ? previous->next : list->first) = node->next;
+        if (list->last == node)
+            list->last = previous;
+        if (list->cursor == node)
+            list->cursor = node->next;
+        const cm_Connection gone = *node;
+        delete node;
+        if (!m_Destroying)
+            raise(OnDiscard, this, gone.socket, gone.IP, gone.port);
+        // Nobody else holds this socket any more; leaving it open would leak
+        // one descriptor per client that leaves.
+        CloseRemote(gone.socket);
+        return;
+    }
+    if (!add || !m_Engine)
+        return;
+
+    ErrorCheck(m_Engine->getpeername(int(socket), m_WorkAddr.get()), "getpeername() failt!");
+    const quint32 ip = m_WorkAddr->sin_addr.s_addr;
+    const quint16 port = qFromBigEndian(m_WorkAddr->sin_port);
+    for (cm_Connection *node = list->first; node; node = node->next) {
+        if (node->IP == ip && node->port == port) {
+            // The same peer came back: its node takes the new socket, and the
+            // old one, now referenced by nothing, is closed.
+            const int old = node->socket;
+            node->socket = int(socket);
+            CloseRemote(old);
+            return;
+        }
+    }
+    auto *node = new cm_Connection;
+    node->socket = int(socket);
+    node->IP = ip;
+    node->port = port;
+    if (list->last)
+        list->last->next = node;
+    else
+        list->first = node;
+    list->last = node;
+    ++list->count;
+    if (!m_Destroying)
+        raise(OnAccept, this, int(socket), ip, port);
+}
+
+void TcmSocket::free_connection_list(cm_Server_Connections *list, bool keep) {
     if (!list)
         return;
     for (cm_Connection *node = list->first; node;) {
@@ -50,13 +518,98 @@ void TcmSocket::free_connection_list(cm_Server_Connections *list, bool keep)
         delete list;
 }
 
-bool TcmSocket::wsa_startup() { return true; }
-bool TcmSocket::isValidIP(const char *) { return false; }
-quint32 TcmSocket::IP_UnicastToBroadcast(quint32 ip) { return ip; }
-quint32 TcmSocket::get_ip_data(const QString &, TcmCastMode) { return 0; }
-QString TcmSocket::BroadcastIP(const QString &) { return {}; }
-QString TcmSocket::HostName() { return {}; }
-QString TcmSocket::HostIP(quint32) { return {}; }
-int TcmSocket::ErrorCheck(int result, const char *) { return result; }
-void TcmSocket::ShowError(const QByteArray &, int) {}
-QByteArray TcmSocket::MapErrorCode(int) { return {}; }
+bool TcmSocket::wsa_startup() {
+    if (!s_WinsockStarted)
+        s_WinsockStarted = cmsys::startup();
+    return s_WinsockStarted;
+}
+
+bool TcmSocket::isValidIP(const char *text) {
+    if (!text || std::strlen(text) < 7)
+        return false;
+    return cmsys::inetAddr(text) != kNoAddress;
+}
+
+quint32 TcmSocket::IP_UnicastToBroadcast(quint32 ip) {
+    const quint32 first = ip & 0xFFu;
+    if (first == 0 || first > 223)
+        return ip;
+    ip |= 0xFF000000u;
+    if (first <= 191)
+        ip |= 0x00FF0000u;
+    if (first <= 127)
+        ip |= 0x0000FF00u;
+    return ip;
+}
+
+quint32 TcmSocket::get_ip_data(const QString &host, TcmCastMode mode) {
+    if (!wsa_startup())
+        return kNoAddress;
+    const QByteArray text = host.toUtf8();
+    quint32 address = 0;
+    if (isValidIP(text.constData())) {
+        address = cmsys::inetAddr(text.constData());
+    } else if (!host.isEmpty()) {
+        if (!cmsys::resolveFirst(text.constData(), &address))
+            address = 0;
+    } else {
+        // The own address: the interfaces know it better than the name
+        // lookup, which may answer with a loopback alias.
+        address = cmsys::ownInterfaceAddress();
+        if (address == 0 && !cmsys::resolveFirst(HostName().toUtf8().constData(), &address))
+            address = 0;
+    }
+    if (mode == cmBroadcast)
+        address = IP_UnicastToBroadcast(address);
+    return address;
+}
+
+QString TcmSocket::BroadcastIP(const QString &host) {
+    return HostIP(get_ip_data(host, cmBroadcast));
+}
+
+QString TcmSocket::HostName() {
+    if (!wsa_startup())
+        return {};
+    return QString::fromLocal8Bit(cmsys::hostName());
+}
+
+QString TcmSocket::HostIP(quint32 ip) {
+    if (ip == kNoAddress)
+        ip = get_ip_data(QString(), cmUnicast);
+    if (ip == kNoAddress)
+        return {};
+    return QString::fromLatin1(cmsys::inetNtoa(ip));
+}
+
+int TcmSocket::ErrorCheck(int result, const char *text) {
+    if (result != -1)
+        return result;
+    const int code = cmsys::lastError();
+    // A failure while opening, or while a client connection is pending,
+    // leaves a half-made socket behind: close it, except for "would block",
+    // which only says that the call goes on in the background.
+    if (code != cmWouldBlock && !m_Active && m_Socket != -1) {
+        ShowError("!!!!!!!!socket closed for error" +
+                      QByteArray::number(code, 16).toUpper().rightJustified(4, '0'),
+                  0);
+        Close();
+    }
+    ShowError(text, code);
+    return result;
+}
+
+void TcmSocket::ShowError(const QByteArray &text, int code) {
+    if (!OnError || m_Destroying)
+        return;
+    QByteArray report = text;
+    if (code > 0)
+        report += " : " + MapErrorCode(code);
+    raise(OnError, this, code, report);
+}
+
+QByteArray TcmSocket::MapErrorCode(int code) {
+    const auto *entry = std::find_if(std::begin(kErrorTable), std::end(kErrorTable),
+                                     [code](const ErrorText &e) { return e.code == code; });
+    return QByteArray(entry != std::end(kErrorTable) ? entry->text : kUnknownError);
+}

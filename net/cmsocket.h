@@ -8,12 +8,25 @@
 // block, 10048 address in use, 10061 refused ...), so one error table serves
 // everywhere. Addresses are 32-bit values in network byte order (first dotted
 // octet in the lowest byte); ports are in host byte order.
+//
+// Notices need a running event loop on the creating thread. Handlers may run
+// a modal loop; further notices (and a nested OnReceive reusing the receive
+// buffer) are dispatched inside it. While the component is being destroyed no
+// handler runs any more.
+//
+// A UDP socket opened on the computer's own address also hears broadcasts
+// sent to its port on that address's network, and its own broadcasts come
+// back to it, on every platform; LocalHost names that address after opening.
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <memory>
+
+struct sockaddr_in;
+class TcmSocketEngine;
 
 enum TcmSocketProtocol { cmICMP = 0, cmIGMP, cmUDP, cmRawIP, cmTcpServer, cmTcpClient };
 enum TcmCastMode { cmUnicast = 0, cmBroadcast = 1 };
@@ -34,8 +47,7 @@ struct cm_Server_Connections {
     cm_Connection *cursor = nullptr;
 };
 
-class TcmSocket : public QObject
-{
+class TcmSocket : public QObject {
     Q_OBJECT
 
 public:
@@ -110,6 +122,11 @@ public:
     void ShowError(const QByteArray &text, int code);
     static QByteArray MapErrorCode(int code);
 
+    // The notice dispatch: message 1035 with the socket in wParam and the
+    // event (low 16 bits) plus error number (high 16 bits) in lParam. Returns
+    // the message result.
+    qintptr OnSocketMessage(unsigned message, quintptr wParam, qintptr lParam);
+
 protected:
     int m_Socket = -1;
     int m_BufOffset = 0;
@@ -117,4 +134,18 @@ protected:
     bool m_Active = false;
     bool m_Bound = false;
     cm_Server_Connections *m_Connections = nullptr;
+
+private:
+    void ReadLoop(int socket);
+    void CloseRemote(int socket);
+
+    std::unique_ptr<TcmSocketEngine> m_Engine;
+    // Shared scratch address: the last address bound, connected, sent to or
+    // received from.
+    std::unique_ptr<sockaddr_in> m_WorkAddr;
+    char *m_RecvBuffer = nullptr;
+    bool m_ForceNonBlocking = false;
+    bool m_Started = false;
+    bool m_Destroying = false;
+    bool m_Closing = false;
 };

@@ -121,7 +121,7 @@ void TFrmMain::setupNetwork() {
     m_ui->Edt_LocalIP->setText(TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast)));
 }
 
-void TFrmMain::FormCreate() {
+void TFrmMain::AddInstructionLines() {
     static const char16_t *const lines[] = {
         u"操作说明：",
         u"  1、搜索模块 按键：在TCP模式下可用，搜索到的模块将在左边的框内显示",
@@ -129,11 +129,15 @@ void TFrmMain::FormCreate() {
         u"  3、出厂设置 按键：将所有的参数恢复为出厂默认值",
         u"  4、一键写入 按键：将所有的参数写入到模块中",
         u"  5、每个参数都有独立的 查询 及 设置 的按键",
-        u"软件刚打开默认通讯方式为：UDP",
-        u"",
     };
     for (const char16_t *line : lines)
         m_ui->MemoInfo->appendPlainText(QString::fromUtf16(line));
+}
+
+void TFrmMain::FormCreate() {
+    AddInstructionLines();
+    m_ui->MemoInfo->appendPlainText(QStringLiteral("软件刚打开默认通讯方式为：UDP"));
+    m_ui->MemoInfo->appendPlainText(QString());
     // Open on the instructions rather than on the empty last line.
     m_ui->MemoInfo->moveCursor(QTextCursor::Start);
     // The application's name is what the desktop shows for the program; the

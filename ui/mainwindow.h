@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QString>
 #include <QTimer>
 
 #include <array>
@@ -45,6 +46,11 @@ public:
     // console holds the socket.
     void EnableConfigControls(bool enabled);
 
+    // Where "Save" and "Restore settings" keep the parameter fields: CFG.ini
+    // beside the executable, unless a test points elsewhere.
+    const QString &settingsPath() const { return m_settingsPath; }
+    void setSettingsPath(const QString &path) { m_settingsPath = path; }
+
     const std::array<QCheckBox *, 16> &relayBoxes() const { return RelayBoxes; }
     const std::array<LampWidget *, 15> &relayLamps() const { return RelayLamps; }
     const std::array<QCheckBox *, 13> &inputBoxes() const { return InputBoxes; }
@@ -59,6 +65,8 @@ private:
     void fillControlTables();
     void setupNetwork();
     void FormCreate();
+    // The operating instructions, shown at start-up and by "Introduction".
+    void AddInstructionLines();
     void FormShow();
     void FormClose();
     void Button1Click();
@@ -93,10 +101,18 @@ private:
     // ---- Settings and menus (mainwindow_menus.cpp) -----------------------
     // Connects the menu actions.
     void setupMenus();
+    void N10Click();
+    void N11Click();
+    void N12Click();
+    void N3Click();
+    void N4Click();
+    void LoadSettings();
+    void SaveSettings();
 
     // ---- Members ---------------------------------------------------------
     Ui::TFrmMain *m_ui;
     TMainState m_state;
+    QString m_settingsPath;
     // Owned through the QObject tree, destroyed with the window.
     TcmSocket *MySocket = nullptr;
     // The configuration controller and the window's face towards it; both

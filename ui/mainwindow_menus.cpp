@@ -1,8 +1,152 @@
 // Settings file and menus of the main window.
 #include "mainwindow.h"
 
+#include "aboutwindow.h"
+#include "settings.h"
 #include "ui_mainwindow.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTextBlock>
+
+namespace {
+
+const QString NoticeCaption = QStringLiteral("提示");
+
+// The menu's shortcuts are the program's own: in an editable combo box or a
+// memo the platform may bind the same keys to text editing (Ctrl+D deletes a
+// character on X11), which would swallow "Restore settings" exactly where it
+// is most used. The guard turns such overrides down for the menu's keys,
+// inside its window only.
+class MenuShortcutGuard : public QObject {
+public:
+    MenuShortcutGuard(QWidget *window, QList<QAction *> actions)
+        : QObject(window)
+        , m_window(window)
+        , m_actions(std::move(actions)) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() != QEvent::ShortcutOverride)
+            return false;
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || widget->window() != m_window)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction *action : m_actions) {
+            if (action->isEnabled() && action->shortcut() == pressed)
+                return true; // unaccepted, so the shortcut goes to the menu
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    QList<QAction *> m_actions;
+};
+
+void selectItem(QComboBox *box, int index) {
+    // An index outside the list leaves no selection; the edit text must
+    // follow even when the index does not change, or typed text would stay.
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
+    box->setEditText(box->itemText(box->currentIndex()));
+}
+
+ParameterSettings parameterControls(const Ui::TFrmMain &u) {
+    ParameterSettings v;
+    v.Model = u.Cmb_Model->currentIndex();
+    v.GateWay = u.Edt_GATEWAY->text();
+    v.Mask = u.Edt_MASK->text();
+    v.IP = u.Edt_IP->text();
+    v.DIP = u.Edt_DIP->text();
+    v.Port = u.Edt_Port->text();
+    v.DPort = u.Edt_DPort->text();
+    v.BaudRate = u.Cmb_Baud->currentIndex();
+    v.DataBit = u.Cmb_DataBit->currentIndex();
+    v.StopBit = u.Cmb_StopBit->currentIndex();
+    v.Parity = u.Cmb_Parity->currentIndex();
+    v.MAC = u.Edt_MAC->text();
+    return v;
+}
+
+void setParameterControls(const Ui::TFrmMain &u, const ParameterSettings &v) {
+    selectItem(u.Cmb_Model, v.Model);
+    u.Edt_GATEWAY->setText(v.GateWay);
+    u.Edt_MASK->setText(v.Mask);
+    u.Edt_IP->setText(v.IP);
+    u.Edt_DIP->setText(v.DIP);
+    u.Edt_Port->setText(v.Port);
+    u.Edt_DPort->setText(v.DPort);
+    selectItem(u.Cmb_Baud, v.BaudRate);
+    selectItem(u.Cmb_DataBit, v.DataBit);
+    selectItem(u.Cmb_StopBit, v.StopBit);
+    selectItem(u.Cmb_Parity, v.Parity);
+    u.Edt_MAC->setText(v.MAC);
+}
+
+} // namespace
+
 void TFrmMain::setupMenus() {
-    // Wiring of the menu actions (N9 to N12, N3, N4) goes here.
+    m_settingsPath = settings::defaultFilePath();
+    connect(m_ui->N10, &QAction::triggered, this, &TFrmMain::N10Click);
+    connect(m_ui->N11, &QAction::triggered, this, &TFrmMain::N11Click);
+    connect(m_ui->N12, &QAction::triggered, this, &TFrmMain::N12Click);
+    connect(m_ui->N3, &QAction::triggered, this, &TFrmMain::N3Click);
+    connect(m_ui->N4, &QAction::triggered, this, &TFrmMain::N4Click);
+    qApp->installEventFilter(new MenuShortcutGuard(this, {m_ui->N10, m_ui->N11, m_ui->N12}));
+}
+
+void TFrmMain::N10Click() {
+    // No combo box being restored may hold the focus (and a selection in its
+    // edit text) while its item changes.
+    m_ui->MemoInfo->setFocus();
+    LoadSettings();
+}
+
+void TFrmMain::N11Click() {
+    SaveSettings();
+}
+
+void TFrmMain::N12Click() {
+    // Ends the event loop at once, whatever is running; the socket is closed
+    // here because the close handler does not run on this path.
+    FormClose();
+    QCoreApplication::exit(0);
+}
+
+void TFrmMain::N3Click() {
+    QPlainTextEdit *memo = m_ui->MemoInfo;
+    // An empty memo still holds one (empty) block, which the first line fills.
+    const int firstNewLine = memo->document()->isEmpty() ? 0 : memo->blockCount();
+    AddInstructionLines();
+    memo->appendPlainText(QString());
+    // Scroll so the instructions are read from their first line.
+    QTextCursor cursor(memo->document()->findBlockByNumber(firstNewLine));
+    memo->setTextCursor(cursor);
+    memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
+    memo->ensureCursorVisible();
+}
+
+void TFrmMain::N4Click() {
+    TFrmAbout::ShowOnce();
+}
+
+void TFrmMain::SaveSettings() {
+    const settings::SaveResult result =
+        settings::saveSettings(m_settingsPath, parameterControls(*m_ui));
+    if (!result.ok)
+        QMessageBox::critical(this, NoticeCaption, result.message);
+}
+
+void TFrmMain::LoadSettings() {
+    const settings::LoadResult result =
+        settings::loadSettings(m_settingsPath, parameterControls(*m_ui));
+    setParameterControls(*m_ui, result.values);
+    if (!result.message.isEmpty())
+        QMessageBox::warning(this, NoticeCaption, result.message);
 }

@@ -1,0 +1,202 @@
+#include "settings.h"
+
+#include "inifile.h"
+#include "mylib.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <array>
+
+namespace settings {
+
+namespace {
+
+const QString Section = QStringLiteral("CFG");
+
+// A settings file is a few hundred bytes; anything this large is not one, and
+// reading it whole would only cost memory.
+constexpr qint64 MaxFileSize = 1 << 20;
+
+// Where each key of MyClass.IniKeys lives in ParameterSettings; exactly one of
+// the two pointers is set.
+struct Member {
+    int ParameterSettings::*index;
+    QString ParameterSettings::*text;
+};
+using P = ParameterSettings;
+constexpr std::array<Member, TMYCLASS::IniKeyCount> Members = {{
+    {&P::Model, nullptr},
+    {nullptr, &P::GateWay},
+    {nullptr, &P::Mask},
+    {nullptr, &P::IP},
+    {nullptr, &P::DIP},
+    {nullptr, &P::Port},
+    {nullptr, &P::DPort},
+    {&P::BaudRate, nullptr},
+    {&P::DataBit, nullptr},
+    {&P::StopBit, nullptr},
+    {&P::Parity, nullptr},
+    {nullptr, &P::MAC},
+}};
+
+const QString &keyAt(size_t i) {
+    return MyClass.IniKeys[i].Key;
+}
+
+QString shown(const QString &path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+enum class ReadOutcome { Read, Missing, Failed };
+
+// A missing file is not a failure: it reads as an empty document.
+ReadOutcome readDocument(const QString &path, IniDocument &doc, QString &reason) {
+    QFile file(path);
+    if (!file.exists())
+        return ReadOutcome::Missing;
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+        return ReadOutcome::Failed;
+    }
+    if (file.size() > MaxFileSize) {
+        reason = QCoreApplication::translate("settings", "the file is larger than %1 bytes")
+                     .arg(MaxFileSize);
+        return ReadOutcome::Failed;
+    }
+    const QByteArray bytes = file.read(MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        reason = file.errorString();
+        return ReadOutcome::Failed;
+    }
+    doc = IniDocument::fromBytes(bytes);
+    return ReadOutcome::Read;
+}
+
+SaveResult saveFailure(const QString &path, const QString &reason) {
+    return {false,
+            QCoreApplication::translate("settings", "The settings could not be saved to %1:\n%2\n\n"
+                                                    "The file was not changed.")
+                .arg(shown(path), reason)};
+}
+
+// Reads the current file so that what else it holds survives, lets edit change
+// the document, and replaces the file only once the new text is completely on
+// disk: a crash or a full disk part-way through leaves the old file whole.
+template <typename Edit> SaveResult replaceDocument(const QString &path, Edit edit) {
+    IniDocument doc;
+    QString reason;
+    if (readDocument(path, doc, reason) == ReadOutcome::Failed)
+        return saveFailure(path, reason);
+    edit(doc);
+
+    // Unbuffered, because a buffered QSaveFile flushes inside commit() and
+    // takes a short write there (full disk, file size limit) for success,
+    // renaming a truncated file over the good one.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return saveFailure(path, file.errorString());
+    const QByteArray bytes = doc.toBytes();
+    // A short write says nothing about why; the next write of the rest does.
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            reason = file.errorString();
+            file.cancelWriting();
+            return saveFailure(path, reason);
+        }
+        done += n;
+    }
+    if (!file.commit())
+        return saveFailure(path, file.errorString());
+    return {true, {}};
+}
+
+SaveResult lineBreakFailure(const QString &path, const QString &key) {
+    return saveFailure(
+        path,
+        QCoreApplication::translate("settings", "the value of \"%1\" holds a line break").arg(key));
+}
+
+} // namespace
+
+QString defaultFilePath() {
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("CFG.ini"));
+}
+
+QString ReadSetting(const QString &path, const QString &key) {
+    IniDocument doc;
+    QString reason;
+    if (readDocument(path, doc, reason) != ReadOutcome::Read)
+        return QStringLiteral("0");
+    return doc.value(Section, key).value_or(QStringLiteral("0"));
+}
+
+SaveResult WriteSetting(const QString &path, const QString &key, const QString &value) {
+    if (IniDocument::holdsLineBreak(value))
+        return lineBreakFailure(path, key);
+    return replaceDocument(path, [&](IniDocument &doc) { doc.setValue(Section, key, value); });
+}
+
+SaveResult saveSettings(const QString &path, const ParameterSettings &values) {
+    std::array<QString, Members.size()> texts;
+    for (size_t i = 0; i < Members.size(); ++i) {
+        const Member &m = Members[i];
+        texts[i] = m.index ? QString::number(values.*m.index) : values.*m.text;
+        if (IniDocument::holdsLineBreak(texts[i]))
+            return lineBreakFailure(path, keyAt(i));
+    }
+    return replaceDocument(path, [&](IniDocument &doc) {
+        for (size_t i = 0; i < Members.size(); ++i)
+            doc.setValue(Section, keyAt(i), texts[i]);
+    });
+}
+
+LoadResult loadSettings(const QString &path, const ParameterSettings &current) {
+    LoadResult result;
+    IniDocument doc;
+    QString reason;
+    switch (readDocument(path, doc, reason)) {
+    case ReadOutcome::Missing:
+        return result;
+    case ReadOutcome::Failed:
+        result.values = current;
+        result.message = QCoreApplication::translate(
+                             "settings", "The settings could not be read from %1:\n%2\n\n"
+                                         "The fields were not changed.")
+                             .arg(shown(path), reason);
+        return result;
+    case ReadOutcome::Read:
+        break;
+    }
+
+    for (size_t i = 0; i < Members.size(); ++i) {
+        const Member &m = Members[i];
+        const QString text = doc.value(Section, keyAt(i)).value_or(QStringLiteral("0"));
+        if (m.text) {
+            result.values.*m.text = text;
+            continue;
+        }
+        bool ok = false;
+        const int index = text.trimmed().toInt(&ok, 10);
+        if (ok) {
+            result.values.*m.index = index;
+        } else {
+            result.values.*m.index = current.*m.index;
+            result.unreadableKeys.append(keyAt(i));
+        }
+    }
+    if (!result.unreadableKeys.isEmpty()) {
+        result.message =
+            QCoreApplication::translate(
+                "settings", "The settings file %1 holds no item number under %2, so those "
+                            "boxes were left as they were. Everything else was restored.")
+                .arg(shown(path), result.unreadableKeys.join(QStringLiteral(", ")));
+    }
+    return result;
+}
+
+} // namespace settings

@@ -1,0 +1,239 @@
+// Winsock under TcmSocket. WSAAsyncSelect posts every notice of a registered
+// socket to a hidden window of the thread that made the component; its window
+// procedure hands them to the component. Winsock already gives the notices
+// their shape (FD_WRITE after connect, accept and a blocked send; FD_READ
+// again only after the next recv), so this file is a thin layer.
+#ifndef _WINSOCK_DEPRECATED_NO_WARNINGS
+#define _WINSOCK_DEPRECATED_NO_WARNINGS // inet_addr, inet_ntoa, gethostbyname
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+
+#include "cmsocket.h"
+#include "cmsocket_engine.h"
+
+#include <windows.h>
+#include <winsock2.h>
+
+#include <cstring>
+
+namespace {
+
+thread_local int t_lastError = 0;
+
+int failWsa() {
+    t_lastError = WSAGetLastError();
+    return -1;
+}
+
+int checked(int result) {
+    return result == SOCKET_ERROR ? failWsa() : result;
+}
+
+// FD_READ | FD_WRITE | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE and the two
+// quality-of-service bits.
+constexpr long kAllEvents = 255;
+
+const wchar_t kWindowClass[] = L"TcmSocketNotify";
+
+LRESULT CALLBACK notifyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto *owner = reinterpret_cast<TcmSocket *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (owner &&
+        (message == cmNotifyMessage || message == cmQueryEndSession || message == cmEndSession))
+        return LRESULT(owner->OnSocketMessage(message, quintptr(wParam), qintptr(lParam)));
+    // Creation and the other housekeeping messages need the default handling.
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool registerWindowClass() {
+    static const ATOM atom = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = notifyProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = kWindowClass;
+        return RegisterClassW(&windowClass);
+    }();
+    return atom != 0;
+}
+
+SOCKET handle(int s) {
+    return static_cast<SOCKET>(s);
+}
+
+} // namespace
+
+namespace cmsys {
+
+int lastError() {
+    return t_lastError;
+}
+
+bool startup() {
+    WSADATA data;
+    const int result = WSAStartup(MAKEWORD(2, 2), &data);
+    if (result != 0) {
+        // WSAGetLastError is not available before a successful start.
+        t_lastError = result;
+        return false;
+    }
+    return true;
+}
+
+void cleanup() {
+    WSACleanup();
+}
+
+quint32 inetAddr(const char *text) {
+    return text ? quint32(inet_addr(text)) : quint32(INADDR_NONE);
+}
+
+QByteArray inetNtoa(quint32 ip) {
+    in_addr address;
+    address.s_addr = ip;
+    const char *text = inet_ntoa(address);
+    return text ? QByteArray(text) : QByteArray();
+}
+
+QByteArray hostName() {
+    char name[32] = {};
+    if (gethostname(name, int(sizeof name)) == SOCKET_ERROR)
+        return {};
+    name[sizeof name - 1] = 0;
+    return QByteArray(name);
+}
+
+bool resolveFirst(const char *host, quint32 *ip) {
+    if (!host)
+        return false;
+    const hostent *entry = gethostbyname(host);
+    if (!entry || entry->h_addrtype != AF_INET || entry->h_length != 4 || !entry->h_addr_list ||
+        !entry->h_addr_list[0])
+        return false;
+    std::memcpy(ip, entry->h_addr_list[0], 4);
+    return true;
+}
+
+quint32 ownInterfaceAddress() {
+    // The host-name lookup lists the computer's LAN address first here.
+    return 0;
+}
+
+} // namespace cmsys
+
+struct TcmSocketEngine::Private {
+    TcmSocket *owner = nullptr;
+    HWND window = nullptr;
+};
+
+TcmSocketEngine::TcmSocketEngine(TcmSocket *owner)
+    : d(std::make_unique<Private>()) {
+    d->owner = owner;
+    if (!registerWindowClass())
+        return;
+    // A top-level (not message-only) window, so that the end-of-session
+    // messages reach it too.
+    d->window = CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (d->window)
+        SetWindowLongPtrW(d->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+}
+
+TcmSocketEngine::~TcmSocketEngine() {
+    if (d->window) {
+        SetWindowLongPtrW(d->window, GWLP_USERDATA, 0);
+        DestroyWindow(d->window);
+    }
+}
+
+bool TcmSocketEngine::isLive() const {
+    return d->window && IsWindow(d->window);
+}
+
+int TcmSocketEngine::socket(int type, int protocol) {
+    const SOCKET s = ::socket(AF_INET, type, protocol);
+    return s == INVALID_SOCKET ? failWsa() : int(s);
+}
+
+int TcmSocketEngine::select(int s) {
+    return checked(WSAAsyncSelect(handle(s), d->window, cmNotifyMessage, kAllEvents));
+}
+
+void TcmSocketEngine::deselect(int s) {
+    if (d->window)
+        WSAAsyncSelect(handle(s), d->window, 0, 0);
+}
+
+int TcmSocketEngine::close(int s) {
+    return checked(closesocket(handle(s)));
+}
+
+int TcmSocketEngine::bind(int s, const sockaddr_in &address) {
+    return checked(
+        ::bind(handle(s), reinterpret_cast<const sockaddr *>(&address), int(sizeof address)));
+}
+
+int TcmSocketEngine::connect(int s, const sockaddr_in &address) {
+    return checked(
+        ::connect(handle(s), reinterpret_cast<const sockaddr *>(&address), int(sizeof address)));
+}
+
+int TcmSocketEngine::listen(int s, int backlog) {
+    return checked(::listen(handle(s), backlog));
+}
+
+int TcmSocketEngine::accept(int s, sockaddr_in *peer) {
+    // The accepted socket inherits the listening socket's registration.
+    int len = int(sizeof(sockaddr_in));
+    const SOCKET a = ::accept(handle(s), reinterpret_cast<sockaddr *>(peer), peer ? &len : nullptr);
+    return a == INVALID_SOCKET ? failWsa() : int(a);
+}
+
+int TcmSocketEngine::send(int s, const char *data, int len) {
+    return checked(::send(handle(s), data, len, 0));
+}
+
+int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in &to) {
+    return checked(
+        ::sendto(handle(s), data, len, 0, reinterpret_cast<const sockaddr *>(&to), int(sizeof to)));
+}
+
+int TcmSocketEngine::recv(int s, char *buf, int size) {
+    return checked(::recv(handle(s), buf, size, 0));
+}
+
+int TcmSocketEngine::recvfrom(int s, char *buf, int size, sockaddr_in *from) {
+    // A datagram larger than the buffer fails here with WSAEMSGSIZE and is
+    // dropped by Winsock.
+    int len = int(sizeof(sockaddr_in));
+    return checked(::recvfrom(handle(s), buf, size, 0, reinterpret_cast<sockaddr *>(from),
+                              from ? &len : nullptr));
+}
+
+int TcmSocketEngine::getpeername(int s, sockaddr_in *peer) {
+    int len = int(sizeof *peer);
+    return checked(::getpeername(handle(s), reinterpret_cast<sockaddr *>(peer), &len));
+}
+
+int TcmSocketEngine::getsockname(int s, sockaddr_in *local) {
+    int len = int(sizeof *local);
+    return checked(::getsockname(handle(s), reinterpret_cast<sockaddr *>(local), &len));
+}
+
+int TcmSocketEngine::setBroadcast(int s) {
+    const BOOL on = TRUE;
+    return checked(setsockopt(handle(s), SOL_SOCKET, SO_BROADCAST,
+                              reinterpret_cast<const char *>(&on), int(sizeof on)));
+}
+
+int TcmSocketEngine::setNonBlocking(int s) {
+    u_long on = 1;
+    return checked(ioctlsocket(handle(s), FIONBIO, &on));
+}
+
+void TcmSocketEngine::readDeclined(int) {
+    // Winsock posts FD_READ again only after the next recv; nothing repeats.
+}

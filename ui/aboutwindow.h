@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+namespace Ui {
+class TFrmAbout;
+}
+
+// The about window: one at a time, owned by nobody, freed when closed. It
+// stays above the main window so it is not lost behind it while the user
+// goes on working there.
+class TFrmAbout : public QWidget {
+    Q_OBJECT
+
+public:
+    // Shows the about window, creating it unless one is already open.
+    static void ShowOnce();
+
+    explicit TFrmAbout(QWidget *parent = nullptr);
+    ~TFrmAbout() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    Ui::TFrmAbout *m_ui;
+    bool m_placed = false;
+};
+
+// The open about window; null while there is none.
+extern TFrmAbout *FrmAbout;
