@@ -134,6 +134,20 @@ private slots:
         QVERIFY(tool.memo().contains(u"现在切换到设置模式"_s));
     }
 
+    // A whole segment answers within milliseconds; none of it may be lost
+    // while the window lists the first replies.
+    void searchAnsweredByAFullTable() {
+        LabFixture::Options options;
+        options.modules = 256;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(256));
+        QTest::qWait(200);
+        QCOMPARE(tool.u.ListBoxIP->count(), 256);
+        QVERIFY(tool.boxes.texts.isEmpty());
+    }
+
     void pickingAModuleReadsAllParameters() {
         LabFixture lab;
         LAB_SETUP_OR_SKIP(lab);
