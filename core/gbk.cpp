@@ -58,4 +58,22 @@ qsizetype byteLength(const QString &text)
     return encode(text).size();
 }
 
+qsizetype completeLength(QByteArrayView bytes)
+{
+    // Lead bytes are 0x81..0xFE and always take the next byte as their trail,
+    // so one walk from the start finds the character boundaries.
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const auto byte = quint8(bytes[i]);
+        if (byte >= 0x81 && byte <= 0xFE) {
+            if (i + 1 == bytes.size())
+                return i;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return bytes.size();
+}
+
 } // namespace gbk

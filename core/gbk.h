@@ -16,4 +16,9 @@ QString decode(QByteArrayView bytes);
 // Length in GBK bytes (a Chinese character counts two).
 qsizetype byteLength(const QString &text);
 
+// Length of the longest prefix of bytes that does not end inside a
+// double-byte character: bytes.size(), or one less when the last byte is a
+// lead byte still waiting for its trail byte (a stream cut between reads).
+qsizetype completeLength(QByteArrayView bytes);
+
 } // namespace gbk

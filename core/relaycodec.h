@@ -15,6 +15,9 @@ namespace relaycodec {
 
 inline constexpr int RelayCount = 15;
 inline constexpr int InputCount = 12;
+// Longest relay command the console sends: commands have always fitted a
+// 100-byte area with its terminating zero, so a longer one is refused.
+inline constexpr qsizetype RelayCommandLimit = 99;
 
 QByteArray relayQuery(int n);
 // state is "1", "0" or empty; time is appended after a comma when not empty.

@@ -8,9 +8,13 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
 
 class ConfigProtocol;
 class ConfigView;
+class Console;
+class ConsoleTranscript;
+class ConsoleWindowView;
 class LampWidget;
 class QCheckBox;
 class TcmSocket;
@@ -42,10 +46,6 @@ public:
     TcmSocket *socket() const { return MySocket; }
     TMainState &state() { return m_state; }
 
-    // Switches the configuration controls: on after a search, off while the
-    // console holds the socket.
-    void EnableConfigControls(bool enabled);
-
     // Where "Save" and "Restore settings" keep the parameter fields: CFG.ini
     // beside the executable, unless a test points elsewhere.
     const QString &settingsPath() const { return m_settingsPath; }
@@ -55,6 +55,12 @@ public:
     const std::array<LampWidget *, 15> &relayLamps() const { return RelayLamps; }
     const std::array<QCheckBox *, 13> &inputBoxes() const { return InputBoxes; }
     const std::array<LampWidget *, 12> &inputLamps() const { return InputLamps; }
+    // The console's transcript; flush() puts text still on its way into MemoTCPRec.
+    ConsoleTranscript &consoleTranscript() const;
+
+    // Switches the configuration side's controls on or off: the console
+    // switches them off when it takes the socket, a module search on again.
+    void EnableConfigControls(bool enabled);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -93,10 +99,6 @@ private:
     void MySocketActiveChanged(TcmSocket *Sender);
     void MySocketDiscard(TcmSocket *Sender, int Socket, quint32 IP, quint16 Port);
     void MySocketError(TcmSocket *Sender, int ErroCode, const QByteArray &ErrorMsg);
-    // Places the address controls for a Cmb_TCPMode index and sets the
-    // socket's protocol; the button caption only when withButtonCaption.
-    void applyConsoleModeLayout(int index, bool withButtonCaption);
-    void UpdateConsoleLabels();
 
     // ---- Settings and menus (mainwindow_menus.cpp) -----------------------
     // Connects the menu actions.
@@ -132,4 +134,8 @@ private:
     std::array<LampWidget *, 15> RelayLamps{};
     std::array<QCheckBox *, 13> InputBoxes{};
     std::array<LampWidget *, 12> InputLamps{};
+
+    // The test console's logic and its view over this window's widgets.
+    std::unique_ptr<ConsoleWindowView> m_consoleView;
+    std::unique_ptr<Console> m_console;
 };

@@ -167,16 +167,3 @@ void TFrmMain::configReceive(TcmSocket *, int, quint16 PeerPort, quint32 PeerIP,
     m_config->MySocketReceive(PeerIP, PeerPort,
                               QByteArrayView(pBuf, pBuf && DataLen > 0 ? DataLen : 0));
 }
-
-void TFrmMain::EnableConfigControls(bool enabled) {
-    Ui::TFrmMain &u = *m_ui;
-    QWidget *const controls[] = {
-        u.But_Read,     u.But_Default,   u.But_OneKey,       u.But_ModelCheck, u.But_Model,
-        u.But_IPCheck,  u.But_IP,        u.But_GATEWAYCheck, u.But_GATEWAY,    u.But_DIPCheck,
-        u.But_DIP,      u.But_MASKCheck, u.But_MASK,         u.But_PortCheck,  u.But_Port,
-        u.But_MACCheck, u.But_SetMAC,    u.But_DPortCheck,   u.But_DPort,      u.But_DCHPCheck,
-        u.But_SetDCHP,  u.But_NameCheck, u.But_SetName,      u.GroupBox5,      u.ListBoxIP,
-    };
-    for (QWidget *control : controls)
-        control->setEnabled(enabled);
-}

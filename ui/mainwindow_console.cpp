@@ -1,68 +1,79 @@
 // Test console of the main window: connection modes, client list, send and
-// receive, relay and input panels.
+// receive, relay and input panels. The logic is the core's Console; these
+// handlers only route the window's signals and the socket's events to it.
 #include "mainwindow.h"
 
 #include "cmsocket.h"
+#include "console.h"
+#include "consolewindowview.h"
 #include "lampwidget.h"
+#include "mylib.h"
 #include "ui_mainwindow.h"
 
 void TFrmMain::setupConsole() {
-    // Wiring of the console controls and timers goes here.
+    Ui::TFrmMain &u = *m_ui;
+    m_consoleView = std::make_unique<ConsoleWindowView>(
+        u, RelayBoxes, RelayLamps, InputBoxes, InputLamps,
+        [this](bool enabled) { EnableConfigControls(enabled); }, this);
+    m_console = std::make_unique<Console>(MyClass, m_state, *MySocket, TimerConnOut,
+                                          Timer_CheckTCPClient, TimerReadAllRelay, *m_consoleView);
+    Console *console = m_console.get();
 
-    // Start-up layout: the design's mode without touching the button caption.
-    applyConsoleModeLayout(m_ui->Cmb_TCPMode->currentIndex(), false);
-    UpdateConsoleLabels();
+    // Only the user's choice counts as a mode change, as with the original
+    // control's change event.
+    connect(u.Cmb_TCPMode, &QComboBox::activated, console, &Console::Cmb_TCPModeChange);
+    const std::pair<QAbstractButton *, void (Console::*)()> buttons[] = {
+        {u.But_TCPCtl, &Console::But_TCPCtlClick},
+        {u.But_TCPSend, &Console::But_TCPSendClick},
+        {u.But_ClearSend, &Console::But_ClearSendClick},
+        {u.Button2, &Console::Button2Click},
+        {u.But_RelayStateQuery, &Console::But_RelayStateQueryClick},
+        {u.But_RelayStateSet, &Console::But_RelayStateSetClick},
+        {u.Button3, &Console::Button3Click},
+        {u.CB_Relay_1, &Console::CB_Relay_1Click},
+        {u.CB_Relay_0, &Console::CB_Relay_0Click},
+    };
+    for (const auto &[button, handler] : buttons)
+        connect(button, &QAbstractButton::clicked, console, handler);
+    for (QCheckBox *box : RelayBoxes) {
+        connect(box, &QAbstractButton::clicked, console,
+                [console, box] { console->CheckBox1Click(box->property("Tag").toInt()); });
+    }
+    for (QCheckBox *box : InputBoxes) {
+        const int number = m_consoleView->inputNumberOf(box);
+        connect(box, &QAbstractButton::clicked, console,
+                [console, number] { console->CheckBox17Click(number); });
+    }
+    connect(&TimerConnOut, &QTimer::timeout, console, &Console::TimerConnOutTimer);
+    connect(&Timer_CheckTCPClient, &QTimer::timeout, console, &Console::Timer_CheckTCPClientTimer);
+    connect(&TimerReadAllRelay, &QTimer::timeout, console, &Console::TimerReadAllRelayTimer);
+
+    m_console->ApplyStartupLayout();
 }
 
-void TFrmMain::consoleReceive(TcmSocket *, int, quint16, quint32, const char *, int) {}
-
-void TFrmMain::MySocketAccept(TcmSocket *, int, quint32, quint16) {}
-
-void TFrmMain::MySocketActiveChanged(TcmSocket *) {}
-
-void TFrmMain::MySocketDiscard(TcmSocket *, int, quint32, quint16) {}
-
-void TFrmMain::MySocketError(TcmSocket *, int, const QByteArray &) {}
-
-void TFrmMain::applyConsoleModeLayout(int index, bool withButtonCaption) {
-    Ui::TFrmMain &u = *m_ui;
-    if (index == 0) {
-        MySocket->Protocol = cmTcpServer;
-        // The client list takes the place of the destination address.
-        u.Edt_RemoteIP->hide();
-        u.Cmb_RemoteIP->move(u.Edt_RemoteIP->pos());
-        u.Cmb_RemoteIP->raise();
-        u.Cmb_RemoteIP->show();
-        u.Cmb_RemotePort->show();
-        if (withButtonCaption)
-            u.But_TCPCtl->setText(QStringLiteral("监听"));
-    } else {
-        MySocket->Protocol = index == 1 ? cmTcpClient : cmUDP;
-        u.Edt_RemoteIP->show();
-        u.Cmb_RemoteIP->hide();
-        u.Cmb_RemotePort->hide();
-        if (withButtonCaption)
-            u.But_TCPCtl->setText(QStringLiteral("连接"));
-        u.But_UDPFind->setEnabled(true);
-    }
-    if (index == 0 || index == 2) {
-        u.Label17->setText(QStringLiteral("电脑IP:"));
-        u.Label18->setText(QStringLiteral("电脑端口："));
-    }
+ConsoleTranscript &TFrmMain::consoleTranscript() const {
+    return m_consoleView->transcript();
 }
 
-void TFrmMain::UpdateConsoleLabels() {
-    Ui::TFrmMain &u = *m_ui;
-    if (MySocket->Protocol == cmTcpServer || MySocket->Protocol == cmUDP) {
-        u.Label_IP->setText(QStringLiteral("目的IP："));
-        u.Label_Port->setText(QStringLiteral("目的端口："));
-        u.Label_IP->show();
-        u.Label_Port->show();
-        u.Edt_RemoteIP->show();
-        u.Edt_RemotePort->show();
-        u.But_TCPCtl->setText(QStringLiteral("建立"));
-    } else if (MySocket->Protocol == cmTcpClient) {
-        u.But_TCPCtl->setText(QStringLiteral("连接"));
-        u.But_UDPFind->setEnabled(true);
-    }
+void TFrmMain::consoleReceive(TcmSocket *, int, quint16 PeerPort, quint32 PeerIP, const char *pBuf,
+                              int DataLen) {
+    if (!pBuf || DataLen <= 0)
+        return;
+    m_console->Receive(PeerIP, PeerPort, QByteArrayView(pBuf, DataLen));
+}
+
+void TFrmMain::MySocketAccept(TcmSocket *, int, quint32 IP, quint16 Port) {
+    m_console->MySocketAccept(IP, Port);
+}
+
+void TFrmMain::MySocketActiveChanged(TcmSocket *) {
+    m_console->MySocketActiveChanged();
+}
+
+void TFrmMain::MySocketDiscard(TcmSocket *, int, quint32 IP, quint16 Port) {
+    m_console->MySocketDiscard(IP, Port);
+}
+
+void TFrmMain::MySocketError(TcmSocket *, int, const QByteArray &) {
+    m_console->MySocketError();
 }
