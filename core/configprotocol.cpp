@@ -1,5 +1,7 @@
 #include "configprotocol.h"
 
+#include <QRegularExpression>
+
 #include "atframe.h"
 #include "cmsocket.h"
 #include "gbk.h"
@@ -244,8 +246,13 @@ ConfigProtocol::ConfigProtocol(TMYCLASS &store, TMainState &state, TcmSocket &My
 QString ConfigProtocol::infoLine(const QDateTime &when, const QString &text) {
     const QLocale locale = QLocale::system();
     QString stamp = locale.toString(when.date(), QLocale::ShortFormat);
-    if (when.time() != QTime(0, 0))
-        stamp += u' ' + locale.toString(when.time(), QLocale::LongFormat);
+    if (when.time() != QTime(0, 0)) {
+        // The memo shows local time; Unix locales put the zone name into the
+        // long time format, which only adds noise to every line.
+        QString format = locale.timeFormat(QLocale::LongFormat);
+        format.remove(QRegularExpression(u"\\s*\\bt+\\b"_s));
+        stamp += u' ' + locale.toString(when.time(), format.trimmed());
+    }
     return stamp + u": "_s + text;
 }
 
