@@ -45,6 +45,10 @@ enum TcmNotice : int {
 inline constexpr int cmWouldBlock = 10035;
 inline constexpr int cmMessageTooLong = 10040;
 
+// Receive queue asked for on datagram sockets: a search is answered by up to
+// 256 modules within a few milliseconds.
+inline constexpr int DatagramReceiveBuffer = 1 << 20;
+
 namespace cmsys {
 
 int lastError();

@@ -422,7 +422,16 @@ int TcmSocketEngine::socket(int type, int protocol) {
     // Never blocking, registered or not: the thread that owns the component
     // must not wait on the network.
     const int s = ::socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol);
-    return s == -1 ? failErrno() : s;
+    if (s == -1)
+        return failErrno();
+    // Every module on the segment answers a search at once; the default
+    // receive queue holds about 200 such replies and drops the rest before
+    // the GUI thread gets to read them. Best effort: the system may cap it.
+    if (type == SOCK_DGRAM) {
+        const int size = DatagramReceiveBuffer;
+        ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    }
+    return s;
 }
 
 int TcmSocketEngine::select(int s) {

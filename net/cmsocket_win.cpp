@@ -155,7 +155,14 @@ bool TcmSocketEngine::isLive() const {
 
 int TcmSocketEngine::socket(int type, int protocol) {
     const SOCKET s = ::socket(AF_INET, type, protocol);
-    return s == INVALID_SOCKET ? failWsa() : int(s);
+    if (s == INVALID_SOCKET)
+        return failWsa();
+    // Room for the answers of a whole segment to one search (see the POSIX twin).
+    if (type == SOCK_DGRAM) {
+        const int size = DatagramReceiveBuffer;
+        ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char *>(&size), sizeof size);
+    }
+    return int(s);
 }
 
 int TcmSocketEngine::select(int s) {

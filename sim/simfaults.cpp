@@ -2,9 +2,9 @@
 
 #include <QList>
 
-bool SimFaults::apply(QByteArrayView spec, QString *error) {
+bool SimFaults::apply(QByteArrayView list, QString *error) {
     SimFaults result = *this;
-    const QList<QByteArray> words = spec.toByteArray().split(',');
+    const QList<QByteArray> words = list.toByteArray().split(',');
     for (const QByteArray &raw : words) {
         const QByteArray word = raw.trimmed();
         if (word.isEmpty())

@@ -22,7 +22,7 @@ struct SimFaults {
     // Comma-separated list: silent, wrong, twice, short, no-gt, no-cr, long,
     // delay:MS, broadcast, unicast, none (clears everything before it).
     // Returns false (and leaves *this untouched) on an unknown word.
-    bool apply(QByteArrayView spec, QString *error);
+    bool apply(QByteArrayView list, QString *error);
 
     // The datagram that actually leaves, given the well-formed one.
     QByteArray distort(QByteArray datagram) const;

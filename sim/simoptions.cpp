@@ -126,9 +126,9 @@ bool readIni(const QString &path, Plan &plan, QString *error) {
     return true;
 }
 
-KeyValues splitSpec(const QString &spec, QString *error) {
+KeyValues splitKeyValues(const QString &text, QString *error) {
     KeyValues pairs;
-    const QStringList items = spec.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const QStringList items = text.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     for (const QString &item : items) {
         const qsizetype equals = item.indexOf(QLatin1Char('='));
         if (equals <= 0) {
@@ -214,7 +214,7 @@ Options:
                          addresses from --first-ip
   --first-ip ADDRESS     address of the first module (default: the first up,
                          non-loopback IPv4 address of this host/namespace)
-  --module SPEC          one module, "key=value;key=value..." with the module
+  --module KEYS          one module, "key=value;key=value..." with the module
                          keys below; repeat for more modules (replaces
                          --modules/--first-ip)
   --config FILE          read settings from FILE: .json or .ini (see below)
@@ -281,7 +281,7 @@ INI with [general] (the options above without "--"), [defaults] and one
 
 Outcome parse(const QStringList &arguments, SimSettings &settings, QString *error) {
     Plan plan;
-    QStringList moduleSpecs;
+    QStringList moduleTexts;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         if (argument == QLatin1String("-h") || argument == QLatin1String("--help"))
@@ -319,15 +319,15 @@ Outcome parse(const QStringList &arguments, SimSettings &settings, QString *erro
             if (!ok)
                 return Outcome::Error;
         } else if (option == QLatin1String("module")) {
-            moduleSpecs.append(value);
+            moduleTexts.append(value);
         } else if (generalKeys().contains(option)) {
             plan.general.insert(option, value);
         } else {
             plan.defaults.append({option, value});
         }
     }
-    for (const QString &spec : std::as_const(moduleSpecs)) {
-        const KeyValues pairs = splitSpec(spec, error);
+    for (const QString &text : std::as_const(moduleTexts)) {
+        const KeyValues pairs = splitKeyValues(text, error);
         if (pairs.isEmpty()) {
             if (error->isEmpty())
                 *error = QStringLiteral("empty --module");

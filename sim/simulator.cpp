@@ -304,11 +304,11 @@ QStringList Simulator::control(const QByteArray &line) {
     }
     if (verb == "fault") {
         SimFaults probe;
-        const QByteArray spec = words.mid(2).join(',');
-        if (!probe.apply(spec, &error))
+        const QByteArray faults = words.mid(2).join(',');
+        if (!probe.apply(faults, &error))
             return {QStringLiteral("error ") + error};
         for (SimModule *target : modules)
-            target->faults().apply(spec, nullptr);
+            target->faults().apply(faults, nullptr);
         return {QStringLiteral("ok")};
     }
     if (verb == "default") {

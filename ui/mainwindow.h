@@ -10,6 +10,8 @@
 #include <array>
 #include <memory>
 
+class ConfigProtocol;
+class ConfigView;
 class Console;
 class ConsoleWindowView;
 class LampWidget;
@@ -112,6 +114,10 @@ private:
     QString m_settingsPath;
     // Owned through the QObject tree, destroyed with the window.
     TcmSocket *MySocket = nullptr;
+    // The configuration controller and the window's face towards it; both
+    // owned through the QObject tree.
+    ConfigView *m_configView = nullptr;
+    ConfigProtocol *m_config = nullptr;
 
     QTimer TimerRead{this};
     QTimer TimerOut{this};

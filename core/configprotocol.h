@@ -1,0 +1,148 @@
+#pragma once
+
+#include "configview.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QObject>
+
+#include <functional>
+
+class QTimer;
+class TcmSocket;
+class TMYCLASS;
+struct TMainState;
+
+// One parameter of the module as the configuration protocol knows it.
+enum class ConfigParam {
+    Handshake,
+    Version,
+    Model,
+    Gateway,
+    Mask,
+    IP,
+    DIP,
+    Port,
+    DPort,
+    UART,
+    MAC,
+    DCHP,
+    Name,
+    Default,
+};
+
+// The configuration half of the tool: module search, module list and
+// selection, the reply interpreter, the read sequencer driven by TimerRead,
+// the query and set buttons, factory default and write-all.
+//
+// Public operations carry the names of the window handlers they implement;
+// the window's handlers only forward to them. The window connects TimerRead
+// to TimerReadTimer and TimerOut to TimerOutTimer.
+class ConfigProtocol : public QObject {
+    Q_OBJECT
+
+public:
+    // A read step whose reply never comes is given up after this many idle
+    // firings of the sequencer (about three seconds at 150 ms).
+    static constexpr int SilentFiringsLimit = 20;
+    // Longest set frame sent; longer values are refused before anything goes out.
+    static constexpr int MaxSetFrameBytes = 100;
+    static constexpr int MaxDeviceNameBytes = 15;
+
+    ConfigProtocol(TMYCLASS &store, TMainState &state, TcmSocket &MySocket, QTimer &TimerRead,
+                   QTimer &TimerOut, ConfigView &view, QObject *parent = nullptr);
+
+    // Injection points for tests: the wall clock of the memo's time stamps and
+    // the blocking pause of the GUI thread (100 ms after closing the socket,
+    // 300 ms between write-all steps).
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    void setPause(std::function<void(int ms)> pause) { m_pause = std::move(pause); }
+
+    // "date time: text", date and time as the system's short date and long
+    // time formats render them; at exactly midnight the date alone.
+    static QString infoLine(const QDateTime &when, const QString &text);
+    void AddInfoLine(const QString &text);
+
+    // Module search and list.
+    void But_UDPFindClick();
+    // Configuration branch of the socket's receive event. The datagram is
+    // copied before anything that may open a modal loop.
+    void MySocketReceive(quint32 PeerIP, quint16 PeerPort, QByteArrayView datagram);
+    void ListBoxIPClick(int row);
+
+    // Read-all sequence and time-outs.
+    void But_ReadClick();
+    void TimerReadTimer();
+    void TimerOutTimer();
+
+    // payload: the reply from byte 20 of the datagram, up to its first zero.
+    void InterpretReply(QByteArrayView payload);
+
+    // Query buttons.
+    void But_ModelCheckClick() { query(ConfigParam::Model); }
+    void But_GATEWAYCheckClick() { query(ConfigParam::Gateway); }
+    void But_MASKCheckClick() { query(ConfigParam::Mask); }
+    void But_IPCheckClick() { query(ConfigParam::IP); }
+    void But_DIPCheckClick() { query(ConfigParam::DIP); }
+    void But_PortCheckClick() { query(ConfigParam::Port); }
+    void But_DPortCheckClick() { query(ConfigParam::DPort); }
+    void But_UARTCheckClick() { query(ConfigParam::UART); }
+    void But_MACCheckClick() { query(ConfigParam::MAC); }
+    void But_ReadVerClick() { query(ConfigParam::Version); }
+    void But_DCHPCheckClick() { query(ConfigParam::DCHP); }
+    void But_NameCheckClick() { query(ConfigParam::Name); }
+
+    // Set buttons.
+    void But_ModelClick() { setting(ConfigParam::Model); }
+    void But_GATEWAYClick() { setting(ConfigParam::Gateway); }
+    void But_MASKClick() { setting(ConfigParam::Mask); }
+    void But_IPClick() { setting(ConfigParam::IP); }
+    void But_DIPClick() { setting(ConfigParam::DIP); }
+    void But_PortClick() { setting(ConfigParam::Port); }
+    void But_DPortClick() { setting(ConfigParam::DPort); }
+    void But_SetMACClick() { setting(ConfigParam::MAC); }
+    void But_SetUARTClick() { setting(ConfigParam::UART); }
+    void But_SetDCHPClick() { setting(ConfigParam::DCHP); }
+    void But_SetNameClick() { setting(ConfigParam::Name); }
+    void But_DefaultClick() { setting(ConfigParam::Default); }
+    void But_OneKeyClick();
+
+    // Wrong replies to read steps since the last accepted one.
+    int ReplyErrorCount() const { return m_ReplyErrorCount; }
+
+    // One row of the command table (defined with the table).
+    struct Command;
+
+private:
+    static const Command *byReadStep(quint16 code);
+    static const Command *byReplyCode(quint16 code);
+    static const Command *bySetCode(quint16 code);
+    static const Command &of(ConfigParam param);
+
+    void query(ConfigParam param);
+    void setting(ConfigParam param);
+    bool selectionMissing();
+    void notice(ConfigView::MessageKind kind, const QString &text);
+    void sendFrame(const QByteArray &frame);
+    void interpretRead(const Command &cmd, QByteArrayView payload);
+    void interpretSet(const Command &cmd, QByteArrayView payload);
+    bool showReadValue(const Command &cmd, QByteArrayView payload);
+
+    TMYCLASS &m_store;
+    TMainState &m_state;
+    TcmSocket &m_socket;
+    QTimer &m_timerRead;
+    QTimer &m_timerOut;
+    ConfigView &m_view;
+    std::function<QDateTime()> m_clock;
+    std::function<void(int)> m_pause;
+
+    int m_ReplyErrorCount = 0;
+    // Idle firings since the last query went out; -1 once anything answered.
+    int m_silentFirings = -1;
+    // Where a confirmed MAC setting is entered: the module and the text that
+    // were actually sent, not whatever the field holds when "OK" comes back.
+    int m_macTargetIndex = -1;
+    QByteArray m_macSent;
+};

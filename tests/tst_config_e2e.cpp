@@ -1,0 +1,312 @@
+// The configuration side end to end: the real window, offscreen, with its
+// real socket in a virtual lab, against simulated modules. Message boxes are
+// answered as a user would, and their texts kept for the checks.
+#include "labfixture.h"
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Closes every message box soon after it opens, inside its own modal loop,
+// like a user pressing OK.
+class BoxAnswerer : public QObject {
+public:
+    QStringList texts;
+
+    BoxAnswerer() {
+        m_timer.setInterval(10);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            for (QWidget *w : windows) {
+                auto *box = qobject_cast<QMessageBox *>(w);
+                if (box && box->isVisible()) {
+                    texts << box->text();
+                    box->done(QMessageBox::Ok);
+                }
+            }
+        });
+        m_timer.start();
+    }
+
+private:
+    QTimer m_timer;
+};
+
+QString indented(const QString &text) {
+    return QString(10, u' ') + text;
+}
+
+// The window in the lab, with helpers that act as the user does.
+struct Tool {
+    std::unique_ptr<TFrmMain> window = std::make_unique<TFrmMain>();
+    Ui::TFrmMain &u = *window->ui();
+    BoxAnswerer boxes;
+
+    Tool() { window->show(); }
+
+    // Clicks "Search module " and waits for that many list lines.
+    bool search(int modules) {
+        u.But_UDPFind->click();
+        return QTest::qWaitFor([&] { return u.ListBoxIP->count() == modules; }, 5000);
+    }
+    // Picks a line and waits for the read-all to reach the version.
+    bool pickAndRead(int row) {
+        pick(row);
+        return QTest::qWaitFor([&] { return u.LaVersion->text() == u"V1.0"_s; }, 5000);
+    }
+    void pick(int row) {
+        QListWidget *list = u.ListBoxIP;
+        const QRect rect = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    QStringList memo() const { return u.MemoInfo->toPlainText().split(u'\n'); }
+    qsizetype memoCount(const QString &text) const {
+        qsizetype n = 0;
+        for (const QString &line : memo())
+            n += line.endsWith(text) ? 1 : 0;
+        return n;
+    }
+    QStringList listLines() const {
+        QStringList lines;
+        for (int i = 0; i < u.ListBoxIP->count(); ++i)
+            lines << u.ListBoxIP->item(i)->text();
+        return lines;
+    }
+    QString line(const SimProcess::Module &module) const {
+        return QString::fromLatin1(module.ip + ':' + module.mac);
+    }
+};
+
+LabFixture::Options oneModule() {
+    LabFixture::Options options;
+    options.modules = 1;
+    return options;
+}
+
+QMap<QByteArray, QString> paramsOf(SimProcess &sim, int module) {
+    QStringList out;
+    QMap<QByteArray, QString> params;
+    if (!sim.control("params " + QByteArray::number(module), &out))
+        return params;
+    for (const QString &line : std::as_const(out)) {
+        const QStringList parts = line.split(u' ');
+        if (parts.size() >= 3 && parts[0] == u"param"_s)
+            params.insert(parts[2].toLatin1(), parts.mid(3).join(u' '));
+    }
+    return params;
+}
+
+} // namespace
+
+class TstConfigE2E : public QObject {
+    Q_OBJECT
+
+private slots:
+    void searchListsModulesInArrivalOrder() {
+        LabFixture lab;
+        LAB_SETUP_OR_SKIP(lab);
+        // Replies leave in the reverse of the table's order.
+        QVERIFY(lab.sim().fault(1, "delay:240"));
+        QVERIFY(lab.sim().fault(2, "delay:120"));
+        Tool tool;
+        QVERIFY(tool.search(3));
+        const auto &m = lab.modules();
+        QCOMPARE(tool.listLines(),
+                 QStringList({tool.line(m[2]), tool.line(m[1]), tool.line(m[0])}));
+        // The search broadcast is heard back on port 5000 but never listed.
+        QTest::qWait(300);
+        QCOMPARE(tool.u.ListBoxIP->count(), 3);
+        QVERIFY(tool.boxes.texts.isEmpty());
+        QVERIFY(tool.memo().contains(u"现在切换到设置模式"_s));
+    }
+
+    // A whole segment answers within milliseconds; none of it may be lost
+    // while the window lists the first replies.
+    void searchAnsweredByAFullTable() {
+        LabFixture::Options options;
+        options.modules = 256;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(256));
+        QTest::qWait(200);
+        QCOMPARE(tool.u.ListBoxIP->count(), 256);
+        QVERIFY(tool.boxes.texts.isEmpty());
+    }
+
+    void pickingAModuleReadsAllParameters() {
+        LabFixture lab;
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(3));
+        const int row = int(tool.listLines().indexOf(tool.line(lab.modules()[1])));
+        QVERIFY(row >= 0);
+        QVERIFY(tool.pickAndRead(row));
+        const SimProcess::Module &module = lab.modules()[1];
+        QCOMPARE(tool.u.Cmb_Model->currentIndex(), 0);
+        QCOMPARE(tool.u.Edt_GATEWAY->text(), u"192.168.1.1"_s);
+        QCOMPARE(tool.u.Edt_MASK->text(), u"255.255.255.0"_s);
+        QCOMPARE(tool.u.Edt_IP->text(), QString::fromLatin1(module.ip));
+        QCOMPARE(tool.u.Edt_DIP->text(), QString::fromLatin1(lab.computerIp()));
+        QCOMPARE(tool.u.Edt_Port->text(), u"12345"_s);
+        QCOMPARE(tool.u.Edt_DPort->text(), u"6000"_s);
+        QCOMPARE(tool.u.DCHP_Model->currentIndex(), 0);
+        QCOMPARE(tool.u.Edt_Name->text(), u"Relay"_s);
+        QCOMPARE(tool.u.Edt_MAC->text(), QString::fromLatin1(module.mac));
+        QCOMPARE(tool.memoCount(u"版本号为： V1.0"_s), 1);
+        QCOMPARE(tool.memoCount(u"成功"_s), 12);
+        QVERIFY(tool.boxes.texts.isEmpty());
+    }
+
+    void eachSetButtonChangesTheModule() {
+        LabFixture lab(oneModule());
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(1));
+        QVERIFY(tool.pickAndRead(0));
+        Ui::TFrmMain &u = tool.u;
+
+        struct Step {
+            std::function<void()> edit;
+            QPushButton *button;
+            QByteArray param;
+            QString value;
+            QString success;
+        };
+        const Step steps[] = {
+            {[&] { u.Cmb_Model->setCurrentIndex(2); }, u.But_Model, "MODEL", u"2"_s,
+             u"设置工作模式成功"_s},
+            {[&] { u.Edt_GATEWAY->setText(u"192.168.1.254"_s); }, u.But_GATEWAY, "GATEWAY",
+             u"192.168.1.254"_s, u"设置网关IP成功"_s},
+            {[&] { u.Edt_MASK->setText(u"255.255.0.0"_s); }, u.But_MASK, "MASK", u"255.255.0.0"_s,
+             u"设置子网掩码成功"_s},
+            {[&] { u.Edt_IP->setText(u"192.168.1.77"_s); }, u.But_IP, "IP", u"192.168.1.77"_s,
+             u"设置模块IP成功"_s},
+            {[&] { u.Edt_DIP->setText(u"192.168.1.88"_s); }, u.But_DIP, "DIP", u"192.168.1.88"_s,
+             u"设置模块目的IP成功"_s},
+            {[&] { u.Edt_Port->setText(u"2001"_s); }, u.But_Port, "PORT", u"2001"_s,
+             u"设置模块端口成功"_s},
+            {[&] { u.Edt_DPort->setText(u"7001"_s); }, u.But_DPort, "DPORT", u"7001"_s,
+             u"设置模块目的端口成功"_s},
+            {[&] { u.DCHP_Model->setCurrentIndex(1); }, u.But_SetDCHP, "DCHP", u"1"_s,
+             u"设置DCHP模式成功"_s},
+            {[&] { u.Edt_Name->setText(u"继电器七个字"_s); }, u.But_SetName, "NAME",
+             u"继电器七个字"_s, u"设置模块设备名称成功"_s},
+            {[&] {
+                 u.Cmb_Baud->setCurrentText(u"115200"_s);
+                 u.Cmb_DataBit->setCurrentIndex(0); // the simulated module takes 8 at most
+                 u.Cmb_StopBit->setCurrentIndex(3);
+                 u.Cmb_Parity->setCurrentIndex(2);
+             },
+             u.But_SetUART, "UART", u"115200,8,3,2"_s, u"设置模块串口参数成功"_s},
+            {[&] { u.Edt_MAC->setText(u"02:00:00:00:00:42"_s); }, u.But_SetMAC, "MAC",
+             u"02:00:00:00:00:42"_s, u"设置模块MAC地址成功"_s},
+        };
+        for (const Step &step : steps) {
+            step.edit();
+            step.button->click();
+            QTRY_VERIFY2_WITH_TIMEOUT(tool.memoCount(indented(step.success)) == 1,
+                                      qPrintable(QString::fromLatin1(step.param) + u": "_s +
+                                                 tool.memo().last(3).join(u'|')),
+                                      3000);
+            QCOMPARE(paramsOf(lab.sim(), 1).value(step.param), step.value);
+        }
+        // The list line and later frames follow the new MAC address.
+        QCOMPARE(tool.listLines(),
+                 QStringList{QString::fromLatin1(lab.modules()[0].ip) + u":02:00:00:00:00:42"_s});
+        u.But_GATEWAYCheck->click();
+        QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(indented(u"查询网关IP地址成功"_s)), 2, 3000);
+        QVERIFY(tool.boxes.texts.isEmpty());
+    }
+
+    void writeAllWritesTenParameters() {
+        LabFixture lab(oneModule());
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(1));
+        QVERIFY(tool.pickAndRead(0));
+        Ui::TFrmMain &u = tool.u;
+        u.Cmb_Model->setCurrentIndex(3);
+        u.Edt_GATEWAY->setText(u"10.1.1.1"_s);
+        u.Edt_MASK->setText(u"255.0.0.0"_s);
+        u.Edt_IP->setText(u"10.1.1.2"_s);
+        u.Edt_DIP->setText(u"10.1.1.3"_s);
+        u.Edt_Port->setText(u"4001"_s);
+        u.Edt_DPort->setText(u"4002"_s);
+        u.DCHP_Model->setCurrentIndex(1);
+        u.Edt_Name->setText(u"Pump"_s);
+        u.Edt_MAC->setText(u"02:00:00:00:00:99"_s);
+        u.But_OneKey->click();
+        QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(indented(u"设置模块MAC地址成功"_s)), 1, 10000);
+        const QMap<QByteArray, QString> params = paramsOf(lab.sim(), 1);
+        const QMap<QByteArray, QString> expected{
+            {"MODEL", u"3"_s},        {"GATEWAY", u"10.1.1.1"_s},
+            {"MASK", u"255.0.0.0"_s}, {"IP", u"10.1.1.2"_s},
+            {"DIP", u"10.1.1.3"_s},   {"PORT", u"4001"_s},
+            {"DPORT", u"4002"_s},     {"DCHP", u"1"_s},
+            {"NAME", u"Pump"_s},      {"MAC", u"02:00:00:00:00:99"_s}};
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            QCOMPARE(params.value(it.key()), it.value());
+        QCOMPARE(tool.memoCount(u"成功"_s), 12 + 10);
+        QVERIFY(tool.boxes.texts.isEmpty());
+    }
+
+    void sharedAddressesAreWarnedAbout() {
+        LabFixture::Options options;
+        options.modules = 2;
+        // The second module shares the first one's MAC text.
+        options.simArguments = {u"--module"_s, u"ip=192.168.1.199;mac=02:00:00:00:00:01"_s,
+                                u"--module"_s, u"ip=192.168.1.200;mac=02:00:00:00:00:01"_s};
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(2));
+        QTRY_COMPARE_WITH_TIMEOUT(tool.boxes.texts.size(), 1, 3000);
+        const QStringList lines = tool.listLines();
+        const QString first = lines[0].section(u':', 0, 0);
+        const QString second = lines[1].section(u':', 0, 0);
+        QCOMPARE(tool.boxes.texts[0],
+                 u"两模块的MAC地址相同，MAC地址为：02:00:00:00:00:01，IP地址分别为："_s + first +
+                     QString(6, u' ') + second + u"，请通过串口功能设置"_s);
+    }
+
+    void silentModuleTimesOut() {
+        LabFixture lab(oneModule());
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(1));
+        QVERIFY(lab.sim().fault(1, "silent"));
+        tool.pick(0);
+        QTRY_COMPARE_WITH_TIMEOUT(tool.boxes.texts, QStringList{u"应答超时"_s}, 3000);
+        QCOMPARE(tool.memoCount(u"发送AT命令"_s), 1);
+    }
+
+    void wrongAnswersStopAfterThreeRepeats() {
+        LabFixture lab(oneModule());
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(1));
+        QVERIFY(lab.sim().fault(1, "wrong"));
+        tool.pick(0);
+        QTRY_COMPARE_WITH_TIMEOUT(tool.boxes.texts, QStringList{u"连续3次应答错误"_s}, 5000);
+        QCOMPARE(tool.memoCount(u"发送AT命令"_s), 4);
+        QCOMPARE(tool.memoCount(indented(u"AT命令响应失败"_s)), 1);
+    }
+};
+
+QTEST_MAIN(TstConfigE2E)
+#include "tst_config_e2e.moc"
