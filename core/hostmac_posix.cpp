@@ -19,16 +19,14 @@
 
 namespace {
 
-QByteArray formatMac(const unsigned char *b)
-{
+QByteArray formatMac(const unsigned char *b) {
     char text[18];
     std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", b[0], b[1], b[2], b[3], b[4],
                   b[5]);
     return QByteArray(text, 17);
 }
 
-QByteArray ownInterfaceMac(in_addr_t address)
-{
+QByteArray ownInterfaceMac(in_addr_t address) {
     QByteArray result;
     ifaddrs *list = nullptr;
     if (getifaddrs(&list) != 0)
@@ -56,8 +54,7 @@ QByteArray ownInterfaceMac(in_addr_t address)
     return result;
 }
 
-QByteArray neighbourMac(const QString &ipText)
-{
+QByteArray neighbourMac(const QString &ipText) {
     // /proc/net/arp: "IP address  HW type  Flags  HW address  Mask  Device"
     QFile table(QStringLiteral("/proc/net/arp"));
     if (!table.open(QIODevice::ReadOnly))
@@ -77,8 +74,7 @@ QByteArray neighbourMac(const QString &ipText)
 
 } // namespace
 
-QByteArray TMYCLASS::GetMACByARP(const QString &ipText)
-{
+QByteArray TMYCLASS::GetMACByARP(const QString &ipText) {
     const QByteArray latin = ipText.toLatin1();
     in_addr parsed{};
     if (inet_pton(AF_INET, latin.constData(), &parsed) != 1)

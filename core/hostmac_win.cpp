@@ -1,14 +1,13 @@
 // Hardware address lookup on Windows through the IP Helper's ARP request.
 #include "mylib.h"
 
-#include <winsock2.h>
 #include <iphlpapi.h>
+#include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <cstdio>
 
-QByteArray TMYCLASS::GetMACByARP(const QString &ipText)
-{
+QByteArray TMYCLASS::GetMACByARP(const QString &ipText) {
     const QByteArray latin = ipText.toLatin1();
     IN_ADDR parsed{};
     if (inet_pton(AF_INET, latin.constData(), &parsed) != 1)

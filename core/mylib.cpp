@@ -4,17 +4,15 @@
 
 TMYCLASS MyClass;
 
-TMYCLASS::TMYCLASS()
-{
-    static const char *const keys[IniKeyCount] = {"Model", "GateWay",  "Mask",    "IP",
-                                                  "DIP",   "Port",     "DPort",   "BaudRate",
+TMYCLASS::TMYCLASS() {
+    static const char *const keys[IniKeyCount] = {"Model",   "GateWay", "Mask",   "IP",
+                                                  "DIP",     "Port",    "DPort",  "BaudRate",
                                                   "DataBit", "StopBit", "Parity", "MAC"};
     for (int i = 0; i < IniKeyCount; ++i)
         IniKeys[i].Key = QString::fromLatin1(keys[i]);
 }
 
-quint32 TMYCLASS::TextToIP(QByteArrayView text)
-{
+quint32 TMYCLASS::TextToIP(QByteArrayView text) {
     std::array<quint8, 4> bytes{};
     qsizetype pos = 0;
     const qsizetype end = text.size();
@@ -48,8 +46,7 @@ quint32 TMYCLASS::TextToIP(QByteArrayView text)
            quint32(bytes[3]) << 24;
 }
 
-QString TMYCLASS::IPToText(quint32 ip)
-{
+QString TMYCLASS::IPToText(quint32 ip) {
     return QStringLiteral("%1.%2.%3.%4")
         .arg(ip & 0xFF)
         .arg((ip >> 8) & 0xFF)
@@ -57,42 +54,36 @@ QString TMYCLASS::IPToText(quint32 ip)
         .arg((ip >> 24) & 0xFF);
 }
 
-void TMYCLASS::ClearModules()
-{
+void TMYCLASS::ClearModules() {
     SelectedIndex = -1;
     ModuleCount = 0;
     ModuleIP.fill(0);
     ModuleMAC.fill(QByteArrayLiteral("0"));
 }
 
-QByteArray TMYCLASS::GetSelectedMAC() const
-{
+QByteArray TMYCLASS::GetSelectedMAC() const {
     if (SelectedIndex < 0 || SelectedIndex >= ModuleCount)
         return {};
     return ModuleMAC[SelectedIndex];
 }
 
-void TMYCLASS::SetLastMAC(const QByteArray &mac)
-{
+void TMYCLASS::SetLastMAC(const QByteArray &mac) {
     if (ModuleCount >= 1)
         ModuleMAC[ModuleCount - 1] = mac;
 }
 
-QString TMYCLASS::GetLastModuleText() const
-{
+QString TMYCLASS::GetLastModuleText() const {
     if (ModuleCount < 1)
         return {};
     return ModuleLine(ModuleIP[ModuleCount - 1], ModuleMAC[ModuleCount - 1]);
 }
 
-QString TMYCLASS::ModuleLine(quint32 ip, const QByteArray &mac)
-{
+QString TMYCLASS::ModuleLine(quint32 ip, const QByteArray &mac) {
     return IPToText(ip) + u':' + gbk::decode(mac);
 }
 
 QString TMYCLASS::AddModule(quint32 ip, quint16 port, const QByteArray &mac,
-                            const WarningSink &sink)
-{
+                            const WarningSink &sink) {
     const QString ipText = IPToText(ip);
     const QString macText = gbk::decode(mac);
     const QString sixSpaces(6, u' ');
@@ -113,8 +104,8 @@ QString TMYCLASS::AddModule(quint32 ip, quint16 port, const QByteArray &mac,
                       ipText + closing;
         } else if (sameIp) {
             warning = QStringLiteral("两模块的IP地址相同，IP地址为：") + ipText +
-                      QStringLiteral("，MAC地址分别为：") + gbk::decode(ModuleMAC[i]) +
-                      sixSpaces + macText;
+                      QStringLiteral("，MAC地址分别为：") + gbk::decode(ModuleMAC[i]) + sixSpaces +
+                      macText;
         }
         if (!warning.isEmpty() && sink)
             sink(warning);

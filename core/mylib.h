@@ -21,8 +21,7 @@ struct TINIINFO {
 // Addresses are 32-bit values whose first dotted octet is the lowest byte
 // (the layout of an address in network byte order). MAC texts are byte text
 // exactly as a module sent it; they are compared byte for byte.
-class TMYCLASS
-{
+class TMYCLASS {
 public:
     static constexpr int MaxModules = 256;
     static constexpr int IniKeyCount = 12;

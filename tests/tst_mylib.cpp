@@ -9,20 +9,17 @@
 
 namespace {
 
-quint32 ipOf(int a, int b, int c, int d)
-{
+quint32 ipOf(int a, int b, int c, int d) {
     return quint32(a) | quint32(b) << 8 | quint32(c) << 16 | quint32(d) << 24;
 }
 
 } // namespace
 
-class TstMylib : public QObject
-{
+class TstMylib : public QObject {
     Q_OBJECT
 
 private slots:
-    void textToIp_data()
-    {
+    void textToIp_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<quint32>("ip");
         QTest::newRow("broadcast") << QByteArray("255.255.255.255") << 0xFFFFFFFFu;
@@ -31,28 +28,25 @@ private slots:
         QTest::newRow("empty second field") << QByteArray("1..3.4") << ipOf(1, 0, 3, 4);
         QTest::newRow("four-digit field") << QByteArray("1234.1.1.1") << ipOf(0, 1, 1, 1);
         QTest::newRow("300 wraps") << QByteArray("300.0.0.1") << ipOf(44, 0, 0, 1);
-        QTest::newRow("letters are summed") << QByteArray("1a.0.0.0")
-                                            << ipOf(quint8(10 + 'a' - '0'), 0, 0, 0);
+        QTest::newRow("letters are summed")
+            << QByteArray("1a.0.0.0") << ipOf(quint8(10 + 'a' - '0'), 0, 0, 0);
         QTest::newRow("fifth field ignored") << QByteArray("1.2.3.4.5") << ipOf(1, 2, 3, 4);
         QTest::newRow("empty") << QByteArray() << 0u;
     }
-    void textToIp()
-    {
+    void textToIp() {
         QFETCH(QByteArray, text);
         QFETCH(quint32, ip);
         QCOMPARE(TMYCLASS::TextToIP(text), ip);
     }
 
-    void ipToText()
-    {
+    void ipToText() {
         QCOMPARE(TMYCLASS::IPToText(ipOf(10, 0, 0, 1)), QStringLiteral("10.0.0.1"));
         QCOMPARE(TMYCLASS::IPToText(0), QStringLiteral("0.0.0.0"));
         const QByteArray text = "192.168.1.199";
         QCOMPARE(TMYCLASS::IPToText(TMYCLASS::TextToIP(text)).toLatin1(), text);
     }
 
-    void storeAfterConstructionAndClear()
-    {
+    void storeAfterConstructionAndClear() {
         TMYCLASS store;
         QCOMPARE(store.PendingCommand, quint16(100));
         QCOMPARE(store.SelectedIndex, -1);
@@ -78,8 +72,7 @@ private slots:
         QVERIFY(store.GetSelectedMAC().isEmpty());
     }
 
-    void lastModuleText()
-    {
+    void lastModuleText() {
         TMYCLASS store;
         QVERIFY(store.GetLastModuleText().isEmpty());
         store.AddModule(ipOf(192, 168, 1, 199), 5000, "aa", {});
@@ -89,8 +82,7 @@ private slots:
         QCOMPARE(store.ModuleMAC[0], QByteArray("aa"));
     }
 
-    void addModuleWarnings()
-    {
+    void addModuleWarnings() {
         TMYCLASS store;
         QStringList boxes;
         auto sink = [&](const QString &text) { boxes << text; };
@@ -120,23 +112,20 @@ private slots:
         QCOMPARE(store.ModuleCount, 5);
     }
 
-    void addModuleFullTable()
-    {
+    void addModuleFullTable() {
         TMYCLASS store;
         for (int i = 0; i < TMYCLASS::MaxModules; ++i)
-            QVERIFY(!store.AddModule(ipOf(10, 0, i / 256, i % 256), 5000,
-                                     QByteArray::number(i), {})
+            QVERIFY(!store.AddModule(ipOf(10, 0, i / 256, i % 256), 5000, QByteArray::number(i), {})
                          .isEmpty());
         int warnings = 0;
-        QVERIFY(store.AddModule(ipOf(10, 0, 0, 7), 5000, "new", [&](const QString &) {
-                         ++warnings;
-                     }).isEmpty());
+        QVERIFY(
+            store.AddModule(ipOf(10, 0, 0, 7), 5000, "new", [&](const QString &) { ++warnings; })
+                .isEmpty());
         QCOMPARE(warnings, 1);
         QCOMPARE(store.ModuleCount, TMYCLASS::MaxModules);
     }
 
-    void addModuleNestedDuringWarning()
-    {
+    void addModuleNestedDuringWarning() {
         // A reply handled inside a warning box is compared and appended
         // before the outer newcomer, which is then compared with it too.
         TMYCLASS store;
@@ -159,9 +148,9 @@ private slots:
         QCOMPARE(boxes.size(), 2); // outer vs a, outer vs nested b
     }
 
-    void frames()
-    {
-        const QByteArray frame = atframe::build("00:11:22:33:44:55", "00:0c:29:aa:bb:cc", "AT+IP=?");
+    void frames() {
+        const QByteArray frame =
+            atframe::build("00:11:22:33:44:55", "00:0c:29:aa:bb:cc", "AT+IP=?");
         QCOMPARE(frame, QByteArray("<00:11:22:33:44:55>,<00:0c:29:aa:bb:cc>,AT+IP=?\r\n"));
         // 40 header bytes, the 7-byte command and CR LF.
         QCOMPARE(frame.size(), 49);
@@ -177,8 +166,7 @@ private slots:
         QVERIFY(!atframe::parseFrame("<abc").valid);
     }
 
-    void replies_data()
-    {
+    void replies_data() {
         QTest::addColumn<QByteArray>("datagram");
         QTest::addColumn<bool>("hasMac");
         QTest::addColumn<QByteArray>("mac");
@@ -191,14 +179,13 @@ private slots:
                                     << QByteArray("00:11:22:33:44:55") << QByteArray();
         QTest::newRow("no >") << QByteArray("<00:11:22:33:44:55,OKOKOKOK") << false << QByteArray()
                               << QByteArray();
-        QTest::newRow("empty mac") << QByteArray("<>,0123456789abcdefgOK") << true << QByteArray()
-                                   << QByteArray("OK");
+        QTest::newRow("empty mac")
+            << QByteArray("<>,0123456789abcdefgOK") << true << QByteArray() << QByteArray("OK");
         QTest::newRow("zero byte") << QByteArray("<00:11:22:33:44:55>,OK\0junk", 27) << true
                                    << QByteArray("00:11:22:33:44:55") << QByteArray("OK");
         QTest::newRow("empty") << QByteArray() << false << QByteArray() << QByteArray();
     }
-    void replies()
-    {
+    void replies() {
         QFETCH(QByteArray, datagram);
         const atframe::Reply reply = atframe::parseReply(datagram);
         QTEST(reply.hasMac, "hasMac");
@@ -206,8 +193,7 @@ private slots:
         QTEST(reply.payload, "payload");
     }
 
-    void relayCommands()
-    {
+    void relayCommands() {
         QCOMPARE(relaycodec::relaySet(3, "1", "100000"), QByteArray("AT+STACH3=1,100000\r\n"));
         QCOMPARE(relaycodec::relaySet(0, "0", ""), QByteArray("AT+STACH0=0\r\n"));
         QCOMPARE(relaycodec::relaySet(5, "", ""), QByteArray("AT+STACH5=\r\n"));
@@ -215,40 +201,38 @@ private slots:
         QCOMPARE(relaycodec::inputQuery(13), QByteArray("AT+OCCH13=?\r\n"));
     }
 
-    void relayReplies_data()
-    {
+    void relayReplies_data() {
         using Kind = relaycodec::Reading::Kind;
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("number");
         QTest::addColumn<bool>("on");
         QTest::addColumn<quint64>("time");
-        QTest::newRow("relay 2 on") << QByteArray("+STACH2x1y30\r") << int(Kind::Relay) << 2 << true
-                                    << quint64(30);
-        QTest::newRow("relay 2 off") << QByteArray("+STACH2x0y\r") << int(Kind::Relay) << 2
-                                     << false << quint64(0);
-        QTest::newRow("relay 15") << relaycodec::relayReply(15, true, "7") << int(Kind::Relay)
-                                  << 15 << true << quint64(7);
-        QTest::newRow("relay 0") << QByteArray("+STACH0=1,42\r\n") << int(Kind::Relay) << 0
-                                 << false << quint64(42);
-        QTest::newRow("relay out of range") << QByteArray("+STACH@=1,5") << int(Kind::Relay) << 0
-                                            << false << quint64(5);
-        QTest::newRow("time cut at 15") << QByteArray("+STACH1=1,12345678901234567890\r")
-                                        << int(Kind::Relay) << 1 << true
-                                        << quint64(123456789012345ull);
-        QTest::newRow("truncated") << QByteArray("xx+STACH") << int(Kind::Relay) << 0 << false
-                                   << quint64(0);
-        QTest::newRow("input 4 off") << QByteArray("+OCCH4x0") << int(Kind::Input) << 4 << false
-                                     << quint64(0);
+        QTest::newRow("relay 2 on")
+            << QByteArray("+STACH2x1y30\r") << int(Kind::Relay) << 2 << true << quint64(30);
+        QTest::newRow("relay 2 off")
+            << QByteArray("+STACH2x0y\r") << int(Kind::Relay) << 2 << false << quint64(0);
+        QTest::newRow("relay 15") << relaycodec::relayReply(15, true, "7") << int(Kind::Relay) << 15
+                                  << true << quint64(7);
+        QTest::newRow("relay 0") << QByteArray("+STACH0=1,42\r\n") << int(Kind::Relay) << 0 << false
+                                 << quint64(42);
+        QTest::newRow("relay out of range")
+            << QByteArray("+STACH@=1,5") << int(Kind::Relay) << 0 << false << quint64(5);
+        QTest::newRow("time cut at 15")
+            << QByteArray("+STACH1=1,12345678901234567890\r") << int(Kind::Relay) << 1 << true
+            << quint64(123456789012345ull);
+        QTest::newRow("truncated")
+            << QByteArray("xx+STACH") << int(Kind::Relay) << 0 << false << quint64(0);
+        QTest::newRow("input 4 off")
+            << QByteArray("+OCCH4x0") << int(Kind::Input) << 4 << false << quint64(0);
         QTest::newRow("input 12") << relaycodec::inputReply(12, true) << int(Kind::Input) << 12
                                   << true << quint64(0);
-        QTest::newRow("both: relay wins") << QByteArray("+OCCH1=1 +STACH3=1,9") << int(Kind::Relay)
-                                          << 3 << true << quint64(9);
+        QTest::newRow("both: relay wins")
+            << QByteArray("+OCCH1=1 +STACH3=1,9") << int(Kind::Relay) << 3 << true << quint64(9);
         QTest::newRow("nothing") << QByteArray("hello") << int(Kind::None) << 0 << false
                                  << quint64(0);
     }
-    void relayReplies()
-    {
+    void relayReplies() {
         QFETCH(QByteArray, data);
         const relaycodec::Reading reading = relaycodec::parse(data);
         QTEST(int(reading.kind), "kind");
@@ -258,8 +242,7 @@ private slots:
         QTEST(reading.time, "time");
     }
 
-    void gbkLengths()
-    {
+    void gbkLengths() {
         QCOMPARE(gbk::encode(QStringLiteral("提示，")), QByteArray::fromHex("cce1cabea3ac"));
         QCOMPARE(gbk::byteLength(QStringLiteral("中文名字七个字")), 14);
         QCOMPARE(gbk::decode(QByteArray::fromHex("cce1cabe")), QStringLiteral("提示"));
@@ -269,8 +252,7 @@ private slots:
                  QStringLiteral("a提示z"));
     }
 
-    void macOfLoopback()
-    {
+    void macOfLoopback() {
         // The loopback interface has an all-zero hardware address; an address
         // no interface holds and no neighbour knows gives empty text.
         QCOMPARE(TMYCLASS::GetMACByARP(QStringLiteral("127.0.0.1")),
