@@ -1,9 +1,11 @@
 // Hardware address lookup on Windows through the IP Helper's ARP request.
 #include "mylib.h"
 
-#include <iphlpapi.h>
+// winsock2.h must come before any header that pulls in windows.h.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
+#include <iphlpapi.h>
 
 #include <cstdio>
 

@@ -16,8 +16,10 @@
 #include "cmsocket.h"
 #include "cmsocket_engine.h"
 
-#include <windows.h>
+// winsock2.h must come before windows.h.
 #include <winsock2.h>
+
+#include <windows.h>
 
 #include <cstring>
 
