@@ -13,11 +13,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 #include <stdexcept>
@@ -487,6 +489,44 @@ private slots:
         QCOMPARE(MyClass.LocalIPText, localIP);
         QCOMPARE(socket->LocalHost, localIP);
         QCOMPARE(MyClass.LocalMAC, TMYCLASS::GetMACByARP(localIP));
+    }
+
+    // A line picked with the arrow keys reads its module as a mouse pick does,
+    // and clicking the picked line again starts a new read.
+    void moduleListPicks() {
+        MyClass.ClearModules();
+        QListWidget *list = m_window->ui()->ListBoxIP;
+        for (int i = 0; i < 2; ++i) {
+            const QByteArray mac = "02:00:c0:a8:01:c" + QByteArray::number(7 + i);
+            list->addItem(
+                MyClass.AddModule(quint32(0xC701A8C0u + (quint32(i) << 24)), 5000, mac, {}));
+        }
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        list->setFocus();
+        auto *timer = m_window->findChild<QTimer *>(u"TimerRead"_s);
+
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(MyClass.SelectedIndex, 1);
+        QCOMPARE(MyClass.SelectedMAC, QByteArray("02:00:c0:a8:01:c8"));
+        QCOMPARE(MyClass.PendingCommand, quint16(42));
+        QVERIFY(timer->isActive());
+
+        timer->stop();
+        MyClass.PendingCommand = 100;
+        const QRect picked = list->visualItemRect(list->item(1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, picked.center());
+        QCOMPARE(MyClass.PendingCommand, quint16(42));
+        QVERIFY(timer->isActive());
+
+        timer->stop();
+        const QRect first = list->visualItemRect(list->item(0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
+        QCOMPARE(MyClass.SelectedIndex, 0);
+        timer->stop();
+        MyClass.ClearModules();
+        MyClass.PendingCommand = 100;
     }
 
     void closingClosesSocket() {

@@ -118,6 +118,8 @@ private:
     // owned through the QObject tree.
     ConfigView *m_configView = nullptr;
     ConfigProtocol *m_config = nullptr;
+    // The mouse press in progress has just picked a new line of ListBoxIP.
+    bool m_listPickedByPress = false;
 
     QTimer TimerRead{this};
     QTimer TimerOut{this};

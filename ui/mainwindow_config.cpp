@@ -11,11 +11,14 @@
 #include "ui_mainwindow.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+#include <utility>
 
 namespace {
 
@@ -156,8 +159,21 @@ void TFrmMain::setupConfigSide() {
     for (const auto &[button, handler] : buttons)
         connect(button, &QPushButton::clicked, m_config, handler);
 
-    connect(u.ListBoxIP, &QListWidget::clicked, this,
-            [this] { m_config->ListBoxIPClick(m_ui->ListBoxIP->currentRow()); });
+    // Picking a line reads its module, whether the line is picked with the
+    // mouse or with the arrow keys, and clicking the picked line again reads
+    // it again. A mouse click on a new line changes the selection on the press
+    // and reports the click on the release: it must read once, not twice.
+    connect(u.ListBoxIP, &QListWidget::itemSelectionChanged, this, [this] {
+        QListWidget *list = m_ui->ListBoxIP;
+        if (list->selectedItems().isEmpty())
+            return;
+        m_listPickedByPress = QGuiApplication::mouseButtons() != Qt::NoButton;
+        m_config->ListBoxIPClick(list->currentRow());
+    });
+    connect(u.ListBoxIP, &QListWidget::clicked, this, [this](const QModelIndex &index) {
+        if (!std::exchange(m_listPickedByPress, false))
+            m_config->ListBoxIPClick(index.row());
+    });
     connect(&TimerRead, &QTimer::timeout, m_config, &P::TimerReadTimer);
     connect(&TimerOut, &QTimer::timeout, m_config, &P::TimerOutTimer);
 }
