@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -170,6 +171,10 @@ private slots:
         QCOMPARE(tool.memoCount(u"版本号为： V1.0"_s), 1);
         QCOMPARE(tool.memoCount(u"成功"_s), 12);
         QVERIFY(tool.boxes.texts.isEmpty());
+        // The log follows its newest line.
+        const QScrollBar *bar = tool.u.MemoInfo->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());
     }
 
     void eachSetButtonChangesTheModule() {

@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include <utility>
 
@@ -59,7 +60,12 @@ public:
         combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
     }
 
-    void appendMemoLine(const QString &line) override { m_ui.MemoInfo->appendPlainText(line); }
+    // The log follows its newest line, wherever the user had scrolled.
+    void appendMemoLine(const QString &line) override {
+        m_ui.MemoInfo->appendPlainText(line);
+        QScrollBar *bar = m_ui.MemoInfo->verticalScrollBar();
+        bar->setValue(bar->maximum());
+    }
 
     void clearModuleList() override { m_ui.ListBoxIP->clear(); }
     void appendModuleLine(const QString &line) override { m_ui.ListBoxIP->addItem(line); }
