@@ -8,6 +8,7 @@
 #include "mainstate.h"
 #include "mylib.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
 
@@ -1239,6 +1240,51 @@ private slots:
                                               u"192.168.1.200:00:11:22:33:44:66"_s}));
         r.proto.But_IPClick();
         QVERIFY(r.socket.sent.last().bytes.startsWith("<" + newMac + ">"));
+    }
+
+    // Whatever a network delivers, under whatever command is pending: nothing
+    // is read outside the datagram (the sanitizer build watches), the table
+    // stays within its bounds, and only the tool's own messages appear.
+    void hostileDatagrams() {
+        static const quint16 codes[] = {0,  5, 9,  11, 15, 19, 23, 27, 31, 35, 39, 43, 45, 47,
+                                        51, 7, 13, 17, 21, 25, 29, 33, 37, 41, 49, 53, 100};
+        static const char *const keywords[] = {"+MODEL", "+GATEWAY", "+MASK", "+IP",    "+DIP",
+                                               "+PORT",  "+DPORT",   "+UART", "+MAC",   "+DCHP",
+                                               "+NAME",  "+VER",     "OK",    "+UART=", ","};
+        // Write-all may go on to a setting whose field a hostile report has
+        // filled with something no frame can carry: refusing it is right.
+        const QStringList known = {
+            u"连续3次应答错误"_s, u"应答超时"_s, u"请在下拉列表中选择有效的选项！"_s,
+            u"设备名称不能超过15个字节"_s, u"参数过长，命令帧不能超过100个字节"_s};
+        QRandomGenerator random(20261208);
+        Rig r;
+        r.selectA();
+        r.view.onMessage = [&](const Message &m) {
+            QVERIFY2(known.contains(m.text) || m.text.startsWith(u"两"_s), qPrintable(m.text));
+        };
+        for (int round = 0; round < 4000; ++round) {
+            r.store.PendingCommand = codes[random.bounded(int(std::size(codes)))];
+            r.store.SingleQuery = quint8(random.bounded(2));
+            r.store.WriteAllMode = quint8(random.bounded(2));
+            QByteArray datagram;
+            const int shape = random.bounded(4);
+            if (shape > 0) // a header, then a keyword, then noise
+                datagram = "<" + MacA + ">,";
+            if (shape > 1)
+                datagram += keywords[random.bounded(int(std::size(keywords)))];
+            const int noise = random.bounded(shape == 3 ? 600 : 40);
+            for (int i = 0; i < noise; ++i)
+                datagram += char(random.bounded(256));
+            const quint32 sender = random.bounded(8) == 0 ? r.store.LocalIP : ModuleA;
+            r.proto.MySocketReceive(sender, quint16(random.bounded(65536)), datagram);
+            QVERIFY(r.store.ModuleCount >= 0 && r.store.ModuleCount <= TMYCLASS::MaxModules);
+            // A reply never grows a field beyond what a module may report.
+            for (const auto &[control, text] : r.view.texts)
+                QVERIFY2(control == ConfigControl::LaVersion || text.size() < 600,
+                         qPrintable(text.left(40)));
+        }
+        r.timerRead.stop();
+        r.timerOut.stop();
     }
 };
 

@@ -9,6 +9,8 @@
 #include "mylib.h"
 
 #include <QMap>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -974,6 +976,31 @@ private slots:
         QVERIFY(!rig.socket.Active());
         QVERIFY(!rig.Timer_CheckTCPClient.isActive());
         QCOMPARE(rig.view.captions[Control::But_TCPCtl], QStringLiteral("连接"));
+    }
+
+    // Whatever arrives: only lamps that exist change, Edt_Time only ever
+    // shows a number of at most 15 digits, and the transcript never shows
+    // more characters than bytes arrived.
+    void hostileArrivals() {
+        Rig rig;
+        rig.open(2);
+        QRandomGenerator random(20261208);
+        static const char *const heads[] = {"", "+STACH", "+OCCH", "x+STACH", "+OCCH+STACH"};
+        qsizetype arrived = 0;
+        for (int round = 0; round < 4000; ++round) {
+            QByteArray data = heads[random.bounded(int(std::size(heads)))];
+            const int noise = random.bounded(random.bounded(10) == 0 ? 2000 : 24);
+            for (int i = 0; i < noise; ++i)
+                data += char(random.bounded(256));
+            arrived += data.size();
+            rig.console.Receive(quint32(random.bounded(4)), quint16(random.bounded(3)), data);
+            const QString time = rig.view.fields.value(Field::Edt_Time);
+            QVERIFY2(time.size() <= 15 && !time.contains(QRegularExpression(QStringLiteral("\\D"))),
+                     qPrintable(time));
+        }
+        // Line breaks for changes of sender come on top of the data.
+        QVERIFY(rig.view.transcript.size() <= arrived + 2 * 4000);
+        rig.TimerReadAllRelay.stop();
     }
 };
 
