@@ -103,9 +103,9 @@ settings::SaveResult saveWithFileSizeLimit(const QString &path, const ParameterS
         return {false, u"getrlimit failed"_s};
     rlimit small = saved;
     small.rlim_cur = limit;
-    auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     if (setrlimit(RLIMIT_FSIZE, &small) != 0)
         return {false, u"setrlimit failed"_s};
+    auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     const settings::SaveResult r = settings::saveSettings(path, values);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
