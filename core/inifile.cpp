@@ -4,26 +4,56 @@
 
 namespace {
 
+struct ByteOrderMark {
+    QByteArrayView bytes;
+    QStringConverter::Encoding encoding;
+};
+constexpr ByteOrderMark Marks[] = {
+    {"\xEF\xBB\xBF", QStringConverter::Utf8},
+    {"\xFF\xFE", QStringConverter::Utf16LE},
+    {"\xFE\xFF", QStringConverter::Utf16BE},
+};
+
 bool isSectionHeader(const QByteArray &trimmedLine) {
     return trimmedLine.startsWith('[');
-}
-
-QString sectionName(const QByteArray &trimmedLine) {
-    QByteArrayView name = QByteArrayView(trimmedLine).sliced(1);
-    const qsizetype close = name.indexOf(']');
-    if (close >= 0)
-        name = name.first(close);
-    return gbk::decode(name).trimmed();
 }
 
 bool sameName(QStringView a, QStringView b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// A value as the profile functions return it.
+QByteArrayView unquoted(QByteArrayView value) {
+    value = value.trimmed();
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
 } // namespace
 
-IniDocument IniDocument::fromBytes(QByteArrayView bytes) {
+std::optional<IniDocument> IniDocument::fromBytes(QByteArrayView bytes) {
     IniDocument doc;
+    QByteArray utf8;
+    for (const ByteOrderMark &mark : Marks) {
+        if (!bytes.startsWith(mark.bytes))
+            continue;
+        const QByteArrayView body = bytes.sliced(mark.bytes.size());
+        const QString text =
+            QStringDecoder(mark.encoding, QStringConverter::Flag::ConvertInitialBom).decode(body);
+        // Undecodable bytes turn into replacement characters, and a byte
+        // left over at the end into nothing, so either fails to encode back.
+        if (!text.isValidUtf16() || QByteArray(QStringEncoder(mark.encoding).encode(text)) != body)
+            return std::nullopt;
+        doc.m_unicode = mark.encoding;
+        utf8 = text.toUtf8();
+        bytes = utf8;
+        break;
+    }
+    if (bytes.contains('\0'))
+        return std::nullopt;
+
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
@@ -45,7 +75,26 @@ QByteArray IniDocument::toBytes() const {
         out += line;
         out += "\r\n";
     }
-    return out;
+    if (!m_unicode)
+        return out;
+    return QStringEncoder(*m_unicode, QStringConverter::Flag::WriteBom)
+        .encode(QString::fromUtf8(out));
+}
+
+QString IniDocument::decode(QByteArrayView bytes) const {
+    return m_unicode ? QString::fromUtf8(bytes) : gbk::decode(bytes);
+}
+
+QByteArray IniDocument::encode(const QString &text) const {
+    return m_unicode ? text.toUtf8() : gbk::encode(text);
+}
+
+QString IniDocument::sectionName(const QByteArray &trimmedLine) const {
+    QByteArrayView name = QByteArrayView(trimmedLine).sliced(1);
+    const qsizetype close = name.indexOf(']');
+    if (close >= 0)
+        name = name.first(close);
+    return decode(name).trimmed();
 }
 
 IniDocument::SectionSpan IniDocument::findSection(QStringView section) const {
@@ -71,7 +120,7 @@ qsizetype IniDocument::findKey(const SectionSpan &span, QStringView key) const {
     for (qsizetype i = span.header + 1; i < span.end; ++i) {
         const QByteArray &line = m_lines[i];
         const qsizetype eq = line.indexOf('=');
-        if (eq >= 0 && sameName(gbk::decode(line.first(eq)).trimmed(), key))
+        if (eq >= 0 && sameName(decode(line.first(eq)).trimmed(), key))
             return i;
     }
     return -1;
@@ -82,15 +131,18 @@ std::optional<QString> IniDocument::value(QStringView section, QStringView key) 
     if (at < 0)
         return std::nullopt;
     const QByteArray &line = m_lines[at];
-    return gbk::decode(line.sliced(line.indexOf('=') + 1).trimmed());
+    return decode(unquoted(QByteArrayView(line).sliced(line.indexOf('=') + 1)));
 }
 
 void IniDocument::setValue(const QString &section, const QString &key, const QString &value) {
     Q_ASSERT(!holdsLineBreak(value));
-    const QByteArray line = gbk::encode(key) + '=' + gbk::encode(value);
+    QByteArray text = encode(value);
+    if (unquoted(text).size() != text.size())
+        text = '"' + text + '"';
+    const QByteArray line = encode(key) + '=' + text;
     const SectionSpan span = findSection(section);
     if (span.header < 0) {
-        m_lines.append('[' + gbk::encode(section) + ']');
+        m_lines.append('[' + encode(section) + ']');
         m_lines.append(line);
         return;
     }

@@ -53,27 +53,44 @@ QString shown(const QString &path) {
 
 enum class ReadOutcome { Read, Missing, Failed };
 
+struct DocumentRead {
+    ReadOutcome outcome = ReadOutcome::Missing;
+    IniDocument doc;  // empty unless Read
+    QByteArray bytes; // what the file held
+    QString reason;   // why, when Failed
+};
+
 // A missing file is not a failure: it reads as an empty document.
-ReadOutcome readDocument(const QString &path, IniDocument &doc, QString &reason) {
+DocumentRead readDocument(const QString &path) {
+    DocumentRead read;
     QFile file(path);
     if (!file.exists())
-        return ReadOutcome::Missing;
+        return read;
+    read.outcome = ReadOutcome::Failed;
     if (!file.open(QIODevice::ReadOnly)) {
-        reason = file.errorString();
-        return ReadOutcome::Failed;
+        read.reason = file.errorString();
+        return read;
     }
     if (file.size() > MaxFileSize) {
-        reason = QCoreApplication::translate("settings", "the file is larger than %1 bytes")
-                     .arg(MaxFileSize);
-        return ReadOutcome::Failed;
+        read.reason = QCoreApplication::translate("settings", "the file is larger than %1 bytes")
+                          .arg(MaxFileSize);
+        return read;
     }
-    const QByteArray bytes = file.read(MaxFileSize + 1);
+    read.bytes = file.read(MaxFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
-        reason = file.errorString();
-        return ReadOutcome::Failed;
+        read.reason = file.errorString();
+        return read;
     }
-    doc = IniDocument::fromBytes(bytes);
-    return ReadOutcome::Read;
+    std::optional<IniDocument> doc = IniDocument::fromBytes(read.bytes);
+    if (!doc) {
+        read.reason = QCoreApplication::translate(
+            "settings",
+            "the file is not text in GBK, nor in UTF-8 or UTF-16 with a byte-order mark");
+        return read;
+    }
+    read.doc = std::move(*doc);
+    read.outcome = ReadOutcome::Read;
+    return read;
 }
 
 SaveResult saveFailure(const QString &path, const QString &reason) {
@@ -83,32 +100,64 @@ SaveResult saveFailure(const QString &path, const QString &reason) {
                 .arg(shown(path), reason)};
 }
 
+// A short write says nothing about why; the next write of the rest does.
+bool writeAll(QFileDevice &file, QByteArrayView bytes, QString &reason) {
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 n = file.write(bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            reason = file.errorString();
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+// Overwrites the file itself, for when no temporary file can be created
+// beside it; a failure part-way puts the previous text back.
+SaveResult writeInPlace(const QString &path, const QByteArray &bytes, const QByteArray &previous) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return saveFailure(path, file.errorString());
+    QString reason;
+    if (writeAll(file, bytes, reason)) {
+        if (file.resize(bytes.size()))
+            return {true, {}};
+        reason = file.errorString();
+    }
+    QString ignored;
+    if (file.seek(0) && writeAll(file, previous, ignored) && file.resize(previous.size()))
+        return saveFailure(path, reason);
+    return {false, QCoreApplication::translate("settings",
+                                               "The settings could not be saved to %1:\n%2\n\n"
+                                               "The file could not be restored and may be damaged.")
+                       .arg(shown(path), reason)};
+}
+
 // Reads the current file so that what else it holds survives, lets edit change
 // the document, and replaces the file only once the new text is completely on
 // disk: a crash or a full disk part-way through leaves the old file whole.
 template <typename Edit> SaveResult replaceDocument(const QString &path, Edit edit) {
-    IniDocument doc;
-    QString reason;
-    if (readDocument(path, doc, reason) == ReadOutcome::Failed)
-        return saveFailure(path, reason);
-    edit(doc);
+    DocumentRead read = readDocument(path);
+    if (read.outcome == ReadOutcome::Failed)
+        return saveFailure(path, read.reason);
+    edit(read.doc);
+    const QByteArray bytes = read.doc.toBytes();
 
     // Unbuffered, because a buffered QSaveFile flushes inside commit() and
     // takes a short write there (full disk, file size limit) for success,
     // renaming a truncated file over the good one.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        // A folder closed to new files (a program folder) may still hold a
+        // CFG.ini the user may write.
+        if (read.outcome == ReadOutcome::Read)
+            return writeInPlace(path, bytes, read.bytes);
         return saveFailure(path, file.errorString());
-    const QByteArray bytes = doc.toBytes();
-    // A short write says nothing about why; the next write of the rest does.
-    for (qsizetype done = 0; done < bytes.size();) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0) {
-            reason = file.errorString();
-            file.cancelWriting();
-            return saveFailure(path, reason);
-        }
-        done += n;
+    }
+    if (QString reason; !writeAll(file, bytes, reason)) {
+        file.cancelWriting();
+        return saveFailure(path, reason);
     }
     if (!file.commit())
         return saveFailure(path, file.errorString());
@@ -128,11 +177,8 @@ QString defaultFilePath() {
 }
 
 QString ReadSetting(const QString &path, const QString &key) {
-    IniDocument doc;
-    QString reason;
-    if (readDocument(path, doc, reason) != ReadOutcome::Read)
-        return QStringLiteral("0");
-    return doc.value(Section, key).value_or(QStringLiteral("0"));
+    const DocumentRead read = readDocument(path);
+    return read.doc.value(Section, key).value_or(QStringLiteral("0"));
 }
 
 SaveResult WriteSetting(const QString &path, const QString &key, const QString &value) {
@@ -157,9 +203,8 @@ SaveResult saveSettings(const QString &path, const ParameterSettings &values) {
 
 LoadResult loadSettings(const QString &path, const ParameterSettings &current) {
     LoadResult result;
-    IniDocument doc;
-    QString reason;
-    switch (readDocument(path, doc, reason)) {
+    const DocumentRead read = readDocument(path);
+    switch (read.outcome) {
     case ReadOutcome::Missing:
         return result;
     case ReadOutcome::Failed:
@@ -167,7 +212,7 @@ LoadResult loadSettings(const QString &path, const ParameterSettings &current) {
         result.message = QCoreApplication::translate(
                              "settings", "The settings could not be read from %1:\n%2\n\n"
                                          "The fields were not changed.")
-                             .arg(shown(path), reason);
+                             .arg(shown(path), read.reason);
         return result;
     case ReadOutcome::Read:
         break;
@@ -175,7 +220,7 @@ LoadResult loadSettings(const QString &path, const ParameterSettings &current) {
 
     for (size_t i = 0; i < Members.size(); ++i) {
         const Member &m = Members[i];
-        const QString text = doc.value(Section, keyAt(i)).value_or(QStringLiteral("0"));
+        const QString text = read.doc.value(Section, keyAt(i)).value_or(QStringLiteral("0"));
         if (m.text) {
             result.values.*m.text = text;
             continue;

@@ -24,7 +24,8 @@ struct ParameterSettings {
 };
 
 // CFG.ini: section "CFG", one "Key=Value" line per key in the order of
-// MyClass.IniKeys, GBK text, CRLF line ends. Every function takes the file's
+// MyClass.IniKeys, GBK text (or the Unicode encoding of a file that begins
+// with a byte-order mark), CRLF line ends. Every function takes the file's
 // path so that tests never touch the file beside the executable.
 namespace settings {
 
@@ -49,14 +50,16 @@ struct LoadResult {
 
 // Value of key in section "CFG"; "0" when the file or the key is missing.
 QString ReadSetting(const QString &path, const QString &key);
-// Stores one key; the file is replaced whole or not at all.
+// Stores one key; the file is replaced whole or not at all. In a folder where
+// no new file may be created, the existing file is overwritten instead, and a
+// failure part-way puts its previous text back.
 SaveResult WriteSetting(const QString &path, const QString &key, const QString &value);
 
 // All twelve keys in one replacement of the file, keeping whatever else the
 // file holds.
 SaveResult saveSettings(const QString &path, const ParameterSettings &values);
 // A missing file gives the defaults of ParameterSettings. A file that exists
-// but cannot be read leaves current untouched and says why. An index that is
+// but cannot be read or decoded leaves current untouched and says why. An index that is
 // not a number leaves that member as in current and the other keys are still
 // read.
 LoadResult loadSettings(const QString &path, const ParameterSettings &current);

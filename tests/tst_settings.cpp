@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,6 +17,8 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -68,6 +71,47 @@ void writeAll(const QString &path, const QByteArray &bytes) {
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(f.write(bytes), bytes.size());
 }
+
+// The encodings an editor may save a settings file in; GBK without a mark is
+// what the tool itself writes.
+enum class Encoding { Gbk, Utf8Bom, Utf16LeBom, Utf16BeBom, Utf16LeNoBom };
+
+QByteArray encoded(const QString &text, Encoding encoding) {
+    using C = QStringConverter;
+    switch (encoding) {
+    case Encoding::Gbk:
+        return gbk::encode(text);
+    case Encoding::Utf8Bom:
+        return QStringEncoder(C::Utf8, C::Flag::WriteBom).encode(text);
+    case Encoding::Utf16LeBom:
+        return QStringEncoder(C::Utf16LE, C::Flag::WriteBom).encode(text);
+    case Encoding::Utf16BeBom:
+        return QStringEncoder(C::Utf16BE, C::Flag::WriteBom).encode(text);
+    case Encoding::Utf16LeNoBom:
+        return QStringEncoder(C::Utf16LE).encode(text);
+    }
+    return {};
+}
+
+#ifdef Q_OS_UNIX
+// A file size limit stands in for a disk that fills up: writes past it fail
+// (the signal they would raise is ignored meanwhile).
+settings::SaveResult saveWithFileSizeLimit(const QString &path, const ParameterSettings &values,
+                                           rlim_t limit) {
+    rlimit saved{};
+    if (getrlimit(RLIMIT_FSIZE, &saved) != 0)
+        return {false, u"getrlimit failed"_s};
+    rlimit small = saved;
+    small.rlim_cur = limit;
+    if (setrlimit(RLIMIT_FSIZE, &small) != 0)
+        return {false, u"setrlimit failed"_s};
+    auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const settings::SaveResult r = settings::saveSettings(path, values);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    return r;
+}
+#endif
 
 } // namespace
 
@@ -199,6 +243,60 @@ private slots:
         QCOMPARE(settings::ReadSetting(m_path, QStringLiteral("GateWay")), QStringLiteral("设备"));
     }
 
+    // Notepad's "Unicode" and "UTF-8" files carry a byte-order mark; the
+    // profile functions read them, so the tool must too, and a save must not
+    // mix GBK bytes into them.
+    void markedFilesLoadAndKeepTheirEncoding_data() {
+        QTest::addColumn<Encoding>("encoding");
+        QTest::newRow("GBK") << Encoding::Gbk;
+        QTest::newRow("UTF-8 with mark") << Encoding::Utf8Bom;
+        QTest::newRow("UTF-16LE with mark") << Encoding::Utf16LeBom;
+        QTest::newRow("UTF-16BE with mark") << Encoding::Utf16BeBom;
+    }
+    void markedFilesLoadAndKeepTheirEncoding() {
+        QFETCH(Encoding, encoding);
+        ParameterSettings s = sample();
+        s.MAC = u"中文 设备"_s;
+        const QString text =
+            u"; 设置\r\n"_s + QString::fromLatin1(sampleFile).replace(sample().MAC, s.MAC);
+        writeAll(m_path, encoded(text, encoding));
+        const settings::LoadResult r = settings::loadSettings(m_path, other());
+        QVERIFY2(r.message.isEmpty(), qPrintable(r.message));
+        QCOMPARE(r.values, s);
+
+        ParameterSettings changed = s;
+        changed.MAC = u"新设备"_s;
+        QVERIFY(settings::saveSettings(m_path, changed).ok);
+        QCOMPARE(readAll(m_path), encoded(QString(text).replace(s.MAC, changed.MAC), encoding));
+    }
+
+    // GetPrivateProfileString drops one pair of matching quotes; a value
+    // that would lose characters that way is saved inside a pair of its own.
+    void quotedValuesLoseOnePair_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("double") << QByteArray("\"255.255.255.0\"") << u"255.255.255.0"_s;
+        QTest::newRow("single") << QByteArray("'10.0.0.1'") << u"10.0.0.1"_s;
+        QTest::newRow("empty pair") << QByteArray("\"\"") << QString();
+        QTest::newRow("only one pair") << QByteArray("\"\"a\"\"") << u"\"a\""_s;
+        QTest::newRow("spaces inside kept") << QByteArray(" \" a \" ") << u" a "_s;
+        QTest::newRow("not matching") << QByteArray("\"a'") << u"\"a'"_s;
+        QTest::newRow("lone quote") << QByteArray("\"") << u"\""_s;
+        QTest::newRow("inner quotes") << QByteArray("a\"b\"") << u"a\"b\""_s;
+    }
+    void quotedValuesLoseOnePair() {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, value);
+        writeAll(m_path, QByteArray(sampleFile).replace("255.255.255.0", stored));
+        QCOMPARE(settings::loadSettings(m_path, other()).values.Mask, value);
+
+        // And whatever the field holds comes back from a save.
+        ParameterSettings s = sample();
+        s.Mask = value;
+        QVERIFY(settings::saveSettings(m_path, s).ok);
+        QCOMPARE(settings::loadSettings(m_path, other()).values, s);
+    }
+
     // A hand-edited index that is no number must not stop the rest of the
     // file from being restored, nor silently select the first item.
     void nonNumericIndexKeepsThatBoxOnly_data() {
@@ -308,17 +406,35 @@ private slots:
         QCOMPARE(readAll(m_dir->filePath(QStringLiteral("blocker"))), QByteArray("not a folder"));
     }
 
-    // Something that is not a readable file where CFG.ini should be: restoring
-    // must not pretend the file was missing, saving must not clobber it.
+    // Something that is not a readable settings file where CFG.ini should
+    // be: restoring must not pretend the file was missing or empty, saving
+    // must not clobber it.
+    void unreadableFileIsReportedNotReplaced_data() {
+        QTest::addColumn<QByteArray>("bytes"); // null: a folder
+        const QString text = QString::fromLatin1(sampleFile);
+        QTest::newRow("folder") << QByteArray();
+        QTest::newRow("UTF-16 without mark") << encoded(text, Encoding::Utf16LeNoBom);
+        QTest::newRow("UTF-16 odd length") << encoded(text, Encoding::Utf16LeBom) + 'x';
+        QTest::newRow("UTF-16 lone surrogate")
+            << encoded(text, Encoding::Utf16BeBom) + QByteArray("\xD8\x00\x00\r\x00\n", 6);
+        QTest::newRow("UTF-8 invalid byte") << encoded(text, Encoding::Utf8Bom) + "\xFF\r\n";
+    }
     void unreadableFileIsReportedNotReplaced() {
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("CFG.ini")));
-        const settings::LoadResult load = settings::loadSettings(m_path, sample());
-        QCOMPARE(load.values, sample());
-        QVERIFY(load.message.contains(QDir::toNativeSeparators(m_path)));
+        QFETCH(QByteArray, bytes);
+        if (bytes.isNull())
+            QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("CFG.ini")));
+        else
+            writeAll(m_path, bytes);
+        const settings::LoadResult load = settings::loadSettings(m_path, other());
+        QCOMPARE(load.values, other());
+        QVERIFY2(load.message.contains(QDir::toNativeSeparators(m_path)), qPrintable(load.message));
         const settings::SaveResult save = settings::saveSettings(m_path, sample());
         QVERIFY(!save.ok);
         QVERIFY(save.message.contains(QDir::toNativeSeparators(m_path)));
-        QVERIFY(QFileInfo(m_path).isDir());
+        if (bytes.isNull())
+            QVERIFY(QFileInfo(m_path).isDir());
+        else
+            QCOMPARE(readAll(m_path), bytes);
     }
 
     void lineBreakInValueIsRefused() {
@@ -339,20 +455,48 @@ private slots:
         writeAll(m_path, sampleFile);
         ParameterSettings big = other();
         big.MAC = QString(4000, QLatin1Char('x'));
-
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 1000;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const settings::SaveResult r = settings::saveSettings(m_path, big);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
-
+        const settings::SaveResult r = saveWithFileSizeLimit(m_path, big, 1000);
         QVERIFY(!r.ok);
         QVERIFY(r.message.contains(QDir::toNativeSeparators(m_path)));
         QCOMPARE(readAll(m_path), sampleFile);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("CFG.ini")});
+    }
+
+    // A user who may write CFG.ini but not create files in its folder: the
+    // save cannot go through a temporary file, so it writes the file itself,
+    // and a write that fails part-way puts the previous text back.
+    void fileInClosedFolderIsWrittenInPlace_data() {
+        QTest::addColumn<int>("macLength");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("fits") << 17 << true;
+        QTest::newRow("disk fills") << 4000 << false;
+    }
+    void fileInClosedFolderIsWrittenInPlace() {
+        QFETCH(int, macLength);
+        QFETCH(bool, fits);
+        writeAll(m_path, sampleFile);
+        ParameterSettings values = other();
+        values.MAC = QString(macLength, QLatin1Char('x'));
+        const QByteArray folder = QFile::encodeName(m_dir->path());
+        QCOMPARE(chmod(QFile::encodeName(m_path).constData(), 0666), 0);
+        QCOMPARE(chmod(folder.constData(), 0555), 0);
+        // Root would ignore the folder's mode, so it saves as another user.
+        const bool root = geteuid() == 0;
+        if (root)
+            QCOMPARE(seteuid(65534), 0);
+        const settings::SaveResult r = saveWithFileSizeLimit(m_path, values, 1000);
+        if (root)
+            QCOMPARE(seteuid(0), 0);
+        QCOMPARE(chmod(folder.constData(), 0700), 0);
+
+        QVERIFY2(r.ok == fits, qPrintable(r.message));
+        if (fits) {
+            QCOMPARE(settings::loadSettings(m_path, sample()).values, values);
+        } else {
+            QVERIFY(r.message.contains(QDir::toNativeSeparators(m_path)));
+            QCOMPARE(readAll(m_path), sampleFile);
+        }
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
                  QStringList{QStringLiteral("CFG.ini")});
     }
