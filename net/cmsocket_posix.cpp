@@ -431,6 +431,13 @@ int TcmSocketEngine::socket(int type, int protocol) {
         const int size = DatagramReceiveBuffer;
         ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
     }
+    // A server that closed its connections first leaves them waiting out
+    // TIME_WAIT on its port; Winsock lets it listen there again at once, and
+    // so does this. A port that another socket listens on stays refused.
+    if (type == SOCK_STREAM) {
+        const int on = 1;
+        ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    }
     return s;
 }
 

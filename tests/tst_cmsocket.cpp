@@ -5,7 +5,6 @@
 #include "cmsocket_testutil.h"
 #include "gbk.h"
 
-#include <QDir>
 #include <QEventLoop>
 #include <QTest>
 #include <QTimer>
@@ -136,12 +135,6 @@ void endingRows() {
     QTest::addColumn<bool>("abortive");
     QTest::newRow("orderly close") << false;
     QTest::newRow("reset") << true;
-}
-
-int openDescriptors() {
-    return int(QDir(u"/proc/self/fd"_s)
-                   .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
-                   .size());
 }
 
 // Lets pending notices through for a while, for checks that nothing more
