@@ -489,8 +489,9 @@ void TcmSocket::reg_connections(long socket, bool add) {
     // A connection reset before it got here has no peer any more, and the
     // scratch address would still name whoever was read last: it is not
     // listed under a borrowed name but closed.
-    if (ErrorCheck(m_Engine->getpeername(int(socket), m_WorkAddr.get()), "getpeername() failt!") ==
-        -1) {
+    const int peer =
+        ErrorCheck(m_Engine->getpeername(int(socket), m_WorkAddr.get()), "getpeername() failt!");
+    if (peer == -1) {
         CloseRemote(int(socket));
         return;
     }
