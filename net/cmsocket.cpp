@@ -383,8 +383,13 @@ qintptr TcmSocket::OnSocketMessage(unsigned message, quintptr wParam, qintptr lP
         return 0;
 
     const int socket = int(wParam);
-    const auto peerClosed = [this, socket] {
-        if (Protocol == cmTcpServer)
+    // A server's notices concern its connection list, and so do those of a
+    // connection it accepted after another mode was picked: no other socket
+    // but the component's own has notices (the engines drop those left over
+    // from a closed socket).
+    const bool listed = Protocol == cmTcpServer || socket != m_Socket;
+    const auto peerClosed = [this, socket, listed] {
+        if (listed)
             reg_connections(socket, false);
         else
             Close();
@@ -400,7 +405,7 @@ qintptr TcmSocket::OnSocketMessage(unsigned message, quintptr wParam, qintptr lP
             m_Active = true;
             DeclareConnect(true);
         }
-        if (Protocol == cmTcpServer)
+        if (listed)
             reg_connections(socket, true);
         break;
     case FD_OOB_NOTICE:
