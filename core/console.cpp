@@ -120,23 +120,31 @@ void Console::But_TCPCtlClick() {
         m_Socket.SetActive(false);
         // A watcher left running would judge whatever the socket opens next.
         m_TimerCheckTCPClient.stop();
-        m_View.setEnabled(Control::But_TCPSend, false);
-        UpdateConsoleLabels();
-        ClearClientList();
-        m_View.setStateLamp(lampcolour::Silver);
+        showClosed();
         // Gives the system time to release the address before a reopen.
         QThread::msleep(CloseWaitMs);
         if (m_State.ConfigMode == 0) {
-            m_View.setEnabled(Control::But_UDPFind, true);
-            for (Control control : {Control::But_TCPSend, Control::But_RelayStateQuery,
-                                    Control::But_RelayStateSet, Control::Button3})
-                m_View.setEnabled(control, false);
+            showIdle();
             return;
         }
         // The configuration side had the socket: one click takes it over.
     }
     m_View.setEnabled(Control::But_UDPFind, false);
     openConsole();
+}
+
+void Console::showClosed() {
+    m_View.setEnabled(Control::But_TCPSend, false);
+    UpdateConsoleLabels();
+    ClearClientList();
+    m_View.setStateLamp(lampcolour::Silver);
+}
+
+void Console::showIdle() {
+    m_View.setEnabled(Control::But_UDPFind, true);
+    for (Control control : {Control::But_TCPSend, Control::But_RelayStateQuery,
+                            Control::But_RelayStateSet, Control::Button3})
+        m_View.setEnabled(control, false);
 }
 
 void Console::openConsole() {
@@ -156,11 +164,6 @@ void Console::openConsole() {
         m_Socket.LocalPort = *port;
         m_Socket.RemoteHost = QStringLiteral("0");
         m_Socket.RemotePort = 0;
-        if (protocol == cmTcpServer) {
-            m_TimerConnOut.stop();
-            m_TimerConnOut.setInterval(ListenTimeoutMs);
-            m_TimerConnOut.start();
-        }
     } else if (protocol == cmTcpClient) {
         const QString remoteIP = m_View.text(Field::Edt_RemoteIP);
         if (remoteIP.isEmpty()) {
@@ -176,9 +179,22 @@ void Console::openConsole() {
         m_Socket.RemotePort = *port;
     }
 
+    m_LastSocketError.clear();
     m_Socket.SetActive(true);
 
+    if (protocol != cmTcpClient && !m_Socket.Active()) {
+        // The port is taken or the address is not this computer's: no client
+        // or datagram can come, so the console says why at once instead of
+        // showing itself open or waiting for clients.
+        showClosed();
+        showIdle();
+        m_View.warning(gbk::decode(m_LastSocketError));
+        return;
+    }
     if (protocol == cmTcpServer) {
+        m_TimerConnOut.stop();
+        m_TimerConnOut.setInterval(ListenTimeoutMs);
+        m_TimerConnOut.start();
         // Stays "监听" and disabled until the first client or the time-out.
         m_View.setEnabled(Control::But_TCPCtl, false);
         return;
@@ -261,12 +277,18 @@ void Console::Timer_CheckTCPClientTimer() {
         m_View.setStateLamp(lampcolour::Red);
         return;
     }
-    // Not connected yet within a second, refused, or closed by the peer.
+    // Not connected yet within a second, refused, or closed by the peer. An
+    // attempt still pending is given up too: completing later, it would be
+    // open behind a console that shows it closed.
     m_TimerCheckTCPClient.stop();
-    m_View.setEnabled(Control::But_TCPSend, false);
-    UpdateConsoleLabels();
-    ClearClientList();
-    m_View.setStateLamp(lampcolour::Silver);
+    m_Socket.Close();
+    showClosed();
+}
+
+void Console::MySocketError(int ErroCode, const QByteArray &ErrorMsg) {
+    // Reports with a code name a failed call; code 0 is a plain notice.
+    if (ErroCode != 0)
+        m_LastSocketError = ErrorMsg;
 }
 
 void Console::But_TCPSendClick() {

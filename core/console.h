@@ -45,7 +45,9 @@ public:
     void MySocketAccept(quint32 ip, quint16 port);
     void MySocketDiscard(quint32 ip, quint16 port);
     void MySocketActiveChanged() {}
-    void MySocketError() {}
+    // Remembers the last failure the socket reported, so that an opening
+    // that fails can say why.
+    void MySocketError(int ErroCode, const QByteArray &ErrorMsg);
     void TimerConnOutTimer();
     void Timer_CheckTCPClientTimer();
     void UpdateConsoleLabels();
@@ -75,6 +77,10 @@ public:
 private:
     void applyModeLayout(int index, bool withCaption);
     void openConsole();
+    // The lamp, captions and client list of a closed console.
+    void showClosed();
+    // The console's own buttons once it no longer holds the socket.
+    void showIdle();
     // Decimal port 0..65535 from a field; warns and gives nothing otherwise.
     std::optional<quint16> portFrom(ConsoleView::Field field);
     void handleReply(QByteArrayView data);
@@ -91,6 +97,7 @@ private:
     ConsoleView &m_View;
 
     bool m_RelayRepollPending = false;
+    QByteArray m_LastSocketError;
     // A GBK lead byte that ended an arrival: its trail byte is the first byte
     // of the sender's next arrival, so the character is shown whole.
     QByteArray m_HeldByte;

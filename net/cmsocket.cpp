@@ -257,22 +257,22 @@ void TcmSocket::Close() {
         ErrorCheck(m_Engine->close(m_Socket), "closesocket() failed");
     }
 
-    if (Protocol == cmTcpServer) {
-        // Detach the list before the first report: a handler that runs a
-        // modal loop lets notices in, and they must not walk a list that is
-        // being taken apart.
-        QList<int> remotes;
-        remotes.reserve(m_Connections->count);
-        for (m_Connections->cursor = m_Connections->first; m_Connections->cursor;
-             m_Connections->cursor = m_Connections->cursor->next) {
-            remotes.append(m_Connections->cursor->socket);
-            if (m_Engine)
-                m_Engine->deselect(m_Connections->cursor->socket);
-        }
-        free_connection_list(m_Connections, true);
-        for (const int remote : std::as_const(remotes))
-            CloseRemote(remote);
+    // The accepted connections go too, whatever Protocol says now: a mode
+    // picked while the server was open must not leave them open and
+    // unlisted. The list is detached before the first report: a handler that
+    // runs a modal loop lets notices in, and they must not walk a list that
+    // is being taken apart.
+    QList<int> remotes;
+    remotes.reserve(m_Connections->count);
+    for (m_Connections->cursor = m_Connections->first; m_Connections->cursor;
+         m_Connections->cursor = m_Connections->cursor->next) {
+        remotes.append(m_Connections->cursor->socket);
+        if (m_Engine)
+            m_Engine->deselect(m_Connections->cursor->socket);
     }
+    free_connection_list(m_Connections, true);
+    for (const int remote : std::as_const(remotes))
+        CloseRemote(remote);
 
     m_Socket = -1;
     m_Active = false;
@@ -383,6 +383,17 @@ qintptr TcmSocket::OnSocketMessage(unsigned message, quintptr wParam, qintptr lP
         return 0;
 
     const int socket = int(wParam);
+    // A server's notices concern its connection list, and so do those of a
+    // connection it accepted after another mode was picked: no other socket
+    // but the component's own has notices (the engines drop those left over
+    // from a closed socket).
+    const bool listed = Protocol == cmTcpServer || socket != m_Socket;
+    const auto peerClosed = [this, socket, listed] {
+        if (listed)
+            reg_connections(socket, false);
+        else
+            Close();
+    };
     // The whole lParam is compared: a notice carrying an error code matches no
     // event and is only reported.
     switch (lParam) {
@@ -394,7 +405,7 @@ qintptr TcmSocket::OnSocketMessage(unsigned message, quintptr wParam, qintptr lP
             m_Active = true;
             DeclareConnect(true);
         }
-        if (Protocol == cmTcpServer)
+        if (listed)
             reg_connections(socket, true);
         break;
     case FD_OOB_NOTICE:
@@ -408,13 +419,14 @@ qintptr TcmSocket::OnSocketMessage(unsigned message, quintptr wParam, qintptr lP
         ShowError("Message:FD_CONNECT", 0);
         break;
     case FD_CLOSE_NOTICE:
-        if (Protocol == cmTcpServer)
-            reg_connections(socket, false);
-        else
-            Close();
+        peerClosed();
         break;
     default:
         ShowError(QByteArray::number(message), int(lParam));
+        // A connection the system ended abortively (reset, aborted) is gone
+        // all the same; the report above says how.
+        if ((lParam & 0xFFFF) == FD_CLOSE_NOTICE)
+            peerClosed();
         break;
     }
     return 0;
@@ -479,11 +491,24 @@ void TcmSocket::reg_connections(long socket, bool add) {
     if (!add || !m_Engine)
         return;
 
-    ErrorCheck(m_Engine->getpeername(int(socket), m_WorkAddr.get()), "getpeername() failt!");
+    // A connection reset before it got here has no peer any more, and the
+    // scratch address would still name whoever was read last: it is not
+    // listed under a borrowed name but closed.
+    const int peer =
+        ErrorCheck(m_Engine->getpeername(int(socket), m_WorkAddr.get()), "getpeername() failt!");
+    if (peer == -1) {
+        CloseRemote(int(socket));
+        return;
+    }
     const quint32 ip = m_WorkAddr->sin_addr.s_addr;
     const quint16 port = qFromBigEndian(m_WorkAddr->sin_port);
+    sockaddr_in current{};
     for (cm_Connection *node = list->first; node; node = node->next) {
-        if (node->IP == ip && node->port == port) {
+        // A node whose socket still has its peer is a live connection (the
+        // same peer may reach a wildcard server through two addresses); only
+        // a dead one is taken over.
+        if (node->IP == ip && node->port == port &&
+            m_Engine->getpeername(node->socket, &current) == -1) {
             // The same peer came back: its node takes the new socket, and the
             // old one, now referenced by nothing, is closed.
             const int old = node->socket;

@@ -475,6 +475,14 @@ int TcmSocketEngine::bind(int s, const sockaddr_in &address) {
         // Without the device binding (no permission) the socket still works
         // for unicast, bound to the address itself.
     }
+    // A server that closed its connections first leaves them waiting out
+    // TIME_WAIT on its port; Winsock lets it listen there again at once, and
+    // so does this. A port another socket listens on stays refused, and a
+    // port left to the system is not shared.
+    if (address.sin_port != 0 && socketType(s) == SOCK_STREAM) {
+        const int on = 1;
+        ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    }
     if (::bind(s, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0) {
         const int code = mapErrno(errno);
         if (deviceBound)

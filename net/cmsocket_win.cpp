@@ -2,7 +2,9 @@
 // socket to a hidden window of the thread that made the component; its window
 // procedure hands them to the component. Winsock already gives the notices
 // their shape (FD_WRITE after connect, accept and a blocked send; FD_READ
-// again only after the next recv), so this file is a thin layer.
+// again only after the next recv), so this file is a thin layer; it only
+// keeps notices queued for a closed handle from reaching the socket that
+// reuses its value.
 #ifndef _WINSOCK_DEPRECATED_NO_WARNINGS
 #define _WINSOCK_DEPRECATED_NO_WARNINGS // inet_addr, inet_ntoa, gethostbyname
 #endif
@@ -22,6 +24,14 @@
 #include <windows.h>
 
 #include <cstring>
+#include <map>
+
+struct TcmSocketEngine::Private {
+    TcmSocket *owner = nullptr;
+    HWND window = nullptr;
+    // Closed handle values, each with the number of its fences still queued.
+    std::map<quintptr, int> fences;
+};
 
 namespace {
 
@@ -40,13 +50,30 @@ int checked(int result) {
 // quality-of-service bits.
 constexpr long kAllEvents = 255;
 
+// Posted when a handle is closed. Notices Winsock queued for it before the
+// close are still ahead in the queue, and the system soon gives the same
+// value to a new socket, whose notices can only come after the fence: every
+// notice for the value that arrives while a fence for it is queued belongs to
+// the closed socket and is dropped (the POSIX twin tells them apart by a
+// serial per registration).
+constexpr UINT kFenceMessage = cmNotifyMessage + 1;
+
 const wchar_t kWindowClass[] = L"TcmSocketNotify";
 
 LRESULT CALLBACK notifyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto *owner = reinterpret_cast<TcmSocket *>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (owner &&
+    auto *d =
+        reinterpret_cast<TcmSocketEngine::Private *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (d && message == kFenceMessage) {
+        const auto fence = d->fences.find(quintptr(wParam));
+        if (fence != d->fences.end() && --fence->second == 0)
+            d->fences.erase(fence);
+        return 0;
+    }
+    if (d && message == cmNotifyMessage && d->fences.count(quintptr(wParam)) != 0)
+        return 0;
+    if (d &&
         (message == cmNotifyMessage || message == cmQueryEndSession || message == cmEndSession))
-        return LRESULT(owner->OnSocketMessage(message, quintptr(wParam), qintptr(lParam)));
+        return LRESULT(d->owner->OnSocketMessage(message, quintptr(wParam), qintptr(lParam)));
     // Creation and the other housekeeping messages need the default handling.
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -126,11 +153,6 @@ quint32 ownInterfaceAddress() {
 
 } // namespace cmsys
 
-struct TcmSocketEngine::Private {
-    TcmSocket *owner = nullptr;
-    HWND window = nullptr;
-};
-
 TcmSocketEngine::TcmSocketEngine(TcmSocket *owner)
     : d(std::make_unique<Private>()) {
     d->owner = owner;
@@ -141,7 +163,7 @@ TcmSocketEngine::TcmSocketEngine(TcmSocket *owner)
     d->window = CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     if (d->window)
-        SetWindowLongPtrW(d->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+        SetWindowLongPtrW(d->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(d.get()));
 }
 
 TcmSocketEngine::~TcmSocketEngine() {
@@ -177,7 +199,12 @@ void TcmSocketEngine::deselect(int s) {
 }
 
 int TcmSocketEngine::close(int s) {
-    return checked(closesocket(handle(s)));
+    const int result = checked(closesocket(handle(s)));
+    // A fence that cannot be posted would hold the value for good; without
+    // one, a stale notice may slip through as before.
+    if (d->window && PostMessageW(d->window, kFenceMessage, WPARAM(s), 0))
+        ++d->fences[quintptr(s)];
+    return result;
 }
 
 int TcmSocketEngine::bind(int s, const sockaddr_in &address) {

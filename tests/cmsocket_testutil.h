@@ -7,6 +7,7 @@
 #include "cmsocket.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QList>
 #include <QTest>
 
@@ -64,6 +65,14 @@ public:
     QList<Received> received;
     QList<const char *> pointers;
 };
+
+// How many descriptors the process holds: sockets a component should have
+// closed show here.
+inline int openDescriptors() {
+    return int(QDir(QStringLiteral("/proc/self/fd"))
+                   .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                   .size());
+}
 
 // A descriptor that closes itself.
 class Fd {

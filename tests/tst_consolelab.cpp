@@ -1,6 +1,7 @@
 // The test console in the real window against simulated modules in their
 // working mode, across the virtual lab's cable (private namespaces only).
 #include "cmsocket.h"
+#include "cmsocket_testutil.h"
 #include "labfixture.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
@@ -34,6 +35,20 @@ private:
         u.But_TCPCtl->click();
     }
     static QString shown(TFrmMain &window) { return window.ui()->MemoTCPRec->toPlainText(); }
+    // The user picks a mode in the selector.
+    static void pickMode(Ui::TFrmMain &u, int mode) {
+        u.Cmb_TCPMode->setCurrentIndex(mode);
+        emit u.Cmb_TCPMode->activated(mode);
+    }
+    // Adds or deletes a route on the module side that swallows everything
+    // addressed to the computer.
+    static bool routeBack(LabFixture &lab, const char *verb) {
+        return QProcess::execute(QStringLiteral("ip"),
+                                 {QStringLiteral("-n"), lab.fieldNamespace(),
+                                  QStringLiteral("route"), QLatin1String(verb),
+                                  QStringLiteral("blackhole"),
+                                  QLatin1String(lab.computerIp() + "/32")}) == 0;
+    }
 
 private slots:
     void clientToAModuleServer() {
@@ -98,6 +113,57 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(TMYCLASS::IPToText(window.state().LastPeerIP), selected);
         QCOMPARE(shown(window).count(QStringLiteral("+OCCH5=1")), 1);
+    }
+
+    void serverClosedAfterAModeChange() {
+        LabFixture lab(workingMode(2, 1));
+        LAB_SETUP_OR_SKIP(lab);
+        TFrmMain window;
+        Ui::TFrmMain &u = *window.ui();
+        const int descriptors = cmtest::openDescriptors();
+        openOnLabPort(window, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(u.Cmb_RemoteIP->count(), 3, 15000);
+
+        // Another mode picked while the server is open: a client that comes
+        // now is still one of its connections, and closing ends them all.
+        pickMode(u, 2);
+        const TcpLine late(TcpLine::connectTo(lab.computerIp(), 6000));
+        QVERIFY(late.isOpen());
+        QTRY_COMPARE(u.Cmb_RemoteIP->count(), 4);
+        u.But_TCPCtl->click();
+        QVERIFY(!window.socket()->Active());
+        QCOMPARE(u.Cmb_RemoteIP->count(), 1);
+        QCOMPARE(cmtest::openDescriptors(), descriptors + 1); // the test's own line
+        // Listening again at once works, and the modules come back.
+        pickMode(u, 0);
+        u.But_TCPCtl->click();
+        QVERIFY(window.socket()->Active());
+        QTRY_COMPARE_WITH_TIMEOUT(u.Cmb_RemoteIP->count(), 3, 15000);
+    }
+
+    void clientWatchGivesUpTheAttempt() {
+        LabFixture lab;
+        LAB_SETUP_OR_SKIP(lab);
+        TFrmMain window;
+        Ui::TFrmMain &u = *window.ui();
+        // The module's answer to the connection cannot come back yet.
+        QVERIFY(routeBack(lab, "add"));
+        u.Cmb_TCPMode->setCurrentIndex(1);
+        u.Edt_RemoteIP->setText(QString::fromLatin1(lab.modules().at(0).ip));
+        u.Edt_RemotePort->setText(QStringLiteral("12345"));
+        u.But_TCPCtl->click();
+        QCOMPARE(u.But_TCPCtl->text(), QStringLiteral("断开"));
+        QTRY_COMPARE(u.But_TCPCtl->text(), QStringLiteral("连接"));
+        QCOMPARE(u.TCPStateDisplay->brushColor(), LampWidget::Silver);
+        // The console shows the attempt over, so it is: it cannot complete
+        // later behind a console that shows it closed.
+        QCOMPARE(window.socket()->Socket(), -1);
+        QVERIFY(!window.socket()->Bound());
+
+        QVERIFY(routeBack(lab, "del"));
+        u.But_TCPCtl->click();
+        QTRY_VERIFY(window.socket()->Active());
+        QTRY_COMPARE(u.TCPStateDisplay->brushColor(), LampWidget::Red);
     }
 
     void udpPeer() {

@@ -253,6 +253,35 @@ private slots:
                                               "AT+STACH0=?\n+STACH0=0,0\n+OCCH5=1\n"));
     }
 
+    void openingThatFailsSaysWhy_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("type");
+        QTest::newRow("TCP server end") << 0 << int(SOCK_STREAM);
+        QTest::newRow("UDP") << 2 << int(SOCK_DGRAM);
+    }
+    void openingThatFailsSaysWhy() {
+        QFETCH(int, mode);
+        QFETCH(int, type);
+        const LoopbackPeer holder(type); // the port is taken
+        u->Cmb_TCPMode->setCurrentIndex(mode);
+        u->Edt_LocalIP->setText(QStringLiteral("127.0.0.1"));
+        u->Edt_LocalPort->setText(QString::number(holder.port()));
+        BoxSeen seen;
+        answerNextBox(seen);
+        QTest::mouseClick(u->But_TCPCtl, Qt::LeftButton);
+        QCOMPARE(seen.caption, QStringLiteral("Warning"));
+        QCOMPARE(
+            seen.text,
+            QStringLiteral("bind() failed : The specified address is already in use(地址已使用)."));
+        // Closed, ready to open again, and waiting for no client.
+        QVERIFY(!m_window->socket()->Active());
+        QCOMPARE(u->But_TCPCtl->text(), QStringLiteral("建立"));
+        QVERIFY(u->But_TCPCtl->isEnabled());
+        QVERIFY(!u->But_TCPSend->isEnabled());
+        QCOMPARE(u->TCPStateDisplay->brushColor(), LampWidget::Silver);
+        QVERIFY(!m_window->findChild<QTimer *>(QStringLiteral("TimerConnOut"))->isActive());
+    }
+
     void tcpServerWithTwoClients() {
         quint16 port = 0;
         {
@@ -295,6 +324,23 @@ private slots:
         QTRY_VERIFY(transcript().endsWith(QStringLiteral("AT\nOK")));
     }
 #endif
+
+    void clientListsTakeNoTypedText_data() {
+        QTest::addColumn<QString>("list");
+        QTest::newRow("addresses") << QStringLiteral("Cmb_RemoteIP");
+        QTest::newRow("ports") << QStringLiteral("Cmb_RemotePort");
+    }
+    void clientListsTakeNoTypedText() {
+        // The lists mirror the connections item by item; typed text must not
+        // become an item of one of them.
+        QFETCH(QString, list);
+        auto *combo = m_window->findChild<QComboBox *>(list);
+        QVERIFY(combo && combo->isVisible() && combo->lineEdit());
+        QTest::keyClicks(combo->lineEdit(), QStringLiteral("10.0.0.9"));
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+        QCOMPARE(combo->count(), 1);
+        QCOMPARE(combo->currentIndex(), 0);
+    }
 
     void windowGoesWhileTheConsoleIsOpen() {
         openUdp();

@@ -70,6 +70,6 @@ void TFrmMain::MySocketDiscard(TcmSocket *, int, quint32 IP, quint16 Port) {
     m_console->MySocketDiscard(IP, Port);
 }
 
-void TFrmMain::MySocketError(TcmSocket *, int, const QByteArray &) {
-    m_console->MySocketError();
+void TFrmMain::MySocketError(TcmSocket *, int ErroCode, const QByteArray &ErrorMsg) {
+    m_console->MySocketError(ErroCode, ErrorMsg);
 }
