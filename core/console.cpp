@@ -314,15 +314,10 @@ void Console::ConsoleSend(const QByteArray &bytes) {
     case cmTcpServer: {
         // Item k of the client list is the k-th connection; "NoConnect"
         // (item 0) addresses the first one as item 1 does.
-        cm_Server_Connections *list = m_Socket.Connections();
-        if (!list)
-            return;
-        const int selected = m_View.selectedItem(ClientList::Cmb_RemoteIP);
-        list->cursor = list->first;
-        for (int step = 1; step < selected && list->cursor; ++step)
-            list->cursor = list->cursor->next;
-        if (list->cursor)
-            m_Socket.SendTo(list->cursor->socket, bytes.constData(), length);
+        const QList<cm_Connection> &list = m_Socket.Connections();
+        const int index = std::max(m_View.selectedItem(ClientList::Cmb_RemoteIP), 1) - 1;
+        if (index < list.size())
+            m_Socket.SendTo(list.at(index).socket, bytes.constData(), length);
         break;
     }
     case cmTcpClient:

@@ -142,7 +142,6 @@ template <typename Event, typename... Args> void raise(const Event &event, Args 
 
 TcmSocket::TcmSocket(QObject *owner)
     : QObject(owner)
-    , m_Connections(new cm_Server_Connections)
     , m_WorkAddr(std::make_unique<sockaddr_in>()) {
     std::memset(m_WorkAddr.get(), 0, sizeof *m_WorkAddr);
     if (!wsa_startup()) {
@@ -167,8 +166,7 @@ TcmSocket::~TcmSocket() {
         s_WinsockStarted = false;
     }
     SetBufferSize(0);
-    free_connection_list(m_Connections, false);
-    m_Connections = nullptr;
+    m_Connections.clear();
     m_Engine.reset();
 }
 
@@ -262,17 +260,13 @@ void TcmSocket::Close() {
     // unlisted. The list is detached before the first report: a handler that
     // runs a modal loop lets notices in, and they must not walk a list that
     // is being taken apart.
-    QList<int> remotes;
-    remotes.reserve(m_Connections->count);
-    for (m_Connections->cursor = m_Connections->first; m_Connections->cursor;
-         m_Connections->cursor = m_Connections->cursor->next) {
-        remotes.append(m_Connections->cursor->socket);
-        if (m_Engine)
-            m_Engine->deselect(m_Connections->cursor->socket);
+    const QList<cm_Connection> remotes = std::exchange(m_Connections, {});
+    if (m_Engine) {
+        for (const cm_Connection &remote : remotes)
+            m_Engine->deselect(remote.socket);
     }
-    free_connection_list(m_Connections, true);
-    for (const int remote : std::as_const(remotes))
-        CloseRemote(remote);
+    for (const cm_Connection &remote : remotes)
+        CloseRemote(remote.socket);
 
     m_Socket = -1;
     m_Active = false;
@@ -464,23 +458,14 @@ void TcmSocket::ReadLoop(int socket) {
 }
 
 void TcmSocket::reg_connections(long socket, bool add) {
-    cm_Server_Connections *list = m_Connections;
-    if (!list)
-        return;
-    cm_Connection *previous = nullptr;
-    for (cm_Connection *node = list->first; node; previous = node, node = node->next) {
-        if (node->socket != socket)
-            continue;
+    const auto known =
+        std::find_if(m_Connections.cbegin(), m_Connections.cend(),
+                     [socket](const cm_Connection &c) { return c.socket == socket; });
+    if (known != m_Connections.cend()) {
         if (add)
             return; // FD_WRITE comes again whenever the socket turns writable
-        --list->count;
-        (previous ? previous->next : list->first) = node->next;
-        if (list->last == node)
-            list->last = previous;
-        if (list->cursor == node)
-            list->cursor = node->next;
-        const cm_Connection gone = *node;
-        delete node;
+        const cm_Connection gone = *known;
+        m_Connections.erase(known);
         if (!m_Destroying)
             raise(OnDiscard, this, gone.socket, gone.IP, gone.port);
         // Nobody else holds this socket any more; leaving it open would leak
@@ -503,46 +488,22 @@ void TcmSocket::reg_connections(long socket, bool add) {
     const quint32 ip = m_WorkAddr->sin_addr.s_addr;
     const quint16 port = qFromBigEndian(m_WorkAddr->sin_port);
     sockaddr_in current{};
-    for (cm_Connection *node = list->first; node; node = node->next) {
+    for (cm_Connection &node : m_Connections) {
         // A node whose socket still has its peer is a live connection (the
         // same peer may reach a wildcard server through two addresses); only
         // a dead one is taken over.
-        if (node->IP == ip && node->port == port &&
-            m_Engine->getpeername(node->socket, &current) == -1) {
+        if (node.IP == ip && node.port == port &&
+            m_Engine->getpeername(node.socket, &current) == -1) {
             // The same peer came back: its node takes the new socket, and the
             // old one, now referenced by nothing, is closed.
-            const int old = node->socket;
-            node->socket = int(socket);
+            const int old = std::exchange(node.socket, int(socket));
             CloseRemote(old);
             return;
         }
     }
-    auto *node = new cm_Connection;
-    node->socket = int(socket);
-    node->IP = ip;
-    node->port = port;
-    if (list->last)
-        list->last->next = node;
-    else
-        list->first = node;
-    list->last = node;
-    ++list->count;
+    m_Connections.append({int(socket), ip, port});
     if (!m_Destroying)
         raise(OnAccept, this, int(socket), ip, port);
-}
-
-void TcmSocket::free_connection_list(cm_Server_Connections *list, bool keep) {
-    if (!list)
-        return;
-    for (cm_Connection *node = list->first; node;) {
-        cm_Connection *next = node->next;
-        delete node;
-        node = next;
-    }
-    if (keep)
-        *list = cm_Server_Connections{};
-    else
-        delete list;
 }
 
 bool TcmSocket::wsa_startup() {

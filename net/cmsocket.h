@@ -19,6 +19,7 @@
 // back to it, on every platform; LocalHost names that address after opening.
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -33,18 +34,9 @@ enum TcmCastMode { cmUnicast = 0, cmBroadcast = 1 };
 
 // One accepted TCP connection of the server mode.
 struct cm_Connection {
-    cm_Connection *next = nullptr;
     int socket = -1;
     quint32 IP = 0;
     quint16 port = 0;
-};
-
-// Singly linked list of accepted connections, in order of registration.
-struct cm_Server_Connections {
-    int count = 0;
-    cm_Connection *first = nullptr;
-    cm_Connection *last = nullptr;
-    cm_Connection *cursor = nullptr;
 };
 
 class TcmSocket : public QObject {
@@ -91,7 +83,8 @@ public:
     int MaxBufSize() const { return m_MaxBufSize; }
     bool Active() const { return m_Active; }
     bool Bound() const { return m_Bound; }
-    cm_Server_Connections *Connections() const { return m_Connections; }
+    // The server's accepted connections, in order of registration.
+    const QList<cm_Connection> &Connections() const { return m_Connections; }
 
     void SetActive(bool value);
     void SetBufferSize(int size);
@@ -113,7 +106,6 @@ public:
     int Receive(char *buf, int size, int socket, struct sockaddr_in *from);
 
     void reg_connections(long socket, bool add);
-    static void free_connection_list(cm_Server_Connections *list, bool keep);
 
     // Errors and address helpers.
     static bool wsa_startup();
@@ -138,7 +130,7 @@ protected:
     int m_MaxBufSize = 2048;
     bool m_Active = false;
     bool m_Bound = false;
-    cm_Server_Connections *m_Connections = nullptr;
+    QList<cm_Connection> m_Connections;
 
 private:
     void ReadLoop(int socket);

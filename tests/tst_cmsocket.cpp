@@ -4,6 +4,7 @@
 #include "cmsocket.h"
 #include "cmsocket_testutil.h"
 #include "gbk.h"
+#include "sockettransport.h"
 
 #include <QEventLoop>
 #include <QTest>
@@ -116,8 +117,8 @@ int connectTo(quint16 port, quint16 localPort = 0) {
 
 QList<quint16> listedPorts(const TcmSocket &socket) {
     QList<quint16> ports;
-    for (cm_Connection *node = socket.Connections()->first; node; node = node->next)
-        ports.append(node->port);
+    for (const cm_Connection &connection : socket.Connections())
+        ports.append(connection.port);
     return ports;
 }
 
@@ -470,7 +471,7 @@ private slots:
         const QList<quint16> clientPorts{localPortOf(c1.get()), localPortOf(c2.get()),
                                          localPortOf(c3.get())};
         QCOMPARE(listedPorts(server), clientPorts);
-        QCOMPARE(server.Connections()->count, 3);
+        QCOMPARE(server.Connections().size(), 3);
         QCOMPARE(r.accepted[1].ip, kLoopback);
         QCOMPARE(r.accepted[1].port, clientPorts[1]);
 
@@ -492,15 +493,15 @@ private slots:
         QCOMPARE(r.discarded[0].port, clientPorts[1]);
         QCOMPARE(r.discarded[0].ip, kLoopback);
         QCOMPARE(listedPorts(server), (QList<quint16>{clientPorts[0], clientPorts[2]}));
-        QCOMPARE(server.Connections()->count, 2);
-        QCOMPARE(server.Connections()->last->port, clientPorts[2]);
+        QCOMPARE(server.Connections().size(), 2);
+        QCOMPARE(server.Connections().last().port, clientPorts[2]);
         QVERIFY(!descriptorOpen(leaving));
 
         // The tail leaves: the list keeps its head and a valid tail.
         endConnection(c3, abortive);
         QTRY_COMPARE(r.discarded.size(), 2);
-        QCOMPARE(server.Connections()->first, server.Connections()->last);
-        QCOMPARE(server.Connections()->last->port, clientPorts[0]);
+        QCOMPARE(server.Connections().size(), 1);
+        QCOMPARE(server.Connections().last().port, clientPorts[0]);
 
         // Closing the server closes every connection without OnDiscard, also
         // when another protocol was picked for the next opening meanwhile.
@@ -509,8 +510,7 @@ private slots:
         server.Protocol = cmUDP;
         server.Close();
         QCOMPARE(r.lines, QList<QByteArray>{"active 0"});
-        QCOMPARE(server.Connections()->count, 0);
-        QVERIFY(!server.Connections()->first);
+        QVERIFY(server.Connections().isEmpty());
         QVERIFY(!descriptorOpen(remaining));
         QCOMPARE(::recv(c1.get(), buf, sizeof buf, 0), 0);
         settle();
@@ -564,7 +564,7 @@ private slots:
         QCOMPARE(::connect(y.get(), reinterpret_cast<const sockaddr *>(&second), sizeof second), 0);
         QTRY_COMPARE(rw.accepted.size(), 2);
         QCOMPARE(rw.accepted[1].port, rw.accepted[0].port);
-        QCOMPARE(wild.Connections()->count, 2);
+        QCOMPARE(wild.Connections().size(), 2);
         QVERIFY(wild.SendTo(rw.accepted[0].socket, "one", 0));
         QCOMPARE(::recv(x.get(), buf, sizeof buf, 0), 3);
     }
@@ -755,6 +755,66 @@ private slots:
         QVERIFY(sendDatagram(peer.get(), kLoopback, quint16(socket.LocalPort), "late"));
         settle(300);
         QCOMPARE(r.received.size(), 1);
+    }
+
+    // The transport the core talks to, over the component: each kind opens,
+    // carries bytes both ways and reports connections and failures.
+    void transportOverTheSocket() {
+        SocketTransport udp;
+        QList<QByteArray> arrivals;
+        connect(&udp, &Transport::received, this, [&](const Peer &from, QByteArrayView bytes) {
+            arrivals.append(bytes.toByteArray() + '@' + QByteArray::number(from.port));
+        });
+        QVERIFY(udp.open({Transport::Kind::Datagram, u"127.0.0.1"_s, 0, {}, 0}));
+        QCOMPARE(udp.localAddress(), u"127.0.0.1"_s);
+        const auto udpPort = quint16(udp.socket().LocalPort);
+        Fd peer(boundSocket(SOCK_DGRAM, kLoopback));
+        QVERIFY(sendDatagram(peer.get(), kLoopback, udpPort, "hello"));
+        QTRY_COMPARE(arrivals,
+                     QList<QByteArray>{"hello@" + QByteArray::number(localPortOf(peer.get()))});
+        QVERIFY(udp.sendDatagram(Peer{kLoopback, localPortOf(peer.get())}, "back"));
+        QCOMPARE(receiveDatagram(peer.get()), QByteArray("back"));
+        QVERIFY(!udp.sendDatagram(Peer{kLoopback, localPortOf(peer.get())}, ""));
+
+        // A second transport cannot take the same port: it says why.
+        SocketTransport taken;
+        QList<int> codes;
+        connect(&taken, &Transport::failed, this,
+                [&](int code, const QString &) { codes.append(code); });
+        QVERIFY(!taken.open({Transport::Kind::Datagram, u"127.0.0.1"_s, udpPort, {}, 0}));
+        QVERIFY(codes.contains(10048));
+
+        SocketTransport server;
+        QList<int> added, removed;
+        connect(&server, &Transport::connectionAdded, this,
+                [&](const Transport::Connection &c) { added.append(c.id); });
+        connect(&server, &Transport::connectionRemoved, this,
+                [&](const Transport::Connection &c) { removed.append(c.id); });
+        QVERIFY(server.open({Transport::Kind::StreamServer, u"127.0.0.1"_s, 0, {}, 0}));
+        const auto serverPort = quint16(server.socket().LocalPort);
+        Fd c1(connectTo(serverPort));
+        QTRY_COMPARE(added.size(), 1);
+        QCOMPARE(server.connections().size(), 1);
+        QCOMPARE(server.connections().at(0).peer, (Peer{kLoopback, localPortOf(c1.get())}));
+        QVERIFY(server.sendTo(added.at(0), "to c1"));
+        char buf[16] = {};
+        QCOMPARE(::recv(c1.get(), buf, sizeof buf, 0), 5);
+
+        // A client connects to the server; it is open once connected.
+        SocketTransport client;
+        QList<bool> states;
+        connect(&client, &Transport::openChanged, this, [&](bool open) { states.append(open); });
+        QVERIFY(client.open({Transport::Kind::StreamClient, {}, 0, u"127.0.0.1"_s, serverPort}));
+        QTRY_VERIFY(client.isOpen());
+        QVERIFY(!client.isConnecting());
+        QTRY_COMPARE(added.size(), 2);
+        QVERIFY(client.send("ping"));
+        c1.reset();
+        QTRY_COMPARE(removed, QList<int>{added.at(0)});
+        server.close();
+        QTRY_VERIFY(!client.isOpen());
+        QCOMPARE(states.last(), false);
+        QVERIFY(server.connections().isEmpty());
     }
 };
 

@@ -63,7 +63,7 @@ public:
         ++closes;
         m_Active = false;
         m_Socket = -1;
-        free_connection_list(m_Connections, true);
+        m_Connections.clear();
     }
     bool SendTo(quint32, quint16, const char *, int) override { return false; }
     bool SendTo(const QString &host, quint16 port, const char *data, int len) override {
@@ -82,13 +82,7 @@ public:
         m_Active = true;
     }
     void addConnection(int socket, quint32 ip, quint16 port) {
-        auto *node = new cm_Connection{nullptr, socket, ip, port};
-        if (m_Connections->last)
-            m_Connections->last->next = node;
-        else
-            m_Connections->first = node;
-        m_Connections->last = node;
-        ++m_Connections->count;
+        m_Connections.append({socket, ip, port});
     }
 
     QList<Opened> opened;

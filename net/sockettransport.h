@@ -1,0 +1,31 @@
+#pragma once
+
+#include "cmsocket.h"
+#include "transport.h"
+
+// The transport of the tool over the socket component: one TcmSocket, opened
+// as datagram socket, TCP server or TCP client as asked.
+class SocketTransport final : public Transport {
+    Q_OBJECT
+
+public:
+    explicit SocketTransport(QObject *parent = nullptr);
+
+    bool open(const Endpoints &endpoints) override;
+    void close() override;
+    bool isOpen() const override;
+    bool isConnecting() const override;
+    QString localAddress() const override;
+
+    bool sendDatagram(const Peer &to, QByteArrayView bytes) override;
+    bool sendDatagram(const QString &host, quint16 port, QByteArrayView bytes) override;
+    bool send(QByteArrayView bytes) override;
+    bool sendTo(int connection, QByteArrayView bytes) override;
+    QList<Connection> connections() const override;
+
+    // The component underneath, for tests that look at the socket itself.
+    const TcmSocket &socket() const { return m_socket; }
+
+private:
+    TcmSocket m_socket;
+};
