@@ -57,14 +57,13 @@ public:
     ConfigProtocol(TMYCLASS &store, TMainState &state, TcmSocket &MySocket, QTimer &TimerRead,
                    QTimer &TimerOut, ConfigView &view, QObject *parent = nullptr);
 
-    // Injection points for tests: the wall clock of the memo's time stamps and
-    // the blocking pause of the GUI thread (100 ms after closing the socket,
-    // 300 ms between write-all steps).
+    // Injection points for tests: the wall clock of the memo's time stamps,
+    // the blocking pause of the GUI thread (100 ms after closing the socket),
+    // and the wait between write-all steps, which runs then after ms while
+    // the event loop goes on, so that replies arriving meanwhile are seen
+    // (and not taken for the next step's) before the next step leaves.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     void setPause(std::function<void(int ms)> pause) { m_pause = std::move(pause); }
-    // Runs then after ms while the event loop goes on (the spacing of
-    // write-all steps), so that replies arriving meanwhile are seen before
-    // the next step leaves.
     using Delay = std::function<void(int ms, std::function<void()> then)>;
     void setDelay(Delay delay) { m_delay = std::move(delay); }
 

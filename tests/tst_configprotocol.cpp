@@ -1231,14 +1231,22 @@ private slots:
 
     // ---- MAC change --------------------------------------------------------
 
+    // The module may sign its "OK" with the address it had or the new one.
+    void confirmedMACUpdatesTheSelectedModule_data() {
+        QTest::addColumn<bool>("signedWithNew");
+        QTest::newRow("signed with the old MAC") << false;
+        QTest::newRow("signed with the new MAC") << true;
+    }
+
     void confirmedMACUpdatesTheSelectedModule() {
+        QFETCH(bool, signedWithNew);
         Rig r;
         r.selectA(2); // A picked, B is the last entry
         const QByteArray newMac = "00:11:22:33:44:99";
         r.view.setControlText(ConfigControl::Edt_MAC, QString::fromLatin1(newMac));
         r.proto.But_SetMACClick();
         r.view.setControlText(ConfigControl::Edt_MAC, u"edited meanwhile"_s);
-        r.reply(ModuleA, MacA, "OK\r\n");
+        r.reply(ModuleA, signedWithNew ? newMac : MacA, "OK\r\n");
         QCOMPARE(r.store.ModuleMAC[0], newMac);
         QCOMPARE(r.store.ModuleMAC[1], MacB);
         QCOMPARE(r.store.SelectedMAC, newMac);
@@ -1269,13 +1277,17 @@ private slots:
             QVERIFY2(known.contains(m.text) || m.text.startsWith(u"两"_s), qPrintable(m.text));
         };
         for (int round = 0; round < 4000; ++round) {
+            // Each round answers a fresh frame to the selected module.
+            r.store.PendingCommand = 4;
+            r.store.AwaitingReply = 0;
+            r.proto.TimerReadTimer();
             r.store.PendingCommand = codes[random.bounded(int(std::size(codes)))];
             r.store.SingleQuery = quint8(random.bounded(2));
             r.store.WriteAllMode = quint8(random.bounded(2));
             QByteArray datagram;
             const int shape = random.bounded(4);
             if (shape > 0) // a header, then a keyword, then noise
-                datagram = "<" + MacA + ">,";
+                datagram = "<" + r.store.GetSelectedMAC() + ">,";
             if (shape > 1)
                 datagram += keywords[random.bounded(int(std::size(keywords)))];
             const int noise = random.bounded(shape == 3 ? 600 : 40);
