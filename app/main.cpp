@@ -4,6 +4,7 @@
 #include "singleinstance.h"
 
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -145,7 +146,13 @@ int main(int argc, char *argv[]) {
         if (commandLine.parser.parse(QCoreApplication::arguments()))
             commandLine.answerHelpOrVersion();
     }
+    // Lets the desktop match the window to its entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(OSTREL_APP_ID));
     OstrelApplication app(argc, argv);
+    QIcon icon;
+    for (const int size : {48, 256})
+        icon.addFile(QStringLiteral(":/icons/" OSTREL_APP_ID "-%1.png").arg(size));
+    OstrelApplication::setWindowIcon(icon);
     try {
         return run();
     } catch (const std::exception &e) {
