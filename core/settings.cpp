@@ -132,8 +132,11 @@ QString filePathFor(const QString &programFolder) {
     // must not leave a file there.
     const bool installed = QFileInfo::exists(
         folder.filePath(QStringLiteral("../share/applications/" OSTREL_APP_ID ".desktop")));
-    if (!installed && QFileInfo(programFolder).isWritable())
-        return folder.filePath(QStringLiteral("CFG.ini"));
+    // A file already there that can be written stays in use even where the
+    // folder is closed (it is then written in place).
+    const QString beside = folder.filePath(QStringLiteral("CFG.ini"));
+    if (!installed && (QFileInfo(programFolder).isWritable() || QFileInfo(beside).isWritable()))
+        return beside;
     // What QStandardPaths::AppConfigLocation gives for "ostrel", named here
     // because the application's name becomes the window caption at start-up.
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))

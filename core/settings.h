@@ -28,10 +28,10 @@ struct ParameterSettings {
 // path so that tests never touch the file beside the executable.
 namespace settings {
 
-// CFG.ini beside the program when its folder is writable and the program is
-// not an installed copy (a portable copy, or a build); otherwise CFG.ini in
-// the user's configuration folder for "ostrel" (~/.config/ostrel), which may
-// not exist yet.
+// CFG.ini beside the program when the program is not an installed copy (a
+// portable copy, or a build) and its folder, or a CFG.ini already there, is
+// writable; otherwise CFG.ini in the user's configuration folder for
+// "ostrel" (~/.config/ostrel), which may not exist yet.
 QString filePathFor(const QString &programFolder);
 // filePathFor the executable's folder. Needs the application object.
 QString defaultFilePath();

@@ -1,6 +1,5 @@
 // The settings file: its format, what survives a save, and what a failed or
 // interrupted save leaves behind.
-#include "buildinfo.h"
 #include "gbk.h"
 #include "inifile.h"
 #include "settings.h"
@@ -8,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -359,34 +357,6 @@ private slots:
                  QStringList{QStringLiteral("CFG.ini")});
     }
 #endif
-
-    // A copy in a folder of its own keeps CFG.ini beside itself; an installed
-    // copy, or one whose folder cannot be written, keeps it per user.
-    void fileLivesBesideAPortableCopyOnly_data() {
-        QTest::addColumn<QString>("programFolder");
-        QTest::addColumn<bool>("beside");
-        QTest::newRow("portable") << QStringLiteral("portable") << true;
-        QTest::newRow("installed") << QStringLiteral("usr/bin") << false;
-        QTest::newRow("not writable") << QStringLiteral("absent/bin") << false;
-    }
-    void fileLivesBesideAPortableCopyOnly() {
-        QFETCH(QString, programFolder);
-        QFETCH(bool, beside);
-        const QDir root(m_dir->path());
-        QVERIFY(root.mkpath(QStringLiteral("portable")));
-        QVERIFY(root.mkpath(QStringLiteral("usr/bin")));
-        QVERIFY(root.mkpath(QStringLiteral("usr/share/applications")));
-        writeAll(root.filePath(QStringLiteral("usr/share/applications/" OSTREL_APP_ID ".desktop")),
-                 "[Desktop Entry]\n");
-        QCoreApplication::setApplicationName(QStringLiteral("ostrel"));
-        const QString perUser =
-            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-            QStringLiteral("/CFG.ini");
-
-        const QString folder = root.filePath(programFolder);
-        QCOMPARE(settings::filePathFor(folder),
-                 beside ? QDir(folder).filePath(QStringLiteral("CFG.ini")) : perUser);
-    }
 };
 
 QTEST_GUILESS_MAIN(TstSettings)
