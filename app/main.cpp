@@ -1,13 +1,16 @@
 #include "application.h"
+#include "buildinfo.h"
 #include "mainwindow.h"
 #include "singleinstance.h"
 
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 
 #include <cstdio>
 #include <exception>
+#include <string_view>
 
 namespace {
 
@@ -34,24 +37,65 @@ void quitAfter(int ms) {
     });
 }
 
-int run(OstrelApplication &app) {
+// The options; help and version come from the parser itself.
+struct CommandLine {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Finds, configures and exercises networked relay modules."));
-    parser.addHelpOption();
-    const QCommandLineOption quitOption(
+    QCommandLineOption help = parser.addHelpOption();
+    QCommandLineOption version = parser.addVersionOption();
+    QCommandLineOption quitAfter{
         QStringLiteral("quit-after"),
         QStringLiteral("Close message boxes and the window after <ms> milliseconds and exit; "
                        "prints \"ostrel: running\" once the window is shown (for automated "
                        "runs)."),
-        QStringLiteral("ms"));
-    const QCommandLineOption screenshotOption(
+        QStringLiteral("ms")};
+    QCommandLineOption screenshot{
         QStringLiteral("screenshot"),
         QStringLiteral("Save a picture of the main window to <file> and exit."),
-        QStringLiteral("file"));
-    parser.addOption(quitOption);
-    parser.addOption(screenshotOption);
-    parser.process(app);
+        QStringLiteral("file")};
+
+    CommandLine() {
+        parser.setApplicationDescription(
+            QStringLiteral("Finds, configures and exercises networked relay modules."));
+        parser.addOption(quitAfter);
+        parser.addOption(screenshot);
+    }
+
+    // Prints the help or the version and ends the process when asked for.
+    void answerHelpOrVersion() {
+        if (parser.isSet(help))
+            parser.showHelp(0);
+        if (parser.isSet(version))
+            parser.showVersion();
+    }
+};
+
+// Help and version are answered before the GUI starts, so that they work
+// without a display (in a terminal, or for the manual pages at build time).
+bool mentionsHelpOrVersion(int argc, char *argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "-h" || argument == "-?" || argument == "--help" ||
+            argument == "--help-all" || argument == "-v" || argument == "--version")
+            return true;
+    }
+    return false;
+}
+
+int run() {
+    CommandLine commandLine;
+    const QCommandLineParser &parser = commandLine.parser;
+    const QCommandLineOption &quitOption = commandLine.quitAfter;
+    const QCommandLineOption &screenshotOption = commandLine.screenshot;
+    // The program ends with exit code 0 whatever happens, a wrong command line
+    // included; it says what is wrong and does not start.
+    if (!commandLine.parser.parse(QCoreApplication::arguments())) {
+        std::fputs(
+            qPrintable(
+                QStringLiteral("ostrel: %1\n\n%2").arg(parser.errorText(), parser.helpText())),
+            stderr);
+        return 0;
+    }
+    commandLine.answerHelpOrVersion();
 
     if (parser.isSet(quitOption)) {
         bool ok = false;
@@ -93,9 +137,24 @@ int run(OstrelApplication &app) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    QCoreApplication::setApplicationName(QStringLiteral("ostrel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
+    if (mentionsHelpOrVersion(argc, argv)) {
+        const QCoreApplication terminalOnly(argc, argv);
+        CommandLine commandLine;
+        // A mistaken command line is left to the full run below to report.
+        if (commandLine.parser.parse(QCoreApplication::arguments()))
+            commandLine.answerHelpOrVersion();
+    }
+    // Lets the desktop match the window to its entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(OSTREL_APP_ID));
     OstrelApplication app(argc, argv);
+    QIcon icon;
+    for (const int size : {48, 256})
+        icon.addFile(QStringLiteral(":/icons/" OSTREL_APP_ID "-%1.png").arg(size));
+    OstrelApplication::setWindowIcon(icon);
     try {
-        return run(app);
+        return run();
     } catch (const std::exception &e) {
         OstrelApplication::showException(QString::fromLocal8Bit(e.what()));
     } catch (...) {

@@ -12,6 +12,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -39,6 +41,8 @@ constexpr int ReplyRestartInterval = 30;
 constexpr int TimerOutInterval = 4000;
 constexpr int WriteAllSpacingMs = 300;
 constexpr int SocketCloseWaitMs = 100;
+// Overlong search replies are counted until none has come for this long.
+constexpr int IgnoredReportQuietMs = 1000;
 constexpr int MaxReplyErrors = 3;
 
 constexpr quint16 SearchRunning = 0;
@@ -181,6 +185,17 @@ const ConfigProtocol::Command *commandTable()
 
 constexpr int CommandCount = int(P::Default) + 1;
 
+// A parameter report ("+IP=..." and the like) answers a query; the search
+// asks "AT", whose answer is "OK".
+bool isReport(QByteArrayView payload) {
+    for (int i = 0; i < CommandCount; ++i) {
+        const char *keyword = commandTable()[i].keyword;
+        if (keyword[0] == '+' && payload.startsWith(keyword))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 const ConfigProtocol::Command &ConfigProtocol::of(ConfigParam param) {
@@ -235,8 +250,14 @@ ConfigProtocol::ConfigProtocol(TMYCLASS &store, TMainState &state, TcmSocket &My
     , m_timerOut(TimerOut)
     , m_view(view)
     , m_clock([] { return QDateTime::currentDateTime(); })
-    , m_pause([](int ms) { QThread::msleep(ulong(ms)); }) {
+    , m_pause([](int ms) { QThread::msleep(ulong(ms)); })
+    , m_delay([this](int ms, std::function<void()> then) {
+        QTimer::singleShot(ms, this, std::move(then));
+    }) {
     static_assert(std::size(WriteAllOrder) == 10);
+    m_ignoredReport.setSingleShot(true);
+    m_ignoredReport.setInterval(IgnoredReportQuietMs);
+    connect(&m_ignoredReport, &QTimer::timeout, this, &ConfigProtocol::reportIgnoredReplies);
     // Each query leaves 30 ms after the previous reply; a coarse timer may
     // stretch that by a few per cent on every step of a read-all.
     m_timerRead.setTimerType(Qt::PreciseTimer);
@@ -272,14 +293,43 @@ bool ConfigProtocol::selectionMissing() {
 }
 
 void ConfigProtocol::sendFrame(const QByteArray &frame) {
+    ++m_framesSent;
     m_socket.SendTo(TMYCLASS::TextToIP("255.255.255.255"), atframe::ConfigPort, frame.constData(),
                     int(frame.size()));
+}
+
+void ConfigProtocol::sendCommand(const QByteArray &targetMac, const QByteArray &frame) {
+    m_addressedMac = targetMac;
+    m_setAnswered = false;
+    sendFrame(frame);
+}
+
+// Every module hears every frame, and any of them may answer late: only the
+// module a command was addressed to answers it.
+bool ConfigProtocol::fromAddressedModule(const QByteArray &mac) const {
+    if (!m_addressedMac)
+        return false;
+    // A module may sign its "OK" to a new MAC address with the new one.
+    return mac == *m_addressedMac ||
+           (m_store.PendingCommand == MACSetCode && !m_macSent.isEmpty() && mac == m_macSent);
 }
 
 // ---------------------------------------------------------------------------
 // Module search and list
 
 void ConfigProtocol::But_UDPFindClick() {
+    // A search ends any read-all, query or setting under way: nothing more is
+    // sent for it, and its late answers are not taken for modules found.
+    m_timerRead.stop();
+    m_timerOut.stop();
+    m_store.WriteAllMode = 0;
+    m_store.SingleQuery = 0;
+    m_store.AwaitingReply = 0;
+    m_ReplyErrorCount = 0;
+    m_silentFirings = -1;
+    m_addressedMac.reset();
+    reportIgnoredReplies(); // they belong to the search before
+
     if (m_socket.Active()) {
         m_socket.SetActive(false);
         m_pause(SocketCloseWaitMs);
@@ -314,18 +364,57 @@ void ConfigProtocol::MySocketReceive(quint32 PeerIP, quint16 PeerPort, QByteArra
         return;
     if (PeerIP == m_store.LocalIP)
         return; // our own broadcast heard back
+    const bool searching = m_store.PendingCommand == SearchRunning;
+    if (searching && reply.mac.size() > MaxMacTextBytes) {
+        // Not a module; a flood of them must not fill the list or the screen.
+        ++m_ignoredReplies;
+        m_ignoredReport.start();
+        return;
+    }
+    if (searching ? isReport(reply.payload) : !fromAddressedModule(reply.mac))
+        return;
     m_store.AwaitingReply = 0;
-    if (m_store.PendingCommand == SearchRunning) {
+    if (searching) {
         m_state.LastPeerIP = PeerIP;
         m_state.LastPeerPort = PeerPort;
+        ++m_listingDepth;
         const QString entry =
-            m_store.AddModule(PeerIP, PeerPort, reply.mac, [this](const QString &warning) {
-                notice(ConfigView::MessageKind::OkCancel, warning);
-            });
+            m_store.AddModule(PeerIP, PeerPort, reply.mac,
+                              [this](const QString &warning) { warnDuplicate(warning); });
+        if (--m_listingDepth == 0)
+            m_clashesReported.clear();
         if (!entry.isEmpty())
             m_view.appendModuleLine(entry);
     }
     InterpretReply(reply.payload);
+}
+
+// One warning box at a time: replies that arrive while it is open are still
+// checked, and the clashes they bring are listed in the memo, each once.
+// Once the box is closed, a clash already reported that way (or shown in the
+// box) is not raised again for the same flood.
+void ConfigProtocol::warnDuplicate(const QString &warning) {
+    if (m_clashesReported.contains(warning))
+        return;
+    if (!m_openWarning.isEmpty()) {
+        m_clashesReported.insert(m_openWarning);
+        m_clashesReported.insert(warning);
+        if (warning != m_openWarning)
+            AddInfoLine(warning);
+        return;
+    }
+    m_openWarning = warning;
+    notice(ConfigView::MessageKind::OkCancel, warning);
+    m_openWarning.clear();
+}
+
+void ConfigProtocol::reportIgnoredReplies() {
+    m_ignoredReport.stop();
+    if (m_ignoredReplies > 0) {
+        AddInfoLine(u"已忽略%1个搜索应答：MAC地址超过%2个字节"_s.arg(m_ignoredReplies)
+                        .arg(MaxMacTextBytes));
+    }
+    m_ignoredReplies = 0;
 }
 
 void ConfigProtocol::ListBoxIPClick(int row) {
@@ -366,7 +455,8 @@ void ConfigProtocol::TimerReadTimer() {
         return;
     }
     if (const Command *cmd = byReadStep(m_store.PendingCommand)) {
-        sendFrame(atframe::build(m_store.GetSelectedMAC(), m_store.LocalMAC, cmd->query));
+        const QByteArray target = m_store.GetSelectedMAC();
+        sendCommand(target, atframe::build(target, m_store.LocalMAC, cmd->query));
         m_store.PendingCommand = cmd->replyCode;
         AddInfoLine(text16(cmd->queryLog));
         if (cmd->timesOutAtOnce)
@@ -399,10 +489,14 @@ void ConfigProtocol::InterpretReply(QByteArrayView payload) {
         m_timerRead.setInterval(ReplyRestartInterval);
         m_timerRead.start();
     }
-    if (const Command *cmd = byReplyCode(m_store.PendingCommand))
+    if (const Command *cmd = byReplyCode(m_store.PendingCommand)) {
         interpretRead(*cmd, payload);
-    else if (const Command *set = bySetCode(m_store.PendingCommand))
-        interpretSet(*set, payload);
+    } else if (const Command *set = bySetCode(m_store.PendingCommand)) {
+        // A setting is answered once; a second answer must not pass for the
+        // answer to the write-all step that follows.
+        if (!std::exchange(m_setAnswered, true))
+            interpretSet(*set, payload);
+    }
 }
 
 bool ConfigProtocol::showReadValue(const Command &cmd, QByteArrayView payload) {
@@ -523,8 +617,14 @@ void ConfigProtocol::interpretSet(const Command &cmd, QByteArrayView payload) {
     }
     if (m_store.WriteAllMode == 1) {
         if (const Command *next = cmd.writeAllNext()) {
-            m_pause(WriteAllSpacingMs);
-            setting(next->param);
+            const quint64 sent = m_framesSent;
+            m_delay(WriteAllSpacingMs, [this, next, sent, code = cmd.setCode] {
+                // A search or a command of the user's own in the meantime
+                // has taken over.
+                if (m_store.WriteAllMode == 1 && m_framesSent == sent &&
+                    m_store.PendingCommand == code)
+                    setting(next->param);
+            });
         }
     }
 }
@@ -602,7 +702,7 @@ void ConfigProtocol::setting(ConfigParam param) {
     }
     m_store.PendingCommand = cmd.setCode;
     AddInfoLine(text16(cmd.setLog));
-    sendFrame(frame);
+    sendCommand(m_store.SelectedMAC, frame);
     if (param == P::DIP) {
         m_timerOut.setInterval(TimerOutInterval);
         m_timerOut.start();

@@ -6,10 +6,12 @@
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QObject>
+#include <QSet>
+#include <QTimer>
 
 #include <functional>
+#include <optional>
 
-class QTimer;
 class TcmSocket;
 class TMYCLASS;
 struct TMainState;
@@ -49,15 +51,21 @@ public:
     // Longest set frame sent; longer values are refused before anything goes out.
     static constexpr int MaxSetFrameBytes = 100;
     static constexpr int MaxDeviceNameBytes = 15;
+    // A search reply whose MAC text is longer is not listed (a MAC text has 17).
+    static constexpr int MaxMacTextBytes = 64;
 
     ConfigProtocol(TMYCLASS &store, TMainState &state, TcmSocket &MySocket, QTimer &TimerRead,
                    QTimer &TimerOut, ConfigView &view, QObject *parent = nullptr);
 
-    // Injection points for tests: the wall clock of the memo's time stamps and
-    // the blocking pause of the GUI thread (100 ms after closing the socket,
-    // 300 ms between write-all steps).
+    // Injection points for tests: the wall clock of the memo's time stamps,
+    // the blocking pause of the GUI thread (100 ms after closing the socket),
+    // and the wait between write-all steps, which runs then after ms while
+    // the event loop goes on, so that replies arriving meanwhile are seen
+    // (and not taken for the next step's) before the next step leaves.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     void setPause(std::function<void(int ms)> pause) { m_pause = std::move(pause); }
+    using Delay = std::function<void(int ms, std::function<void()> then)>;
+    void setDelay(Delay delay) { m_delay = std::move(delay); }
 
     // "date time: text", date and time as the system's short date and long
     // time formats render them; at exactly midnight the date alone.
@@ -125,6 +133,10 @@ private:
     bool selectionMissing();
     void notice(ConfigView::MessageKind kind, const QString &text);
     void sendFrame(const QByteArray &frame);
+    void sendCommand(const QByteArray &targetMac, const QByteArray &frame);
+    bool fromAddressedModule(const QByteArray &mac) const;
+    void warnDuplicate(const QString &warning);
+    void reportIgnoredReplies();
     void interpretRead(const Command &cmd, QByteArrayView payload);
     void interpretSet(const Command &cmd, QByteArrayView payload);
     bool showReadValue(const Command &cmd, QByteArrayView payload);
@@ -137,6 +149,7 @@ private:
     ConfigView &m_view;
     std::function<QDateTime()> m_clock;
     std::function<void(int)> m_pause;
+    Delay m_delay;
 
     int m_ReplyErrorCount = 0;
     // Idle firings since the last query went out; -1 once anything answered.
@@ -145,4 +158,24 @@ private:
     // were actually sent, not whatever the field holds when "OK" comes back.
     int m_macTargetIndex = -1;
     QByteArray m_macSent;
+
+    // The MAC text the last command was addressed to: replies are read only
+    // from there. None between a search and the first command after it.
+    std::optional<QByteArray> m_addressedMac;
+    // The answer to the last setting sent has been read: a second one (a
+    // module that answers twice) answers nothing.
+    bool m_setAnswered = false;
+    quint64 m_framesSent = 0;
+
+    // Search replies not listed for an overlong MAC text; the memo gets their
+    // number once they stop coming.
+    int m_ignoredReplies = 0;
+    QTimer m_ignoredReport;
+
+    // Duplicate warnings: the text of the box open now, the clashes reported
+    // while a box was open (cleared when the reply that opened it is done),
+    // and how deep the receive handler is inside module listing.
+    QString m_openWarning;
+    QSet<QString> m_clashesReported;
+    int m_listingDepth = 0;
 };

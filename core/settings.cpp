@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include "buildinfo.h"
 #include "inifile.h"
 #include "mylib.h"
 
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <array>
 
@@ -172,8 +174,26 @@ SaveResult lineBreakFailure(const QString &path, const QString &key) {
 
 } // namespace
 
+QString filePathFor(const QString &programFolder) {
+    const QDir folder(programFolder);
+    // An installed copy finds its desktop entry in the share folder beside
+    // its own; its folder (/usr/bin) is writable to root alone, and even root
+    // must not leave a file there.
+    const bool installed = QFileInfo::exists(
+        folder.filePath(QStringLiteral("../share/applications/" OSTREL_APP_ID ".desktop")));
+    // A file already there that can be written stays in use even where the
+    // folder is closed (it is then written in place).
+    const QString beside = folder.filePath(QStringLiteral("CFG.ini"));
+    if (!installed && (QFileInfo(programFolder).isWritable() || QFileInfo(beside).isWritable()))
+        return beside;
+    // What QStandardPaths::AppConfigLocation gives for "ostrel", named here
+    // because the application's name becomes the window caption at start-up.
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("ostrel/CFG.ini"));
+}
+
 QString defaultFilePath() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("CFG.ini"));
+    return filePathFor(QCoreApplication::applicationDirPath());
 }
 
 QString ReadSetting(const QString &path, const QString &key) {

@@ -29,7 +29,12 @@ struct ParameterSettings {
 // path so that tests never touch the file beside the executable.
 namespace settings {
 
-// Folder of the executable + "CFG.ini". Needs the application object.
+// CFG.ini beside the program when the program is not an installed copy (a
+// portable copy, or a build) and its folder, or a CFG.ini already there, is
+// writable; otherwise CFG.ini in the user's configuration folder for
+// "ostrel" (~/.config/ostrel), which may not exist yet.
+QString filePathFor(const QString &programFolder);
+// filePathFor the executable's folder. Needs the application object.
 QString defaultFilePath();
 
 struct SaveResult {

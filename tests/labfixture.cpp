@@ -349,6 +349,36 @@ bool LabFixture::setUp(QString *error) {
     return true;
 }
 
+std::unique_ptr<UdpProbe> LabFixture::fieldProbe(const QByteArray &address) {
+    bool known = false;
+    for (const SimProcess::Module &module : modules())
+        known = known || module.ip == address;
+    QString error;
+    if (!known &&
+        !run({QStringLiteral("-n"), m_fieldNamespace, QStringLiteral("addr"), QStringLiteral("add"),
+              QLatin1String(address + "/32"), QStringLiteral("dev"), QStringLiteral("eth0")},
+             &error))
+        return nullptr;
+    // Only this thread visits the field side, and only to open the socket: a
+    // socket stays in the namespace it was opened in.
+    const int home = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+    const QByteArray path = "/run/netns/" + m_fieldNamespace.toLatin1();
+    const int field = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    std::unique_ptr<UdpProbe> probe;
+    if (home >= 0 && field >= 0 && ::setns(field, CLONE_NEWNET) == 0) {
+        probe = std::make_unique<UdpProbe>(address);
+        if (::setns(home, CLONE_NEWNET) != 0)
+            qFatal("cannot return from the field namespace");
+    }
+    for (const int fd : {home, field}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (probe && !probe->isOpen())
+        probe.reset();
+    return probe;
+}
+
 void LabFixture::tearDown() {
     m_sim.stop();
     if (m_homeNamespaceFd >= 0) {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 // A plain UDP socket for a test's own frames: sends to any address and
 // collects datagrams with their sender address.
 class UdpProbe {
@@ -125,6 +127,10 @@ public:
     SimProcess &sim() { return m_sim; }
     const QString &computerNamespace() const { return m_pcNamespace; }
     const QString &fieldNamespace() const { return m_fieldNamespace; }
+    // A probe on the field side bound to address (added to the field side
+    // unless a module has it), so that what it sends reaches the computer
+    // exactly as a module's datagrams would. Null on failure.
+    std::unique_ptr<UdpProbe> fieldProbe(const QByteArray &address);
 
 private:
     bool run(const QStringList &arguments, QString *error, const QByteArray &input = {});

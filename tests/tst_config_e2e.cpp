@@ -1,12 +1,14 @@
 // The configuration side end to end: the real window, offscreen, with its
 // real socket in a virtual lab, against simulated modules. Message boxes are
 // answered as a user would, and their texts kept for the checks.
+#include "atframe.h"
 #include "labfixture.h"
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -16,29 +18,41 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Generous: conditions that hold within milliseconds on a quiet machine may
+// take many seconds under the sanitizers on a busy one.
+constexpr int Deadline = 60000;
 
 // Closes every message box soon after it opens, inside its own modal loop,
 // like a user pressing OK.
 class BoxAnswerer : public QObject {
 public:
     QStringList texts;
+    // Most boxes open at once: a box closed by the user stays open until
+    // the modal loops opened inside its own have returned.
+    int mostOpen = 0;
 
     BoxAnswerer() {
         m_timer.setInterval(10);
         connect(&m_timer, &QTimer::timeout, this, [this] {
             const QWidgetList windows = QApplication::topLevelWidgets();
+            int open = 0;
             for (QWidget *w : windows) {
                 auto *box = qobject_cast<QMessageBox *>(w);
+                open += box ? 1 : 0;
                 if (box && box->isVisible()) {
                     texts << box->text();
                     box->done(QMessageBox::Ok);
                 }
             }
+            mostOpen = std::max(mostOpen, open);
         });
         m_timer.start();
     }
@@ -62,12 +76,12 @@ struct Tool {
     // Clicks "Search module " and waits for that many list lines.
     bool search(int modules) {
         u.But_UDPFind->click();
-        return QTest::qWaitFor([&] { return u.ListBoxIP->count() == modules; }, 5000);
+        return QTest::qWaitFor([&] { return u.ListBoxIP->count() == modules; }, Deadline);
     }
     // Picks a line and waits for the read-all to reach the version.
     bool pickAndRead(int row) {
         pick(row);
-        return QTest::qWaitFor([&] { return u.LaVersion->text() == u"V1.0"_s; }, 5000);
+        return QTest::qWaitFor([&] { return u.LaVersion->text() == u"V1.0"_s; }, Deadline);
     }
     void pick(int row) {
         QListWidget *list = u.ListBoxIP;
@@ -87,9 +101,28 @@ struct Tool {
             lines << u.ListBoxIP->item(i)->text();
         return lines;
     }
+    // Memo texts after index from, without their time stamps.
+    QStringList memoTextsFrom(qsizetype from) const {
+        QStringList out;
+        for (const QString &line : memo().mid(from)) {
+            const qsizetype sep = line.indexOf(u": ");
+            out << (sep >= 0 ? line.mid(sep + 2) : line);
+        }
+        return out;
+    }
+    // The success and failure lines after index from, without indentation.
+    QStringList resultsFrom(qsizetype from) const {
+        QStringList out;
+        for (const QString &text : memoTextsFrom(from)) {
+            if (text.startsWith(QString(10, u' ')))
+                out << text.trimmed();
+        }
+        return out;
+    }
     QString line(const SimProcess::Module &module) const {
         return QString::fromLatin1(module.ip + ':' + module.mac);
     }
+    bool timerReadRuns() const { return window->findChild<QTimer *>(u"TimerRead"_s)->isActive(); }
 };
 
 LabFixture::Options oneModule() {
@@ -268,6 +301,200 @@ private slots:
             QCOMPARE(params.value(it.key()), it.value());
         QCOMPARE(tool.memoCount(u"成功"_s), 12 + 10);
         QVERIFY(tool.boxes.texts.isEmpty());
+    }
+
+    // While the selected module's answer is on its way, others answer in
+    // its place: only the MAC text the query was addressed to counts.
+    void repliesAreReadOnlyFromTheAddressedModule() {
+        LabFixture::Options options;
+        options.modules = 2;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(2));
+        const SimProcess::Module a = lab.modules()[0];
+        const SimProcess::Module b = lab.modules()[1];
+        QVERIFY(tool.pickAndRead(int(tool.listLines().indexOf(tool.line(a)))));
+        const std::unique_ptr<UdpProbe> fromA = lab.fieldProbe(a.ip);
+        const std::unique_ptr<UdpProbe> fromB = lab.fieldProbe(b.ip);
+        QVERIFY(fromA && fromB);
+        QVERIFY(lab.sim().fault(1, "delay:500"));
+        tool.u.But_IPCheck->click();
+        QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(u"查询模块IP地址"_s), 2, Deadline);
+        const struct {
+            UdpProbe *probe;
+            QByteArray mac;
+        } strangers[] = {
+            {fromB.get(), b.mac},           // the other module
+            {fromA.get(), b.mac},           // the other module's MAC from A's address
+            {fromA.get(), a.mac.toUpper()}, // not the MAC text the table holds
+        };
+        for (const auto &stranger : strangers) {
+            QVERIFY(stranger.probe->send(lab.computerIp(), atframe::ConfigPort,
+                                         atframe::buildReply(stranger.mac, "+IP=10.9.9.9\r\n")));
+        }
+        const QString success = indented(u"查询模块IP地址成功"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(tool.memoCount(success) >= 2, Deadline);
+        QCOMPARE(tool.u.Edt_IP->text(), QString::fromLatin1(a.ip));
+        QTest::qWait(300);
+        QCOMPARE(tool.memoCount(success), 2);
+        QVERIFY(tool.boxes.texts.isEmpty());
+    }
+
+    void writeAllWithAModuleThatAnswersTwice_data() {
+        QTest::addColumn<QString>("gateway");
+        QTest::addColumn<QStringList>("results");
+        QTest::newRow("every step accepted")
+            << u"10.1.1.1"_s << QStringList{u"设置工作模式成功"_s,     u"设置网关IP成功"_s,
+                                            u"设置子网掩码成功"_s,     u"设置模块IP成功"_s,
+                                            u"设置模块目的IP成功"_s,   u"设置模块端口成功"_s,
+                                            u"设置模块目的端口成功"_s, u"设置DCHP模式成功"_s,
+                                            u"设置模块设备名称成功"_s, u"设置模块MAC地址成功"_s};
+        QTest::newRow("gateway refused")
+            << u"10.1.1"_s << QStringList{u"设置工作模式成功"_s, u"设置网关IP失败"_s};
+    }
+
+    // Each answer comes twice; the second must not pass for the next step's.
+    void writeAllWithAModuleThatAnswersTwice() {
+        QFETCH(QString, gateway);
+        QFETCH(QStringList, results);
+        LabFixture lab(oneModule());
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(1));
+        QVERIFY(tool.pickAndRead(0));
+        QVERIFY(lab.sim().fault(1, "twice"));
+        tool.u.Edt_GATEWAY->setText(gateway);
+        const qsizetype from = tool.memo().size();
+        tool.u.But_OneKey->click();
+        QTRY_VERIFY_WITH_TIMEOUT(tool.resultsFrom(from).size() >= results.size(), Deadline);
+        QTest::qWait(600); // room for a misread answer to show
+        QCOMPARE(tool.resultsFrom(from), results);
+        const QMap<QByteArray, QString> params = paramsOf(lab.sim(), 1);
+        QCOMPARE(params.value("GATEWAY"), results.size() > 2 ? u"10.1.1.1"_s : u"192.168.1.1"_s);
+        QCOMPARE(params.value("MASK"), u"255.255.255.0"_s);
+    }
+
+    // The module answers slowly; a search clicked while a read-all waits for
+    // an answer must not take that answer for a module found.
+    void searchEndsTheReadAllInProgress() {
+        LabFixture lab(oneModule());
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(1));
+        tool.pick(0);
+        QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(indented(u"AT命令响应成功"_s)), 1, Deadline);
+        QVERIFY(lab.sim().fault(1, "delay:400"));
+        const auto queriesSent = [&] {
+            const QStringList texts = tool.memoTextsFrom(0);
+            return std::count_if(texts.cbegin(), texts.cend(),
+                                 [](const QString &t) { return t.startsWith(u"查询"_s); });
+        };
+        const auto before = queriesSent();
+        QTRY_VERIFY_WITH_TIMEOUT(queriesSent() > before, Deadline);
+        QVERIFY(tool.search(1));
+        QTest::qWait(800); // both the late answer and the search answer are in
+        QCOMPARE(tool.listLines(), QStringList{tool.line(lab.modules()[0])});
+        QVERIFY(tool.boxes.texts.isEmpty());
+        QVERIFY(!tool.timerReadRuns());
+    }
+
+    // A reply whose MAC text is far longer than any MAC is not a module; the
+    // memo says how many such replies the search ignored.
+    void overlongMacTextsAreNotListed() {
+        LabFixture lab(oneModule());
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(1));
+        const std::unique_ptr<UdpProbe> stranger = lab.fieldProbe("192.168.1.50");
+        QVERIFY(stranger);
+        const QByteArray huge =
+            atframe::buildReply(QByteArray(65000, 'a'), "OK\r\n" + QByteArray(500, ' '));
+        QCOMPARE(huge.size(), 65507);
+        const QByteArray longest(64, 'b');
+        for (const QByteArray &datagram : {huge, huge, atframe::buildReply(longest, "OK\r\n")})
+            QVERIFY(stranger->send(lab.computerIp(), atframe::ConfigPort, datagram));
+        const QString listed = u"192.168.1.50:"_s + QString::fromLatin1(longest);
+        QTRY_VERIFY_WITH_TIMEOUT(tool.listLines().contains(listed), Deadline);
+        QCOMPARE(tool.listLines(), QStringList({tool.line(lab.modules()[0]), listed}));
+        const QString ignored = u"已忽略2个搜索应答：MAC地址超过64个字节"_s;
+        QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(ignored), 1, Deadline);
+        QVERIFY(tool.boxes.texts.isEmpty());
+    }
+
+    // One address answers a thousand times, alternating two MAC texts: one
+    // warning box at a time, and every clash reported, but each once while
+    // a box is open.
+    void floodOfClashingRepliesOpensOneBoxAtATime() {
+        LabFixture lab(oneModule());
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(1));
+        const std::unique_ptr<UdpProbe> flooder = lab.fieldProbe("192.168.1.50");
+        const std::unique_ptr<UdpProbe> marker = lab.fieldProbe("192.168.1.51");
+        QVERIFY(flooder && marker);
+        const QString ip = u"192.168.1.50"_s;
+        const QString m1 = u"02:00:00:00:01:01"_s;
+        const QString m2 = u"02:00:00:00:01:02"_s;
+        const QString six(6, u' ');
+        const auto same = [&](const QString &mac) {
+            return u"两个或以上的模块MAC地址、IP地址相同，MAC地址为："_s + mac + u"，IP地址为："_s +
+                   ip + u"，请通过串口功能设置"_s;
+        };
+        const auto sameIp = [&](const QString &first, const QString &second) {
+            return u"两模块的IP地址相同，IP地址为："_s + ip + u"，MAC地址分别为："_s + first + six +
+                   second;
+        };
+        const QString last = u"两模块的MAC地址相同，MAC地址为："_s + m1 + u"，IP地址分别为："_s +
+                             ip + six + u"192.168.1.51，请通过串口功能设置"_s;
+        const QStringList clashes = {same(m1), same(m2), sameIp(m1, m2), sameIp(m2, m1), last};
+        // A repeated last reply also clashes with itself.
+        const QString lastAgain = u"两个或以上的模块MAC地址、IP地址相同，MAC地址为："_s + m1 +
+                                  u"，IP地址为：192.168.1.51，请通过串口功能设置"_s;
+
+        std::atomic<bool> flooded = false;
+        std::thread flood([&] {
+            for (int i = 0; i < 1000; ++i) {
+                const QString &mac = i % 2 ? m2 : m1;
+                flooder->send(lab.computerIp(), atframe::ConfigPort,
+                              atframe::buildReply(mac.toLatin1(), "OK\r\n"));
+                std::this_thread::sleep_for(std::chrono::microseconds(500));
+            }
+            flooded = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(flooded, Deadline);
+        flood.join();
+        const auto reports = [&] {
+            QStringList out = tool.boxes.texts;
+            for (const QString &text : tool.memoTextsFrom(0)) {
+                if (text.startsWith(u"两"_s))
+                    out << text;
+            }
+            return out;
+        };
+        // A last reply clashes in its own way: once it is reported and no box
+        // is open, everything before it has been handled. It is sent again
+        // should the socket have had no room for it.
+        QElapsedTimer sinceMarker;
+        const auto handled = [&] {
+            if (reports().contains(last) && tool.window->findChildren<QMessageBox *>().isEmpty())
+                return true;
+            if (!sinceMarker.isValid() || sinceMarker.elapsed() > 500) {
+                marker->send(lab.computerIp(), atframe::ConfigPort,
+                             atframe::buildReply(m1.toLatin1(), "OK\r\n"));
+                sinceMarker.start();
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(handled(), Deadline);
+        QCOMPARE(tool.boxes.mostOpen, 1);
+        const QStringList reported = reports();
+        for (const QString &text : reported)
+            QVERIFY2(clashes.contains(text) || text == lastAgain, qPrintable(text));
+        for (const QString &text : clashes)
+            QVERIFY2(reported.contains(text), qPrintable(text));
+        QVERIFY2(reported.size() <= (clashes.size() + 1) * tool.boxes.texts.size(),
+                 qPrintable(QString::number(reported.size())));
     }
 
     void sharedAddressesAreWarnedAbout() {

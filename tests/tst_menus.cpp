@@ -1,6 +1,7 @@
 // The menus of the main window: saving and restoring the parameter fields,
 // the shortcuts, "Introduction", the about window and "Exit".
 #include "aboutwindow.h"
+#include "buildinfo.h"
 #include "mainwindow.h"
 #include "settings.h"
 #include "ui_mainwindow.h"
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -23,6 +25,10 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+
+#ifdef Q_OS_LINUX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -146,11 +152,71 @@ private slots:
         QVERIFY(!QFile::exists(settings::defaultFilePath()));
     }
 
+#ifdef Q_OS_LINUX
+    // Where Save and Restore keep their file: beside a portable copy, per user
+    // for an installed copy or one whose folder the user cannot write.
+    void settingsFileLocation_data() {
+        QTest::addColumn<QString>("programFolder");
+        QTest::addColumn<bool>("beside");
+        QTest::newRow("portable copy") << QStringLiteral("portable") << true;
+        QTest::newRow("installed copy") << QStringLiteral("usr/bin") << false;
+        QTest::newRow("closed folder") << QStringLiteral("closed") << false;
+        QTest::newRow("closed folder, open file") << QStringLiteral("closedWithFile") << true;
+    }
+    void settingsFileLocation() {
+        QFETCH(QString, programFolder);
+        QFETCH(bool, beside);
+        const QDir root(m_dir->path());
+        const QStringList openFolders{QStringLiteral("portable"), QStringLiteral("usr/bin")};
+        const QStringList closedFolders{QStringLiteral("closed"), QStringLiteral("closedWithFile")};
+        for (const QString &name : openFolders + closedFolders)
+            QVERIFY(root.mkpath(name));
+        QVERIFY(root.mkpath(QStringLiteral("usr/share/applications")));
+        QFile desktopEntry(
+            root.filePath(QStringLiteral("usr/share/applications/" OSTREL_APP_ID ".desktop")));
+        QVERIFY(desktopEntry.open(QIODevice::WriteOnly));
+        // The other user below keeps root's group, so the group's bits count
+        // for it; group and others get the same.
+        const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        const auto writable = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        const auto closed = readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+        const auto open = closed | writable;
+        QFile openFile(root.filePath(QStringLiteral("closedWithFile/CFG.ini")));
+        QVERIFY(openFile.open(QIODevice::WriteOnly));
+        QVERIFY(openFile.setPermissions(readable | writable));
+        QVERIFY(QFile::setPermissions(root.path(), closed));
+        for (const QString &name : openFolders)
+            QVERIFY(QFile::setPermissions(root.filePath(name), open));
+        for (const QString &name : closedFolders)
+            QVERIFY(QFile::setPermissions(root.filePath(name), closed));
+        QCoreApplication::setApplicationName(QStringLiteral("ostrel"));
+        const QString perUser =
+            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+            QStringLiteral("/CFG.ini");
+
+        // Root may write anywhere, so it asks as another user, real user id
+        // included (access() goes by that one); the saved id allows the way back.
+        const QString folder = root.filePath(programFolder);
+        const bool asRoot = geteuid() == 0;
+        if (asRoot)
+            QCOMPARE(setresuid(65534, 65534, 0), 0);
+        const QString chosen = settings::filePathFor(folder);
+        if (asRoot)
+            QCOMPARE(setresuid(0, 0, 0), 0);
+        for (const QString &name : closedFolders)
+            QVERIFY(QFile::setPermissions(root.filePath(name), open));
+        QCOMPARE(chosen, beside ? QDir(folder).filePath(QStringLiteral("CFG.ini")) : perUser);
+    }
+#endif
+
     void saveAndRestoreByKeyboard() {
+        // As the user's configuration folder before the first save.
+        const QString newFolderFile = m_dir->filePath(QStringLiteral("config/ostrel/CFG.ini"));
+        m_window->setSettingsPath(newFolderFile);
         showActive();
         fillDistinctValues();
         QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
-        QVERIFY(QFile::exists(path()));
+        QVERIFY(QFile::exists(newFolderFile));
 
         for (QLineEdit *edit : {u->Edt_GATEWAY, u->Edt_MASK, u->Edt_IP, u->Edt_DIP, u->Edt_Port,
                                 u->Edt_DPort, u->Edt_MAC})
@@ -323,6 +389,8 @@ private slots:
         QVERIFY(label);
         QVERIFY(label->text().contains(QStringLiteral("Ostrel")));
         QVERIFY(label->text().contains(QStringLiteral("V1.01")));
+        // Where the settings go depends on where the program lives.
+        QVERIFY(label->text().contains(QDir::toNativeSeparators(path())));
         QCOMPARE(label->alignment(), Qt::AlignCenter);
         QCOMPARE(label->geometry(), about->rect());
         // Closing the main window must end the program even with the about

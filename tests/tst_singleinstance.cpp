@@ -1,5 +1,8 @@
 // Two real copies of the program: the second is refused with the notice and
 // exit code 0 while the first keeps running; the guard dies with its holder.
+// Whatever the command line holds, the program ends with exit code 0 too.
+#include "buildinfo.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -85,6 +88,49 @@ private slots:
         process.start();
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 2);
+    }
+
+    // A mistaken command line is reported with the usage on standard error
+    // and the window never opens; help and version need no display at all.
+    void commandLineEndsWithZero_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("display");
+        QTest::addColumn<QString>("expectedOut");
+        QTest::addColumn<QString>("expectedErr");
+        QTest::newRow("unknown option")
+            << QStringList{u"--quit-after"_s, u"500"_s, u"--no-such-option"_s} << true << QString()
+            << u"no-such-option"_s;
+        QTest::newRow("value missing")
+            << QStringList{u"--screenshot"_s} << true << QString() << u"--quit-after <ms>"_s;
+        QTest::newRow("help") << QStringList{u"--help"_s} << false << u"--quit-after <ms>"_s
+                              << QString();
+        QTest::newRow("version") << QStringList{u"--version"_s} << false
+                                 << u"ostrel " OSTREL_VERSION ""_s << QString();
+    }
+    void commandLineEndsWithZero() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, display);
+        QFETCH(QString, expectedOut);
+        QFETCH(QString, expectedErr);
+        QProcess process;
+        setUp(process, 0);
+        if (!display) {
+            QProcessEnvironment env = process.processEnvironment();
+            for (const QString &name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s})
+                env.remove(name);
+            process.setProcessEnvironment(env);
+        }
+        process.setArguments(arguments);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start();
+        QVERIFY(process.waitForFinished(60000));
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(process.exitCode() == 0, qPrintable(err));
+        QVERIFY2(out.contains(expectedOut), qPrintable(out));
+        QVERIFY2(err.contains(expectedErr), qPrintable(err));
+        QVERIFY2(!out.split(u'\n').contains(u"ostrel: running"_s), qPrintable(out));
     }
 };
 

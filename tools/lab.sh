@@ -3,26 +3,7 @@
 # pair. The "computer" side runs the tool, the "field" side runs ostrel-sim
 # with N simulated modules. Nothing here touches the machine's own network:
 # both ends of the cable live inside namespaces this script creates.
-#
-# Usage (as root):
-#   tools/lab.sh up [N]        build the lab with N modules (default 3)
-#   tools/lab.sh down          tear it down
-#   tools/lab.sh demo [N]      up, then the real window on the computer side;
-#                              the lab goes down when the window closes
-#   tools/lab.sh exec CMD...   run CMD on the computer side
-#   tools/lab.sh ctl LINE      send a control command to the simulator
-#                              (e.g. "input 1 3 on", "fault 2 twice")
-#   tools/lab.sh status        namespaces, simulator and its log
-#
-# Environment:
-#   OSTREL_LAB        lab name, prefix of the namespaces (default "ostrel":
-#                     namespaces ostrel-pc and ostrel-field)
-#   OSTREL_LAB_PC_IP  computer address (default 192.168.1.10)
-#   OSTREL_LAB_FIRST  first module address (default 192.168.1.199); the others
-#                     follow it; more than fit in the /24 switch to a /16
-#   OSTREL_SIM        simulator executable (default build/sim/ostrel-sim)
-#   OSTREL_SIM_ARGS   extra simulator options (e.g. "--broadcast --fault twice")
-#   OSTREL_GUI        the tool (default build/app/ostrel)
+# Installed, this script is ostrel-lab.
 set -eu
 
 LAB=${OSTREL_LAB:-ostrel}
@@ -30,8 +11,55 @@ PC=$LAB-pc
 FIELD=$LAB-field
 PC_IP=${OSTREL_LAB_PC_IP:-192.168.1.10}
 FIRST=${OSTREL_LAB_FIRST:-192.168.1.199}
-SIM=${OSTREL_SIM:-build/sim/ostrel-sim}
-GUI=${OSTREL_GUI:-build/app/ostrel}
+
+usage() {
+    me=${0##*/}
+    cat <<EOF
+Usage: $me COMMAND [ARGUMENTS]
+
+Builds a private lab network for the Ostrel relay module tool: a "computer"
+network namespace for the tool and a "field" namespace where ostrel-sim plays
+the modules, joined by a virtual cable. Needs root.
+
+Commands:
+  up [N]        build the lab with N modules (default 3)
+  down          tear it down
+  demo [N]      up, then the real window on the computer side; the lab goes
+                down when the window closes
+  exec CMD...   run CMD on the computer side
+  ctl LINE      send a control command to the simulator
+                (e.g. "input 1 3 on", "fault 2 twice")
+  status        namespaces, simulator and its log
+  -h, --help    this text
+
+Environment:
+  OSTREL_LAB        lab name, prefix of the namespaces (default "ostrel":
+                    namespaces ostrel-pc and ostrel-field)
+  OSTREL_LAB_PC_IP  computer address (default 192.168.1.10)
+  OSTREL_LAB_FIRST  first module address (default 192.168.1.199); the others
+                    follow it; more than fit in the /24 switch to a /16
+  OSTREL_SIM        simulator executable (default: ostrel-sim beside this
+                    script, else build/sim/ostrel-sim, else on PATH)
+  OSTREL_SIM_ARGS   extra simulator options (e.g. "--broadcast --fault twice")
+  OSTREL_GUI        the tool (default: ostrel, looked for the same way)
+EOF
+}
+
+# A program beside this script (installed), in a build folder (the current
+# one or the one of the checkout this script belongs to), or on PATH.
+find_program() {
+    here=$(dirname "$0")
+    for candidate in "$here/$1" "build/$2/$1" "$here/../build/$2/$1"; do
+        if [ -f "$candidate" ] && [ -x "$candidate" ]; then
+            echo "$candidate"
+            return
+        fi
+    done
+    command -v "$1" || echo "$1"
+}
+
+SIM=${OSTREL_SIM:-$(find_program ostrel-sim sim)}
+GUI=${OSTREL_GUI:-$(find_program ostrel app)}
 STATE=/run/ostrel-lab/$LAB
 
 die() { echo "lab.sh: $*" >&2; exit 1; }
@@ -153,5 +181,6 @@ case $command in
         ip netns list | grep -w -e "$PC" -e "$FIELD" || echo "lab $LAB is down"
         [ -f "$STATE/sim.log" ] && tail -n 20 "$STATE/sim.log"
         ;;
-    *) sed -n '2,26p' "$0"; exit 2 ;;
+    -h|--help) usage ;;
+    *) usage >&2; exit 2 ;;
 esac

@@ -3,6 +3,7 @@
 #include "ui_aboutwindow.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QShowEvent>
 
 TFrmAbout *FrmAbout = nullptr;
@@ -12,19 +13,21 @@ namespace {
 constexpr QRect OuterGeometry(587, 226, 345, 185);
 } // namespace
 
-void TFrmAbout::ShowOnce() {
+void TFrmAbout::ShowOnce(const QString &settingsFile) {
     if (FrmAbout)
         return;
-    FrmAbout = new TFrmAbout;
+    FrmAbout = new TFrmAbout(settingsFile);
     FrmAbout->show();
 }
 
-TFrmAbout::TFrmAbout(QWidget *parent)
+TFrmAbout::TFrmAbout(const QString &settingsFile, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::WindowStaysOnTopHint)
     , m_ui(new Ui::TFrmAbout) {
     m_ui->setupUi(this);
+    m_ui->Label1->setText(m_ui->Label1->text() + QStringLiteral("\n\nSettings: ") +
+                          QDir::toNativeSeparators(settingsFile));
     // The font family comes from the form; its height is in pixels, which the
     // form cannot express.
     QFont font = m_ui->Label1->font();

@@ -13,10 +13,11 @@ class TFrmAbout : public QWidget {
     Q_OBJECT
 
 public:
-    // Shows the about window, creating it unless one is already open.
-    static void ShowOnce();
+    // Shows the about window, creating it unless one is already open. It
+    // names the settings file, which depends on where the program lives.
+    static void ShowOnce(const QString &settingsFile);
 
-    explicit TFrmAbout(QWidget *parent = nullptr);
+    explicit TFrmAbout(const QString &settingsFile, QWidget *parent = nullptr);
     ~TFrmAbout() override;
 
 protected:

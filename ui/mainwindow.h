@@ -45,8 +45,8 @@ public:
     TcmSocket *socket() const { return MySocket; }
     TMainState &state() { return m_state; }
 
-    // Where "Save" and "Restore settings" keep the parameter fields: CFG.ini
-    // beside the executable, unless a test points elsewhere.
+    // Where "Save" and "Restore settings" keep the parameter fields:
+    // settings::defaultFilePath(), unless a test points elsewhere.
     const QString &settingsPath() const { return m_settingsPath; }
     void setSettingsPath(const QString &path) { m_settingsPath = path; }
 

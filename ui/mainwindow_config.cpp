@@ -180,6 +180,8 @@ void TFrmMain::setupConfigSide() {
         if (!std::exchange(m_listPickedByPress, false))
             m_config->ListBoxIPClick(index.row());
     });
+    TimerRead.setObjectName(QStringLiteral("TimerRead"));
+    TimerOut.setObjectName(QStringLiteral("TimerOut"));
     connect(&TimerRead, &QTimer::timeout, m_config, &P::TimerReadTimer);
     connect(&TimerOut, &QTimer::timeout, m_config, &P::TimerOutTimer);
 }

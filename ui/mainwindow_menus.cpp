@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScrollBar>
@@ -109,6 +111,8 @@ void TFrmMain::N10Click() {
 }
 
 void TFrmMain::N11Click() {
+    // The user's configuration folder does not exist before the first save.
+    QDir().mkpath(QFileInfo(m_settingsPath).absolutePath());
     SaveSettings();
 }
 
@@ -133,7 +137,7 @@ void TFrmMain::N3Click() {
 }
 
 void TFrmMain::N4Click() {
-    TFrmAbout::ShowOnce();
+    TFrmAbout::ShowOnce(m_settingsPath);
 }
 
 void TFrmMain::SaveSettings() {
