@@ -343,12 +343,12 @@ void ConfigProtocol::But_UDPFindClick() {
     m_socket.SetActive(true);
     m_store.LocalIPText = TMYCLASS::IPToText(m_store.LocalIP);
     m_store.LocalMAC = TMYCLASS::GetMACByARP(m_store.LocalIPText);
-    m_state.ConfigMode = 1;
+    m_state.holder = SocketHolder::Configuration;
     m_view.enableConfigControls(true);
     m_view.clearModuleList();
     m_store.ClearModules();
-    m_state.LastPeerIP = 0;
-    m_state.LastPeerPort = 0;
+    m_state.lastPeer.ip = 0;
+    m_state.lastPeer.port = 0;
     if (m_socket.Active()) {
         m_store.PendingCommand = SearchRunning;
         sendFrame(atframe::searchFrame(m_store.LocalMAC));
@@ -375,8 +375,8 @@ void ConfigProtocol::MySocketReceive(quint32 PeerIP, quint16 PeerPort, QByteArra
         return;
     m_store.AwaitingReply = 0;
     if (searching) {
-        m_state.LastPeerIP = PeerIP;
-        m_state.LastPeerPort = PeerPort;
+        m_state.lastPeer.ip = PeerIP;
+        m_state.lastPeer.port = PeerPort;
         ++m_listingDepth;
         const QString entry =
             m_store.AddModule(PeerIP, PeerPort, reply.mac,

@@ -123,7 +123,7 @@ void Console::But_TCPCtlClick() {
         showClosed();
         // Gives the system time to release the address before a reopen.
         QThread::msleep(CloseWaitMs);
-        if (m_State.ConfigMode == 0) {
+        if (m_State.holder == SocketHolder::Console) {
             showIdle();
             return;
         }
@@ -152,7 +152,7 @@ void Console::openConsole() {
     for (Control control : {Control::But_TCPSend, Control::But_RelayStateQuery,
                             Control::But_RelayStateSet, Control::Button3})
         m_View.setEnabled(control, true);
-    m_State.ConfigMode = 0;
+    m_State.holder = SocketHolder::Console;
     applyModeLayout(m_View.tcpModeIndex(), true);
 
     const TcmSocketProtocol protocol = m_Socket.Protocol;
@@ -188,7 +188,7 @@ void Console::openConsole() {
         // showing itself open or waiting for clients.
         showClosed();
         showIdle();
-        m_View.warning(gbk::decode(m_LastSocketError));
+        m_View.warning(m_LastSocketError);
         return;
     }
     if (protocol == cmTcpServer) {
@@ -260,7 +260,7 @@ void Console::MySocketDiscard(quint32 ip, quint16 port) {
 void Console::TimerConnOutTimer() {
     m_TimerConnOut.stop();
     // A module search may have taken the socket meanwhile; it is not ours to close.
-    if (m_State.ConfigMode != 0)
+    if (m_State.holder != SocketHolder::Console)
         return;
     m_View.setEnabled(Control::But_UDPFind, true);
     m_Socket.SetActive(false);
@@ -269,7 +269,7 @@ void Console::TimerConnOutTimer() {
 }
 
 void Console::Timer_CheckTCPClientTimer() {
-    if (m_State.ConfigMode != 0) {
+    if (m_State.holder != SocketHolder::Console) {
         m_TimerCheckTCPClient.stop();
         return;
     }
@@ -285,7 +285,7 @@ void Console::Timer_CheckTCPClientTimer() {
     showClosed();
 }
 
-void Console::MySocketError(int ErroCode, const QByteArray &ErrorMsg) {
+void Console::MySocketError(int ErroCode, const QString &ErrorMsg) {
     // Reports with a code name a failed call; code 0 is a plain notice.
     if (ErroCode != 0)
         m_LastSocketError = ErrorMsg;
@@ -343,9 +343,9 @@ void Console::Receive(quint32 PeerIP, quint16 PeerPort, QByteArrayView data) {
 
     handleReply(bytes);
 
-    if (PeerIP != m_State.LastPeerIP || PeerPort != m_State.LastPeerPort) {
-        m_State.LastPeerIP = PeerIP;
-        m_State.LastPeerPort = PeerPort;
+    if (PeerIP != m_State.lastPeer.ip || PeerPort != m_State.lastPeer.port) {
+        m_State.lastPeer.ip = PeerIP;
+        m_State.lastPeer.port = PeerPort;
         flushHeldByte();
         if (!m_View.transcriptLastLineEmpty())
             m_View.appendTranscript(QStringLiteral("\r\n"));

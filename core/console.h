@@ -44,10 +44,9 @@ public:
     void But_TCPCtlClick();
     void MySocketAccept(quint32 ip, quint16 port);
     void MySocketDiscard(quint32 ip, quint16 port);
-    void MySocketActiveChanged() {}
     // Remembers the last failure the socket reported, so that an opening
     // that fails can say why.
-    void MySocketError(int ErroCode, const QByteArray &ErrorMsg);
+    void MySocketError(int ErroCode, const QString &ErrorMsg);
     void TimerConnOutTimer();
     void Timer_CheckTCPClientTimer();
     void UpdateConsoleLabels();
@@ -97,7 +96,7 @@ private:
     ConsoleView &m_View;
 
     bool m_RelayRepollPending = false;
-    QByteArray m_LastSocketError;
+    QString m_LastSocketError;
     // A GBK lead byte that ended an arrival: its trail byte is the first byte
     // of the sender's next arrival, so the character is shown whole.
     QByteArray m_HeldByte;

@@ -1,13 +1,16 @@
 #pragma once
 
-#include <QtGlobal>
+#include "transport.h"
+
+// Which side of the window has the one transport: the configuration side
+// (closed, or a datagram socket on the configuration port) or the test
+// console.
+enum class SocketHolder { Configuration, Console };
 
 // State of the main window that the configuration side and the test console
-// share: who holds the socket, and the sender of the last datagram recorded.
+// share: who holds the transport, and the sender of the last arrival recorded.
 struct TMainState {
-    // 1: datagrams of MySocket are configuration replies; 0: console traffic.
-    qint32 ConfigMode = 1;
-    // Sender of the last datagram recorded (search replies, console data).
-    quint32 LastPeerIP = 0;
-    quint16 LastPeerPort = 0;
+    SocketHolder holder = SocketHolder::Configuration;
+    // Sender of the last arrival recorded (search replies, console data).
+    Peer lastPeer;
 };

@@ -25,6 +25,7 @@ public:
 
     // The component underneath, for tests that look at the socket itself.
     const TcmSocket &socket() const { return m_socket; }
+    TcmSocket &socket() { return m_socket; }
 
 private:
     TcmSocket m_socket;

@@ -266,9 +266,9 @@ private slots:
     void searchOpensSocketAndBroadcasts() {
         Rig r;
         r.socket.Open(); // a console left it open
-        r.state.ConfigMode = 0;
-        r.state.LastPeerIP = 7;
-        r.state.LastPeerPort = 7;
+        r.state.holder = SocketHolder::Console;
+        r.state.lastPeer.ip = 7;
+        r.state.lastPeer.port = 7;
         r.view.modules << u"stale"_s;
         r.proto.But_UDPFindClick();
 
@@ -281,9 +281,9 @@ private slots:
         QCOMPARE(r.socket.RemoteHost, u"0"_s);
         QCOMPARE(r.socket.RemotePort, 0);
         QCOMPARE(r.store.LocalIPText, TMYCLASS::IPToText(r.store.LocalIP));
-        QCOMPARE(r.state.ConfigMode, 1);
-        QCOMPARE(r.state.LastPeerIP, 0u);
-        QCOMPARE(r.state.LastPeerPort, quint16(0));
+        QCOMPARE(r.state.holder, SocketHolder::Configuration);
+        QCOMPARE(r.state.lastPeer.ip, 0u);
+        QCOMPARE(r.state.lastPeer.port, quint16(0));
         QCOMPARE(r.view.enabled, QList<bool>{true});
         QVERIFY(r.view.modules.isEmpty());
         QCOMPARE(r.store.SelectedIndex, -1);
@@ -324,7 +324,7 @@ private slots:
                  QStringList({u"192.168.1.200:00:11:22:33:44:66"_s,
                               u"192.168.1.199:00:11:22:33:44:55"_s, u"192.168.1.201:short"_s}));
         QCOMPARE(r.store.AwaitingReply, quint8(0));
-        QCOMPARE(r.state.LastPeerIP, ipOf(192, 168, 1, 201));
+        QCOMPARE(r.state.lastPeer.ip, ipOf(192, 168, 1, 201));
         QVERIFY(r.view.messages.isEmpty());
 
         r.proto.ListBoxIPClick(1);

@@ -231,7 +231,7 @@ struct Rig {
     void searchTakesTheSocket() {
         socket.Close();
         socket.openAsConfiguration();
-        state.ConfigMode = 1;
+        state.holder = SocketHolder::Configuration;
     }
     QStringList sentTexts() const {
         QStringList texts;
@@ -263,7 +263,7 @@ private slots:
     void startupLayout() {
         Rig rig;
         QCOMPARE(rig.socket.Protocol, cmTcpServer);
-        QCOMPARE(rig.state.ConfigMode, 1);
+        QCOMPARE(rig.state.holder, SocketHolder::Configuration);
         QVERIFY(!rig.socket.Active());
         // The list lies over the address field, which UpdateConsoleLabels shows again.
         QCOMPARE(rig.view.positions[Control::Cmb_RemoteIP], QPoint(80, 120));
@@ -329,7 +329,7 @@ private slots:
         QCOMPARE(opened.localPort, 6000);
         QCOMPARE(opened.remoteHost, QStringLiteral("0"));
         QCOMPARE(opened.remotePort, 0);
-        QCOMPARE(rig.state.ConfigMode, 0);
+        QCOMPARE(rig.state.holder, SocketHolder::Console);
         QVERIFY(!rig.view.configControls);
         QCOMPARE(rig.view.captions[Control::But_TCPCtl], QStringLiteral("监听"));
         QVERIFY(!rig.view.enabled[Control::But_TCPCtl]);
@@ -414,7 +414,7 @@ private slots:
         QVERIFY(!rig.view.enabled[Control::But_TCPSend]);
         QVERIFY(!rig.view.enabled[Control::But_RelayStateSet]);
         QCOMPARE(rig.view.captions[Control::But_TCPCtl], QStringLiteral("建立"));
-        QCOMPARE(rig.state.ConfigMode, 0);
+        QCOMPARE(rig.state.holder, SocketHolder::Console);
     }
 
     void departingClientMatchedByAddressAndPort() {
@@ -473,7 +473,7 @@ private slots:
         rig.open(1);
         QCOMPARE(rig.view.warnings, QStringList{QStringLiteral("请输入正确的目标IP及目标端口号!")});
         QVERIFY(rig.socket.opened.isEmpty());
-        QCOMPARE(rig.state.ConfigMode, 0);
+        QCOMPARE(rig.state.holder, SocketHolder::Console);
         QVERIFY(rig.view.enabled[Control::But_TCPSend]);
         QVERIFY(!rig.Timer_CheckTCPClient.isActive());
     }
@@ -512,7 +512,7 @@ private slots:
         QCOMPARE(rig.socket.opened.size(), 1);
         QCOMPARE(rig.socket.opened.first().localPort, 6000);
         QVERIFY(rig.socket.Active());
-        QCOMPARE(rig.state.ConfigMode, 0);
+        QCOMPARE(rig.state.holder, SocketHolder::Console);
         QVERIFY(rig.view.enabled[Control::But_UDPFind]); // the UDP layout enables it again
         QVERIFY(rig.view.enabled[Control::But_RelayStateQuery]);
     }
@@ -661,8 +661,8 @@ private slots:
         // line is already empty, so no break is added.
         rig.console.Receive(ClientB, 5001, "gh");
         QCOMPARE(rig.view.transcript, QStringLiteral("abcd\r\nef\r\ngh"));
-        QCOMPARE(rig.state.LastPeerIP, ClientB);
-        QCOMPARE(rig.state.LastPeerPort, quint16(5001));
+        QCOMPARE(rig.state.lastPeer.ip, ClientB);
+        QCOMPARE(rig.state.lastPeer.port, quint16(5001));
 
         // Clearing keeps the sender: the same sender goes on without a break.
         rig.console.Button2Click();

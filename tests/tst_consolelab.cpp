@@ -111,7 +111,7 @@ private slots:
         u.Button3->click();
         QTRY_COMPARE(window.inputLamps()[4]->brushColor(), LampWidget::Lime);
         QTest::qWait(300);
-        QCOMPARE(TMYCLASS::IPToText(window.state().LastPeerIP), selected);
+        QCOMPARE(TMYCLASS::IPToText(window.state().lastPeer.ip), selected);
         QCOMPARE(shown(window).count(QStringLiteral("+OCCH5=1")), 1);
     }
 

@@ -146,7 +146,7 @@ private slots:
         QVERIFY(!u->But_SetName->isEnabled());
         QVERIFY(u->Button3->isEnabled());
         QVERIFY(u->But_RelayStateSet->isEnabled());
-        QCOMPARE(m_window->state().ConfigMode, 0);
+        QCOMPARE(m_window->state().holder, SocketHolder::Console);
     }
 
     void relayPanelThroughTheWidgets() {

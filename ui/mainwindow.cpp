@@ -5,6 +5,7 @@
 #include "consolewindowview.h"
 #include "lampwidget.h"
 #include "mylib.h"
+#include "sockettransport.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
@@ -64,8 +65,8 @@ TFrmMain::TFrmMain(QWidget *parent)
 TFrmMain::~TFrmMain() {
     // The socket goes first: closing it raises events whose handlers use the
     // members below, which would otherwise already be gone.
-    delete MySocket;
-    MySocket = nullptr;
+    delete m_transport;
+    m_transport = nullptr;
     delete m_ui;
 }
 
@@ -93,36 +94,15 @@ void TFrmMain::fillControlTables() {
 }
 
 void TFrmMain::setupNetwork() {
-    MySocket = new TcmSocket(this);
-    MySocket->setObjectName(QStringLiteral("MySocket"));
-    MySocket->OnAccept = [this](TcmSocket *sender, int socket, quint32 ip, quint16 port) {
-        MySocketAccept(sender, socket, ip, port);
-    };
-    MySocket->OnActiveChanged = [this](TcmSocket *sender) { MySocketActiveChanged(sender); };
-    MySocket->OnDiscard = [this](TcmSocket *sender, int socket, quint32 ip, quint16 port) {
-        MySocketDiscard(sender, socket, ip, port);
-    };
-    MySocket->OnError = [this](TcmSocket *sender, int code, const QByteArray &text) {
-        MySocketError(sender, code, text);
-    };
-    MySocket->OnReceive = [this](TcmSocket *sender, int peerSocket, quint16 peerPort,
-                                 quint32 peerIP, const char *buf, int len) {
-        MySocketReceive(sender, peerSocket, peerPort, peerIP, buf, len);
-    };
-
-    MySocket->SetBufferSize(65535);
-    MySocket->Protocol = cmUDP;
+    m_transport = new SocketTransport(this);
+    connect(m_transport, &Transport::received, this, &TFrmMain::received);
 
     MyClass.LocalIP = TcmSocket::get_ip_data(QString(), cmUnicast);
-    MySocket->LocalHost = MyClass.LocalIPToText();
-    MySocket->LocalPort = 5000;
-    MySocket->RemoteHost = QStringLiteral("0");
-    MySocket->RemotePort = 0;
 
     MyClass.LocalIPText = MyClass.LocalIPToText();
     MyClass.LocalMAC = TMYCLASS::GetMACByARP(MyClass.LocalIPText);
 
-    m_state.ConfigMode = 1;
+    m_state.holder = SocketHolder::Configuration;
     m_ui->GroupBox2->setEnabled(true);
     m_ui->Edt_LocalIP->setText(TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast)));
 }
@@ -168,8 +148,7 @@ void TFrmMain::FormShow() {
 }
 
 void TFrmMain::FormClose() {
-    if (MySocket->Active())
-        MySocket->SetActive(false);
+    m_transport->close();
 }
 
 void TFrmMain::Button1Click() {
@@ -187,10 +166,13 @@ void TFrmMain::closeEvent(QCloseEvent *event) {
     QMainWindow::closeEvent(event);
 }
 
-void TFrmMain::MySocketReceive(TcmSocket *Sender, int PeerSocket, quint16 PeerPort, quint32 PeerIP,
-                               const char *pBuf, int DataLen) {
-    if (m_state.ConfigMode == 1)
-        configReceive(Sender, PeerSocket, PeerPort, PeerIP, pBuf, DataLen);
+TcmSocket *TFrmMain::socket() const {
+    return &m_transport->socket();
+}
+
+void TFrmMain::received(const Peer &from, QByteArrayView bytes) {
+    if (m_state.holder == SocketHolder::Configuration)
+        configReceive(from, bytes);
     else
-        consoleReceive(Sender, PeerSocket, PeerPort, PeerIP, pBuf, DataLen);
+        consoleReceive(from, bytes);
 }

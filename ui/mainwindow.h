@@ -16,6 +16,7 @@ class Console;
 class ConsoleWindowView;
 class LampWidget;
 class QCheckBox;
+class SocketTransport;
 class TcmSocket;
 
 namespace Ui {
@@ -42,7 +43,8 @@ public:
     // Every control of the form, reachable by its name; tests may equally use
     // findChild<T *>(name), since objectNames are the control names.
     Ui::TFrmMain *ui() const { return m_ui; }
-    TcmSocket *socket() const { return MySocket; }
+    SocketTransport *transport() const { return m_transport; }
+    TcmSocket *socket() const;
     TMainState &state() { return m_state; }
 
     // Where "Save" and "Restore settings" keep the parameter fields:
@@ -74,28 +76,19 @@ private:
     void FormClose();
     void Button1Click();
 
-    // Socket events. Receive is shared: it hands each datagram to the side
-    // that currently holds the socket (m_state.ConfigMode).
-    void MySocketReceive(TcmSocket *Sender, int PeerSocket, quint16 PeerPort, quint32 PeerIP,
-                         const char *pBuf, int DataLen);
+    // Arrivals go to the side that holds the transport (m_state.holder).
+    // The bytes are valid only during the call.
+    void received(const Peer &from, QByteArrayView bytes);
 
     // ---- Configuration side (mainwindow_config.cpp) ----------------------
     // Connects the configuration controls and the configuration timers.
     void setupConfigSide();
-    // A datagram while ConfigMode is 1. pBuf is valid only during the call.
-    void configReceive(TcmSocket *Sender, int PeerSocket, quint16 PeerPort, quint32 PeerIP,
-                       const char *pBuf, int DataLen);
+    void configReceive(const Peer &from, QByteArrayView datagram);
 
     // ---- Test console (mainwindow_console.cpp) ---------------------------
     // Connects the console controls and timers and applies the start-up layout.
     void setupConsole();
-    // Data while ConfigMode is 0. pBuf is valid only during the call.
-    void consoleReceive(TcmSocket *Sender, int PeerSocket, quint16 PeerPort, quint32 PeerIP,
-                        const char *pBuf, int DataLen);
-    void MySocketAccept(TcmSocket *Sender, int Socket, quint32 IP, quint16 Port);
-    void MySocketActiveChanged(TcmSocket *Sender);
-    void MySocketDiscard(TcmSocket *Sender, int Socket, quint32 IP, quint16 Port);
-    void MySocketError(TcmSocket *Sender, int ErroCode, const QByteArray &ErrorMsg);
+    void consoleReceive(const Peer &from, QByteArrayView bytes);
 
     // ---- Settings and menus (mainwindow_menus.cpp) -----------------------
     // Connects the menu actions.
@@ -112,8 +105,8 @@ private:
     Ui::TFrmMain *m_ui;
     TMainState m_state;
     QString m_settingsPath;
-    // Owned through the QObject tree, destroyed with the window.
-    TcmSocket *MySocket = nullptr;
+    // The one transport of both sides; owned through the QObject tree.
+    SocketTransport *m_transport = nullptr;
     // The configuration controller and the window's face towards it; both
     // owned through the QObject tree.
     ConfigView *m_configView = nullptr;

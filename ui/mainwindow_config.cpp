@@ -4,10 +4,10 @@
 // widgets.
 #include "mainwindow.h"
 
-#include "cmsocket.h"
 #include "configprotocol.h"
 #include "configview.h"
 #include "mylib.h"
+#include "sockettransport.h"
 #include "ui_mainwindow.h"
 
 #include <QComboBox>
@@ -129,8 +129,8 @@ private:
 void TFrmMain::setupConfigSide() {
     Ui::TFrmMain &u = *m_ui;
     m_configView = new WindowConfigView(this, u);
-    m_config =
-        new ConfigProtocol(MyClass, m_state, *MySocket, TimerRead, TimerOut, *m_configView, this);
+    m_config = new ConfigProtocol(MyClass, m_state, m_transport->socket(), TimerRead, TimerOut,
+                                  *m_configView, this);
 
     using P = ConfigProtocol;
     const std::pair<QPushButton *, void (P::*)()> buttons[] = {
@@ -186,8 +186,6 @@ void TFrmMain::setupConfigSide() {
     connect(&TimerOut, &QTimer::timeout, m_config, &P::TimerOutTimer);
 }
 
-void TFrmMain::configReceive(TcmSocket *, int, quint16 PeerPort, quint32 PeerIP, const char *pBuf,
-                             int DataLen) {
-    m_config->MySocketReceive(PeerIP, PeerPort,
-                              QByteArrayView(pBuf, pBuf && DataLen > 0 ? DataLen : 0));
+void TFrmMain::configReceive(const Peer &from, QByteArrayView datagram) {
+    m_config->MySocketReceive(from.ip, from.port, datagram);
 }

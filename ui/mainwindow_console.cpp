@@ -3,11 +3,11 @@
 // handlers only route the window's signals and the socket's events to it.
 #include "mainwindow.h"
 
-#include "cmsocket.h"
 #include "console.h"
 #include "consolewindowview.h"
 #include "lampwidget.h"
 #include "mylib.h"
+#include "sockettransport.h"
 #include "ui_mainwindow.h"
 
 void TFrmMain::setupConsole() {
@@ -15,9 +15,18 @@ void TFrmMain::setupConsole() {
     m_consoleView = std::make_unique<ConsoleWindowView>(
         u, RelayBoxes, RelayLamps, InputBoxes, InputLamps,
         [this](bool enabled) { EnableConfigControls(enabled); }, this);
-    m_console = std::make_unique<Console>(MyClass, m_state, *MySocket, TimerConnOut,
+    m_console = std::make_unique<Console>(MyClass, m_state, m_transport->socket(), TimerConnOut,
                                           Timer_CheckTCPClient, TimerReadAllRelay, *m_consoleView);
     Console *console = m_console.get();
+    connect(m_transport, &Transport::connectionAdded, console,
+            [console](const Transport::Connection &c) {
+                console->MySocketAccept(c.peer.ip, c.peer.port);
+            });
+    connect(m_transport, &Transport::connectionRemoved, console,
+            [console](const Transport::Connection &c) {
+                console->MySocketDiscard(c.peer.ip, c.peer.port);
+            });
+    connect(m_transport, &Transport::failed, console, &Console::MySocketError);
 
     // Only the user's choice counts as a mode change, as with the original
     // control's change event.
@@ -51,25 +60,6 @@ void TFrmMain::setupConsole() {
     m_console->ApplyStartupLayout();
 }
 
-void TFrmMain::consoleReceive(TcmSocket *, int, quint16 PeerPort, quint32 PeerIP, const char *pBuf,
-                              int DataLen) {
-    if (!pBuf || DataLen <= 0)
-        return;
-    m_console->Receive(PeerIP, PeerPort, QByteArrayView(pBuf, DataLen));
-}
-
-void TFrmMain::MySocketAccept(TcmSocket *, int, quint32 IP, quint16 Port) {
-    m_console->MySocketAccept(IP, Port);
-}
-
-void TFrmMain::MySocketActiveChanged(TcmSocket *) {
-    m_console->MySocketActiveChanged();
-}
-
-void TFrmMain::MySocketDiscard(TcmSocket *, int, quint32 IP, quint16 Port) {
-    m_console->MySocketDiscard(IP, Port);
-}
-
-void TFrmMain::MySocketError(TcmSocket *, int ErroCode, const QByteArray &ErrorMsg) {
-    m_console->MySocketError(ErroCode, ErrorMsg);
+void TFrmMain::consoleReceive(const Peer &from, QByteArrayView bytes) {
+    m_console->Receive(from.ip, from.port, bytes);
 }
