@@ -467,57 +467,51 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("success");
         QTest::addColumn<QByteArray>("next"); // after a second, unasked report
+        const auto row = [](const char *name, Parameter parameter, const char *query,
+                            const QByteArray &payload, const QString &shown,
+                            const char16_t *success, const char *next) {
+            QTest::newRow(name) << parameter << QByteArray(query) << payload << shown
+                                << QString::fromUtf16(success) << QByteArray(next);
+        };
         using P = Parameter;
-        QTest::newRow("model") << P::Model << QByteArray("AT+MODEL=?") << QByteArray("+MODEL=2\r\n")
-                               << u"#2"_s << u"查询工作模式成功"_s << QByteArray("AT+GATEWAY=?");
-        QTest::newRow("model non-digit")
-            << P::Model << QByteArray("AT+MODEL=?") << QByteArray("+MODEL=x\r\n")
-            << u"#"_s + QString::number('x' - '0') << u"查询工作模式成功"_s
-            << QByteArray("AT+GATEWAY=?");
-        QTest::newRow("model cut short")
-            << P::Model << QByteArray("AT+MODEL=?") << QByteArray("+MODEL")
-            << u"#"_s + QString::number(quint8(0 - '0')) << u"查询工作模式成功"_s
-            << QByteArray("AT+GATEWAY=?");
-        QTest::newRow("gateway") << P::Gateway << QByteArray("AT+GATEWAY=?")
-                                 << QByteArray("+GATEWAY=10.0.0.1\r\n") << u"10.0.0.1"_s
-                                 << u"查询网关IP地址成功"_s << QByteArray("AT+MASK=?");
-        QTest::newRow("mask") << P::Mask << QByteArray("AT+MASK=?")
-                              << QByteArray("+MASK=255.255.255.0\r\n") << u"255.255.255.0"_s
-                              << u"查询子网掩码成功"_s << QByteArray("AT+IP=?");
-        QTest::newRow("ip") << P::IP << QByteArray("AT+IP=?") << QByteArray("+IP=192.168.1.50\r\n")
-                            << u"192.168.1.50"_s << u"查询模块IP地址成功"_s
-                            << QByteArray("AT+DIP=?");
-        QTest::newRow("dip") << P::DestinationIP << QByteArray("AT+DIP=?")
-                             << QByteArray("+DIP=192.168.1.101\r\n") << u"192.168.1.101"_s
-                             << u"查询模块目的IP地址成功"_s << QByteArray("AT+PORT=?");
-        QTest::newRow("port") << P::Port << QByteArray("AT+PORT=?") << QByteArray("+PORT=5001\r\n")
-                              << u"5001"_s << u"查询模块端口成功"_s << QByteArray("AT+DPORT=?");
-        QTest::newRow("dport") << P::DestinationPort << QByteArray("AT+DPORT=?")
-                               << QByteArray("+DPORT=6001\r\n") << u"6001"_s
-                               << u"查询模块目的端口成功"_s << QByteArray("AT+DCHP=?");
-        QTest::newRow("dchp") << P::Dhcp << QByteArray("AT+DCHP=?") << QByteArray("+DCHP=1\r\n")
-                              << u"#1"_s << u"查询模块DCHP模式成功"_s << QByteArray("AT+NAME=?");
-        QTest::newRow("name gbk") << P::DeviceName << QByteArray("AT+NAME=?")
-                                  << "+NAME=" + gbk::encode(u"继电器"_s) + "\r\n"
-                                  << u"继电器"_s << u"查询模块设备名称成功"_s
-                                  << QByteArray("AT+MAC=?");
-        QTest::newRow("mac") << P::MAC << QByteArray("AT+MAC=?")
-                             << QByteArray("+MAC=00:11:22:33:44:66\r\n") << u"00:11:22:33:44:66"_s
-                             << u"查询模块MAC地址成功"_s << QByteArray("AT+VER=?");
+        const QByteArray name = "+NAME=" + gbk::encode(u"继电器"_s) + "\r\n";
+        const QByteArray longName = "+NAME=" + QByteArray(19, 'n') + "\r\n";
+        // clang-format off
+        row("model", P::Model, "AT+MODEL=?", "+MODEL=2\r\n", u"#2"_s, u"查询工作模式成功",
+            "AT+GATEWAY=?");
+        row("model non-digit", P::Model, "AT+MODEL=?", "+MODEL=x\r\n",
+            u"#"_s + QString::number('x' - '0'), u"查询工作模式成功", "AT+GATEWAY=?");
+        row("model cut short", P::Model, "AT+MODEL=?", "+MODEL",
+            u"#"_s + QString::number(quint8(0 - '0')), u"查询工作模式成功", "AT+GATEWAY=?");
+        row("gateway", P::Gateway, "AT+GATEWAY=?", "+GATEWAY=10.0.0.1\r\n", u"10.0.0.1"_s,
+            u"查询网关IP地址成功", "AT+MASK=?");
+        row("mask", P::Mask, "AT+MASK=?", "+MASK=255.255.255.0\r\n", u"255.255.255.0"_s,
+            u"查询子网掩码成功", "AT+IP=?");
+        row("ip", P::IP, "AT+IP=?", "+IP=192.168.1.50\r\n", u"192.168.1.50"_s,
+            u"查询模块IP地址成功", "AT+DIP=?");
+        row("dip", P::DestinationIP, "AT+DIP=?", "+DIP=192.168.1.101\r\n", u"192.168.1.101"_s,
+            u"查询模块目的IP地址成功", "AT+PORT=?");
+        row("port", P::Port, "AT+PORT=?", "+PORT=5001\r\n", u"5001"_s, u"查询模块端口成功",
+            "AT+DPORT=?");
+        row("dport", P::DestinationPort, "AT+DPORT=?", "+DPORT=6001\r\n", u"6001"_s,
+            u"查询模块目的端口成功", "AT+DCHP=?");
+        row("dchp", P::Dhcp, "AT+DCHP=?", "+DCHP=1\r\n", u"#1"_s, u"查询模块DCHP模式成功",
+            "AT+NAME=?");
+        row("name gbk", P::DeviceName, "AT+NAME=?", name, u"继电器"_s, u"查询模块设备名称成功",
+            "AT+MAC=?");
+        row("mac", P::MAC, "AT+MAC=?", "+MAC=00:11:22:33:44:66\r\n", u"00:11:22:33:44:66"_s,
+            u"查询模块MAC地址成功", "AT+VER=?");
         // The serial settings are in no sequence; a stray report goes on as
         // after the device name.
-        QTest::newRow("uart") << P::Uart << QByteArray("AT+UART=?")
-                              << QByteArray("+UART=115200,9,3,2\r\n") << u"115200,9,3,2"_s
-                              << u"查询模块串口参数成功"_s << QByteArray("AT+MAC=?");
-        QTest::newRow("value without carriage return")
-            << P::IP << QByteArray("AT+IP=?") << QByteArray("+IP=10.1.2.3") << u"10.1.2.3"_s
-            << u"查询模块IP地址成功"_s << QByteArray("AT+DIP=?");
-        QTest::newRow("value of 19 bytes")
-            << P::DeviceName << QByteArray("AT+NAME=?") << "+NAME=" + QByteArray(19, 'n') + "\r\n"
-            << QString(19, u'n') << u"查询模块设备名称成功"_s << QByteArray("AT+MAC=?");
-        QTest::newRow("keyword without value")
-            << P::Port << QByteArray("AT+PORT=?") << QByteArray("+PORT") << QString()
-            << u"查询模块端口成功"_s << QByteArray("AT+DPORT=?");
+        row("uart", P::Uart, "AT+UART=?", "+UART=115200,9,3,2\r\n", u"115200,9,3,2"_s,
+            u"查询模块串口参数成功", "AT+MAC=?");
+        row("value without carriage return", P::IP, "AT+IP=?", "+IP=10.1.2.3", u"10.1.2.3"_s,
+            u"查询模块IP地址成功", "AT+DIP=?");
+        row("value of 19 bytes", P::DeviceName, "AT+NAME=?", longName, QString(19, u'n'),
+            u"查询模块设备名称成功", "AT+MAC=?");
+        row("keyword without value", P::Port, "AT+PORT=?", "+PORT", QString(),
+            u"查询模块端口成功", "AT+DPORT=?");
+        // clang-format on
     }
 
     // A single query stops after its report; a second report, unasked, moves
@@ -561,17 +555,19 @@ private slots:
         QTest::addColumn<QByteArray>("query");
         QTest::addColumn<QByteArray>("payload");
         using P = Parameter;
-        QTest::newRow("value of 20 bytes")
-            << P::DeviceName << QByteArray("AT+NAME=?") << "+NAME=" + QByteArray(20, 'n') + "\r\n";
-        QTest::newRow("endless value")
-            << P::Gateway << QByteArray("AT+GATEWAY=?") << "+GATEWAY=" + QByteArray(500, '1');
-        QTest::newRow("baud of 7 bytes")
-            << P::Uart << QByteArray("AT+UART=?") << QByteArray("+UART=1000000,8,1,0\r\n");
-        QTest::newRow("uart without comma")
-            << P::Uart << QByteArray("AT+UART=?") << QByteArray("+UART=115200\r\n");
-        QTest::newRow("other keyword")
-            << P::IP << QByteArray("AT+IP=?") << QByteArray("+DIP=1.2.3.4\r\n");
+        // clang-format off
+        QTest::newRow("value of 20 bytes") << P::DeviceName << QByteArray("AT+NAME=?")
+            << "+NAME=" + QByteArray(20, 'n') + "\r\n";
+        QTest::newRow("endless value") << P::Gateway << QByteArray("AT+GATEWAY=?")
+            << "+GATEWAY=" + QByteArray(500, '1');
+        QTest::newRow("baud of 7 bytes") << P::Uart << QByteArray("AT+UART=?")
+            << QByteArray("+UART=1000000,8,1,0\r\n");
+        QTest::newRow("uart without comma") << P::Uart << QByteArray("AT+UART=?")
+            << QByteArray("+UART=115200\r\n");
+        QTest::newRow("other keyword") << P::IP << QByteArray("AT+IP=?")
+            << QByteArray("+DIP=1.2.3.4\r\n");
         QTest::newRow("empty payload") << P::Mask << QByteArray("AT+MASK=?") << QByteArray();
+        // clang-format on
     }
 
     void malformedReportsAreRepeated() {
@@ -825,33 +821,35 @@ private slots:
         QTest::addColumn<QString>("log");
         QTest::addColumn<QString>("ok");
         QTest::addColumn<QString>("fail");
+        const auto row = [](const char *name, Parameter parameter, const char *command,
+                            const char16_t *log, const char16_t *ok, const char16_t *fail) {
+            QTest::newRow(name) << parameter << QByteArray(command) << QString::fromUtf16(log)
+                                << QString::fromUtf16(ok) << QString::fromUtf16(fail);
+        };
         using P = Parameter;
-        QTest::newRow("model") << P::Model << QByteArray("AT+MODEL=0") << u"设置模块工作模式"_s
-                               << u"设置工作模式成功"_s << u"设置工作模式失败"_s;
-        QTest::newRow("gateway") << P::Gateway << QByteArray("AT+GATEWAY=192.168.1.1")
-                                 << u"设置网关IP地址"_s << u"设置网关IP成功"_s
-                                 << u"设置网关IP失败"_s;
-        QTest::newRow("mask") << P::Mask << QByteArray("AT+MASK=192.168.0.1") << u"设置子网掩码"_s
-                              << u"设置子网掩码成功"_s << u"设置子网掩码失败"_s;
-        QTest::newRow("ip") << P::IP << QByteArray("AT+IP=192.168.1.199") << u"设置模块IP地址"_s
-                            << u"设置模块IP成功"_s << u"设置模块IP失败"_s;
-        QTest::newRow("dip") << P::DestinationIP << QByteArray("AT+DIP=192.168.1.100")
-                             << u"设置目的IP"_s << u"设置模块目的IP成功"_s
-                             << u"设置模块目的IP失败"_s;
-        QTest::newRow("port") << P::Port << QByteArray("AT+PORT=5000") << u"设置模块端口号"_s
-                              << u"设置模块端口成功"_s << u"设置模块端口失败"_s;
-        QTest::newRow("dport") << P::DestinationPort << QByteArray("AT+DPORT=6000")
-                               << u"设置目的端口号"_s << u"设置模块目的端口成功"_s
-                               << u"设置模块目的端口失败"_s;
-        QTest::newRow("mac") << P::MAC << QByteArray("AT+MAC=") << u"设置模块MAC地址"_s
-                             << u"设置模块MAC地址成功"_s << u"设置模块MAC地址失败"_s;
-        QTest::newRow("uart") << P::Uart << QByteArray("AT+UART=9600,8,1,0")
-                              << u"设置模块串口参数"_s << u"设置模块串口参数成功"_s
-                              << u"设置模块串口参数失败"_s;
-        QTest::newRow("dchp") << P::Dhcp << QByteArray("AT+DCHP=0") << u"设置DCHP模式"_s
-                              << u"设置DCHP模式成功"_s << u"设置DCHP模式失败"_s;
-        QTest::newRow("name") << P::DeviceName << QByteArray("AT+NAME=") << u"设置模块设备名称"_s
-                              << u"设置模块设备名称成功"_s << u"设置模块设备名称失败"_s;
+        // clang-format off
+        row("model", P::Model, "AT+MODEL=0", u"设置模块工作模式", u"设置工作模式成功",
+            u"设置工作模式失败");
+        row("gateway", P::Gateway, "AT+GATEWAY=192.168.1.1", u"设置网关IP地址", u"设置网关IP成功",
+            u"设置网关IP失败");
+        row("mask", P::Mask, "AT+MASK=192.168.0.1", u"设置子网掩码", u"设置子网掩码成功",
+            u"设置子网掩码失败");
+        row("ip", P::IP, "AT+IP=192.168.1.199", u"设置模块IP地址", u"设置模块IP成功",
+            u"设置模块IP失败");
+        row("dip", P::DestinationIP, "AT+DIP=192.168.1.100", u"设置目的IP", u"设置模块目的IP成功",
+            u"设置模块目的IP失败");
+        row("port", P::Port, "AT+PORT=5000", u"设置模块端口号", u"设置模块端口成功",
+            u"设置模块端口失败");
+        row("dport", P::DestinationPort, "AT+DPORT=6000", u"设置目的端口号",
+            u"设置模块目的端口成功", u"设置模块目的端口失败");
+        row("mac", P::MAC, "AT+MAC=", u"设置模块MAC地址", u"设置模块MAC地址成功",
+            u"设置模块MAC地址失败");
+        row("uart", P::Uart, "AT+UART=9600,8,1,0", u"设置模块串口参数", u"设置模块串口参数成功",
+            u"设置模块串口参数失败");
+        row("dchp", P::Dhcp, "AT+DCHP=0", u"设置DCHP模式", u"设置DCHP模式成功", u"设置DCHP模式失败");
+        row("name", P::DeviceName, "AT+NAME=", u"设置模块设备名称", u"设置模块设备名称成功",
+            u"设置模块设备名称失败");
+        // clang-format on
     }
 
     void settings() {
@@ -889,27 +887,26 @@ private slots:
         QTest::addColumn<Parameter>("parameter");
         QTest::addColumn<ParameterValue>("value");
         QTest::addColumn<QByteArray>("command");
+        const auto row = [](const char *name, Parameter parameter, const ParameterValue &value,
+                            const QByteArray &command) {
+            QTest::newRow(name) << parameter << value << command;
+        };
         using P = Parameter;
-        QTest::newRow("uart 115200 9 2 even")
-            << P::Uart << ParameterValue(UartSettings{u"115200"_s, u"9"_s, 3, 2})
-            << QByteArray("AT+UART=115200,9,3,2");
-        QTest::newRow("uart data bits first character")
-            << P::Uart << ParameterValue(UartSettings{u"9600"_s, u"8 bits"_s, 1, 0})
-            << QByteArray("AT+UART=9600,8,1,0");
-        QTest::newRow("udp server") << P::Model << ParameterValue(3) << QByteArray("AT+MODEL=3");
-        QTest::newRow("dhcp open") << P::Dhcp << ParameterValue(1) << QByteArray("AT+DCHP=1");
-        QTest::newRow("ip as typed")
-            << P::IP << ParameterValue(u" not an ip "_s) << QByteArray("AT+IP= not an ip ");
-        QTest::newRow("mac as typed") << P::MAC << ParameterValue(u"AA:BB:CC:DD:EE:FF"_s)
-                                      << QByteArray("AT+MAC=AA:BB:CC:DD:EE:FF");
-        QTest::newRow("seven chinese characters")
-            << P::DeviceName << ParameterValue(u"一二三四五六七"_s)
-            << "AT+NAME=" + gbk::encode(u"一二三四五六七"_s);
-        QTest::newRow("fifteen bytes") << P::DeviceName << ParameterValue(QString(15, u'n'))
-                                       << "AT+NAME=" + QByteArray(15, 'n');
-        QTest::newRow("longest gateway that fits")
-            << P::Gateway << ParameterValue(QString(47, u'1'))
-            << "AT+GATEWAY=" + QByteArray(47, '1');
+        const QString seven = u"一二三四五六七"_s;
+        // clang-format off
+        row("uart 115200 9 2 even", P::Uart, UartSettings{u"115200"_s, u"9"_s, 3, 2},
+            "AT+UART=115200,9,3,2");
+        row("uart data bits first character", P::Uart, UartSettings{u"9600"_s, u"8 bits"_s, 1, 0},
+            "AT+UART=9600,8,1,0");
+        row("udp server", P::Model, 3, "AT+MODEL=3");
+        row("dhcp open", P::Dhcp, 1, "AT+DCHP=1");
+        row("ip as typed", P::IP, u" not an ip "_s, "AT+IP= not an ip ");
+        row("mac as typed", P::MAC, u"AA:BB:CC:DD:EE:FF"_s, "AT+MAC=AA:BB:CC:DD:EE:FF");
+        row("seven chinese characters", P::DeviceName, seven, "AT+NAME=" + gbk::encode(seven));
+        row("fifteen bytes", P::DeviceName, QString(15, u'n'), "AT+NAME=" + QByteArray(15, 'n'));
+        row("longest gateway that fits", P::Gateway, QString(47, u'1'),
+            "AT+GATEWAY=" + QByteArray(47, '1'));
+        // clang-format on
     }
 
     void settingValues() {
@@ -928,26 +925,28 @@ private slots:
         QTest::addColumn<ParameterValue>("value");
         QTest::addColumn<bool>("picked");
         QTest::addColumn<QString>("message");
-        using P = Parameter;
-        const auto uart = [](const QString &dataBits, int stop, int parity) {
-            return ParameterValue(UartSettings{u"9600"_s, dataBits, stop, parity});
+        const auto row = [](const char *name, Parameter parameter, const ParameterValue &value,
+                            const QString &message, bool picked = true) {
+            QTest::newRow(name) << parameter << value << picked << message;
         };
-        QTest::newRow("model typed") << P::Model << ParameterValue(-1) << true << NoItem;
-        QTest::newRow("model beyond a digit") << P::Model << ParameterValue(10) << true << NoItem;
-        QTest::newRow("dhcp typed") << P::Dhcp << ParameterValue(-1) << true << NoItem;
-        QTest::newRow("stop bits typed") << P::Uart << uart(u"8"_s, -1, 0) << true << NoItem;
-        QTest::newRow("parity typed") << P::Uart << uart(u"8"_s, 1, -1) << true << NoItem;
-        QTest::newRow("empty data bits") << P::Uart << uart(QString(), 1, 0) << true << NoItem;
-        QTest::newRow("eight chinese characters")
-            << P::DeviceName << ParameterValue(u"一二三四五六七八"_s) << true << NameLimit;
-        QTest::newRow("sixteen bytes")
-            << P::DeviceName << ParameterValue(QString(16, u'n')) << true << NameLimit;
-        QTest::newRow("sixteen bytes before a module is picked")
-            << P::DeviceName << ParameterValue(QString(16, u'n')) << false << NameLimit;
-        QTest::newRow("gateway one byte too long")
-            << P::Gateway << ParameterValue(QString(48, u'1')) << true << TooLong;
-        QTest::newRow("pasted novel")
-            << P::DestinationIP << ParameterValue(QString(5000, u'x')) << true << TooLong;
+        const auto uart = [](const QString &dataBits, int stop, int parity) {
+            return UartSettings{u"9600"_s, dataBits, stop, parity};
+        };
+        using P = Parameter;
+        // clang-format off
+        row("model typed", P::Model, -1, NoItem);
+        row("model beyond a digit", P::Model, 10, NoItem);
+        row("dhcp typed", P::Dhcp, -1, NoItem);
+        row("stop bits typed", P::Uart, uart(u"8"_s, -1, 0), NoItem);
+        row("parity typed", P::Uart, uart(u"8"_s, 1, -1), NoItem);
+        row("empty data bits", P::Uart, uart(QString(), 1, 0), NoItem);
+        row("eight chinese characters", P::DeviceName, u"一二三四五六七八"_s, NameLimit);
+        row("sixteen bytes", P::DeviceName, QString(16, u'n'), NameLimit);
+        row("sixteen bytes before a module is picked", P::DeviceName, QString(16, u'n'), NameLimit,
+            false);
+        row("gateway one byte too long", P::Gateway, QString(48, u'1'), TooLong);
+        row("pasted novel", P::DestinationIP, QString(5000, u'x'), TooLong);
+        // clang-format on
     }
 
     void refusedSettings() {
