@@ -160,6 +160,8 @@ void ModuleSession::stop() {
     m_awaitingReply = false;
     m_replyErrors = 0;
     m_silentFirings = -1;
+    // Another module listed under the same MAC text may be picked next: its
+    // answers are its own conversation's.
     m_addressedMac.reset();
 }
 
@@ -382,7 +384,7 @@ QString ModuleSession::nameRefusal(Parameter parameter, const ParameterValue &va
 void ModuleSession::set(Parameter parameter, const ParameterValue &value) {
     const Command &command = commands::of(parameter);
     if (!command.setCommand)
-        return;
+        return; // the version is read only
     QString refusal = nameRefusal(parameter, value);
     const std::optional<QByteArray> bytes = settingBytes(command.kind, value);
     if (refusal.isEmpty() && !bytes)
