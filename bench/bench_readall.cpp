@@ -1,6 +1,6 @@
 // How close a read-all comes to what the protocol allows, and how fast a
 // search answered by 256 modules is listed. Runs the real controller with the
-// real socket in a virtual lab of its own (needs root for the namespaces).
+// real transport in a virtual lab of its own (needs root for the namespaces).
 //
 // The read-all floor: every query leaves 30 ms after the previous reply (the
 // handshake 30 ms after the pick), plus the round trips measured in the run.
@@ -9,6 +9,7 @@
 #include "labfixture.h"
 #include "mainstate.h"
 #include "mylib.h"
+#include "sockettransport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -29,69 +30,59 @@ double nowMs() {
     return double(g_clock.nsecsElapsed()) / 1e6;
 }
 
-// The real socket, with the time of every frame sent.
-class TimedSocket : public TcmSocket {
-public:
-    using TcmSocket::SendTo;
-    QList<double> sentAt;
-    bool SendTo(quint32 ip, quint16 port, const char *data, int len) override {
-        sentAt << nowMs();
-        return TcmSocket::SendTo(ip, port, data, len);
-    }
-};
-
-// Keeps the times of what the controller shows; message boxes are answered
-// at once (a benchmark run that shows one is reported as failed).
+// Keeps the times of what the controller shows; notices are answered at
+// once (a benchmark run that shows one is reported as failed).
 class BenchView : public ConfigView {
 public:
+    // Each query's memo line is written as soon as its frame has left.
+    QList<double> sentAt;
     double versionAt = -1;
     double lastModuleAt = -1;
     int modules = 0;
-    QStringList messages;
+    QStringList notices;
 
-    QString controlText(ConfigControl) const override { return {}; }
-    void setControlText(ConfigControl, const QString &) override {}
-    int itemIndex(ConfigControl) const override { return 0; }
-    void setItemIndex(ConfigControl, int) override {}
-    void appendMemoLine(const QString &line) override {
-        if (line.contains(u"版本号为："_s))
+    ParameterValue parameterValue(Parameter) const override { return {}; }
+    void showParameter(Parameter parameter, const ParameterValue &) override {
+        if (parameter == Parameter::Version)
             versionAt = nowMs();
     }
+    void appendMemoLine(const QString &line) override {
+        if (line.endsWith(u"发送AT命令"_s) || line.contains(u": 查询"_s) ||
+            line.endsWith(u": 读取版本号"_s))
+            sentAt << nowMs();
+    }
+    void notify(Notice, const QString &text) override { notices << text; }
     void clearModuleList() override { modules = 0; }
     void appendModuleLine(const QString &) override {
         ++modules;
         lastModuleAt = nowMs();
     }
     void replaceModuleLine(int, const QString &) override {}
-    void showMessage(MessageKind, const QString &, const QString &text) override {
-        messages << text;
-    }
-    void enableConfigControls(bool) override {}
+    void enableConfiguration(bool) override {}
 };
 
 struct Tool {
     TMYCLASS store;
     TMainState state;
-    TimedSocket socket;
-    QTimer timerRead;
-    QTimer timerOut;
+    SocketTransport transport;
     BenchView view;
-    ConfigProtocol proto{store, state, socket, timerRead, timerOut, view};
+    ConfigProtocol proto{
+        store, state, transport, view, [] {
+            const quint32 ip = TcmSocket::get_ip_data(QString(), cmUnicast);
+            return LocalInterface{ip, TMYCLASS::GetMACByARP(TMYCLASS::IPToText(ip))};
+        }};
     // Arrival times of datagrams from modules (not our own broadcasts).
     QList<double> receivedAt;
 
     Tool() {
-        QObject::connect(&timerRead, &QTimer::timeout, &proto, &ConfigProtocol::TimerReadTimer);
-        QObject::connect(&timerOut, &QTimer::timeout, &proto, &ConfigProtocol::TimerOutTimer);
-        socket.SetBufferSize(65535);
-        socket.OnReceive = [this](TcmSocket *, int, quint16 port, quint32 ip, const char *buf,
-                                  int len) {
-            if (ip != store.LocalIP)
-                receivedAt << nowMs();
-            proto.MySocketReceive(ip, port, QByteArrayView(buf, buf && len > 0 ? len : 0));
-        };
+        QObject::connect(&transport, &Transport::received, &proto,
+                         [this](const Peer &from, QByteArrayView bytes) {
+                             if (from.ip != store.LocalIP)
+                                 receivedAt << nowMs();
+                             proto.receive(from, bytes);
+                         });
     }
-    ~Tool() { socket.SetActive(false); }
+    ~Tool() { transport.close(); }
 };
 
 bool waitUntil(const std::function<bool()> &done, int timeoutMs) {
@@ -138,27 +129,27 @@ int main(int argc, char **argv) {
         if (!setUpLab(lab))
             return 1;
         Tool tool;
-        tool.proto.But_UDPFindClick();
+        tool.proto.searchModules();
         if (!waitUntil([&] { return tool.view.modules == 1; }, 3000)) {
             std::fprintf(stderr, "no module answered the search\n");
             return 1;
         }
         for (int run = 0; run < Runs; ++run) {
-            tool.socket.sentAt.clear();
+            tool.view.sentAt.clear();
             tool.receivedAt.clear();
             tool.view.versionAt = -1;
             const double start = nowMs();
-            tool.proto.ListBoxIPClick(0);
+            tool.proto.selectModule(0);
             if (!waitUntil([&] { return tool.view.versionAt >= 0; }, 5000) ||
-                !tool.view.messages.isEmpty() || tool.socket.sentAt.size() != Queries ||
+                !tool.view.notices.isEmpty() || tool.view.sentAt.size() != Queries ||
                 tool.receivedAt.size() != Queries) {
                 std::fprintf(stderr, "read-all did not complete cleanly (%s)\n",
-                             qPrintable(tool.view.messages.join(u"; "_s)));
+                             qPrintable(tool.view.notices.join(u"; "_s)));
                 return 1;
             }
             double roundTrips = 0;
             for (int i = 0; i < Queries; ++i)
-                roundTrips += tool.receivedAt[i] - tool.socket.sentAt[i];
+                roundTrips += tool.receivedAt[i] - tool.view.sentAt[i];
             const double took = tool.view.versionAt - start;
             const double floor = Queries * QueryGapMs + roundTrips;
             measured << took;
@@ -178,7 +169,7 @@ int main(int argc, char **argv) {
             return 1;
         Tool tool;
         const double start = nowMs();
-        tool.proto.But_UDPFindClick();
+        tool.proto.searchModules();
         waitUntil([&] { return tool.view.modules >= 256; }, 5000);
         // Anything late or doubled would show up here.
         waitUntil([] { return false; }, 300);

@@ -16,6 +16,9 @@ namespace atframe {
 inline constexpr char SearchMAC[] = "00:00:00:00:00:00";
 inline constexpr qsizetype PayloadOffset = 20;
 inline constexpr quint16 ConfigPort = 5000;
+// Every frame goes to every module on the segment (255.255.255.255); the
+// target MAC text says which one it is for.
+inline constexpr quint32 Broadcast = 0xFFFFFFFFu;
 
 QByteArray build(QByteArrayView targetMac, QByteArrayView localMac, QByteArrayView command);
 QByteArray searchFrame(QByteArrayView localMac);

@@ -4,14 +4,6 @@
 
 TMYCLASS MyClass;
 
-TMYCLASS::TMYCLASS() {
-    static const char *const keys[IniKeyCount] = {"Model",   "GateWay", "Mask",   "IP",
-                                                  "DIP",     "Port",    "DPort",  "BaudRate",
-                                                  "DataBit", "StopBit", "Parity", "MAC"};
-    for (int i = 0; i < IniKeyCount; ++i)
-        IniKeys[i].Key = QString::fromLatin1(keys[i]);
-}
-
 quint32 TMYCLASS::TextToIP(QByteArrayView text) {
     std::array<quint8, 4> bytes{};
     qsizetype pos = 0;

@@ -8,15 +8,9 @@
 #include <cstdint>
 #include <functional>
 
-// One key of the settings file; Value is kept for the record layout only.
-struct TINIINFO {
-    QString Key;
-    QString Value;
-};
-
 // The shared store of the configuration side: the modules found by the last
-// search, the selected module, the computer's own addresses and the flags the
-// configuration commands share, plus the address and text helpers.
+// search, the selected module and the computer's own addresses, plus the
+// address and text helpers.
 //
 // Addresses are 32-bit values whose first dotted octet is the lowest byte
 // (the layout of an address in network byte order). MAC texts are byte text
@@ -24,28 +18,19 @@ struct TINIINFO {
 class TMYCLASS {
 public:
     static constexpr int MaxModules = 256;
-    static constexpr int IniKeyCount = 12;
 
     // Receives each duplicate warning that AddModule raises. The callee may
     // run a modal loop, during which AddModule can be entered again.
     using WarningSink = std::function<void(const QString &text)>;
-
-    TMYCLASS();
 
     std::array<quint32, MaxModules> ModuleIP{};
     std::array<quint16, MaxModules> ModulePort{};
     std::array<QByteArray, MaxModules> ModuleMAC;
     qint32 ModuleCount = 0;
     quint32 LocalIP = 0;
-    quint16 PendingCommand = 100;
     qint32 SelectedIndex = -1;
-    quint8 AwaitingReply = 0;
-    quint8 WriteAllMode = 0;
-    std::array<TINIINFO, IniKeyCount> IniKeys;
-    quint8 SingleQuery = 0;
     QString LocalIPText;
     QByteArray LocalMAC;
-    QByteArray SelectedMAC;
 
     // Positional digit sum over up to four dot-separated fields; no validation.
     static quint32 TextToIP(QByteArrayView text);

@@ -2,7 +2,6 @@
 
 #include "buildinfo.h"
 #include "inifile.h"
-#include "mylib.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,31 +22,22 @@ const QString Section = QStringLiteral("CFG");
 // reading it whole would only cost memory.
 constexpr qint64 MaxFileSize = 1 << 20;
 
-// Where each key of MyClass.IniKeys lives in ParameterSettings; exactly one of
-// the two pointers is set.
-struct Member {
-    int ParameterSettings::*index;
-    QString ParameterSettings::*text;
+// The keys of the file in their order, and where each lives in
+// ParameterSettings: an item number or a text.
+struct Key {
+    const char *name;
+    int ParameterSettings::*index = nullptr;
+    QString ParameterSettings::*text = nullptr;
 };
 using P = ParameterSettings;
-constexpr std::array<Member, TMYCLASS::IniKeyCount> Members = {{
-    {&P::Model, nullptr},
-    {nullptr, &P::GateWay},
-    {nullptr, &P::Mask},
-    {nullptr, &P::IP},
-    {nullptr, &P::DIP},
-    {nullptr, &P::Port},
-    {nullptr, &P::DPort},
-    {&P::BaudRate, nullptr},
-    {&P::DataBit, nullptr},
-    {&P::StopBit, nullptr},
-    {&P::Parity, nullptr},
-    {nullptr, &P::MAC},
-}};
-
-const QString &keyAt(size_t i) {
-    return MyClass.IniKeys[i].Key;
-}
+constexpr Key Keys[] = {
+    {.name = "Model", .index = &P::Model},     {.name = "GateWay", .text = &P::GateWay},
+    {.name = "Mask", .text = &P::Mask},        {.name = "IP", .text = &P::IP},
+    {.name = "DIP", .text = &P::DIP},          {.name = "Port", .text = &P::Port},
+    {.name = "DPort", .text = &P::DPort},      {.name = "BaudRate", .index = &P::BaudRate},
+    {.name = "DataBit", .index = &P::DataBit}, {.name = "StopBit", .index = &P::StopBit},
+    {.name = "Parity", .index = &P::Parity},   {.name = "MAC", .text = &P::MAC},
+};
 
 QString shown(const QString &path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
@@ -208,16 +198,16 @@ SaveResult WriteSetting(const QString &path, const QString &key, const QString &
 }
 
 SaveResult saveSettings(const QString &path, const ParameterSettings &values) {
-    std::array<QString, Members.size()> texts;
-    for (size_t i = 0; i < Members.size(); ++i) {
-        const Member &m = Members[i];
-        texts[i] = m.index ? QString::number(values.*m.index) : values.*m.text;
+    std::array<QString, std::size(Keys)> texts;
+    for (size_t i = 0; i < std::size(Keys); ++i) {
+        const Key &key = Keys[i];
+        texts[i] = key.index ? QString::number(values.*key.index) : values.*key.text;
         if (IniDocument::holdsLineBreak(texts[i]))
-            return lineBreakFailure(path, keyAt(i));
+            return lineBreakFailure(path, QString::fromLatin1(key.name));
     }
     return replaceDocument(path, [&](IniDocument &doc) {
-        for (size_t i = 0; i < Members.size(); ++i)
-            doc.setValue(Section, keyAt(i), texts[i]);
+        for (size_t i = 0; i < std::size(Keys); ++i)
+            doc.setValue(Section, QString::fromLatin1(Keys[i].name), texts[i]);
     });
 }
 
@@ -238,20 +228,20 @@ LoadResult loadSettings(const QString &path, const ParameterSettings &current) {
         break;
     }
 
-    for (size_t i = 0; i < Members.size(); ++i) {
-        const Member &m = Members[i];
-        const QString text = read.doc.value(Section, keyAt(i)).value_or(QStringLiteral("0"));
-        if (m.text) {
-            result.values.*m.text = text;
+    for (const Key &key : Keys) {
+        const QString name = QString::fromLatin1(key.name);
+        const QString text = read.doc.value(Section, name).value_or(QStringLiteral("0"));
+        if (key.text) {
+            result.values.*key.text = text;
             continue;
         }
         bool ok = false;
         const int index = text.trimmed().toInt(&ok, 10);
         if (ok) {
-            result.values.*m.index = index;
+            result.values.*key.index = index;
         } else {
-            result.values.*m.index = current.*m.index;
-            result.unreadableKeys.append(keyAt(i));
+            result.values.*key.index = current.*key.index;
+            result.unreadableKeys.append(name);
         }
     }
     if (!result.unreadableKeys.isEmpty()) {

@@ -24,7 +24,7 @@ struct ParameterSettings {
 };
 
 // CFG.ini: section "CFG", one "Key=Value" line per key in the order of
-// MyClass.IniKeys, GBK text (or the Unicode encoding of a file that begins
+// ParameterSettings, GBK text (or the Unicode encoding of a file that begins
 // with a byte-order mark), CRLF line ends. Every function takes the file's
 // path so that tests never touch the file beside the executable.
 namespace settings {

@@ -2,13 +2,15 @@
 // real socket in a virtual lab, against simulated modules. Message boxes are
 // answered as a user would, and their texts kept for the checks.
 #include "atframe.h"
+#include "boxwatcher.h"
+#include "formaccess.h"
 #include "labfixture.h"
 #include "mainwindow.h"
-#include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -30,37 +32,6 @@ namespace {
 // take many seconds under the sanitizers on a busy one.
 constexpr int Deadline = 60000;
 
-// Closes every message box soon after it opens, inside its own modal loop,
-// like a user pressing OK.
-class BoxAnswerer : public QObject {
-public:
-    QStringList texts;
-    // Most boxes open at once: a box closed by the user stays open until
-    // the modal loops opened inside its own have returned.
-    int mostOpen = 0;
-
-    BoxAnswerer() {
-        m_timer.setInterval(10);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            const QWidgetList windows = QApplication::topLevelWidgets();
-            int open = 0;
-            for (QWidget *w : windows) {
-                auto *box = qobject_cast<QMessageBox *>(w);
-                open += box ? 1 : 0;
-                if (box && box->isVisible()) {
-                    texts << box->text();
-                    box->done(QMessageBox::Ok);
-                }
-            }
-            mostOpen = std::max(mostOpen, open);
-        });
-        m_timer.start();
-    }
-
-private:
-    QTimer m_timer;
-};
-
 QString indented(const QString &text) {
     return QString(10, u' ') + text;
 }
@@ -68,27 +39,49 @@ QString indented(const QString &text) {
 // The window in the lab, with helpers that act as the user does.
 struct Tool {
     std::unique_ptr<TFrmMain> window = std::make_unique<TFrmMain>();
-    Ui::TFrmMain &u = *window->ui();
-    BoxAnswerer boxes;
+    QListWidget *list = control<QListWidget>(*window, "ListBoxIP");
+    QPlainTextEdit *memoInfo = control<QPlainTextEdit>(*window, "MemoInfo");
+    BoxWatcher boxes;
 
     Tool() { window->show(); }
 
+    template <class T> T *c(const char *name) const { return control<T>(*window, name); }
+    void click(const char *button) { c<QPushButton>(button)->click(); }
+    // A field's text: an edit's, a list's shown text, a label's.
+    QString text(const char *field) const {
+        QWidget *w = c<QWidget>(field);
+        if (const auto *box = qobject_cast<QComboBox *>(w))
+            return box->currentText();
+        if (const auto *label = qobject_cast<QLabel *>(w))
+            return label->text();
+        return qobject_cast<QLineEdit *>(w)->text();
+    }
+    // Types the text into a field, or into a list's edit part.
+    void enter(const char *field, const QString &text) {
+        QWidget *w = c<QWidget>(field);
+        if (auto *box = qobject_cast<QComboBox *>(w))
+            box->setCurrentText(text);
+        else if (auto *label = qobject_cast<QLabel *>(w))
+            label->setText(text);
+        else
+            qobject_cast<QLineEdit *>(w)->setText(text);
+    }
+
     // Clicks "Search module " and waits for that many list lines.
     bool search(int modules) {
-        u.But_UDPFind->click();
-        return QTest::qWaitFor([&] { return u.ListBoxIP->count() == modules; }, Deadline);
+        click("But_UDPFind");
+        return QTest::qWaitFor([&] { return list->count() == modules; }, Deadline);
     }
     // Picks a line and waits for the read-all to reach the version.
     bool pickAndRead(int row) {
         pick(row);
-        return QTest::qWaitFor([&] { return u.LaVersion->text() == u"V1.0"_s; }, Deadline);
+        return QTest::qWaitFor([&] { return text("LaVersion") == u"V1.0"_s; }, Deadline);
     }
     void pick(int row) {
-        QListWidget *list = u.ListBoxIP;
         const QRect rect = list->visualItemRect(list->item(row));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     }
-    QStringList memo() const { return u.MemoInfo->toPlainText().split(u'\n'); }
+    QStringList memo() const { return memoInfo->toPlainText().split(u'\n'); }
     qsizetype memoCount(const QString &text) const {
         qsizetype n = 0;
         for (const QString &line : memo())
@@ -97,8 +90,8 @@ struct Tool {
     }
     QStringList listLines() const {
         QStringList lines;
-        for (int i = 0; i < u.ListBoxIP->count(); ++i)
-            lines << u.ListBoxIP->item(i)->text();
+        for (int i = 0; i < list->count(); ++i)
+            lines << list->item(i)->text();
         return lines;
     }
     // Memo texts after index from, without their time stamps.
@@ -122,7 +115,10 @@ struct Tool {
     QString line(const SimProcess::Module &module) const {
         return QString::fromLatin1(module.ip + ':' + module.mac);
     }
-    bool timerReadRuns() const { return window->findChild<QTimer *>(u"TimerRead"_s)->isActive(); }
+    bool readRuns() const {
+        const QList<QTimer *> timers = window->findChildren<QTimer *>(u"TimerRead"_s);
+        return std::any_of(timers.cbegin(), timers.cend(), [](QTimer *t) { return t->isActive(); });
+    }
 };
 
 LabFixture::Options oneModule() {
@@ -163,8 +159,8 @@ private slots:
                  QStringList({tool.line(m[2]), tool.line(m[1]), tool.line(m[0])}));
         // The search broadcast is heard back on port 5000 but never listed.
         QTest::qWait(300);
-        QCOMPARE(tool.u.ListBoxIP->count(), 3);
-        QVERIFY(tool.boxes.texts.isEmpty());
+        QCOMPARE(tool.list->count(), 3);
+        QVERIFY(tool.boxes.boxes.isEmpty());
         QVERIFY(tool.memo().contains(u"现在切换到设置模式"_s));
     }
 
@@ -178,8 +174,8 @@ private slots:
         Tool tool;
         QVERIFY(tool.search(256));
         QTest::qWait(200);
-        QCOMPARE(tool.u.ListBoxIP->count(), 256);
-        QVERIFY(tool.boxes.texts.isEmpty());
+        QCOMPARE(tool.list->count(), 256);
+        QVERIFY(tool.boxes.boxes.isEmpty());
     }
 
     void pickingAModuleReadsAllParameters() {
@@ -191,21 +187,21 @@ private slots:
         QVERIFY(row >= 0);
         QVERIFY(tool.pickAndRead(row));
         const SimProcess::Module &module = lab.modules()[1];
-        QCOMPARE(tool.u.Cmb_Model->currentIndex(), 0);
-        QCOMPARE(tool.u.Edt_GATEWAY->text(), u"192.168.1.1"_s);
-        QCOMPARE(tool.u.Edt_MASK->text(), u"255.255.255.0"_s);
-        QCOMPARE(tool.u.Edt_IP->text(), QString::fromLatin1(module.ip));
-        QCOMPARE(tool.u.Edt_DIP->text(), QString::fromLatin1(lab.computerIp()));
-        QCOMPARE(tool.u.Edt_Port->text(), u"12345"_s);
-        QCOMPARE(tool.u.Edt_DPort->text(), u"6000"_s);
-        QCOMPARE(tool.u.DCHP_Model->currentIndex(), 0);
-        QCOMPARE(tool.u.Edt_Name->text(), u"Relay"_s);
-        QCOMPARE(tool.u.Edt_MAC->text(), QString::fromLatin1(module.mac));
+        QCOMPARE(tool.c<QComboBox>("Cmb_Model")->currentIndex(), 0);
+        QCOMPARE(tool.text("Edt_GATEWAY"), u"192.168.1.1"_s);
+        QCOMPARE(tool.text("Edt_MASK"), u"255.255.255.0"_s);
+        QCOMPARE(tool.text("Edt_IP"), QString::fromLatin1(module.ip));
+        QCOMPARE(tool.text("Edt_DIP"), QString::fromLatin1(lab.computerIp()));
+        QCOMPARE(tool.text("Edt_Port"), u"12345"_s);
+        QCOMPARE(tool.text("Edt_DPort"), u"6000"_s);
+        QCOMPARE(tool.c<QComboBox>("DCHP_Model")->currentIndex(), 0);
+        QCOMPARE(tool.text("Edt_Name"), u"Relay"_s);
+        QCOMPARE(tool.text("Edt_MAC"), QString::fromLatin1(module.mac));
         QCOMPARE(tool.memoCount(u"版本号为： V1.0"_s), 1);
         QCOMPARE(tool.memoCount(u"成功"_s), 12);
-        QVERIFY(tool.boxes.texts.isEmpty());
+        QVERIFY(tool.boxes.boxes.isEmpty());
         // The log follows its newest line.
-        const QScrollBar *bar = tool.u.MemoInfo->verticalScrollBar();
+        const QScrollBar *bar = tool.memoInfo->verticalScrollBar();
         QVERIFY(bar->maximum() > 0);
         QCOMPARE(bar->value(), bar->maximum());
     }
@@ -216,47 +212,40 @@ private slots:
         Tool tool;
         QVERIFY(tool.search(1));
         QVERIFY(tool.pickAndRead(0));
-        Ui::TFrmMain &u = tool.u;
 
-        struct Step {
-            std::function<void()> edit;
-            QPushButton *button;
+        const struct {
+            QList<std::pair<const char *, QString>> entries;
+            const char *button;
             QByteArray param;
             QString value;
             QString success;
-        };
-        const Step steps[] = {
-            {[&] { u.Cmb_Model->setCurrentIndex(2); }, u.But_Model, "MODEL", u"2"_s,
-             u"设置工作模式成功"_s},
-            {[&] { u.Edt_GATEWAY->setText(u"192.168.1.254"_s); }, u.But_GATEWAY, "GATEWAY",
-             u"192.168.1.254"_s, u"设置网关IP成功"_s},
-            {[&] { u.Edt_MASK->setText(u"255.255.0.0"_s); }, u.But_MASK, "MASK", u"255.255.0.0"_s,
+        } steps[] = {
+            // clang-format off
+            {{{"Cmb_Model", u"UDP"_s}}, "But_Model", "MODEL", u"2"_s, u"设置工作模式成功"_s},
+            {{{"Edt_GATEWAY", u"192.168.1.254"_s}}, "But_GATEWAY", "GATEWAY", u"192.168.1.254"_s,
+             u"设置网关IP成功"_s},
+            {{{"Edt_MASK", u"255.255.0.0"_s}}, "But_MASK", "MASK", u"255.255.0.0"_s,
              u"设置子网掩码成功"_s},
-            {[&] { u.Edt_IP->setText(u"192.168.1.77"_s); }, u.But_IP, "IP", u"192.168.1.77"_s,
-             u"设置模块IP成功"_s},
-            {[&] { u.Edt_DIP->setText(u"192.168.1.88"_s); }, u.But_DIP, "DIP", u"192.168.1.88"_s,
+            {{{"Edt_IP", u"192.168.1.77"_s}}, "But_IP", "IP", u"192.168.1.77"_s, u"设置模块IP成功"_s},
+            {{{"Edt_DIP", u"192.168.1.88"_s}}, "But_DIP", "DIP", u"192.168.1.88"_s,
              u"设置模块目的IP成功"_s},
-            {[&] { u.Edt_Port->setText(u"2001"_s); }, u.But_Port, "PORT", u"2001"_s,
-             u"设置模块端口成功"_s},
-            {[&] { u.Edt_DPort->setText(u"7001"_s); }, u.But_DPort, "DPORT", u"7001"_s,
-             u"设置模块目的端口成功"_s},
-            {[&] { u.DCHP_Model->setCurrentIndex(1); }, u.But_SetDCHP, "DCHP", u"1"_s,
-             u"设置DCHP模式成功"_s},
-            {[&] { u.Edt_Name->setText(u"继电器七个字"_s); }, u.But_SetName, "NAME",
-             u"继电器七个字"_s, u"设置模块设备名称成功"_s},
-            {[&] {
-                 u.Cmb_Baud->setCurrentText(u"115200"_s);
-                 u.Cmb_DataBit->setCurrentIndex(0); // the simulated module takes 8 at most
-                 u.Cmb_StopBit->setCurrentIndex(3);
-                 u.Cmb_Parity->setCurrentIndex(2);
-             },
-             u.But_SetUART, "UART", u"115200,8,3,2"_s, u"设置模块串口参数成功"_s},
-            {[&] { u.Edt_MAC->setText(u"02:00:00:00:00:42"_s); }, u.But_SetMAC, "MAC",
-             u"02:00:00:00:00:42"_s, u"设置模块MAC地址成功"_s},
+            {{{"Edt_Port", u"2001"_s}}, "But_Port", "PORT", u"2001"_s, u"设置模块端口成功"_s},
+            {{{"Edt_DPort", u"7001"_s}}, "But_DPort", "DPORT", u"7001"_s, u"设置模块目的端口成功"_s},
+            {{{"DCHP_Model", u"Open"_s}}, "But_SetDCHP", "DCHP", u"1"_s, u"设置DCHP模式成功"_s},
+            {{{"Edt_Name", u"继电器七个字"_s}}, "But_SetName", "NAME", u"继电器七个字"_s,
+             u"设置模块设备名称成功"_s},
+            // The simulated module takes 8 data bits at most.
+            {{{"Cmb_Baud", u"115200"_s}, {"Cmb_DataBit", u"8"_s}, {"Cmb_StopBit", u"2"_s},
+              {"Cmb_Parity", u"Even"_s}}, "But_SetUART", "UART", u"115200,8,3,2"_s,
+             u"设置模块串口参数成功"_s},
+            {{{"Edt_MAC", u"02:00:00:00:00:42"_s}}, "But_SetMAC", "MAC", u"02:00:00:00:00:42"_s,
+             u"设置模块MAC地址成功"_s},
+            // clang-format on
         };
-        for (const Step &step : steps) {
-            step.edit();
-            step.button->click();
+        for (const auto &step : steps) {
+            for (const auto &[field, text] : step.entries)
+                tool.enter(field, text);
+            tool.click(step.button);
             QTRY_VERIFY2_WITH_TIMEOUT(tool.memoCount(indented(step.success)) == 1,
                                       qPrintable(QString::fromLatin1(step.param) + u": "_s +
                                                  tool.memo().last(3).join(u'|')),
@@ -266,9 +255,49 @@ private slots:
         // The list line and later frames follow the new MAC address.
         QCOMPARE(tool.listLines(),
                  QStringList{QString::fromLatin1(lab.modules()[0].ip) + u":02:00:00:00:00:42"_s});
-        u.But_GATEWAYCheck->click();
+        tool.click("But_GATEWAYCheck");
         QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(indented(u"查询网关IP地址成功"_s)), 2, 3000);
-        QVERIFY(tool.boxes.texts.isEmpty());
+        QVERIFY(tool.boxes.boxes.isEmpty());
+    }
+
+    // Each query button reads its own parameter into its own field, whatever
+    // the field held.
+    void eachQueryButtonReadsItsParameter() {
+        LabFixture lab(oneModule());
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(1));
+        QVERIFY(tool.pickAndRead(0));
+        const SimProcess::Module &module = lab.modules()[0];
+        const struct {
+            const char *button;
+            const char *field;
+            QString shown;
+            QString success;
+        } queries[] = {
+            {"But_ModelCheck", "Cmb_Model", u"TCP_Server"_s, u"查询工作模式成功"_s},
+            {"But_GATEWAYCheck", "Edt_GATEWAY", u"192.168.1.1"_s, u"查询网关IP地址成功"_s},
+            {"But_MASKCheck", "Edt_MASK", u"255.255.255.0"_s, u"查询子网掩码成功"_s},
+            {"But_IPCheck", "Edt_IP", QString::fromLatin1(module.ip), u"查询模块IP地址成功"_s},
+            {"But_DIPCheck", "Edt_DIP", QString::fromLatin1(lab.computerIp()),
+             u"查询模块目的IP地址成功"_s},
+            {"But_PortCheck", "Edt_Port", u"12345"_s, u"查询模块端口成功"_s},
+            {"But_DPortCheck", "Edt_DPort", u"6000"_s, u"查询模块目的端口成功"_s},
+            {"But_UARTCheck", "Cmb_Baud", u"9600"_s, u"查询模块串口参数成功"_s},
+            {"But_MACCheck", "Edt_MAC", QString::fromLatin1(module.mac), u"查询模块MAC地址成功"_s},
+            {"But_DCHPCheck", "DCHP_Model", u"Close"_s, u"查询模块DCHP模式成功"_s},
+            {"But_NameCheck", "Edt_Name", u"Relay"_s, u"查询模块设备名称成功"_s},
+            {"But_ReadVer", "LaVersion", u"V1.0"_s, u"读取版本号成功"_s},
+        };
+        for (const auto &query : queries) {
+            tool.enter(query.field, u"typed"_s);
+            const qsizetype before = tool.memoCount(indented(query.success));
+            tool.click(query.button);
+            QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(indented(query.success)), before + 1,
+                                      Deadline);
+            QCOMPARE(tool.text(query.field), query.shown);
+        }
+        QVERIFY(tool.boxes.boxes.isEmpty());
     }
 
     void writeAllWritesTenParameters() {
@@ -277,18 +306,15 @@ private slots:
         Tool tool;
         QVERIFY(tool.search(1));
         QVERIFY(tool.pickAndRead(0));
-        Ui::TFrmMain &u = tool.u;
-        u.Cmb_Model->setCurrentIndex(3);
-        u.Edt_GATEWAY->setText(u"10.1.1.1"_s);
-        u.Edt_MASK->setText(u"255.0.0.0"_s);
-        u.Edt_IP->setText(u"10.1.1.2"_s);
-        u.Edt_DIP->setText(u"10.1.1.3"_s);
-        u.Edt_Port->setText(u"4001"_s);
-        u.Edt_DPort->setText(u"4002"_s);
-        u.DCHP_Model->setCurrentIndex(1);
-        u.Edt_Name->setText(u"Pump"_s);
-        u.Edt_MAC->setText(u"02:00:00:00:00:99"_s);
-        u.But_OneKey->click();
+        const std::pair<const char *, QString> entries[] = {
+            {"Cmb_Model", u"UDP_Server"_s}, {"Edt_GATEWAY", u"10.1.1.1"_s},
+            {"Edt_MASK", u"255.0.0.0"_s},   {"Edt_IP", u"10.1.1.2"_s},
+            {"Edt_DIP", u"10.1.1.3"_s},     {"Edt_Port", u"4001"_s},
+            {"Edt_DPort", u"4002"_s},       {"DCHP_Model", u"Open"_s},
+            {"Edt_Name", u"Pump"_s},        {"Edt_MAC", u"02:00:00:00:00:99"_s}};
+        for (const auto &[field, text] : entries)
+            tool.enter(field, text);
+        tool.click("But_OneKey");
         QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(indented(u"设置模块MAC地址成功"_s)), 1, 10000);
         const QMap<QByteArray, QString> params = paramsOf(lab.sim(), 1);
         const QMap<QByteArray, QString> expected{
@@ -300,7 +326,7 @@ private slots:
         for (auto it = expected.cbegin(); it != expected.cend(); ++it)
             QCOMPARE(params.value(it.key()), it.value());
         QCOMPARE(tool.memoCount(u"成功"_s), 12 + 10);
-        QVERIFY(tool.boxes.texts.isEmpty());
+        QVERIFY(tool.boxes.boxes.isEmpty());
     }
 
     // While the selected module's answer is on its way, others answer in
@@ -319,7 +345,7 @@ private slots:
         const std::unique_ptr<UdpProbe> fromB = lab.fieldProbe(b.ip);
         QVERIFY(fromA && fromB);
         QVERIFY(lab.sim().fault(1, "delay:500"));
-        tool.u.But_IPCheck->click();
+        tool.click("But_IPCheck");
         QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(u"查询模块IP地址"_s), 2, Deadline);
         const struct {
             UdpProbe *probe;
@@ -335,10 +361,10 @@ private slots:
         }
         const QString success = indented(u"查询模块IP地址成功"_s);
         QTRY_VERIFY_WITH_TIMEOUT(tool.memoCount(success) >= 2, Deadline);
-        QCOMPARE(tool.u.Edt_IP->text(), QString::fromLatin1(a.ip));
+        QCOMPARE(tool.text("Edt_IP"), QString::fromLatin1(a.ip));
         QTest::qWait(300);
         QCOMPARE(tool.memoCount(success), 2);
-        QVERIFY(tool.boxes.texts.isEmpty());
+        QVERIFY(tool.boxes.boxes.isEmpty());
     }
 
     void writeAllWithAModuleThatAnswersTwice_data() {
@@ -364,9 +390,9 @@ private slots:
         QVERIFY(tool.search(1));
         QVERIFY(tool.pickAndRead(0));
         QVERIFY(lab.sim().fault(1, "twice"));
-        tool.u.Edt_GATEWAY->setText(gateway);
+        tool.enter("Edt_GATEWAY", gateway);
         const qsizetype from = tool.memo().size();
-        tool.u.But_OneKey->click();
+        tool.click("But_OneKey");
         QTRY_VERIFY_WITH_TIMEOUT(tool.resultsFrom(from).size() >= results.size(), Deadline);
         QTest::qWait(600); // room for a misread answer to show
         QCOMPARE(tool.resultsFrom(from), results);
@@ -395,8 +421,8 @@ private slots:
         QVERIFY(tool.search(1));
         QTest::qWait(800); // both the late answer and the search answer are in
         QCOMPARE(tool.listLines(), QStringList{tool.line(lab.modules()[0])});
-        QVERIFY(tool.boxes.texts.isEmpty());
-        QVERIFY(!tool.timerReadRuns());
+        QVERIFY(tool.boxes.boxes.isEmpty());
+        QVERIFY(!tool.readRuns());
     }
 
     // A reply whose MAC text is far longer than any MAC is not a module; the
@@ -419,7 +445,7 @@ private slots:
         QCOMPARE(tool.listLines(), QStringList({tool.line(lab.modules()[0]), listed}));
         const QString ignored = u"已忽略2个搜索应答：MAC地址超过64个字节"_s;
         QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(ignored), 1, Deadline);
-        QVERIFY(tool.boxes.texts.isEmpty());
+        QVERIFY(tool.boxes.boxes.isEmpty());
     }
 
     // One address answers a thousand times, alternating two MAC texts: one
@@ -465,7 +491,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(flooded, Deadline);
         flood.join();
         const auto reports = [&] {
-            QStringList out = tool.boxes.texts;
+            QStringList out = tool.boxes.texts();
             for (const QString &text : tool.memoTextsFrom(0)) {
                 if (text.startsWith(u"两"_s))
                     out << text;
@@ -493,7 +519,7 @@ private slots:
             QVERIFY2(clashes.contains(text) || text == lastAgain, qPrintable(text));
         for (const QString &text : clashes)
             QVERIFY2(reported.contains(text), qPrintable(text));
-        QVERIFY2(reported.size() <= (clashes.size() + 1) * tool.boxes.texts.size(),
+        QVERIFY2(reported.size() <= (clashes.size() + 1) * tool.boxes.boxes.size(),
                  qPrintable(QString::number(reported.size())));
     }
 
@@ -507,11 +533,11 @@ private slots:
         LAB_SETUP_OR_SKIP(lab);
         Tool tool;
         QVERIFY(tool.search(2));
-        QTRY_COMPARE_WITH_TIMEOUT(tool.boxes.texts.size(), 1, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(tool.boxes.boxes.size(), 1, 3000);
         const QStringList lines = tool.listLines();
         const QString first = lines[0].section(u':', 0, 0);
         const QString second = lines[1].section(u':', 0, 0);
-        QCOMPARE(tool.boxes.texts[0],
+        QCOMPARE(tool.boxes.texts()[0],
                  u"两模块的MAC地址相同，MAC地址为：02:00:00:00:00:01，IP地址分别为："_s + first +
                      QString(6, u' ') + second + u"，请通过串口功能设置"_s);
     }
@@ -523,7 +549,7 @@ private slots:
         QVERIFY(tool.search(1));
         QVERIFY(lab.sim().fault(1, "silent"));
         tool.pick(0);
-        QTRY_COMPARE_WITH_TIMEOUT(tool.boxes.texts, QStringList{u"应答超时"_s}, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(tool.boxes.texts(), QStringList{u"应答超时"_s}, 3000);
         QCOMPARE(tool.memoCount(u"发送AT命令"_s), 1);
     }
 
@@ -534,7 +560,7 @@ private slots:
         QVERIFY(tool.search(1));
         QVERIFY(lab.sim().fault(1, "wrong"));
         tool.pick(0);
-        QTRY_COMPARE_WITH_TIMEOUT(tool.boxes.texts, QStringList{u"连续3次应答错误"_s}, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(tool.boxes.texts(), QStringList{u"连续3次应答错误"_s}, 5000);
         QCOMPARE(tool.memoCount(u"发送AT命令"_s), 4);
         QCOMPARE(tool.memoCount(indented(u"AT命令响应失败"_s)), 1);
     }

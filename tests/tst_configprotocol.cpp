@@ -1,9 +1,9 @@
-// The configuration controller against a recording view and a recording
-// socket: frames on the wire, memo lines, message boxes and the state left
-// behind, for the search, the interpreter, the read sequencer and the buttons.
+// The configuration side against a recording view and a recording transport:
+// frames on the wire, memo lines, notices and the module list, for the
+// search, the module sessions' sequencer and interpreter, and the settings.
 #include "atframe.h"
-#include "cmsocket.h"
 #include "configprotocol.h"
+#include "faketransport.h"
 #include "gbk.h"
 #include "mainstate.h"
 #include "mylib.h"
@@ -12,14 +12,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <map>
-#include <memory>
 
 using namespace Qt::StringLiterals;
+using Notice = SessionView::Notice;
 
-using Handler = void (ConfigProtocol::*)();
-Q_DECLARE_METATYPE(Handler)
-Q_DECLARE_METATYPE(ConfigControl)
+Q_DECLARE_METATYPE(Parameter)
+Q_DECLARE_METATYPE(ParameterValue)
 
 namespace {
 
@@ -27,85 +27,66 @@ quint32 ipOf(int a, int b, int c, int d) {
     return quint32(a) | quint32(b) << 8 | quint32(c) << 16 | quint32(d) << 24;
 }
 
+const quint32 HostIp = ipOf(192, 168, 1, 10);
 const quint32 ModuleA = ipOf(192, 168, 1, 199);
 const quint32 ModuleB = ipOf(192, 168, 1, 200);
-const QByteArray MacA = "00:11:22:33:44:55";
-const QByteArray MacB = "00:11:22:33:44:66";
 const QByteArray HostMac = "00:0c:29:aa:bb:cc";
+const QByteArray MacA = "00:11:22:33:44:5a";
+const QByteArray MacB = "00:11:22:33:44:66";
+const QString SelectFirst = u"请选择IP！"_s;
+const QString NoItem = u"请在下拉列表中选择有效的选项！"_s;
+const QString NameLimit = u"设备名称不能超过15个字节"_s;
+const QString TooLong = u"参数过长，命令帧不能超过100个字节"_s;
 
-struct SentFrame {
-    quint32 ip;
-    quint16 port;
-    QByteArray bytes;
-    qint64 at;
-};
+QString indented(const QString &text) {
+    return QString(10, u' ') + text;
+}
 
-// Stands in for the network: records every datagram, opens on request.
-class FakeSocket : public TcmSocket {
+// A shown value in one line: text as is, an item number as "#n", the serial
+// settings as a module reports them.
+QString shown(const ParameterValue &value) {
+    if (const auto *text = std::get_if<QString>(&value))
+        return *text;
+    if (const auto *item = std::get_if<int>(&value))
+        return u"#"_s + QString::number(*item);
+    const auto &uart = std::get<UartSettings>(value);
+    return u"%1,%2,%3,%4"_s.arg(uart.baudRate, uart.dataBits).arg(uart.stopBits).arg(uart.parity);
+}
+
+class FakeView final : public ConfigView {
 public:
-    using TcmSocket::SendTo;
-
-    bool openSucceeds = true;
-    int closes = 0;
-    QList<SentFrame> sent;
-    const qint64 *clock = nullptr;
-
-    void Open() override { m_Active = openSucceeds; }
-    void Close() override {
-        ++closes;
-        m_Active = false;
-    }
-    bool SendTo(quint32 ip, quint16 port, const char *data, int len) override {
-        sent.append({ip, port, QByteArray(data, len), clock ? *clock : 0});
-        return true;
-    }
-
-    QByteArrayList commands() const {
-        QByteArrayList list;
-        for (const SentFrame &f : sent)
-            list << atframe::parseFrame(f.bytes).command;
-        return list;
-    }
-};
-
-struct Message {
-    ConfigView::MessageKind kind;
-    QString caption;
-    QString text;
-};
-
-class FakeView : public ConfigView {
-public:
-    std::map<ConfigControl, QString> texts;
-    std::map<ConfigControl, int> indexes;
+    std::map<Parameter, ParameterValue> values;
     QStringList memo;
     QStringList modules;
-    QList<Message> messages;
+    QList<Notice> noticeKinds;
+    QStringList notices;
     QList<bool> enabled;
-    // Runs while a message box is "open", as the modal loop would.
-    std::function<void(const Message &)> onMessage;
+    // Runs while a notice is "open", as the modal loop would.
+    std::function<void()> onNotice;
 
-    QString controlText(ConfigControl c) const override {
-        const auto it = texts.find(c);
-        return it == texts.end() ? QString() : it->second;
+    ParameterValue parameterValue(Parameter parameter) const override {
+        const auto it = values.find(parameter);
+        return it == values.end() ? ParameterValue() : it->second;
     }
-    void setControlText(ConfigControl c, const QString &text) override { texts[c] = text; }
-    int itemIndex(ConfigControl c) const override {
-        const auto it = indexes.find(c);
-        return it == indexes.end() ? -1 : it->second;
+    void showParameter(Parameter parameter, const ParameterValue &value) override {
+        values[parameter] = value;
     }
-    void setItemIndex(ConfigControl c, int index) override { indexes[c] = index; }
     void appendMemoLine(const QString &line) override { memo << line; }
+    void notify(Notice notice, const QString &text) override {
+        noticeKinds << notice;
+        notices << text;
+        if (onNotice)
+            onNotice();
+    }
     void clearModuleList() override { modules.clear(); }
     void appendModuleLine(const QString &line) override { modules << line; }
     void replaceModuleLine(int row, const QString &line) override { modules[row] = line; }
-    void showMessage(MessageKind kind, const QString &caption, const QString &text) override {
-        messages.append({kind, caption, text});
-        if (onMessage)
-            onMessage(messages.last());
-    }
-    void enableConfigControls(bool on) override { enabled << on; }
+    void enableConfiguration(bool on) override { enabled << on; }
 
+    QString shownValue(Parameter parameter) const {
+        const auto it = values.find(parameter);
+        return it == values.end() ? u"<none>"_s : shown(it->second);
+    }
     // Memo lines without their time stamps.
     QStringList memoTexts() const {
         QStringList out;
@@ -117,94 +98,100 @@ public:
     }
 };
 
-const QString NoItem = u"<no item>"_s;
-
-QString indented(const QString &text) {
-    return QString(10, u' ') + text;
-}
-
-// Everything the controller is wired to, with the window's design values.
+// Everything the controller is wired to, the view holding the window's
+// design values.
 struct Rig {
     TMYCLASS store;
     TMainState state;
-    FakeSocket socket;
-    QTimer timerRead;
-    QTimer timerOut;
+    FakeTransport transport;
     FakeView view;
-    ConfigProtocol proto{store, state, socket, timerRead, timerOut, view};
-    qint64 now = 0;
+    ConfigProtocol proto{store, state, transport, view, [] {
+                             return LocalInterface{HostIp, HostMac};
+                         }};
     QList<int> pauses;
+    // Write-all steps waiting for their spacing to pass.
+    QList<std::function<void()>> delayed;
 
     Rig() {
-        timerRead.setInterval(1000);
-        timerOut.setInterval(4000);
-        socket.clock = &now;
-        const QDateTime base(QDate(2024, 5, 6), QTime(10, 0));
-        proto.setClock([this, base] { return base.addMSecs(now); });
-        proto.setPause([this](int ms) {
+        proto.setPause([this](int ms) { pauses << ms; });
+        proto.setDelay([this](int ms, std::function<void()> then) {
             pauses << ms;
-            now += ms;
+            delayed << std::move(then);
         });
-        proto.setDelay([this](int ms, const std::function<void()> &then) {
-            pauses << ms;
-            now += ms;
-            then();
-        });
-        using C = ConfigControl;
-        view.indexes = {
-            {C::Cmb_Model, 0}, {C::DCHP_Model, 0}, {C::Cmb_StopBit, 1}, {C::Cmb_Parity, 0}};
-        view.texts = {{C::Edt_GATEWAY, u"192.168.1.1"_s}, {C::Edt_MASK, u"192.168.0.1"_s},
-                      {C::Edt_IP, u"192.168.1.199"_s},    {C::Edt_DIP, u"192.168.1.100"_s},
-                      {C::Edt_Port, u"5000"_s},           {C::Edt_DPort, u"6000"_s},
-                      {C::Cmb_Baud, u"9600"_s},           {C::Cmb_DataBit, u"8"_s}};
+        using P = Parameter;
+        view.values = {{P::Model, 0},
+                       {P::Gateway, u"192.168.1.1"_s},
+                       {P::Mask, u"192.168.0.1"_s},
+                       {P::IP, u"192.168.1.199"_s},
+                       {P::DestinationIP, u"192.168.1.100"_s},
+                       {P::Port, u"5000"_s},
+                       {P::DestinationPort, u"6000"_s},
+                       {P::Uart, UartSettings{u"9600"_s, u"8"_s, 1, 0}},
+                       {P::MAC, QString()},
+                       {P::Dhcp, 0},
+                       {P::DeviceName, QString()}};
     }
 
-    void search() {
-        proto.But_UDPFindClick();
-        // The host's real MAC is whatever this machine has; frames below are
-        // checked against a known one.
-        store.LocalMAC = HostMac;
-    }
     void reply(quint32 ip, const QByteArray &mac, const QByteArray &payload) {
-        proto.MySocketReceive(ip, 5000, atframe::buildReply(mac, payload));
+        proto.receive(Peer{ip, atframe::ConfigPort}, atframe::buildReply(mac, payload));
     }
-    // Two modules found, the first picked; the read-all it starts is stopped
-    // after its first frame so each test starts from a quiet selected module
-    // that has been addressed.
-    void selectA(int modules = 1, const QByteArray &macA = MacA) {
-        search();
-        reply(ModuleA, macA, "OK\r\n");
+    // Modules found (A first), A picked, and its read-all stopped before
+    // anything left, so each test starts from a quiet picked module.
+    void selectA(int modules = 1) {
+        proto.searchModules();
+        reply(ModuleA, MacA, "OK\r\n");
         if (modules > 1)
             reply(ModuleB, MacB, "OK\r\n");
-        proto.ListBoxIPClick(0);
-        proto.TimerReadTimer();
-        timerRead.stop();
-        store.PendingCommand = 100;
-        store.AwaitingReply = 0;
-        socket.sent.clear();
+        proto.selectModule(0);
+        sequencer()->stop();
+        transport.sent.clear();
         view.memo.clear();
     }
-    QByteArray lastCommand() const {
-        return socket.sent.isEmpty() ? QByteArray()
-                                     : atframe::parseFrame(socket.sent.last().bytes).command;
+    QTimer *sequencer() const { return timer("TimerRead"); }
+    QTimer *watchdog() const { return timer("TimerOut"); }
+    QTimer *timer(const char *name) const {
+        return proto.selectedSession()->findChild<QTimer *>(QString::fromLatin1(name));
+    }
+    // What the timer's firing does.
+    static void fire(QTimer *timer) { QMetaObject::invokeMethod(timer, "timeout"); }
+    void fire() { fire(sequencer()); }
+    void runDelayed() {
+        for (const std::function<void()> &step : std::exchange(delayed, {}))
+            step();
     }
 
-    // Fires the sequencer until it stops, letting `module` answer each frame
-    // (a null answer is silence).
-    void run(const std::function<QByteArray(const QByteArray &)> &module, int maxTicks = 200) {
-        for (int i = 0; i < maxTicks && timerRead.isActive(); ++i) {
-            const qsizetype before = socket.sent.size();
-            proto.TimerReadTimer();
-            if (socket.sent.size() > before) {
+    QByteArrayList commands() const {
+        QByteArrayList list;
+        for (const FakeTransport::Sent &sent : transport.sent)
+            list << atframe::parseFrame(sent.bytes).command;
+        return list;
+    }
+    QByteArray lastCommand() const { return commands().value(commands().size() - 1); }
+    bool allBroadcast() const {
+        return std::all_of(transport.sent.cbegin(), transport.sent.cend(), [](const auto &sent) {
+            return sent.route == FakeTransport::Sent::Route::Datagram &&
+                   sent.to == Peer{atframe::Broadcast, atframe::ConfigPort};
+        });
+    }
+
+    // Fires the sequencer while it runs, letting module A answer each frame
+    // (a null answer is silence); returns the number of firings.
+    int run(const std::function<QByteArray(const QByteArray &)> &module, int maxFirings = 200) {
+        int i = 0;
+        for (; i < maxFirings && sequencer()->isActive(); ++i) {
+            const qsizetype before = transport.sent.size();
+            fire();
+            if (transport.sent.size() > before) {
                 const QByteArray answer = module(lastCommand());
                 if (!answer.isNull())
                     reply(ModuleA, MacA, answer);
             }
         }
+        return i;
     }
 };
 
-// A module that answers every query of the read-all.
+// A module that answers every query of the read-all, and every setting "OK".
 QByteArray wellBehaved(const QByteArray &command) {
     static const std::map<QByteArray, QByteArray> answers = {
         {"AT", "OK\r\n"},
@@ -217,7 +204,7 @@ QByteArray wellBehaved(const QByteArray &command) {
         {"AT+DPORT=?", "+DPORT=6001\r\n"},
         {"AT+DCHP=?", "+DCHP=1\r\n"},
         {"AT+NAME=?", "+NAME=relay\r\n"},
-        {"AT+MAC=?", "+MAC=00:11:22:33:44:55\r\n"},
+        {"AT+MAC=?", "+MAC=00:11:22:33:44:5a\r\n"},
         {"AT+VER=?", "+VER=V2.05\r\n"},
         {"AT+UART=?", "+UART=115200,8,1,0\r\n"},
     };
@@ -225,35 +212,23 @@ QByteArray wellBehaved(const QByteArray &command) {
     return it == answers.end() ? QByteArray("OK\r\n") : it->second;
 }
 
+const QByteArrayList ReadAllCommands = {"AT",        "AT+MODEL=?", "AT+GATEWAY=?", "AT+MASK=?",
+                                        "AT+IP=?",   "AT+DIP=?",   "AT+PORT=?",    "AT+DPORT=?",
+                                        "AT+DCHP=?", "AT+NAME=?",  "AT+MAC=?",     "AT+VER=?"};
+
 } // namespace
 
 class TstConfigProtocol : public QObject {
     Q_OBJECT
 
 private slots:
-    // ---- frames and memo format ------------------------------------------
-
-    void queryFrameBytes() {
-        Rig r;
-        r.selectA();
-        r.proto.But_IPCheckClick();
-        r.proto.TimerReadTimer();
-        QCOMPARE(r.socket.sent.size(), 1);
-        const SentFrame &f = r.socket.sent.first();
-        QCOMPARE(f.ip, 0xFFFFFFFFu);
-        QCOMPARE(f.port, quint16(5000));
-        QCOMPARE(f.bytes, QByteArray("<00:11:22:33:44:55>,<00:0c:29:aa:bb:cc>,AT+IP=?\r\n"));
-        QCOMPARE(f.bytes.size(), 49);
-    }
-
     void infoLineStamp() {
         const QLocale locale = QLocale::system();
         const QDate day(2024, 5, 6);
         const QDateTime midnight(day, QTime(0, 0));
-        QCOMPARE(ConfigProtocol::infoLine(midnight, u"x"_s),
-                 locale.toString(day, QLocale::ShortFormat) + u": x"_s);
+        QCOMPARE(infoLine(midnight, u"x"_s), locale.toString(day, QLocale::ShortFormat) + u": x"_s);
         const QDateTime later(day, QTime(9, 5, 3));
-        const QString line = ConfigProtocol::infoLine(later, u"发送AT命令"_s);
+        const QString line = infoLine(later, u"发送AT命令"_s);
         QVERIFY2(line.startsWith(locale.toString(day, QLocale::ShortFormat) + u' '),
                  qPrintable(line));
         QVERIFY2(line.endsWith(u"05:03: 发送AT命令"_s), qPrintable(line));
@@ -263,115 +238,105 @@ private slots:
 
     // ---- search and module list ------------------------------------------
 
-    void searchOpensSocketAndBroadcasts() {
+    void searchOpensTheTransportAndBroadcasts_data() {
+        QTest::addColumn<bool>("wasOpen");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("closed") << false << true;
+        QTest::newRow("left open by the console") << true << true;
+        QTest::newRow("will not open") << false << false;
+    }
+    void searchOpensTheTransportAndBroadcasts() {
+        QFETCH(bool, wasOpen);
+        QFETCH(bool, opens);
         Rig r;
-        r.socket.Open(); // a console left it open
+        if (wasOpen) {
+            Transport::Endpoints server;
+            server.kind = Transport::Kind::StreamServer;
+            r.transport.open(server);
+        }
+        r.transport.openFails = !opens;
         r.state.holder = SocketHolder::Console;
-        r.state.lastPeer.ip = 7;
-        r.state.lastPeer.port = 7;
+        r.state.lastPeer = Peer{7, 7};
         r.view.modules << u"stale"_s;
-        r.proto.But_UDPFindClick();
+        r.proto.searchModules();
 
-        QCOMPARE(r.socket.closes, 1);
-        QCOMPARE(r.pauses, QList<int>{100});
-        QVERIFY(r.socket.Active());
-        QCOMPARE(r.socket.Protocol, cmUDP);
-        QCOMPARE(r.socket.LocalHost, TMYCLASS::IPToText(r.store.LocalIP));
-        QCOMPARE(r.socket.LocalPort, 5000);
-        QCOMPARE(r.socket.RemoteHost, u"0"_s);
-        QCOMPARE(r.socket.RemotePort, 0);
-        QCOMPARE(r.store.LocalIPText, TMYCLASS::IPToText(r.store.LocalIP));
+        QCOMPARE(r.transport.closes, wasOpen ? 1 : 0);
+        QCOMPARE(r.pauses, wasOpen ? QList<int>{100} : QList<int>());
+        const Transport::Endpoints &endpoints = r.transport.opened.last();
+        QCOMPARE(endpoints.kind, Transport::Kind::Datagram);
+        QCOMPARE(endpoints.localHost, u"192.168.1.10"_s);
+        QCOMPARE(endpoints.localPort, quint16(5000));
+        QCOMPARE(r.store.LocalIP, HostIp);
+        QCOMPARE(r.store.LocalIPText, u"192.168.1.10"_s);
+        QCOMPARE(r.store.LocalMAC, HostMac);
         QCOMPARE(r.state.holder, SocketHolder::Configuration);
-        QCOMPARE(r.state.lastPeer.ip, 0u);
-        QCOMPARE(r.state.lastPeer.port, quint16(0));
+        QVERIFY(r.state.lastPeer == Peer{});
         QCOMPARE(r.view.enabled, QList<bool>{true});
         QVERIFY(r.view.modules.isEmpty());
         QCOMPARE(r.store.SelectedIndex, -1);
-        QCOMPARE(r.store.PendingCommand, quint16(0));
-        QCOMPARE(r.socket.sent.size(), 1);
-        QCOMPARE(r.socket.sent[0].ip, 0xFFFFFFFFu);
-        QCOMPARE(r.socket.sent[0].port, quint16(5000));
-        QCOMPARE(r.socket.sent[0].bytes, "<00:00:00:00:00:00>,<" + r.store.LocalMAC + ">,AT\r\n");
+        QCOMPARE(r.commands(), opens ? QByteArrayList{"AT"} : QByteArrayList());
+        QVERIFY(r.allBroadcast());
+        if (opens)
+            QCOMPARE(r.transport.sent[0].bytes, "<00:00:00:00:00:00>,<" + HostMac + ">,AT\r\n");
         QCOMPARE(r.view.memo, QStringList{u"现在切换到设置模式"_s});
     }
 
-    void searchWithSocketThatWillNotOpen() {
+    void searchRepliesAreListed() {
         Rig r;
-        r.socket.openSucceeds = false;
-        r.proto.But_UDPFindClick();
-        QVERIFY(r.socket.sent.isEmpty());
-        QCOMPARE(r.store.PendingCommand, quint16(100));
-        QCOMPARE(r.view.enabled, QList<bool>{true});
-        QCOMPARE(r.view.memo, QStringList{u"现在切换到设置模式"_s});
-    }
-
-    void searchListsRepliesInArrivalOrderAndDropsOwn() {
-        Rig r;
-        r.search();
-        r.store.AwaitingReply = 1;
-        r.reply(r.store.LocalIP, HostMac, "AT\r\n"); // our broadcast, heard back
-        QVERIFY(r.view.modules.isEmpty());
-        QCOMPARE(r.store.AwaitingReply, quint8(1));
-
-        r.proto.MySocketReceive(ModuleB, 5000, "no closing bracket at all, long enough");
-        QVERIFY(r.view.modules.isEmpty());
-        QCOMPARE(r.store.AwaitingReply, quint8(1));
-
-        r.proto.MySocketReceive(ModuleB, 5001, atframe::buildReply(MacB, "OK\r\n"));
+        r.proto.searchModules();
+        r.reply(HostIp, HostMac, "AT\r\n"); // our broadcast, heard back
+        r.proto.receive(Peer{ModuleB, 5000}, "no closing bracket at all, long enough");
+        r.proto.receive(Peer{ModuleB, 5001}, atframe::buildReply(MacB, "OK\r\n"));
+        r.reply(ModuleA, MacA, "+IP=192.168.1.199\r\n"); // a report answers no search
         r.reply(ModuleA, MacA, "OK\r\n");
         r.reply(ipOf(192, 168, 1, 201), "short", "OK");
-        QCOMPARE(r.view.modules,
-                 QStringList({u"192.168.1.200:00:11:22:33:44:66"_s,
-                              u"192.168.1.199:00:11:22:33:44:55"_s, u"192.168.1.201:short"_s}));
-        QCOMPARE(r.store.AwaitingReply, quint8(0));
-        QCOMPARE(r.state.lastPeer.ip, ipOf(192, 168, 1, 201));
-        QVERIFY(r.view.messages.isEmpty());
+        r.reply(ipOf(192, 168, 1, 202), QByteArray(64, 'm'), "OK\r\n");
+        r.reply(ipOf(192, 168, 1, 203), QByteArray(65, 'm'), "OK\r\n"); // not a module
+        QCOMPARE(
+            r.view.modules,
+            QStringList({u"192.168.1.200:00:11:22:33:44:66"_s, u"192.168.1.199:00:11:22:33:44:5a"_s,
+                         u"192.168.1.201:short"_s, u"192.168.1.202:"_s + QString(64, u'm')}));
+        QCOMPARE(r.store.ModulePort[0], quint16(5001));
+        QVERIFY(r.state.lastPeer == (Peer{ipOf(192, 168, 1, 202), 5000}));
+        QVERIFY(r.view.notices.isEmpty());
 
-        r.proto.ListBoxIPClick(1);
+        r.proto.selectModule(1);
         QCOMPARE(r.store.SelectedIndex, 1);
-        QCOMPARE(r.store.SelectedMAC, MacA);
-        QVERIFY(r.timerRead.isActive());
-        QCOMPARE(r.timerRead.interval(), 30);
-        QCOMPARE(r.store.PendingCommand, quint16(42));
+        QCOMPARE(r.proto.selectedSession()->moduleMac(), MacA);
+        QVERIFY(r.sequencer()->isActive());
+        QCOMPARE(r.sequencer()->interval(), 30);
+        // Once a module is picked, late search replies are not listed.
+        r.reply(ipOf(192, 168, 1, 204), "late", "OK\r\n");
+        QCOMPARE(r.view.modules.size(), 4);
 
-        // After the first command, late search replies are not listed.
-        r.reply(ipOf(192, 168, 1, 202), MacB, "OK\r\n");
-        QCOMPARE(r.view.modules.size(), 3);
-    }
-
-    void listClickOutsideTheListDoesNothing() {
-        Rig r;
-        r.search();
-        r.proto.ListBoxIPClick(-1);
-        r.proto.ListBoxIPClick(0);
-        QCOMPARE(r.store.SelectedIndex, -1);
-        QVERIFY(!r.timerRead.isActive());
-        QVERIFY(r.view.messages.isEmpty());
+        // The replies ignored for their MAC text are counted once they stop
+        // coming, at the latest when the next search begins.
+        r.view.memo.clear();
+        r.proto.searchModules();
+        QCOMPARE(r.view.memoTexts(), QStringList({u"已忽略1个搜索应答：MAC地址超过64个字节"_s,
+                                                  u"现在切换到设置模式"_s}));
     }
 
     void duplicateWarningsThroughTheSearch() {
         Rig r;
-        r.search();
+        r.proto.searchModules();
         r.reply(ModuleA, MacA, "OK\r\n");
         r.reply(ModuleA, MacA, "OK\r\n");                // the same module twice
         r.reply(ModuleB, MacA, "OK\r\n");                // A's MAC, other IP
         r.reply(ModuleA, "00:11:22:33:44:77", "OK\r\n"); // A's IP, other MAC
         const QString six(6, u' ');
-        QCOMPARE(r.view.messages.size(), 1 + 2 + 2);
-        for (const Message &m : std::as_const(r.view.messages)) {
-            QCOMPARE(m.kind, ConfigView::MessageKind::OkCancel);
-            QCOMPARE(m.caption, u"提示"_s);
-        }
-        QCOMPARE(r.view.messages[0].text,
-                 u"两个或以上的模块MAC地址、IP地址相同，MAC地址为：00:11:22:33:44:55，IP地址为："
+        QCOMPARE(r.view.notices.size(), 1 + 2 + 2);
+        QCOMPARE(r.view.noticeKinds, QList<Notice>(5, Notice::ProtocolEvent));
+        QCOMPARE(r.view.notices[0],
+                 u"两个或以上的模块MAC地址、IP地址相同，MAC地址为：00:11:22:33:44:5a，IP地址为："
                  u"192.168.1.199，请通过串口功能设置"_s);
         QCOMPARE(
-            r.view.messages[1].text,
-            u"两模块的MAC地址相同，MAC地址为：00:11:22:33:44:55，IP地址分别为：192.168.1.199"_s +
+            r.view.notices[1],
+            u"两模块的MAC地址相同，MAC地址为：00:11:22:33:44:5a，IP地址分别为：192.168.1.199"_s +
                 six + u"192.168.1.200，请通过串口功能设置"_s);
         QCOMPARE(
-            r.view.messages[3].text,
-            u"两模块的IP地址相同，IP地址为：192.168.1.199，MAC地址分别为：00:11:22:33:44:55"_s +
+            r.view.notices[3],
+            u"两模块的IP地址相同，IP地址为：192.168.1.199，MAC地址分别为：00:11:22:33:44:5a"_s +
                 six + u"00:11:22:33:44:77"_s);
         QCOMPARE(r.view.modules.size(), 4);
         QCOMPARE(r.view.modules[1], r.view.modules[0]);
@@ -379,352 +344,346 @@ private slots:
 
     void fullTableListsNoMore() {
         Rig r;
-        r.search();
+        r.proto.searchModules();
         for (int i = 0; i < 257; ++i)
             r.reply(ipOf(10, 0, i / 256, i % 256), "m" + QByteArray::number(i), "OK\r\n");
         QCOMPARE(r.view.modules.size(), 256);
         QCOMPARE(r.store.ModuleCount, 256);
-        QVERIFY(r.view.messages.isEmpty());
+        QVERIFY(r.view.notices.isEmpty());
     }
 
     // While a duplicate warning is open, further replies arrive and the
-    // socket reuses its buffer: the outer call must list what it received,
+    // transport reuses its buffer: the outer call must list what it received,
     // after what arrived meanwhile.
     void replyArrivingDuringDuplicateWarning() {
         Rig r;
-        r.search();
+        r.proto.searchModules();
         r.reply(ModuleA, MacA, "OK\r\n");
         QByteArray buffer = atframe::buildReply(MacA, "OK\r\n");
         bool nested = false;
-        r.view.onMessage = [&](const Message &) {
-            if (nested)
+        r.view.onNotice = [&] {
+            if (std::exchange(nested, true))
                 return;
-            nested = true;
             const QByteArray other = atframe::buildReply(MacB, "OK\r\n");
             QCOMPARE(other.size(), buffer.size());
             std::copy(other.begin(), other.end(), buffer.begin());
-            r.proto.MySocketReceive(ModuleB, 5000, buffer);
+            r.proto.receive(Peer{ModuleB, 5000}, buffer);
         };
-        r.proto.MySocketReceive(ipOf(192, 168, 1, 9), 5000, buffer);
-        QCOMPARE(r.view.modules, QStringList({u"192.168.1.199:00:11:22:33:44:55"_s,
+        r.proto.receive(Peer{ipOf(192, 168, 1, 9), 5000}, buffer);
+        QCOMPARE(r.view.modules, QStringList({u"192.168.1.199:00:11:22:33:44:5a"_s,
                                               u"192.168.1.200:00:11:22:33:44:66"_s,
-                                              u"192.168.1.9:00:11:22:33:44:55"_s}));
+                                              u"192.168.1.9:00:11:22:33:44:5a"_s}));
         QCOMPARE(r.store.ModuleMAC[2], MacA);
-        QCOMPARE(r.store.ModuleIP[2], ipOf(192, 168, 1, 9));
     }
 
-    // ---- read replies ----------------------------------------------------
+    // ---- the picked module's conversation ------------------------------
 
-    void readReplies_data() {
-        QTest::addColumn<Handler>("button");
+    void everyOperationNeedsAPickedModule() {
+        Rig r;
+        r.proto.searchModules();
+        r.reply(ModuleA, MacA, "OK\r\n");
+        r.transport.sent.clear();
+        r.view.memo.clear();
+        r.proto.selectModule(-1);
+        r.proto.selectModule(1);
+        QVERIFY(!r.proto.selectedSession());
+        QCOMPARE(r.store.SelectedIndex, -1);
+
+        int operations = 3;
+        r.proto.readAll();
+        r.proto.restoreFactoryDefaults();
+        r.proto.writeAll();
+        for (int p = 0; p <= int(Parameter::Version); ++p) {
+            const Parameter parameter = Parameter(p);
+            r.proto.query(parameter);
+            ++operations;
+            if (parameter != Parameter::Version) {
+                r.proto.set(parameter, r.view.parameterValue(parameter));
+                ++operations;
+            }
+        }
+        QCOMPARE(operations, 26);
+        QCOMPARE(r.view.notices, QStringList(operations, SelectFirst));
+        QCOMPARE(r.view.noticeKinds, QList<Notice>(operations, Notice::InputError));
+        QVERIFY(r.transport.sent.isEmpty());
+        QVERIFY(r.view.memo.isEmpty());
+        QVERIFY(!r.proto.selectedSession());
+    }
+
+    void repliesAreReadOnlyFromTheAddressedModule() {
+        Rig r;
+        r.selectA(2);
+        r.proto.query(Parameter::IP);
+        r.reply(ModuleA, MacA, "+IP=10.0.0.1\r\n"); // before the query left
+        r.fire();
+        QCOMPARE(r.transport.sent.last().bytes, atframe::build(MacA, HostMac, "AT+IP=?"));
+        r.reply(ModuleB, MacB, "+IP=10.9.9.9\r\n");           // the other module
+        r.reply(ModuleA, MacB, "+IP=10.9.9.9\r\n");           // its MAC from A's address
+        r.reply(ModuleA, MacA.toUpper(), "+IP=10.9.9.9\r\n"); // not the MAC text listed
+        QCOMPARE(r.view.memoTexts(), QStringList{u"查询模块IP地址"_s});
+        QCOMPARE(r.view.shownValue(Parameter::IP), u"192.168.1.199"_s);
+        r.reply(ipOf(192, 168, 1, 77), MacA, "+IP=10.0.0.5\r\n"); // A, wherever it is
+        QCOMPARE(r.view.shownValue(Parameter::IP), u"10.0.0.5"_s);
+
+        // Picking B addresses B, and A's replies are no longer read.
+        r.proto.selectModule(1);
+        r.fire();
+        QCOMPARE(r.transport.sent.last().bytes, atframe::build(MacB, HostMac, "AT"));
+        r.view.memo.clear();
+        r.reply(ModuleA, MacA, "OK\r\n");
+        QVERIFY(r.view.memo.isEmpty());
+        r.reply(ModuleB, MacB, "OK\r\n");
+        QCOMPARE(r.view.memoTexts(), QStringList({indented(u"AT命令响应成功"_s), QString()}));
+    }
+
+    // What runs for one module does not carry over to the next one picked.
+    void pickingAnotherModuleEndsTheFirstConversation() {
+        Rig r;
+        r.selectA(2);
+        r.proto.selectModule(0);
+        r.fire(); // A's handshake, never answered
+        r.proto.selectModule(1);
+        r.fire();
+        QVERIFY(r.view.notices.isEmpty());
+        QCOMPARE(r.transport.sent.last().bytes, atframe::build(MacB, HostMac, "AT"));
+
+        r.proto.writeAll(); // B's work mode leaves
+        r.proto.selectModule(0);
+        r.reply(ModuleB, MacB, "OK\r\n");
+        r.runDelayed();
+        r.proto.set(Parameter::IP, u"10.0.0.9"_s);
+        r.reply(ModuleA, MacA, "OK\r\n");
+        r.runDelayed();
+        QCOMPARE(r.commands().last(3), QByteArrayList({"AT", "AT+MODEL=0", "AT+IP=10.0.0.9"}));
+        QVERIFY(r.pauses.isEmpty());
+    }
+
+    // ---- reports -----------------------------------------------------------
+
+    void queryReports_data() {
+        QTest::addColumn<Parameter>("parameter");
         QTest::addColumn<QByteArray>("query");
-        QTest::addColumn<int>("replyCode");
         QTest::addColumn<QByteArray>("payload");
-        QTest::addColumn<ConfigControl>("control");
-        QTest::addColumn<QString>("shown"); // text, or the item index as text
+        QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("success");
-        QTest::addColumn<int>("next");
-        using C = ConfigControl;
-        using P = ConfigProtocol;
-        QTest::newRow("model") << &P::But_ModelCheckClick << QByteArray("AT+MODEL=?") << 5
-                               << QByteArray("+MODEL=2\r\n") << C::Cmb_Model << u"2"_s
-                               << u"查询工作模式成功"_s << 10;
-        QTest::newRow("model non-digit")
-            << &P::But_ModelCheckClick << QByteArray("AT+MODEL=?") << 5
-            << QByteArray("+MODEL=x\r\n") << C::Cmb_Model << QString::number('x' - '0')
-            << u"查询工作模式成功"_s << 10;
-        QTest::newRow("model cut short")
-            << &P::But_ModelCheckClick << QByteArray("AT+MODEL=?") << 5 << QByteArray("+MODEL")
-            << C::Cmb_Model << QString::number(quint8(0 - '0')) << u"查询工作模式成功"_s << 10;
-        QTest::newRow("gateway") << &P::But_GATEWAYCheckClick << QByteArray("AT+GATEWAY=?") << 11
-                                 << QByteArray("+GATEWAY=10.0.0.1\r\n") << C::Edt_GATEWAY
-                                 << u"10.0.0.1"_s << u"查询网关IP地址成功"_s << 14;
-        QTest::newRow("mask") << &P::But_MASKCheckClick << QByteArray("AT+MASK=?") << 15
-                              << QByteArray("+MASK=255.255.255.0\r\n") << C::Edt_MASK
-                              << u"255.255.255.0"_s << u"查询子网掩码成功"_s << 18;
-        QTest::newRow("ip") << &P::But_IPCheckClick << QByteArray("AT+IP=?") << 19
-                            << QByteArray("+IP=192.168.1.50\r\n") << C::Edt_IP << u"192.168.1.50"_s
-                            << u"查询模块IP地址成功"_s << 22;
-        QTest::newRow("dip") << &P::But_DIPCheckClick << QByteArray("AT+DIP=?") << 23
-                             << QByteArray("+DIP=192.168.1.101\r\n") << C::Edt_DIP
-                             << u"192.168.1.101"_s << u"查询模块目的IP地址成功"_s << 26;
-        QTest::newRow("port") << &P::But_PortCheckClick << QByteArray("AT+PORT=?") << 27
-                              << QByteArray("+PORT=5001\r\n") << C::Edt_Port << u"5001"_s
-                              << u"查询模块端口成功"_s << 30;
-        QTest::newRow("dport") << &P::But_DPortCheckClick << QByteArray("AT+DPORT=?") << 31
-                               << QByteArray("+DPORT=6001\r\n") << C::Edt_DPort << u"6001"_s
-                               << u"查询模块目的端口成功"_s << 46;
-        QTest::newRow("dchp") << &P::But_DCHPCheckClick << QByteArray("AT+DCHP=?") << 47
-                              << QByteArray("+DCHP=1\r\n") << C::DCHP_Model << u"1"_s
-                              << u"查询模块DCHP模式成功"_s << 50;
-        QTest::newRow("name gbk") << &P::But_NameCheckClick << QByteArray("AT+NAME=?") << 51
-                                  << "+NAME=" + gbk::encode(u"继电器"_s) + "\r\n"
-                                  << C::Edt_Name << u"继电器"_s << u"查询模块设备名称成功"_s << 38;
-        QTest::newRow("mac") << &P::But_MACCheckClick << QByteArray("AT+MAC=?") << 39
-                             << QByteArray("+MAC=00:11:22:33:44:66\r\n") << C::Edt_MAC
-                             << u"00:11:22:33:44:66"_s << u"查询模块MAC地址成功"_s << 44;
-        QTest::newRow("value without carriage return")
-            << &P::But_IPCheckClick << QByteArray("AT+IP=?") << 19 << QByteArray("+IP=10.1.2.3")
-            << C::Edt_IP << u"10.1.2.3"_s << u"查询模块IP地址成功"_s << 22;
-        QTest::newRow("value of 19 bytes")
-            << &P::But_NameCheckClick << QByteArray("AT+NAME=?") << 51
-            << "+NAME=" + QByteArray(19, 'n') + "\r\n"
-            << C::Edt_Name << QString(19, u'n') << u"查询模块设备名称成功"_s << 38;
-        QTest::newRow("keyword without value")
-            << &P::But_PortCheckClick << QByteArray("AT+PORT=?") << 27 << QByteArray("+PORT")
-            << C::Edt_Port << QString() << u"查询模块端口成功"_s << 30;
+        QTest::addColumn<QByteArray>("next"); // after a second, unasked report
+        const auto row = [](const char *name, Parameter parameter, const char *query,
+                            const QByteArray &payload, const QString &shown,
+                            const char16_t *success, const char *next) {
+            QTest::newRow(name) << parameter << QByteArray(query) << payload << shown
+                                << QString::fromUtf16(success) << QByteArray(next);
+        };
+        using P = Parameter;
+        const QByteArray name = "+NAME=" + gbk::encode(u"继电器"_s) + "\r\n";
+        const QByteArray longName = "+NAME=" + QByteArray(19, 'n') + "\r\n";
+        // clang-format off
+        row("model", P::Model, "AT+MODEL=?", "+MODEL=2\r\n", u"#2"_s, u"查询工作模式成功",
+            "AT+GATEWAY=?");
+        row("model non-digit", P::Model, "AT+MODEL=?", "+MODEL=x\r\n",
+            u"#"_s + QString::number('x' - '0'), u"查询工作模式成功", "AT+GATEWAY=?");
+        row("model cut short", P::Model, "AT+MODEL=?", "+MODEL",
+            u"#"_s + QString::number(quint8(0 - '0')), u"查询工作模式成功", "AT+GATEWAY=?");
+        row("gateway", P::Gateway, "AT+GATEWAY=?", "+GATEWAY=10.0.0.1\r\n", u"10.0.0.1"_s,
+            u"查询网关IP地址成功", "AT+MASK=?");
+        row("mask", P::Mask, "AT+MASK=?", "+MASK=255.255.255.0\r\n", u"255.255.255.0"_s,
+            u"查询子网掩码成功", "AT+IP=?");
+        row("ip", P::IP, "AT+IP=?", "+IP=192.168.1.50\r\n", u"192.168.1.50"_s,
+            u"查询模块IP地址成功", "AT+DIP=?");
+        row("dip", P::DestinationIP, "AT+DIP=?", "+DIP=192.168.1.101\r\n", u"192.168.1.101"_s,
+            u"查询模块目的IP地址成功", "AT+PORT=?");
+        row("port", P::Port, "AT+PORT=?", "+PORT=5001\r\n", u"5001"_s, u"查询模块端口成功",
+            "AT+DPORT=?");
+        row("dport", P::DestinationPort, "AT+DPORT=?", "+DPORT=6001\r\n", u"6001"_s,
+            u"查询模块目的端口成功", "AT+DCHP=?");
+        row("dchp", P::Dhcp, "AT+DCHP=?", "+DCHP=1\r\n", u"#1"_s, u"查询模块DCHP模式成功",
+            "AT+NAME=?");
+        row("name gbk", P::DeviceName, "AT+NAME=?", name, u"继电器"_s, u"查询模块设备名称成功",
+            "AT+MAC=?");
+        row("mac", P::MAC, "AT+MAC=?", "+MAC=00:11:22:33:44:66\r\n", u"00:11:22:33:44:66"_s,
+            u"查询模块MAC地址成功", "AT+VER=?");
+        // The serial settings are in no sequence; a stray report goes on as
+        // after the device name.
+        row("uart", P::Uart, "AT+UART=?", "+UART=115200,9,3,2\r\n", u"115200,9,3,2"_s,
+            u"查询模块串口参数成功", "AT+MAC=?");
+        row("value without carriage return", P::IP, "AT+IP=?", "+IP=10.1.2.3", u"10.1.2.3"_s,
+            u"查询模块IP地址成功", "AT+DIP=?");
+        row("value of 19 bytes", P::DeviceName, "AT+NAME=?", longName, QString(19, u'n'),
+            u"查询模块设备名称成功", "AT+MAC=?");
+        row("keyword without value", P::Port, "AT+PORT=?", "+PORT", QString(),
+            u"查询模块端口成功", "AT+DPORT=?");
+        // clang-format on
     }
 
-    // A single query stops after its reply; the same reply during a read-all
-    // moves on to the next read step.
-    void readReplies() {
-        QFETCH(Handler, button);
+    // A single query stops after its report; a second report, unasked, moves
+    // on as in a read-all.
+    void queryReports() {
+        QFETCH(Parameter, parameter);
         QFETCH(QByteArray, query);
-        QFETCH(int, replyCode);
         QFETCH(QByteArray, payload);
-        QFETCH(ConfigControl, control);
         QFETCH(QString, shown);
         QFETCH(QString, success);
-        QFETCH(int, next);
+        QFETCH(QByteArray, next);
 
         Rig r;
         r.selectA();
-        r.timerRead.setInterval(2000);
-        (r.proto.*button)();
-        QCOMPARE(r.timerRead.interval(), 50);
-        QVERIFY(r.timerRead.isActive());
-        QCOMPARE(r.store.SingleQuery, quint8(1));
-        QVERIFY(r.socket.sent.isEmpty());
-        QVERIFY(r.view.memo.isEmpty());
+        r.proto.query(parameter);
+        QVERIFY(r.sequencer()->isActive());
+        QCOMPARE(r.sequencer()->interval(), 50);
+        QVERIFY(r.transport.sent.isEmpty());
 
-        r.proto.TimerReadTimer();
-        QCOMPARE(r.lastCommand(), query);
-        QCOMPARE(r.store.PendingCommand, quint16(replyCode));
-        QCOMPARE(r.timerRead.interval(), 150);
+        r.fire();
+        QCOMPARE(r.transport.sent.size(), 1);
+        QVERIFY(r.allBroadcast());
+        QCOMPARE(r.transport.sent[0].bytes, atframe::build(MacA, HostMac, query));
+        QCOMPARE(r.sequencer()->interval(), 150);
 
         r.reply(ModuleA, MacA, payload);
-        const bool isIndex =
-            control == ConfigControl::Cmb_Model || control == ConfigControl::DCHP_Model;
-        if (isIndex)
-            QCOMPARE(QString::number(r.view.itemIndex(control)), shown);
-        else
-            QCOMPARE(r.view.controlText(control), shown);
+        QCOMPARE(r.view.shownValue(parameter), shown);
         QCOMPARE(r.view.memoTexts().mid(1), QStringList({indented(success), QString()}));
-        QCOMPARE(r.store.SingleQuery, quint8(0));
-        QCOMPARE(r.store.PendingCommand, quint16(replyCode));
-        QCOMPARE(r.timerRead.interval(), 30);
+        QCOMPARE(r.sequencer()->interval(), 30);
+        r.fire();
+        QCOMPARE(r.transport.sent.size(), 1);
 
         r.reply(ModuleA, MacA, payload);
-        QCOMPARE(r.store.PendingCommand, quint16(next));
-        QCOMPARE(r.proto.ReplyErrorCount(), 0);
+        r.fire();
+        QCOMPARE(r.lastCommand(), next);
+        QVERIFY(r.view.notices.isEmpty());
     }
 
-    void malformedValuesCountAsWrongReplies_data() {
-        QTest::addColumn<int>("replyCode");
+    void malformedReportsAreRepeated_data() {
+        QTest::addColumn<Parameter>("parameter");
+        QTest::addColumn<QByteArray>("query");
         QTest::addColumn<QByteArray>("payload");
-        QTest::addColumn<int>("repeatStep");
-        QTest::newRow("value of 20 bytes") << 51 << "+NAME=" + QByteArray(20, 'n') + "\r\n" << 50;
-        QTest::newRow("endless value") << 11 << "+GATEWAY=" + QByteArray(500, '1') << 10;
-        QTest::newRow("baud of 7 bytes") << 35 << QByteArray("+UART=1000000,8,1,0\r\n") << 34;
-        QTest::newRow("uart without comma") << 35 << QByteArray("+UART=115200\r\n") << 34;
-        QTest::newRow("other keyword") << 19 << QByteArray("+DIP=1.2.3.4\r\n") << 18;
-        QTest::newRow("empty payload") << 43 << QByteArray() << 42;
+        using P = Parameter;
+        // clang-format off
+        QTest::newRow("value of 20 bytes") << P::DeviceName << QByteArray("AT+NAME=?")
+            << "+NAME=" + QByteArray(20, 'n') + "\r\n";
+        QTest::newRow("endless value") << P::Gateway << QByteArray("AT+GATEWAY=?")
+            << "+GATEWAY=" + QByteArray(500, '1');
+        QTest::newRow("baud of 7 bytes") << P::Uart << QByteArray("AT+UART=?")
+            << QByteArray("+UART=1000000,8,1,0\r\n");
+        QTest::newRow("uart without comma") << P::Uart << QByteArray("AT+UART=?")
+            << QByteArray("+UART=115200\r\n");
+        QTest::newRow("other keyword") << P::IP << QByteArray("AT+IP=?")
+            << QByteArray("+DIP=1.2.3.4\r\n");
+        QTest::newRow("empty payload") << P::Mask << QByteArray("AT+MASK=?") << QByteArray();
+        // clang-format on
     }
 
-    void malformedValuesCountAsWrongReplies() {
-        QFETCH(int, replyCode);
+    void malformedReportsAreRepeated() {
+        QFETCH(Parameter, parameter);
+        QFETCH(QByteArray, query);
         QFETCH(QByteArray, payload);
-        QFETCH(int, repeatStep);
         Rig r;
         r.selectA();
-        r.view.texts.clear();
-        r.store.PendingCommand = quint16(replyCode);
+        r.view.values.clear();
+        r.proto.query(parameter);
+        r.fire();
         r.reply(ModuleA, MacA, payload);
-        QCOMPARE(r.store.PendingCommand, quint16(repeatStep));
-        QCOMPARE(r.proto.ReplyErrorCount(), 1);
-        QVERIFY(r.view.texts.empty());
-        QVERIFY(r.view.memo.isEmpty());
-    }
-
-    void shortDatagramHandsEmptyPayload() {
-        Rig r;
-        r.selectA(1, "00:11:22:33:44");
-        // Holds "OK" but ends before byte 20.
-        r.store.PendingCommand = 43;
-        r.proto.MySocketReceive(ModuleA, 5000, "<00:11:22:33:44>,OK");
-        QCOMPARE(r.store.PendingCommand, quint16(42));
-        QCOMPARE(r.proto.ReplyErrorCount(), 1);
-    }
-
-    void uartReport() {
-        Rig r;
-        r.selectA();
-        r.proto.But_UARTCheckClick();
-        r.proto.TimerReadTimer();
-        QCOMPARE(r.lastCommand(), QByteArray("AT+UART=?"));
-        r.reply(ModuleA, MacA, "+UART=115200,9,3,2\r\n");
-        QCOMPARE(r.view.controlText(ConfigControl::Cmb_Baud), u"115200"_s);
-        QCOMPARE(r.view.controlText(ConfigControl::Cmb_DataBit), u"9"_s);
-        QCOMPARE(r.view.itemIndex(ConfigControl::Cmb_StopBit), 3);
-        QCOMPARE(r.view.itemIndex(ConfigControl::Cmb_Parity), 2);
-        QCOMPARE(r.view.memoTexts().mid(1),
-                 QStringList({indented(u"查询模块串口参数成功"_s), QString()}));
-        QCOMPARE(r.store.PendingCommand, quint16(35));
-        r.reply(ModuleA, MacA, "+UART=9600,8,1,0\r\n");
-        QCOMPARE(r.store.PendingCommand, quint16(38));
+        QVERIFY(r.view.values.empty());
+        QCOMPARE(r.view.memo.size(), 1); // the query's own line
+        r.fire();
+        QCOMPARE(r.commands(), QByteArrayList({query, query}));
+        QVERIFY(r.view.notices.isEmpty());
     }
 
     void versionReport() {
         Rig r;
         r.selectA();
-        r.proto.But_ReadVerClick();
-        r.proto.TimerReadTimer();
+        r.proto.query(Parameter::Version);
+        r.fire();
         QCOMPARE(r.lastCommand(), QByteArray("AT+VER=?"));
         const QByteArray version(40, 'v'); // not held to the 19-byte bound
         r.reply(ModuleA, MacA, "+VER=" + version + "\r\n");
-        QCOMPARE(r.view.controlText(ConfigControl::LaVersion), QString::fromLatin1(version));
+        QCOMPARE(r.view.shownValue(Parameter::Version), QString::fromLatin1(version));
         QCOMPARE(r.view.memoTexts().mid(1),
                  QStringList({indented(u"读取版本号成功"_s),
                               u"版本号为： "_s + QString::fromLatin1(version), QString()}));
-        QCOMPARE(r.store.SingleQuery, quint8(0));
-        QCOMPARE(r.store.PendingCommand, quint16(45));
-        QVERIFY(!r.timerRead.isActive());
+        QVERIFY(!r.sequencer()->isActive());
 
         // A wrong answer to the version is not repeated.
-        r.timerRead.start();
+        r.sequencer()->start();
         r.view.memo.clear();
         r.reply(ModuleA, MacA, "ERROR\r\n");
         QCOMPARE(r.view.memoTexts(), QStringList({indented(u"读取版本号失败"_s), QString()}));
-        QCOMPARE(r.store.PendingCommand, quint16(45));
-        QCOMPARE(r.proto.ReplyErrorCount(), 0);
-        QVERIFY(!r.timerRead.isActive());
-        QVERIFY(r.view.messages.isEmpty());
+        QVERIFY(!r.sequencer()->isActive());
+        QVERIFY(r.view.notices.isEmpty());
+        QCOMPARE(r.commands(), QByteArrayList{"AT+VER=?"});
     }
 
-    void handshakeMovesOnEvenAfterSingleQuery() {
+    // The fourth wrong report in a row ends the read-all; a late right one,
+    // read while the box is open, is shown but starts nothing.
+    void fourthWrongReportStopsTheSequence() {
         Rig r;
         r.selectA();
-        r.store.PendingCommand = 43;
-        r.store.SingleQuery = 1;
-        r.reply(ModuleA, MacA, "OK\r\n");
-        QCOMPARE(r.store.PendingCommand, quint16(4));
-        QCOMPARE(r.store.SingleQuery, quint8(1));
-        QCOMPARE(r.view.memoTexts(), QStringList({indented(u"AT命令响应成功"_s), QString()}));
+        r.view.onNotice = [&] { r.reply(ModuleA, MacA, "+GATEWAY=1.1.1.1\r\n"); };
+        r.proto.readAll();
+        r.run([](const QByteArray &command) {
+            return command == "AT+GATEWAY=?" ? QByteArray("ERROR\r\n") : wellBehaved(command);
+        });
+        QCOMPARE(r.commands(), ReadAllCommands.first(2) + QByteArrayList(4, "AT+GATEWAY=?"));
+        QCOMPARE(r.view.notices, QStringList{u"连续3次应答错误"_s});
+        QCOMPARE(r.view.noticeKinds, QList<Notice>{Notice::ProtocolEvent});
+        QCOMPARE(r.view.memoTexts().last(4),
+                 QStringList({indented(u"查询网关IP地址失败"_s), QString(),
+                              indented(u"查询网关IP地址成功"_s), QString()}));
+        QCOMPARE(r.view.shownValue(Parameter::Gateway), u"1.1.1.1"_s);
+        QVERIFY(!r.sequencer()->isActive());
     }
 
-    // The gateway example: one answer ends the single query, a second one
-    // (SingleQuery now 0) carries on with the subnet mask.
-    void singleQueryThenStrayReplyContinues() {
+    void acceptedReportResetsTheRepeatCount() {
         Rig r;
         r.selectA();
-        r.proto.But_GATEWAYCheckClick();
-        r.proto.TimerReadTimer();
-        r.reply(ModuleA, MacA, "+GATEWAY=10.0.0.1\r\n");
-        QCOMPARE(r.store.PendingCommand, quint16(11));
-        r.proto.TimerReadTimer(); // idle
-        QCOMPARE(r.socket.sent.size(), 1);
-        r.reply(ModuleA, MacA, "+GATEWAY=10.0.0.1\r\n");
-        QCOMPARE(r.store.PendingCommand, quint16(14));
-        r.proto.TimerReadTimer();
-        QCOMPARE(r.lastCommand(), QByteArray("AT+MASK=?"));
+        int gatewayAsked = 0;
+        int maskAsked = 0;
+        r.proto.readAll();
+        r.run([&](const QByteArray &command) {
+            if ((command == "AT+GATEWAY=?" && gatewayAsked++ < 1) ||
+                (command == "AT+MASK=?" && maskAsked++ < 3))
+                return QByteArray("ERROR\r\n");
+            return wellBehaved(command);
+        });
+        QVERIFY(r.view.notices.isEmpty());
+        QCOMPARE(r.commands().size(), ReadAllCommands.size() + 1 + 3);
+        QCOMPARE(r.view.shownValue(Parameter::Version), u"V2.05"_s);
     }
 
-    void threeRepeatsThenErrorBox() {
+    // ---- read-all ----------------------------------------------------------
+
+    void readAllReadsEveryParameterInOrder() {
         Rig r;
         r.selectA();
-        r.proto.But_GATEWAYCheckClick();
-        r.proto.TimerReadTimer();
-        for (int wrong = 1; wrong <= 3; ++wrong) {
-            r.reply(ModuleA, MacA, "ERROR\r\n");
-            QCOMPARE(r.store.PendingCommand, quint16(10));
-            QCOMPARE(r.proto.ReplyErrorCount(), wrong);
-            r.proto.TimerReadTimer();
-            QCOMPARE(r.store.PendingCommand, quint16(11));
-        }
-        QCOMPARE(r.socket.commands(), QByteArrayList(4, "AT+GATEWAY=?"));
-        QVERIFY(r.view.messages.isEmpty());
-        r.reply(ModuleA, MacA, "ERROR\r\n");
-        QCOMPARE(r.view.messages.size(), 1);
-        QCOMPARE(r.view.messages[0].kind, ConfigView::MessageKind::OkCancel);
-        QCOMPARE(r.view.messages[0].caption, u"提示"_s);
-        QCOMPARE(r.view.messages[0].text, u"连续3次应答错误"_s);
-        QCOMPARE(r.view.memoTexts().last(2),
-                 QStringList({indented(u"查询网关IP地址失败"_s), QString()}));
-        QCOMPARE(r.store.PendingCommand, quint16(11));
-        QCOMPARE(r.store.SingleQuery, quint8(1));
-        QCOMPARE(r.proto.ReplyErrorCount(), 0);
-        QVERIFY(!r.timerRead.isActive());
-    }
-
-    void acceptedReplyResetsTheErrorCount() {
-        Rig r;
-        r.selectA();
-        r.store.PendingCommand = 11;
-        r.reply(ModuleA, MacA, "ERROR\r\n");
-        r.store.PendingCommand = 11;
-        r.reply(ModuleA, MacA, "+GATEWAY=1.1.1.1\r\n");
-        QCOMPARE(r.proto.ReplyErrorCount(), 0);
-        for (int i = 0; i < 3; ++i) {
-            r.store.PendingCommand = 15;
-            r.reply(ModuleA, MacA, "ERROR\r\n");
-        }
-        QVERIFY(r.view.messages.isEmpty());
-        QCOMPARE(r.proto.ReplyErrorCount(), 3);
-    }
-
-    // While the error box is open a late good reply comes in; neither call
-    // may undo what the other did.
-    void replyDuringErrorBox() {
-        Rig r;
-        r.selectA();
-        r.store.PendingCommand = 11;
-        r.view.onMessage = [&](const Message &) { r.reply(ModuleA, MacA, "+GATEWAY=1.1.1.1\r\n"); };
-        for (int i = 0; i < 4; ++i) {
-            r.store.PendingCommand = 11;
-            r.reply(ModuleA, MacA, "ERROR\r\n");
-        }
-        QCOMPARE(r.view.messages.size(), 1);
-        QCOMPARE(r.store.PendingCommand, quint16(14));
-        QCOMPARE(r.proto.ReplyErrorCount(), 0);
-        QVERIFY(!r.timerRead.isActive());
-        QCOMPARE(r.view.memoTexts(), QStringList({indented(u"查询网关IP地址失败"_s), QString(),
-                                                  indented(u"查询网关IP地址成功"_s), QString()}));
-    }
-
-    // ---- read-all sequence -----------------------------------------------
-
-    void readAllReadsTwelveParametersInOrder() {
-        Rig r;
-        r.selectA();
-        r.store.SingleQuery = 1; // left over from a single query never answered
-        r.proto.But_ReadClick();
-        QCOMPARE(r.timerRead.interval(), 30);
+        r.proto.query(Parameter::Mask); // a single query never answered
+        r.fire();
+        r.transport.sent.clear();
+        r.view.memo.clear();
+        r.proto.readAll();
+        QCOMPARE(r.sequencer()->interval(), 30);
         r.run(wellBehaved);
-        QCOMPARE(r.socket.commands(),
-                 QByteArrayList({"AT", "AT+MODEL=?", "AT+GATEWAY=?", "AT+MASK=?", "AT+IP=?",
-                                 "AT+DIP=?", "AT+PORT=?", "AT+DPORT=?", "AT+DCHP=?", "AT+NAME=?",
-                                 "AT+MAC=?", "AT+VER=?"}));
-        QVERIFY(!r.timerRead.isActive());
-        QCOMPARE(r.store.PendingCommand, quint16(45));
-        using C = ConfigControl;
-        QCOMPARE(r.view.itemIndex(C::Cmb_Model), 1);
-        QCOMPARE(r.view.controlText(C::Edt_GATEWAY), u"10.0.0.1"_s);
-        QCOMPARE(r.view.controlText(C::Edt_MASK), u"255.255.255.0"_s);
-        QCOMPARE(r.view.controlText(C::Edt_IP), u"10.0.0.50"_s);
-        QCOMPARE(r.view.controlText(C::Edt_DIP), u"10.0.0.2"_s);
-        QCOMPARE(r.view.controlText(C::Edt_Port), u"5001"_s);
-        QCOMPARE(r.view.controlText(C::Edt_DPort), u"6001"_s);
-        QCOMPARE(r.view.itemIndex(C::DCHP_Model), 1);
-        QCOMPARE(r.view.controlText(C::Edt_Name), u"relay"_s);
-        QCOMPARE(r.view.controlText(C::Edt_MAC), u"00:11:22:33:44:55"_s);
-        QCOMPARE(r.view.controlText(C::LaVersion), u"V2.05"_s);
+        QCOMPARE(r.commands(), ReadAllCommands);
+        QVERIFY(!r.sequencer()->isActive());
+        using P = Parameter;
+        const std::map<P, QString> expected = {{P::Model, u"#1"_s},
+                                               {P::Gateway, u"10.0.0.1"_s},
+                                               {P::Mask, u"255.255.255.0"_s},
+                                               {P::IP, u"10.0.0.50"_s},
+                                               {P::DestinationIP, u"10.0.0.2"_s},
+                                               {P::Port, u"5001"_s},
+                                               {P::DestinationPort, u"6001"_s},
+                                               {P::Dhcp, u"#1"_s},
+                                               {P::DeviceName, u"relay"_s},
+                                               {P::MAC, u"00:11:22:33:44:5a"_s},
+                                               {P::Version, u"V2.05"_s},
+                                               {P::Uart, u"9600,8,1,0"_s}};
+        for (const auto &[parameter, value] : expected)
+            QCOMPARE(r.view.shownValue(parameter), value);
         const QStringList memo = r.view.memoTexts();
         QCOMPARE(memo.first(3),
                  QStringList({u"发送AT命令"_s, indented(u"AT命令响应成功"_s), QString()}));
         QCOMPARE(memo.last(3),
                  QStringList({indented(u"读取版本号成功"_s), u"版本号为： V2.05"_s, QString()}));
         QCOMPARE(memo.size(), 12 * 3 + 1);
-        QVERIFY(r.view.messages.isEmpty());
+        QVERIFY(r.view.notices.isEmpty());
     }
 
     // The same read-all paced by the real timer and answered from the event
@@ -732,112 +691,79 @@ private slots:
     void readAllOnTheRealTimer() {
         Rig r;
         r.selectA();
-        QObject::connect(&r.timerRead, &QTimer::timeout, &r.proto, &ConfigProtocol::TimerReadTimer);
         QObject context;
-        const auto answer = [&] {
-            const QByteArray reply = wellBehaved(r.lastCommand());
-            QTimer::singleShot(1, &context, [&r, reply] { r.reply(ModuleA, MacA, reply); });
-        };
-        r.proto.ListBoxIPClick(0);
+        r.proto.selectModule(0);
         for (int sent = 0; sent < 12; ++sent) {
-            QTRY_COMPARE_WITH_TIMEOUT(r.socket.sent.size(), sent + 1, 5000);
-            answer();
+            QTRY_COMPARE_WITH_TIMEOUT(r.transport.sent.size(), sent + 1, 5000);
+            const QByteArray answer = wellBehaved(r.lastCommand());
+            QTimer::singleShot(1, &context, [&r, answer] { r.reply(ModuleA, MacA, answer); });
         }
-        QTRY_VERIFY_WITH_TIMEOUT(!r.timerRead.isActive(), 5000);
-        QCOMPARE(r.socket.commands().last(), QByteArray("AT+VER=?"));
-        QCOMPARE(r.view.controlText(ConfigControl::LaVersion), u"V2.05"_s);
-        QVERIFY(r.view.messages.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!r.sequencer()->isActive(), 5000);
+        QCOMPARE(r.commands(), ReadAllCommands);
+        QCOMPARE(r.view.shownValue(Parameter::Version), u"V2.05"_s);
+        QVERIFY(r.view.notices.isEmpty());
     }
 
-    void readAllAddressesTheSelectedModule() {
-        Rig r;
-        r.selectA(2);
-        r.proto.ListBoxIPClick(1);
-        r.proto.TimerReadTimer();
-        QCOMPARE(r.socket.sent.last().bytes, atframe::build(MacB, HostMac, "AT"));
+    void timeOuts_data() {
+        QTest::addColumn<bool>("readAll"); // or a single query of the mask
+        QTest::addColumn<int>("answered"); // frames the module answers
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<QByteArrayList>("commands");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<int>("firings");
+        const int limit = ModuleSession::SilentFiringsLimit;
+        QTest::newRow("silent handshake")
+            << true << 0 << true << QByteArrayList{"AT"} << u"应答超时"_s << 2;
+        QTest::newRow("silent after the handshake")
+            << true << 1 << true << QByteArrayList{"AT", "AT+MODEL=?"} << u"应答超时"_s
+            << 2 + limit;
+        QTest::newRow("silent single query")
+            << false << 0 << true << QByteArrayList{"AT+MASK=?"} << u"应答超时"_s << 1 + limit;
+        QTest::newRow("answered single query idles")
+            << false << 1 << true << QByteArrayList{"AT+MASK=?"} << QString() << 5 * limit;
+        QTest::newRow("transport closed")
+            << true << 0 << false << QByteArrayList() << u"UDP没建立"_s << 1;
     }
 
-    void silentHandshakeTimesOut() {
-        Rig r;
-        r.selectA();
-        r.proto.But_ReadClick();
-        r.proto.TimerReadTimer();
-        QCOMPARE(r.store.AwaitingReply, quint8(1));
-        r.proto.TimerReadTimer();
-        QCOMPARE(r.socket.commands(), QByteArrayList{"AT"});
-        QCOMPARE(r.view.messages.size(), 1);
-        QCOMPARE(r.view.messages[0].kind, ConfigView::MessageKind::OkCancel);
-        QCOMPARE(r.view.messages[0].text, u"应答超时"_s);
-        QCOMPARE(r.store.AwaitingReply, quint8(0));
-        QCOMPARE(r.store.PendingCommand, quint16(43));
-        QVERIFY(!r.timerRead.isActive());
-    }
-
-    void socketClosedStopsTheSequencer() {
-        Rig r;
-        r.selectA();
-        r.socket.SetActive(false);
-        r.proto.But_ReadClick();
-        r.proto.TimerReadTimer();
-        QVERIFY(r.socket.sent.isEmpty());
-        QCOMPARE(r.view.messages.size(), 1);
-        QCOMPARE(r.view.messages[0].text, u"UDP没建立"_s);
-        QCOMPARE(r.view.messages[0].kind, ConfigView::MessageKind::OkCancel);
-        QVERIFY(!r.timerRead.isActive());
-    }
-
-    void moduleFallingSilentMidSequenceTimesOut() {
+    void timeOuts() {
+        QFETCH(bool, readAll);
+        QFETCH(int, answered);
+        QFETCH(bool, open);
+        QFETCH(QByteArrayList, commands);
+        QFETCH(QString, notice);
+        QFETCH(int, firings);
         Rig r;
         r.selectA();
-        r.proto.But_ReadClick();
-        r.run([](const QByteArray &command) {
-            return command == "AT" ? QByteArray("OK\r\n") : QByteArray();
-        });
-        QCOMPARE(r.socket.commands(), QByteArrayList({"AT", "AT+MODEL=?"}));
-        QCOMPARE(r.view.messages.size(), 1);
-        QCOMPARE(r.view.messages[0].text, u"应答超时"_s);
-        QVERIFY(!r.timerRead.isActive());
-        QCOMPARE(r.store.PendingCommand, quint16(5));
-    }
-
-    void silenceIsMeasuredInSequencerFirings() {
-        Rig r;
-        r.selectA();
-        r.proto.But_MASKCheckClick();
-        r.proto.TimerReadTimer();
-        for (int i = 1; i < ConfigProtocol::SilentFiringsLimit; ++i)
-            r.proto.TimerReadTimer();
-        QVERIFY(r.view.messages.isEmpty());
-        QVERIFY(r.timerRead.isActive());
-        r.proto.TimerReadTimer();
-        QCOMPARE(r.view.messages.size(), 1);
-        QCOMPARE(r.store.SingleQuery, quint8(0));
-    }
-
-    void answeredSingleQueryIdlesWithoutTimeOut() {
-        Rig r;
-        r.selectA();
-        r.proto.But_MASKCheckClick();
-        r.proto.TimerReadTimer();
-        r.reply(ModuleA, MacA, "+MASK=255.0.0.0\r\n");
-        for (int i = 0; i < 3 * ConfigProtocol::SilentFiringsLimit; ++i)
-            r.proto.TimerReadTimer();
-        QVERIFY(r.view.messages.isEmpty());
-        QVERIFY(r.timerRead.isActive());
-        QCOMPARE(r.socket.sent.size(), 1);
+        if (!open)
+            r.transport.close();
+        if (readAll)
+            r.proto.readAll();
+        else
+            r.proto.query(Parameter::Mask);
+        int frames = 0;
+        const int fired = r.run(
+            [&](const QByteArray &command) {
+                return ++frames <= answered ? wellBehaved(command) : QByteArray();
+            },
+            5 * ModuleSession::SilentFiringsLimit);
+        QCOMPARE(fired, firings);
+        QCOMPARE(r.commands(), commands);
+        QCOMPARE(r.view.notices, notice.isEmpty() ? QStringList() : QStringList{notice});
+        QCOMPARE(r.sequencer()->isActive(), notice.isEmpty());
     }
 
     void replyDuringTimeOutBox() {
         Rig r;
         r.selectA();
-        r.proto.But_ReadClick();
-        r.proto.TimerReadTimer();
-        r.view.onMessage = [&](const Message &) { r.reply(ModuleA, MacA, "OK\r\n"); };
-        r.proto.TimerReadTimer();
-        QCOMPARE(r.view.messages.size(), 1);
-        QCOMPARE(r.store.PendingCommand, quint16(4));
-        QVERIFY(!r.timerRead.isActive());
-        QCOMPARE(r.store.AwaitingReply, quint8(0));
+        r.proto.readAll();
+        r.fire();
+        r.view.onNotice = [&] { r.reply(ModuleA, MacA, "OK\r\n"); };
+        r.fire();
+        QCOMPARE(r.view.notices, QStringList{u"应答超时"_s});
+        QCOMPARE(r.view.memoTexts().last(2),
+                 QStringList({indented(u"AT命令响应成功"_s), QString()}));
+        QVERIFY(!r.sequencer()->isActive());
+        QCOMPARE(r.commands(), QByteArrayList{"AT"});
     }
 
     // ---- factory default -------------------------------------------------
@@ -845,322 +771,241 @@ private slots:
     void factoryDefaultThenReadAllAfterTwoSeconds() {
         Rig r;
         r.selectA();
-        r.proto.But_DefaultClick();
-        QCOMPARE(r.socket.sent.size(), 1);
-        QCOMPARE(r.socket.sent[0].bytes, atframe::build(MacA, HostMac, "AT+DEFAULT"));
-        QCOMPARE(r.socket.sent[0].bytes.size(), 52);
-        QCOMPARE(r.store.PendingCommand, quint16(9));
+        r.proto.restoreFactoryDefaults();
+        QCOMPARE(r.transport.sent.size(), 1);
+        QCOMPARE(r.transport.sent[0].bytes, atframe::build(MacA, HostMac, "AT+DEFAULT"));
         QCOMPARE(r.view.memoTexts(), QStringList{u"设置模块出厂默认参数"_s});
-        QVERIFY(!r.timerRead.isActive());
+        QVERIFY(!r.sequencer()->isActive());
 
         r.reply(ModuleA, MacA, "OK\r\n");
-        QVERIFY(r.timerRead.isActive());
-        QCOMPARE(r.timerRead.interval(), 2000);
-        QCOMPARE(r.store.PendingCommand, quint16(42));
+        QVERIFY(r.sequencer()->isActive());
+        QCOMPARE(r.sequencer()->interval(), 2000);
         QCOMPARE(r.view.memoTexts().mid(1),
                  QStringList({indented(u"恢复出厂设置命令响应成功"_s), QString()}));
         r.run(wellBehaved);
-        QCOMPARE(r.socket.commands().size(), 1 + 12);
+        QCOMPARE(r.commands(), QByteArrayList{"AT+DEFAULT"} + ReadAllCommands);
     }
 
     void refusedFactoryDefaultIsRepeated() {
         Rig r;
         r.selectA();
-        r.proto.But_DefaultClick();
+        r.proto.restoreFactoryDefaults();
         r.reply(ModuleA, MacA, "ERROR\r\n");
-        QCOMPARE(r.store.PendingCommand, quint16(8));
-        QVERIFY(r.timerRead.isActive());
-        r.proto.TimerReadTimer();
+        QVERIFY(r.sequencer()->isActive());
+        r.fire();
         QCOMPARE(r.lastCommand(), QByteArray("AT+DEFAULT"));
         QCOMPARE(r.view.memoTexts().last(), u"发送恢复出厂设置命令"_s);
-        QCOMPARE(r.store.AwaitingReply, quint8(1));
         for (int i = 0; i < 2; ++i) {
             r.reply(ModuleA, MacA, "ERROR\r\n");
-            r.proto.TimerReadTimer();
+            r.fire();
         }
-        QCOMPARE(r.socket.commands(), QByteArrayList(4, "AT+DEFAULT"));
-        QCOMPARE(r.view.messages.size(), 0);
+        QCOMPARE(r.commands(), QByteArrayList(4, "AT+DEFAULT"));
+        QVERIFY(r.view.notices.isEmpty());
         r.reply(ModuleA, MacA, "ERROR\r\n");
-        QCOMPARE(r.view.messages.size(), 1);
+        QCOMPARE(r.view.notices, QStringList{u"连续3次应答错误"_s});
         QCOMPARE(r.view.memoTexts().last(2),
                  QStringList({indented(u"恢复出厂设置命令响应失败"_s), QString()}));
+        // A repeat that is not answered at once times out like the handshake.
+        r.proto.restoreFactoryDefaults();
+        r.reply(ModuleA, MacA, "ERROR\r\n");
+        r.fire();
+        r.fire();
+        QCOMPARE(r.view.notices.last(), u"应答超时"_s);
     }
 
-    // ---- set buttons -----------------------------------------------------
+    // ---- settings --------------------------------------------------------
 
-    void setButtons_data() {
-        QTest::addColumn<Handler>("button");
+    void settings_data() {
+        QTest::addColumn<Parameter>("parameter");
         QTest::addColumn<QByteArray>("command");
-        QTest::addColumn<int>("code");
         QTest::addColumn<QString>("log");
         QTest::addColumn<QString>("ok");
         QTest::addColumn<QString>("fail");
-        using P = ConfigProtocol;
-        QTest::newRow("model") << &P::But_ModelClick << QByteArray("AT+MODEL=0") << 7
-                               << u"设置模块工作模式"_s << u"设置工作模式成功"_s
-                               << u"设置工作模式失败"_s;
-        QTest::newRow("gateway") << &P::But_GATEWAYClick << QByteArray("AT+GATEWAY=192.168.1.1")
-                                 << 13 << u"设置网关IP地址"_s << u"设置网关IP成功"_s
-                                 << u"设置网关IP失败"_s;
-        QTest::newRow("mask") << &P::But_MASKClick << QByteArray("AT+MASK=192.168.0.1") << 17
-                              << u"设置子网掩码"_s << u"设置子网掩码成功"_s
-                              << u"设置子网掩码失败"_s;
-        QTest::newRow("ip") << &P::But_IPClick << QByteArray("AT+IP=192.168.1.199") << 21
-                            << u"设置模块IP地址"_s << u"设置模块IP成功"_s << u"设置模块IP失败"_s;
-        QTest::newRow("dip") << &P::But_DIPClick << QByteArray("AT+DIP=192.168.1.100") << 25
-                             << u"设置目的IP"_s << u"设置模块目的IP成功"_s
-                             << u"设置模块目的IP失败"_s;
-        QTest::newRow("port") << &P::But_PortClick << QByteArray("AT+PORT=5000") << 29
-                              << u"设置模块端口号"_s << u"设置模块端口成功"_s
-                              << u"设置模块端口失败"_s;
-        QTest::newRow("dport") << &P::But_DPortClick << QByteArray("AT+DPORT=6000") << 33
-                               << u"设置目的端口号"_s << u"设置模块目的端口成功"_s
-                               << u"设置模块目的端口失败"_s;
-        QTest::newRow("mac") << &P::But_SetMACClick << QByteArray("AT+MAC=") << 41
-                             << u"设置模块MAC地址"_s << u"设置模块MAC地址成功"_s
-                             << u"设置模块MAC地址失败"_s;
-        QTest::newRow("uart") << &P::But_SetUARTClick << QByteArray("AT+UART=9600,8,1,0") << 37
-                              << u"设置模块串口参数"_s << u"设置模块串口参数成功"_s
-                              << u"设置模块串口参数失败"_s;
-        QTest::newRow("dchp") << &P::But_SetDCHPClick << QByteArray("AT+DCHP=0") << 49
-                              << u"设置DCHP模式"_s << u"设置DCHP模式成功"_s
-                              << u"设置DCHP模式失败"_s;
-        QTest::newRow("name") << &P::But_SetNameClick << QByteArray("AT+NAME=") << 53
-                              << u"设置模块设备名称"_s << u"设置模块设备名称成功"_s
-                              << u"设置模块设备名称失败"_s;
+        const auto row = [](const char *name, Parameter parameter, const char *command,
+                            const char16_t *log, const char16_t *ok, const char16_t *fail) {
+            QTest::newRow(name) << parameter << QByteArray(command) << QString::fromUtf16(log)
+                                << QString::fromUtf16(ok) << QString::fromUtf16(fail);
+        };
+        using P = Parameter;
+        // clang-format off
+        row("model", P::Model, "AT+MODEL=0", u"设置模块工作模式", u"设置工作模式成功",
+            u"设置工作模式失败");
+        row("gateway", P::Gateway, "AT+GATEWAY=192.168.1.1", u"设置网关IP地址", u"设置网关IP成功",
+            u"设置网关IP失败");
+        row("mask", P::Mask, "AT+MASK=192.168.0.1", u"设置子网掩码", u"设置子网掩码成功",
+            u"设置子网掩码失败");
+        row("ip", P::IP, "AT+IP=192.168.1.199", u"设置模块IP地址", u"设置模块IP成功",
+            u"设置模块IP失败");
+        row("dip", P::DestinationIP, "AT+DIP=192.168.1.100", u"设置目的IP", u"设置模块目的IP成功",
+            u"设置模块目的IP失败");
+        row("port", P::Port, "AT+PORT=5000", u"设置模块端口号", u"设置模块端口成功",
+            u"设置模块端口失败");
+        row("dport", P::DestinationPort, "AT+DPORT=6000", u"设置目的端口号",
+            u"设置模块目的端口成功", u"设置模块目的端口失败");
+        row("mac", P::MAC, "AT+MAC=", u"设置模块MAC地址", u"设置模块MAC地址成功",
+            u"设置模块MAC地址失败");
+        row("uart", P::Uart, "AT+UART=9600,8,1,0", u"设置模块串口参数", u"设置模块串口参数成功",
+            u"设置模块串口参数失败");
+        row("dchp", P::Dhcp, "AT+DCHP=0", u"设置DCHP模式", u"设置DCHP模式成功", u"设置DCHP模式失败");
+        row("name", P::DeviceName, "AT+NAME=", u"设置模块设备名称", u"设置模块设备名称成功",
+            u"设置模块设备名称失败");
+        // clang-format on
     }
 
-    void setButtons() {
-        QFETCH(Handler, button);
+    void settings() {
+        QFETCH(Parameter, parameter);
         QFETCH(QByteArray, command);
-        QFETCH(int, code);
         QFETCH(QString, log);
         QFETCH(QString, ok);
         QFETCH(QString, fail);
 
         Rig r;
         r.selectA();
-        r.timerRead.start();
-        (r.proto.*button)();
-        QCOMPARE(r.socket.sent.size(), 1);
-        const QByteArray frame = "<" + MacA + ">,<" + HostMac + ">," + command + "\r\n";
-        QCOMPARE(r.socket.sent[0].bytes, frame);
-        QCOMPARE(r.socket.sent[0].ip, 0xFFFFFFFFu);
-        QCOMPARE(r.socket.sent[0].port, quint16(5000));
-        QCOMPARE(r.store.PendingCommand, quint16(code));
-        QCOMPARE(r.store.SelectedMAC, MacA);
+        r.sequencer()->start();
+        r.proto.set(parameter, r.view.parameterValue(parameter));
+        QCOMPARE(r.transport.sent.size(), 1);
+        QVERIFY(r.allBroadcast());
+        QCOMPARE(r.transport.sent[0].bytes, atframe::build(MacA, HostMac, command));
         QCOMPARE(r.view.memoTexts(), QStringList{log});
 
         // A device name holding "OK" is an "OK": the test is a substring test.
         r.reply(ModuleA, MacA, "+NAME=OKAY\r\n");
         QCOMPARE(r.view.memoTexts().mid(1), QStringList({indented(ok), QString()}));
-        QVERIFY(!r.timerRead.isActive());
-        QCOMPARE(r.store.PendingCommand, quint16(code));
-        QVERIFY(r.view.messages.isEmpty());
+        QVERIFY(!r.sequencer()->isActive());
+        QVERIFY(r.view.notices.isEmpty());
 
         r.view.memo.clear();
-        r.store.WriteAllMode = 1;
-        (r.proto.*button)();
-        // After a MAC setting the module answers by its new MAC text.
-        r.reply(ModuleA, r.store.GetSelectedMAC(), "ERROR\r\n");
+        r.proto.set(parameter, r.view.parameterValue(parameter));
+        // After a MAC setting the module goes by its new MAC text.
+        r.reply(ModuleA, r.proto.selectedSession()->moduleMac(), "ERROR\r\n");
         QCOMPARE(r.view.memoTexts().mid(1), QStringList({indented(fail), QString()}));
-        QCOMPARE(r.store.WriteAllMode, quint8(0));
-        QCOMPARE(r.socket.sent.size(), 2);
+        QCOMPARE(r.transport.sent.size(), 2);
         QVERIFY(r.pauses.isEmpty());
     }
 
-    void commandValues_data() {
-        QTest::addColumn<Handler>("button");
-        QTest::addColumn<QList<ConfigControl>>("controls");
-        QTest::addColumn<QStringList>("texts"); // a number sets the item index
+    void settingValues_data() {
+        QTest::addColumn<Parameter>("parameter");
+        QTest::addColumn<ParameterValue>("value");
         QTest::addColumn<QByteArray>("command");
-        using C = ConfigControl;
-        using P = ConfigProtocol;
-        QTest::newRow("uart 115200 9 2 even")
-            << &P::But_SetUARTClick
-            << QList<C>{C::Cmb_Baud, C::Cmb_DataBit, C::Cmb_StopBit, C::Cmb_Parity}
-            << QStringList{u"115200"_s, u"9"_s, u"3"_s, u"2"_s}
-            << QByteArray("AT+UART=115200,9,3,2");
-        QTest::newRow("uart data bits first character")
-            << &P::But_SetUARTClick << QList<C>{C::Cmb_DataBit} << QStringList{u"8 bits"_s}
-            << QByteArray("AT+UART=9600,8,1,0");
-        QTest::newRow("udp server") << &P::But_ModelClick << QList<C>{C::Cmb_Model}
-                                    << QStringList{u"3"_s} << QByteArray("AT+MODEL=3");
-        QTest::newRow("dhcp open") << &P::But_SetDCHPClick << QList<C>{C::DCHP_Model}
-                                   << QStringList{u"1"_s} << QByteArray("AT+DCHP=1");
-        QTest::newRow("ip as typed")
-            << &P::But_IPClick << QList<C>{C::Edt_IP} << QStringList{u" not an ip "_s}
-            << QByteArray("AT+IP= not an ip ");
-        QTest::newRow("mac as typed")
-            << &P::But_SetMACClick << QList<C>{C::Edt_MAC} << QStringList{u"AA:BB:CC:DD:EE:FF"_s}
-            << QByteArray("AT+MAC=AA:BB:CC:DD:EE:FF");
-        QTest::newRow("seven chinese characters")
-            << &P::But_SetNameClick << QList<C>{C::Edt_Name} << QStringList{u"一二三四五六七"_s}
-            << "AT+NAME=" + gbk::encode(u"一二三四五六七"_s);
-        QTest::newRow("fifteen bytes")
-            << &P::But_SetNameClick << QList<C>{C::Edt_Name} << QStringList{QString(15, u'n')}
-            << "AT+NAME=" + QByteArray(15, 'n');
-        QTest::newRow("longest gateway that fits")
-            << &P::But_GATEWAYClick << QList<C>{C::Edt_GATEWAY} << QStringList{QString(47, u'1')}
-            << "AT+GATEWAY=" + QByteArray(47, '1');
+        const auto row = [](const char *name, Parameter parameter, const ParameterValue &value,
+                            const QByteArray &command) {
+            QTest::newRow(name) << parameter << value << command;
+        };
+        using P = Parameter;
+        const QString seven = u"一二三四五六七"_s;
+        // clang-format off
+        row("uart 115200 9 2 even", P::Uart, UartSettings{u"115200"_s, u"9"_s, 3, 2},
+            "AT+UART=115200,9,3,2");
+        row("uart data bits first character", P::Uart, UartSettings{u"9600"_s, u"8 bits"_s, 1, 0},
+            "AT+UART=9600,8,1,0");
+        row("udp server", P::Model, 3, "AT+MODEL=3");
+        row("dhcp open", P::Dhcp, 1, "AT+DCHP=1");
+        row("ip as typed", P::IP, u" not an ip "_s, "AT+IP= not an ip ");
+        row("mac as typed", P::MAC, u"AA:BB:CC:DD:EE:FF"_s, "AT+MAC=AA:BB:CC:DD:EE:FF");
+        row("seven chinese characters", P::DeviceName, seven, "AT+NAME=" + gbk::encode(seven));
+        row("fifteen bytes", P::DeviceName, QString(15, u'n'), "AT+NAME=" + QByteArray(15, 'n'));
+        row("longest gateway that fits", P::Gateway, QString(47, u'1'),
+            "AT+GATEWAY=" + QByteArray(47, '1'));
+        // clang-format on
     }
 
-    void commandValues() {
-        QFETCH(Handler, button);
-        QFETCH(QList<ConfigControl>, controls);
-        QFETCH(QStringList, texts);
+    void settingValues() {
+        QFETCH(Parameter, parameter);
+        QFETCH(ParameterValue, value);
         QFETCH(QByteArray, command);
         Rig r;
         r.selectA();
-        for (qsizetype i = 0; i < controls.size(); ++i) {
-            bool isNumber = false;
-            const int index = texts[i].toInt(&isNumber);
-            const bool isList = controls[i] == ConfigControl::Cmb_Model ||
-                                controls[i] == ConfigControl::DCHP_Model ||
-                                controls[i] == ConfigControl::Cmb_StopBit ||
-                                controls[i] == ConfigControl::Cmb_Parity;
-            if (isList && isNumber)
-                r.view.setItemIndex(controls[i], index);
-            else
-                r.view.setControlText(controls[i], texts[i]);
-        }
-        (r.proto.*button)();
-        QVERIFY(r.view.messages.isEmpty());
-        QCOMPARE(r.lastCommand(), command);
-        QCOMPARE(r.socket.sent.last().bytes.size(), 40 + command.size() + 2);
+        r.proto.set(parameter, value);
+        QVERIFY(r.view.notices.isEmpty());
+        QCOMPARE(r.transport.sent.last().bytes, atframe::build(MacA, HostMac, command));
     }
 
     void refusedSettings_data() {
-        QTest::addColumn<Handler>("button");
-        QTest::addColumn<ConfigControl>("control");
-        QTest::addColumn<QString>("text"); // NoItem: the list's text matches no item
+        QTest::addColumn<Parameter>("parameter");
+        QTest::addColumn<ParameterValue>("value");
+        QTest::addColumn<bool>("picked");
         QTest::addColumn<QString>("message");
-        using C = ConfigControl;
-        using P = ConfigProtocol;
-        const QString noItem = u"请在下拉列表中选择有效的选项！"_s;
-        const QString tooLong = u"参数过长，命令帧不能超过100个字节"_s;
-        const QString nameLimit = u"设备名称不能超过15个字节"_s;
-        QTest::newRow("model typed") << &P::But_ModelClick << C::Cmb_Model << NoItem << noItem;
-        QTest::newRow("dhcp typed") << &P::But_SetDCHPClick << C::DCHP_Model << NoItem << noItem;
-        QTest::newRow("stop bits typed")
-            << &P::But_SetUARTClick << C::Cmb_StopBit << NoItem << noItem;
-        QTest::newRow("parity typed") << &P::But_SetUARTClick << C::Cmb_Parity << NoItem << noItem;
-        QTest::newRow("empty data bits")
-            << &P::But_SetUARTClick << C::Cmb_DataBit << QString() << noItem;
-        QTest::newRow("eight chinese characters")
-            << &P::But_SetNameClick << C::Edt_Name << u"一二三四五六七八"_s << nameLimit;
-        QTest::newRow("sixteen bytes")
-            << &P::But_SetNameClick << C::Edt_Name << QString(16, u'n') << nameLimit;
-        QTest::newRow("gateway one byte too long")
-            << &P::But_GATEWAYClick << C::Edt_GATEWAY << QString(48, u'1') << tooLong;
-        QTest::newRow("pasted novel")
-            << &P::But_DIPClick << C::Edt_DIP << QString(5000, u'x') << tooLong;
+        const auto row = [](const char *name, Parameter parameter, const ParameterValue &value,
+                            const QString &message, bool picked = true) {
+            QTest::newRow(name) << parameter << value << picked << message;
+        };
+        const auto uart = [](const QString &dataBits, int stop, int parity) {
+            return UartSettings{u"9600"_s, dataBits, stop, parity};
+        };
+        using P = Parameter;
+        // clang-format off
+        row("model typed", P::Model, -1, NoItem);
+        row("model beyond a digit", P::Model, 10, NoItem);
+        row("dhcp typed", P::Dhcp, -1, NoItem);
+        row("stop bits typed", P::Uart, uart(u"8"_s, -1, 0), NoItem);
+        row("parity typed", P::Uart, uart(u"8"_s, 1, -1), NoItem);
+        row("empty data bits", P::Uart, uart(QString(), 1, 0), NoItem);
+        row("eight chinese characters", P::DeviceName, u"一二三四五六七八"_s, NameLimit);
+        row("sixteen bytes", P::DeviceName, QString(16, u'n'), NameLimit);
+        row("sixteen bytes before a module is picked", P::DeviceName, QString(16, u'n'), NameLimit,
+            false);
+        row("gateway one byte too long", P::Gateway, QString(48, u'1'), TooLong);
+        row("pasted novel", P::DestinationIP, QString(5000, u'x'), TooLong);
+        // clang-format on
     }
 
     void refusedSettings() {
-        QFETCH(Handler, button);
-        QFETCH(ConfigControl, control);
-        QFETCH(QString, text);
+        QFETCH(Parameter, parameter);
+        QFETCH(ParameterValue, value);
+        QFETCH(bool, picked);
         QFETCH(QString, message);
         Rig r;
-        r.selectA();
-        r.store.WriteAllMode = 1;
-        if (text == NoItem)
-            r.view.setItemIndex(control, -1);
-        else
-            r.view.setControlText(control, text);
-        (r.proto.*button)();
-        QVERIFY(r.socket.sent.isEmpty());
-        QCOMPARE(r.store.PendingCommand, quint16(100));
+        if (picked) {
+            r.selectA();
+        } else {
+            r.proto.searchModules();
+            r.transport.sent.clear();
+            r.view.memo.clear();
+        }
+        r.proto.set(parameter, value);
+        QVERIFY(r.transport.sent.isEmpty());
         QVERIFY(r.view.memo.isEmpty());
-        QVERIFY(!r.timerOut.isActive());
-        QCOMPARE(r.view.messages.size(), 1);
-        QCOMPARE(r.view.messages[0].kind, ConfigView::MessageKind::ErrorOk);
-        QCOMPARE(r.view.messages[0].caption, u"提示"_s);
-        QCOMPARE(r.view.messages[0].text, message);
-        QCOMPARE(r.store.WriteAllMode, quint8(1));
+        QCOMPARE(r.view.notices, QStringList{message});
+        QCOMPARE(r.view.noticeKinds, QList<Notice>{Notice::InputError});
+        if (picked)
+            QVERIFY(!r.watchdog()->isActive());
     }
-
-    void nameLengthIsCheckedBeforeSelection() {
-        Rig r;
-        r.view.setControlText(ConfigControl::Edt_Name, QString(16, u'n'));
-        r.proto.But_SetNameClick();
-        QCOMPARE(r.view.messages.size(), 1);
-        QCOMPARE(r.view.messages[0].text, u"设备名称不能超过15个字节"_s);
-    }
-
-    void everyButtonNeedsASelection_data() {
-        QTest::addColumn<Handler>("button");
-        using P = ConfigProtocol;
-        const std::pair<const char *, Handler> buttons[] = {
-            {"But_Read", &P::But_ReadClick},
-            {"But_ModelCheck", &P::But_ModelCheckClick},
-            {"But_GATEWAYCheck", &P::But_GATEWAYCheckClick},
-            {"But_MASKCheck", &P::But_MASKCheckClick},
-            {"But_IPCheck", &P::But_IPCheckClick},
-            {"But_DIPCheck", &P::But_DIPCheckClick},
-            {"But_PortCheck", &P::But_PortCheckClick},
-            {"But_DPortCheck", &P::But_DPortCheckClick},
-            {"But_UARTCheck", &P::But_UARTCheckClick},
-            {"But_MACCheck", &P::But_MACCheckClick},
-            {"But_ReadVer", &P::But_ReadVerClick},
-            {"But_DCHPCheck", &P::But_DCHPCheckClick},
-            {"But_NameCheck", &P::But_NameCheckClick},
-            {"But_Model", &P::But_ModelClick},
-            {"But_GATEWAY", &P::But_GATEWAYClick},
-            {"But_MASK", &P::But_MASKClick},
-            {"But_IP", &P::But_IPClick},
-            {"But_DIP", &P::But_DIPClick},
-            {"But_Port", &P::But_PortClick},
-            {"But_DPort", &P::But_DPortClick},
-            {"But_SetMAC", &P::But_SetMACClick},
-            {"But_SetUART", &P::But_SetUARTClick},
-            {"But_SetDCHP", &P::But_SetDCHPClick},
-            {"But_SetName", &P::But_SetNameClick},
-            {"But_Default", &P::But_DefaultClick},
-            {"But_OneKey", &P::But_OneKeyClick},
-        };
-        for (const auto &[name, handler] : buttons)
-            QTest::newRow(name) << handler;
-    }
-
-    void everyButtonNeedsASelection() {
-        QFETCH(Handler, button);
-        Rig r;
-        r.search(); // modules found, none picked
-        r.reply(ModuleA, MacA, "OK\r\n");
-        r.socket.sent.clear();
-        r.view.memo.clear();
-        r.store.PendingCommand = 100;
-        (r.proto.*button)();
-        QCOMPARE(r.view.messages.size(), 1);
-        QCOMPARE(r.view.messages[0].kind, ConfigView::MessageKind::ErrorOk);
-        QCOMPARE(r.view.messages[0].caption, u"提示"_s);
-        QCOMPARE(r.view.messages[0].text, u"请选择IP！"_s);
-        QVERIFY(r.socket.sent.isEmpty());
-        QVERIFY(r.view.memo.isEmpty());
-        QCOMPARE(r.store.PendingCommand, quint16(100));
-        QCOMPARE(r.store.SingleQuery, quint8(0));
-        QCOMPARE(r.store.WriteAllMode, quint8(0));
-        QVERIFY(!r.timerRead.isActive());
-        QVERIFY(!r.timerOut.isActive());
-    }
-
-    // ---- destination IP watchdog -------------------------------------------
 
     void destinationIPWatchdog() {
         Rig r;
         r.selectA();
-        r.timerOut.setInterval(1);
-        r.proto.But_DIPClick();
-        QVERIFY(r.timerOut.isActive());
-        QCOMPARE(r.timerOut.interval(), 4000);
-        r.proto.TimerOutTimer();
-        r.proto.TimerOutTimer();
+        r.proto.set(Parameter::DestinationIP, u"10.0.0.2"_s);
+        QVERIFY(r.watchdog()->isActive());
+        QCOMPARE(r.watchdog()->interval(), 4000);
+        Rig::fire(r.watchdog());
+        Rig::fire(r.watchdog());
         QCOMPARE(r.view.memoTexts().mid(1),
                  QStringList(2, u"模块内部数据已被更改，请稍后重新搜索!"_s));
         r.reply(ModuleA, MacA, "ERROR\r\n");
-        QVERIFY(!r.timerOut.isActive());
+        QVERIFY(!r.watchdog()->isActive());
+    }
+
+    // The module may sign its "OK" with the address it had or the new one.
+    void confirmedMACRenamesTheModule_data() {
+        QTest::addColumn<bool>("signedWithNew");
+        QTest::newRow("signed with the old MAC") << false;
+        QTest::newRow("signed with the new MAC") << true;
+    }
+
+    void confirmedMACRenamesTheModule() {
+        QFETCH(bool, signedWithNew);
+        Rig r;
+        r.selectA(2); // A picked, B is the last entry
+        const QByteArray newMac = "00:11:22:33:44:99";
+        r.proto.set(Parameter::MAC, QString::fromLatin1(newMac));
+        r.view.values[Parameter::MAC] = u"edited meanwhile"_s;
+        r.reply(ModuleA, signedWithNew ? newMac : MacA, "OK\r\n");
+        QCOMPARE(r.store.ModuleMAC[0], newMac);
+        QCOMPARE(r.store.ModuleMAC[1], MacB);
+        QCOMPARE(r.view.modules, QStringList({u"192.168.1.199:00:11:22:33:44:99"_s,
+                                              u"192.168.1.200:00:11:22:33:44:66"_s}));
+        r.proto.set(Parameter::IP, u"10.0.0.9"_s);
+        QVERIFY(r.transport.sent.last().bytes.startsWith("<" + newMac + ">"));
     }
 
     // ---- write-all ---------------------------------------------------------
@@ -1168,18 +1013,16 @@ private slots:
     void writeAllWritesTenSettingsInOrder() {
         Rig r;
         r.selectA();
-        r.proto.But_OneKeyClick();
-        QCOMPARE(r.store.WriteAllMode, quint8(1));
-        for (int i = 0; i < 20 && r.store.WriteAllMode == 1; ++i)
+        r.proto.writeAll();
+        for (int i = 0; i < 20; ++i) {
             r.reply(ModuleA, MacA, "OK\r\n");
-        QCOMPARE(r.store.WriteAllMode, quint8(0));
+            r.runDelayed();
+        }
         QByteArrayList keys;
-        for (const QByteArray &c : r.socket.commands())
+        for (const QByteArray &c : r.commands())
             keys << c.left(c.indexOf('='));
         QCOMPARE(keys, QByteArrayList({"AT+MODEL", "AT+GATEWAY", "AT+MASK", "AT+IP", "AT+DIP",
                                        "AT+PORT", "AT+DPORT", "AT+DCHP", "AT+NAME", "AT+MAC"}));
-        for (qsizetype i = 1; i < r.socket.sent.size(); ++i)
-            QVERIFY(r.socket.sent[i].at - r.socket.sent[i - 1].at >= 300);
         QCOMPARE(r.pauses, QList<int>(9, 300));
         QStringList logs;
         const QStringList memo = r.view.memoTexts();
@@ -1189,120 +1032,122 @@ private slots:
                                     u"设置模块IP地址"_s, u"设置目的IP"_s, u"设置模块端口号"_s,
                                     u"设置目的端口号"_s, u"设置DCHP模式"_s, u"设置模块设备名称"_s,
                                     u"设置模块MAC地址"_s}));
-        QVERIFY(!r.timerOut.isActive());
+        QVERIFY(!r.watchdog()->isActive());
     }
 
-    void writeAllStopsAtAFailingStep() {
-        Rig r;
-        r.selectA();
-        r.proto.But_OneKeyClick();
-        r.reply(ModuleA, MacA, "OK\r\n");
-        r.reply(ModuleA, MacA, "OK\r\n");
-        r.reply(ModuleA, MacA, "ERROR\r\n");
-        QCOMPARE(r.store.WriteAllMode, quint8(0));
-        QCOMPARE(r.socket.sent.size(), 3);
-        QCOMPARE(r.view.memoTexts().last(2),
-                 QStringList({indented(u"设置子网掩码失败"_s), QString()}));
-        r.reply(ModuleA, MacA, "OK\r\n");
-        QCOMPARE(r.socket.sent.size(), 3);
+    // Each row answers the work mode "OK", then does something before the
+    // next step is due.
+    void writeAllStops_data() {
+        QTest::addColumn<QByteArray>("then");
+        QTest::addColumn<QByteArrayList>("commands");
+        QTest::newRow("refused step") << QByteArray("refused") << QByteArrayList{"AT+MODEL=0"};
+        QTest::newRow("answered twice")
+            << QByteArray("twice") << QByteArrayList{"AT+MODEL=0", "AT+GATEWAY=192.168.1.1"};
+        QTest::newRow("user's own setting")
+            << QByteArray("setting") << QByteArrayList{"AT+MODEL=0", "AT+IP=10.0.0.9"};
+        QTest::newRow("overlong name")
+            << QByteArray("name") << QByteArrayList{"AT+MODEL=0", "AT+GATEWAY=192.168.1.1"};
     }
 
-    void writeAllStopsAtAnOverlongName() {
+    void writeAllStops() {
+        QFETCH(QByteArray, then);
+        QFETCH(QByteArrayList, commands);
         Rig r;
         r.selectA();
-        r.view.setControlText(ConfigControl::Edt_Name, QString(16, u'n'));
-        r.proto.But_OneKeyClick();
-        for (int i = 0; i < 8; ++i)
-            r.reply(ModuleA, MacA, "OK\r\n");
-        QCOMPARE(r.socket.commands().last(), QByteArray("AT+DCHP=0"));
-        QCOMPARE(r.view.messages.size(), 1);
-        QCOMPARE(r.store.WriteAllMode, quint8(1));
+        r.proto.writeAll();
+        r.reply(ModuleA, MacA, then == "refused" ? "ERROR\r\n" : "OK\r\n");
+        if (then == "twice")
+            r.reply(ModuleA, MacA, "OK\r\n"); // not the gateway's answer
+        if (then == "setting")
+            r.proto.set(Parameter::IP, u"10.0.0.9"_s);
+        if (then == "name")
+            r.view.values[Parameter::DeviceName] = QString(16, u'n');
+        r.runDelayed();
+        QCOMPARE(r.commands(), commands);
+        // One answer read for the work mode, whatever came.
+        const QString result = then == "refused" ? u"设置工作模式失败"_s : u"设置工作模式成功"_s;
+        QCOMPARE(r.view.memoTexts().filter(u"工作模式"_s),
+                 QStringList({u"设置模块工作模式"_s, indented(result)}));
+        if (then == "name") {
+            for (int i = 0; i < 8; ++i) {
+                r.reply(ModuleA, MacA, "OK\r\n");
+                r.runDelayed();
+            }
+            QCOMPARE(r.lastCommand(), QByteArray("AT+DCHP=0"));
+            QCOMPARE(r.view.notices, QStringList{NameLimit});
+        }
     }
 
     void uartOkDuringWriteAllGoesOnWithMAC() {
         Rig r;
         r.selectA();
-        r.store.WriteAllMode = 1;
-        r.proto.But_SetUARTClick();
+        r.proto.writeAll();
+        r.proto.set(Parameter::Uart, r.view.parameterValue(Parameter::Uart));
         r.reply(ModuleA, MacA, "OK\r\n");
+        r.runDelayed();
         QCOMPARE(r.lastCommand(), QByteArray("AT+MAC="));
         QCOMPARE(r.pauses, QList<int>{300});
     }
 
-    // ---- MAC change --------------------------------------------------------
-
-    // The module may sign its "OK" with the address it had or the new one.
-    void confirmedMACUpdatesTheSelectedModule_data() {
-        QTest::addColumn<bool>("signedWithNew");
-        QTest::newRow("signed with the old MAC") << false;
-        QTest::newRow("signed with the new MAC") << true;
-    }
-
-    void confirmedMACUpdatesTheSelectedModule() {
-        QFETCH(bool, signedWithNew);
-        Rig r;
-        r.selectA(2); // A picked, B is the last entry
-        const QByteArray newMac = "00:11:22:33:44:99";
-        r.view.setControlText(ConfigControl::Edt_MAC, QString::fromLatin1(newMac));
-        r.proto.But_SetMACClick();
-        r.view.setControlText(ConfigControl::Edt_MAC, u"edited meanwhile"_s);
-        r.reply(ModuleA, signedWithNew ? newMac : MacA, "OK\r\n");
-        QCOMPARE(r.store.ModuleMAC[0], newMac);
-        QCOMPARE(r.store.ModuleMAC[1], MacB);
-        QCOMPARE(r.store.SelectedMAC, newMac);
-        QCOMPARE(r.view.modules, QStringList({u"192.168.1.199:00:11:22:33:44:99"_s,
-                                              u"192.168.1.200:00:11:22:33:44:66"_s}));
-        r.proto.But_IPClick();
-        QVERIFY(r.socket.sent.last().bytes.startsWith("<" + newMac + ">"));
-    }
-
-    // Whatever a network delivers, under whatever command is pending: nothing
-    // is read outside the datagram (the sanitizer build watches), the table
-    // stays within its bounds, and only the tool's own messages appear.
+    // Whatever a network delivers, under whatever the picked module's
+    // conversation awaits: nothing is read outside the datagram (the
+    // sanitizer build watches), the table stays within its bounds, and only
+    // the tool's own notices appear.
     void hostileDatagrams() {
-        static const quint16 codes[] = {0,  5, 9,  11, 15, 19, 23, 27, 31, 35, 39, 43, 45, 47,
-                                        51, 7, 13, 17, 21, 25, 29, 33, 37, 41, 49, 53, 100};
         static const char *const keywords[] = {"+MODEL", "+GATEWAY", "+MASK", "+IP",    "+DIP",
                                                "+PORT",  "+DPORT",   "+UART", "+MAC",   "+DCHP",
                                                "+NAME",  "+VER",     "OK",    "+UART=", ","};
         // Write-all may go on to a setting whose field a hostile report has
         // filled with something no frame can carry: refusing it is right.
-        const QStringList known = {
-            u"连续3次应答错误"_s, u"应答超时"_s, u"请在下拉列表中选择有效的选项！"_s,
-            u"设备名称不能超过15个字节"_s, u"参数过长，命令帧不能超过100个字节"_s};
+        const QStringList known = {u"连续3次应答错误"_s, u"应答超时"_s, NoItem, NameLimit, TooLong};
         QRandomGenerator random(20261208);
         Rig r;
         r.selectA();
-        r.view.onMessage = [&](const Message &m) {
-            QVERIFY2(known.contains(m.text) || m.text.startsWith(u"两"_s), qPrintable(m.text));
+        r.view.onNotice = [&] {
+            const QString &text = r.view.notices.last();
+            QVERIFY2(known.contains(text), qPrintable(text));
         };
         for (int round = 0; round < 4000; ++round) {
-            // Each round answers a fresh frame to the selected module.
-            r.store.PendingCommand = 4;
-            r.store.AwaitingReply = 0;
-            r.proto.TimerReadTimer();
-            r.store.PendingCommand = codes[random.bounded(int(std::size(codes)))];
-            r.store.SingleQuery = quint8(random.bounded(2));
-            r.store.WriteAllMode = quint8(random.bounded(2));
+            // Each round answers a fresh frame to the picked module.
+            const auto parameter = Parameter(random.bounded(int(Parameter::Version) + 1));
+            switch (random.bounded(5)) {
+            case 0:
+                r.proto.query(parameter);
+                r.fire();
+                break;
+            case 1:
+                r.proto.set(parameter, r.view.parameterValue(parameter));
+                break;
+            case 2:
+                r.proto.readAll();
+                r.fire();
+                break;
+            case 3:
+                r.proto.restoreFactoryDefaults();
+                break;
+            default:
+                r.proto.writeAll();
+                break;
+            }
             QByteArray datagram;
             const int shape = random.bounded(4);
             if (shape > 0) // a header, then a keyword, then noise
-                datagram = "<" + r.store.GetSelectedMAC() + ">,";
+                datagram = "<" + r.proto.selectedSession()->moduleMac() + ">,";
             if (shape > 1)
                 datagram += keywords[random.bounded(int(std::size(keywords)))];
             const int noise = random.bounded(shape == 3 ? 600 : 40);
             for (int i = 0; i < noise; ++i)
                 datagram += char(random.bounded(256));
-            const quint32 sender = random.bounded(8) == 0 ? r.store.LocalIP : ModuleA;
-            r.proto.MySocketReceive(sender, quint16(random.bounded(65536)), datagram);
+            const quint32 sender = random.bounded(8) == 0 ? HostIp : ModuleA;
+            r.proto.receive(Peer{sender, quint16(random.bounded(65536))}, datagram);
+            r.runDelayed();
             QVERIFY(r.store.ModuleCount >= 0 && r.store.ModuleCount <= TMYCLASS::MaxModules);
-            // A reply never grows a field beyond what a module may report.
-            for (const auto &[control, text] : r.view.texts)
-                QVERIFY2(control == ConfigControl::LaVersion || text.size() < 600,
-                         qPrintable(text.left(40)));
+            // A report never grows a field beyond what a module may report.
+            for (const auto &[shownParameter, value] : r.view.values)
+                QVERIFY2(shownParameter == Parameter::Version || shown(value).size() < 600,
+                         qPrintable(shown(value).left(40)));
         }
-        r.timerRead.stop();
-        r.timerOut.stop();
+        QVERIFY(!r.transport.sent.isEmpty());
     }
 };
 

@@ -1,10 +1,11 @@
 // The menus of the main window: saving and restoring the parameter fields,
 // the shortcuts, "Introduction", the about window and "Exit".
 #include "aboutwindow.h"
+#include "boxwatcher.h"
 #include "buildinfo.h"
+#include "formaccess.h"
 #include "mainwindow.h"
 #include "settings.h"
-#include "ui_mainwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,30 +34,50 @@
 
 namespace {
 
-// Answers every message box that opens while it lives and remembers what
-// each one said, so a test can neither hang on a box nor miss one.
-class BoxWatcher : public QObject {
-public:
-    struct Box {
-        QString caption;
-        QString text;
-        QMessageBox::Icon icon;
-    };
-    QList<Box> boxes;
+// The controls the menus work on, by their names on the form.
+struct Form {
+    explicit Form(const QWidget &w)
+        : Cmb_Model(control<QComboBox>(w, "Cmb_Model"))
+        , Edt_GATEWAY(control<QLineEdit>(w, "Edt_GATEWAY"))
+        , Edt_MASK(control<QLineEdit>(w, "Edt_MASK"))
+        , Edt_IP(control<QLineEdit>(w, "Edt_IP"))
+        , Edt_DIP(control<QLineEdit>(w, "Edt_DIP"))
+        , Edt_Port(control<QLineEdit>(w, "Edt_Port"))
+        , Edt_DPort(control<QLineEdit>(w, "Edt_DPort"))
+        , Cmb_Baud(control<QComboBox>(w, "Cmb_Baud"))
+        , Cmb_DataBit(control<QComboBox>(w, "Cmb_DataBit"))
+        , Cmb_StopBit(control<QComboBox>(w, "Cmb_StopBit"))
+        , Cmb_Parity(control<QComboBox>(w, "Cmb_Parity"))
+        , Edt_MAC(control<QLineEdit>(w, "Edt_MAC"))
+        , MemoInfo(control<QPlainTextEdit>(w, "MemoInfo"))
+        , GroupBox5(control<QWidget>(w, "GroupBox5"))
+        , But_Clear(control<QPushButton>(w, "But_Clear"))
+        , N3(control<QAction>(w, "N3"))
+        , N4(control<QAction>(w, "N4"))
+        , N10(control<QAction>(w, "N10"))
+        , N11(control<QAction>(w, "N11"))
+        , N12(control<QAction>(w, "N12")) {}
 
-    BoxWatcher() {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            boxes.append({box->windowTitle(), box->text(), box->icon()});
-            box->close();
-        });
-        m_timer.start(10);
-    }
-
-private:
-    QTimer m_timer;
+    QComboBox *Cmb_Model;
+    QLineEdit *Edt_GATEWAY;
+    QLineEdit *Edt_MASK;
+    QLineEdit *Edt_IP;
+    QLineEdit *Edt_DIP;
+    QLineEdit *Edt_Port;
+    QLineEdit *Edt_DPort;
+    QComboBox *Cmb_Baud;
+    QComboBox *Cmb_DataBit;
+    QComboBox *Cmb_StopBit;
+    QComboBox *Cmb_Parity;
+    QLineEdit *Edt_MAC;
+    QPlainTextEdit *MemoInfo;
+    QWidget *GroupBox5;
+    QPushButton *But_Clear;
+    QAction *N3;
+    QAction *N4;
+    QAction *N10;
+    QAction *N11;
+    QAction *N12;
 };
 
 // Claims every key for text editing, as an edit does with Ctrl+D under the
@@ -85,7 +107,7 @@ class TstMenus : public QObject {
 
     std::optional<QTemporaryDir> m_dir;
     std::unique_ptr<TFrmMain> m_window;
-    Ui::TFrmMain *u = nullptr;
+    std::optional<Form> u;
 
     QString path() const { return m_dir->filePath(QStringLiteral("CFG.ini")); }
 
@@ -141,10 +163,11 @@ private slots:
         QVERIFY(m_dir->isValid());
         m_window = std::make_unique<TFrmMain>();
         m_window->setSettingsPath(path());
-        u = m_window->ui();
+        u.emplace(*m_window);
     }
     void cleanup() {
         closeAbout();
+        u.reset();
         m_window.reset();
     }
     void cleanupTestCase() {

@@ -48,18 +48,8 @@ private slots:
 
     void storeAfterConstructionAndClear() {
         TMYCLASS store;
-        QCOMPARE(store.PendingCommand, quint16(100));
         QCOMPARE(store.SelectedIndex, -1);
         QCOMPARE(store.ModuleCount, 0);
-        QCOMPARE(store.AwaitingReply, quint8(0));
-        QCOMPARE(store.WriteAllMode, quint8(0));
-        QCOMPARE(store.SingleQuery, quint8(0));
-        QStringList keys;
-        for (const TINIINFO &k : store.IniKeys)
-            keys << k.Key;
-        QCOMPARE(keys, QStringList({u"Model"_qs, u"GateWay"_qs, u"Mask"_qs, u"IP"_qs, u"DIP"_qs,
-                                    u"Port"_qs, u"DPort"_qs, u"BaudRate"_qs, u"DataBit"_qs,
-                                    u"StopBit"_qs, u"Parity"_qs, u"MAC"_qs}));
 
         store.AddModule(ipOf(192, 168, 1, 199), 5000, "00:11:22:33:44:55", {});
         store.SelectedIndex = 0;

@@ -2,11 +2,13 @@
 // control tables, start-up lines, timers, the socket's set-up, and the
 // application object's handling of exceptions thrown by event handlers.
 #include "application.h"
+#include "boxwatcher.h"
 #include "cmsocket.h"
+#include "configprotocol.h"
+#include "formaccess.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
 #include "mylib.h"
-#include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -74,10 +76,7 @@ private:
     std::unique_ptr<TFrmMain> m_window;
 
     template <typename T> T *control(const QString &name) const {
-        T *w = m_window->findChild<T *>(name);
-        if (!w)
-            qWarning("no control %s", qPrintable(name));
-        return w;
+        return ::control<T>(*m_window, qPrintable(name));
     }
 
 private slots:
@@ -262,10 +261,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         auto *w = control<QWidget>(name);
         QVERIFY(w);
-        QCOMPARE(w->parentWidget(), m_window->ui()->GroupBox5);
+        const auto *group = control<QGroupBox>(u"GroupBox5"_s);
+        QCOMPARE(w->parentWidget(), group);
         // Still there for the UART commands, but beyond the group's edge.
         QVERIFY(!w->isHidden());
-        QVERIFY(w->x() >= m_window->ui()->GroupBox5->width());
+        QVERIFY(w->x() >= group->width());
         QVERIFY(w->visibleRegion().isEmpty());
         // Tabbing must not land on a control the user cannot see.
         QCOMPARE(w->focusPolicy(), Qt::NoFocus);
@@ -321,8 +321,8 @@ private slots:
         QCOMPARE(lamps.size(), 15 + 12 + 1 + 1); // relays, inputs, Shape7, TCPStateDisplay
         for (const LampWidget *lamp : lamps)
             QCOMPARE(lamp->brushColor(), LampWidget::Silver);
-        QCOMPARE(m_window->ui()->TCPStateDisplay->size(), QSize(25, 25));
-        QCOMPARE(m_window->ui()->Shape1->size(), QSize(17, 17));
+        QCOMPARE(control<LampWidget>(u"TCPStateDisplay"_s)->size(), QSize(25, 25));
+        QCOMPARE(control<LampWidget>(u"Shape1"_s)->size(), QSize(17, 17));
     }
 
     void lampPaintsItsColour_data() {
@@ -356,24 +356,24 @@ private slots:
             QStringLiteral("软件刚打开默认通讯方式为：UDP"),
             QString(),
         };
-        QCOMPARE(m_window->ui()->MemoInfo->toPlainText().split(QLatin1Char('\n')), expected);
+        QCOMPARE(control<QPlainTextEdit>(u"MemoInfo"_s)->toPlainText().split(QLatin1Char('\n')),
+                 expected);
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Ostrel V1.01 "));
     }
 
     void clearDisplayEmptiesMemo() {
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QVERIFY(!m_window->ui()->MemoInfo->toPlainText().isEmpty());
-        QTest::mouseClick(m_window->ui()->But_Clear, Qt::LeftButton);
-        QCOMPARE(m_window->ui()->MemoInfo->toPlainText(), QString());
-        QCOMPARE(m_window->ui()->MemoInfo->document()->blockCount(), 1);
+        const auto *memo = control<QPlainTextEdit>(u"MemoInfo"_s);
+        QVERIFY(!memo->toPlainText().isEmpty());
+        QTest::mouseClick(control<QPushButton>(u"But_Clear"_s), Qt::LeftButton);
+        QCOMPARE(memo->toPlainText(), QString());
+        QCOMPARE(memo->document()->blockCount(), 1);
     }
 
     void timers_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("interval");
-        QTest::newRow("TimerRead") << QStringLiteral("TimerRead") << 1000;
-        QTest::newRow("TimerOut") << QStringLiteral("TimerOut") << 4000;
         QTest::newRow("TimerConnOut") << QStringLiteral("TimerConnOut") << 1000;
         QTest::newRow("Timer_CheckTCPClient") << QStringLiteral("Timer_CheckTCPClient") << 1000;
         QTest::newRow("TimerReadAllRelay") << QStringLiteral("TimerReadAllRelay") << 1000;
@@ -381,7 +381,7 @@ private slots:
     void timers() {
         QFETCH(QString, name);
         QFETCH(int, interval);
-        const auto *timer = m_window->findChild<QTimer *>(name, Qt::FindDirectChildrenOnly);
+        const auto *timer = m_window->findChild<QTimer *>(name);
         QVERIFY(timer);
         QCOMPARE(timer->interval(), interval);
         QVERIFY(!timer->isActive());
@@ -407,30 +407,34 @@ private slots:
     }
 
     void menu() {
-        const Ui::TFrmMain &u = *m_window->ui();
-        QCOMPARE(u.N9->title(), QStringLiteral("File"));
+        const auto *file = control<QMenu>(u"N9"_s);
+        const auto action = [this](const char *name) {
+            return ::control<QAction>(*m_window, name);
+        };
+        QCOMPARE(file->title(), QStringLiteral("File"));
         const QList<QAction *> top = m_window->menuBar()->actions();
-        QCOMPARE(top, (QList<QAction *>{u.N9->menuAction(), u.N3, u.N4}));
-        QCOMPARE(u.N3->text(), QStringLiteral("Introduction"));
-        QCOMPARE(u.N4->text(), QStringLiteral("About"));
-        QCOMPARE(u.N9->actions(), (QList<QAction *>{u.N10, u.N11, u.N12}));
-        QCOMPARE(u.N10->text(), QStringLiteral("Restore settings"));
-        QCOMPARE(u.N11->text(), QStringLiteral("Save"));
-        QCOMPARE(u.N12->text(), QStringLiteral("Exit"));
-        QCOMPARE(u.N10->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
-        QCOMPARE(u.N11->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
-        QCOMPARE(u.N12->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-        QVERIFY(u.N3->shortcut().isEmpty());
+        QCOMPARE(top, (QList<QAction *>{file->menuAction(), action("N3"), action("N4")}));
+        QCOMPARE(action("N3")->text(), QStringLiteral("Introduction"));
+        QCOMPARE(action("N4")->text(), QStringLiteral("About"));
+        QCOMPARE(file->actions(), (QList<QAction *>{action("N10"), action("N11"), action("N12")}));
+        QCOMPARE(action("N10")->text(), QStringLiteral("Restore settings"));
+        QCOMPARE(action("N11")->text(), QStringLiteral("Save"));
+        QCOMPARE(action("N12")->text(), QStringLiteral("Exit"));
+        QCOMPARE(action("N10")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+        QCOMPARE(action("N11")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+        QCOMPARE(action("N12")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QVERIFY(action("N3")->shortcut().isEmpty());
     }
 
     void hintsAndHiddenLink() {
-        const Ui::TFrmMain &u = *m_window->ui();
-        QCOMPARE(u.Edt_Time->toolTip(), QStringLiteral("无输入，不定时"));
-        QCOMPARE(u.Edt_Time->width(), 80);
+        const auto *time = control<QLineEdit>(u"Edt_Time"_s);
+        QCOMPARE(time->toolTip(), QStringLiteral("无输入，不定时"));
+        QCOMPARE(time->width(), 80);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QVERIFY(!u.RzURLLabel1->isVisible());
-        QVERIFY(u.RzURLLabel1->text().contains(QStringLiteral("RzURLLabel1")));
+        const auto *link = control<QLabel>(u"RzURLLabel1"_s);
+        QVERIFY(!link->isVisible());
+        QVERIFY(link->text().contains(QStringLiteral("RzURLLabel1")));
     }
 
     void tabOrder() {
@@ -460,17 +464,18 @@ private slots:
     }
 
     void consoleStartupLayout() {
-        const Ui::TFrmMain &u = *m_window->ui();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        auto *clients = control<QComboBox>(u"Cmb_RemoteIP"_s);
+        const auto *remoteIp = control<QLineEdit>(u"Edt_RemoteIP"_s);
         // The client list covers the destination address in server mode.
-        QCOMPARE(u.Cmb_RemoteIP->pos(), u.Edt_RemoteIP->pos());
-        QVERIFY(u.Cmb_RemoteIP->isVisible());
-        QVERIFY(u.Cmb_RemotePort->isVisible());
-        QVERIFY(u.Edt_RemoteIP->isVisible());
-        QVERIFY(u.Edt_RemotePort->isVisible());
-        QWidget *onTop = u.GroupBox6->childAt(u.Edt_RemoteIP->geometry().center());
-        QVERIFY(onTop == u.Cmb_RemoteIP || u.Cmb_RemoteIP->isAncestorOf(onTop));
+        QCOMPARE(clients->pos(), remoteIp->pos());
+        QVERIFY(clients->isVisible());
+        QVERIFY(control<QComboBox>(u"Cmb_RemotePort"_s)->isVisible());
+        QVERIFY(remoteIp->isVisible());
+        QVERIFY(control<QLineEdit>(u"Edt_RemotePort"_s)->isVisible());
+        QWidget *onTop = control<QGroupBox>(u"GroupBox6"_s)->childAt(remoteIp->geometry().center());
+        QVERIFY(onTop == clients || clients->isAncestorOf(onTop));
     }
 
     void socketAfterSetup() {
@@ -485,7 +490,7 @@ private slots:
         QCOMPARE(m_window->state().holder, SocketHolder::Configuration);
 
         const QString localIP = TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast));
-        QCOMPARE(m_window->ui()->Edt_LocalIP->text(), localIP);
+        QCOMPARE(control<QLineEdit>(u"Edt_LocalIP"_s)->text(), localIP);
         QCOMPARE(MyClass.LocalIPText, localIP);
         QCOMPARE(MyClass.LocalMAC, TMYCLASS::GetMACByARP(localIP));
     }
@@ -494,7 +499,7 @@ private slots:
     // and clicking the picked line again starts a new read.
     void moduleListPicks() {
         MyClass.ClearModules();
-        QListWidget *list = m_window->ui()->ListBoxIP;
+        auto *list = control<QListWidget>(u"ListBoxIP"_s);
         for (int i = 0; i < 2; ++i) {
             const QByteArray mac = "02:00:c0:a8:01:c" + QByteArray::number(7 + i);
             list->addItem(
@@ -503,29 +508,58 @@ private slots:
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         list->setFocus();
-        auto *timer = m_window->findChild<QTimer *>(u"TimerRead"_s);
+        const auto *config = m_window->findChild<ConfigProtocol *>();
+        QVERIFY(config);
+        // The picked module's read-all has started; it is stopped before it
+        // would find the network closed.
+        const auto readStarted = [config] {
+            auto *timer = config->selectedSession()->findChild<QTimer *>(u"TimerRead"_s);
+            const bool started = timer->isActive() && timer->interval() == 30;
+            timer->stop();
+            return started;
+        };
 
         QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Down);
         QCOMPARE(MyClass.SelectedIndex, 1);
-        QCOMPARE(MyClass.SelectedMAC, QByteArray("02:00:c0:a8:01:c8"));
-        QCOMPARE(MyClass.PendingCommand, quint16(42));
-        QVERIFY(timer->isActive());
+        QCOMPARE(config->selectedSession()->moduleMac(), QByteArray("02:00:c0:a8:01:c8"));
+        QVERIFY(readStarted());
 
-        timer->stop();
-        MyClass.PendingCommand = 100;
         const QRect picked = list->visualItemRect(list->item(1));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, picked.center());
-        QCOMPARE(MyClass.PendingCommand, quint16(42));
-        QVERIFY(timer->isActive());
+        QVERIFY(readStarted());
 
-        timer->stop();
         const QRect first = list->visualItemRect(list->item(0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
         QCOMPARE(MyClass.SelectedIndex, 0);
-        timer->stop();
+        QVERIFY(readStarted());
         MyClass.ClearModules();
-        MyClass.PendingCommand = 100;
+    }
+
+    // What the configuration side tells the user comes in a box captioned
+    // "提示": an input error with a stop icon and OK, a protocol event with
+    // OK and Cancel.
+    void noticesAreMessageBoxes() {
+        MyClass.ClearModules();
+        auto *list = control<QListWidget>(u"ListBoxIP"_s);
+        list->addItem(MyClass.AddModule(0xC701A8C0u, 5000, "02:00:c0:a8:01:c7", {}));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        BoxWatcher watcher;
+        control<QPushButton>(u"But_Read"_s)->click();
+        list->setCurrentRow(0); // reads the module over a network never opened
+        QTRY_COMPARE(watcher.boxes.size(), 2);
+        const BoxWatcher::Box &error = watcher.boxes[0];
+        QCOMPARE(error.caption, u"提示"_s);
+        QCOMPARE(error.text, u"请选择IP！"_s);
+        QCOMPARE(error.icon, QMessageBox::Critical);
+        QCOMPARE(error.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        const BoxWatcher::Box &event = watcher.boxes[1];
+        QCOMPARE(event.caption, u"提示"_s);
+        QCOMPARE(event.text, u"UDP没建立"_s);
+        QCOMPARE(event.icon, QMessageBox::NoIcon);
+        QCOMPARE(event.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        MyClass.ClearModules();
     }
 
     void closingClosesSocket() {

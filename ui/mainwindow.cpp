@@ -46,8 +46,6 @@ TFrmMain::TFrmMain(QWidget *parent)
     centralWidget()->setFixedSize(ClientWidth, ClientHeight);
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
 
-    initTimer(TimerRead, QStringLiteral("TimerRead"), 1000);
-    initTimer(TimerOut, QStringLiteral("TimerOut"), 4000);
     initTimer(TimerConnOut, QStringLiteral("TimerConnOut"), 1000);
     initTimer(Timer_CheckTCPClient, QStringLiteral("Timer_CheckTCPClient"), 1000);
     initTimer(TimerReadAllRelay, QStringLiteral("TimerReadAllRelay"), 1000);

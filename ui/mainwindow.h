@@ -114,8 +114,6 @@ private:
     // The mouse press in progress has just picked a new line of ListBoxIP.
     bool m_listPickedByPress = false;
 
-    QTimer TimerRead{this};
-    QTimer TimerOut{this};
     QTimer TimerConnOut{this};
     QTimer Timer_CheckTCPClient{this};
     QTimer TimerReadAllRelay{this};

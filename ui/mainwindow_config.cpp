@@ -1,9 +1,8 @@
-// Configuration side of the main window: module search, module list,
-// parameter query/set buttons, TimerRead/TimerOut and their replies. The
-// protocol itself lives in ConfigProtocol; this file only joins it to the
-// widgets.
+// Configuration side of the main window: which widget shows which parameter,
+// and which button starts which operation of the core's ConfigProtocol.
 #include "mainwindow.h"
 
+#include "cmsocket.h"
 #include "configprotocol.h"
 #include "configview.h"
 #include "mylib.h"
@@ -12,6 +11,7 @@
 
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -21,9 +21,26 @@
 
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-// The window's widgets as the controller sees them.
+QString textOf(const ParameterValue &value) {
+    const QString *text = std::get_if<QString>(&value);
+    return text ? *text : QString();
+}
+
+// A typed text that matches no item has no item number, whatever item was
+// picked before the user typed.
+int itemOf(const QComboBox *list) {
+    return list->findText(list->currentText());
+}
+
+void showItem(QComboBox *list, int item) {
+    list->setCurrentIndex(item >= 0 && item < list->count() ? item : -1);
+}
+
+// The configuration side as the window's widgets show it.
 class WindowConfigView final : public QObject, public ConfigView {
 public:
     WindowConfigView(TFrmMain *window, Ui::TFrmMain &ui)
@@ -31,33 +48,36 @@ public:
         , m_window(window)
         , m_ui(ui) {}
 
-    QString controlText(ConfigControl control) const override {
-        QWidget *w = widget(control);
-        if (auto *combo = qobject_cast<QComboBox *>(w))
-            return combo->currentText();
-        return qobject_cast<QLineEdit *>(w)->text();
+    ParameterValue parameterValue(Parameter parameter) const override {
+        if (parameter == Parameter::Uart) {
+            return UartSettings{m_ui.Cmb_Baud->currentText(), m_ui.Cmb_DataBit->currentText(),
+                                itemOf(m_ui.Cmb_StopBit), itemOf(m_ui.Cmb_Parity)};
+        }
+        QWidget *shown = widgetOf(parameter);
+        if (const auto *list = qobject_cast<QComboBox *>(shown))
+            return itemOf(list);
+        if (const auto *label = qobject_cast<QLabel *>(shown))
+            return label->text();
+        return qobject_cast<QLineEdit *>(shown)->text();
     }
 
-    void setControlText(ConfigControl control, const QString &text) override {
-        QWidget *w = widget(control);
-        if (auto *combo = qobject_cast<QComboBox *>(w))
-            combo->setCurrentText(text);
-        else
-            qobject_cast<QLineEdit *>(w)->setText(text);
-    }
-
-    // A typed text that matches no item has no index, whatever item was
-    // picked before the user typed.
-    int itemIndex(ConfigControl control) const override {
-        const auto *combo = qobject_cast<QComboBox *>(widget(control));
-        return combo ? combo->findText(combo->currentText()) : -1;
-    }
-
-    void setItemIndex(ConfigControl control, int index) override {
-        auto *combo = qobject_cast<QComboBox *>(widget(control));
-        if (!combo)
+    void showParameter(Parameter parameter, const ParameterValue &value) override {
+        if (const auto *uart = std::get_if<UartSettings>(&value)) {
+            m_ui.Cmb_Baud->setCurrentText(uart->baudRate);
+            m_ui.Cmb_DataBit->setCurrentText(uart->dataBits);
+            showItem(m_ui.Cmb_StopBit, uart->stopBits);
+            showItem(m_ui.Cmb_Parity, uart->parity);
             return;
-        combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+        }
+        QWidget *shown = widgetOf(parameter);
+        if (const int *item = std::get_if<int>(&value)) {
+            if (auto *list = qobject_cast<QComboBox *>(shown))
+                showItem(list, *item);
+        } else if (auto *label = qobject_cast<QLabel *>(shown)) {
+            label->setText(textOf(value));
+        } else if (auto *edit = qobject_cast<QLineEdit *>(shown)) {
+            edit->setText(textOf(value));
+        }
     }
 
     // The log follows its newest line, wherever the user had scrolled.
@@ -67,6 +87,16 @@ public:
         bar->setValue(bar->maximum());
     }
 
+    // An input error stops with an icon; a protocol event also offers
+    // Cancel, though nothing depends on the answer.
+    void notify(Notice notice, const QString &text) override {
+        const bool inputError = notice == Notice::InputError;
+        QMessageBox box(inputError ? QMessageBox::Critical : QMessageBox::NoIcon, u"提示"_s, text,
+                        inputError ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel,
+                        m_window);
+        box.exec();
+    }
+
     void clearModuleList() override { m_ui.ListBoxIP->clear(); }
     void appendModuleLine(const QString &line) override { m_ui.ListBoxIP->addItem(line); }
     void replaceModuleLine(int row, const QString &line) override {
@@ -74,47 +104,35 @@ public:
             item->setText(line);
     }
 
-    void showMessage(MessageKind kind, const QString &caption, const QString &text) override {
-        const bool error = kind == MessageKind::ErrorOk;
-        QMessageBox box(error ? QMessageBox::Critical : QMessageBox::NoIcon, caption, text,
-                        error ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel, m_window);
-        box.exec();
-    }
-
-    void enableConfigControls(bool enabled) override { m_window->EnableConfigControls(enabled); }
+    void enableConfiguration(bool enabled) override { m_window->EnableConfigControls(enabled); }
 
 private:
-    QWidget *widget(ConfigControl control) const {
-        switch (control) {
-        case ConfigControl::Cmb_Model:
+    // The serial settings take four widgets, Cmb_Baud first.
+    QWidget *widgetOf(Parameter parameter) const {
+        switch (parameter) {
+        case Parameter::Model:
             return m_ui.Cmb_Model;
-        case ConfigControl::Edt_GATEWAY:
+        case Parameter::Gateway:
             return m_ui.Edt_GATEWAY;
-        case ConfigControl::Edt_MASK:
+        case Parameter::Mask:
             return m_ui.Edt_MASK;
-        case ConfigControl::Edt_IP:
+        case Parameter::IP:
             return m_ui.Edt_IP;
-        case ConfigControl::Edt_DIP:
+        case Parameter::DestinationIP:
             return m_ui.Edt_DIP;
-        case ConfigControl::Edt_Port:
+        case Parameter::Port:
             return m_ui.Edt_Port;
-        case ConfigControl::Edt_DPort:
+        case Parameter::DestinationPort:
             return m_ui.Edt_DPort;
-        case ConfigControl::Edt_MAC:
-            return m_ui.Edt_MAC;
-        case ConfigControl::DCHP_Model:
-            return m_ui.DCHP_Model;
-        case ConfigControl::Edt_Name:
-            return m_ui.Edt_Name;
-        case ConfigControl::Cmb_Baud:
+        case Parameter::Uart:
             return m_ui.Cmb_Baud;
-        case ConfigControl::Cmb_DataBit:
-            return m_ui.Cmb_DataBit;
-        case ConfigControl::Cmb_StopBit:
-            return m_ui.Cmb_StopBit;
-        case ConfigControl::Cmb_Parity:
-            return m_ui.Cmb_Parity;
-        case ConfigControl::LaVersion:
+        case Parameter::MAC:
+            return m_ui.Edt_MAC;
+        case Parameter::Dhcp:
+            return m_ui.DCHP_Model;
+        case Parameter::DeviceName:
+            return m_ui.Edt_Name;
+        case Parameter::Version:
             return m_ui.LaVersion;
         }
         return nullptr;
@@ -129,41 +147,53 @@ private:
 void TFrmMain::setupConfigSide() {
     Ui::TFrmMain &u = *m_ui;
     m_configView = new WindowConfigView(this, u);
-    m_config = new ConfigProtocol(MyClass, m_state, m_transport->socket(), TimerRead, TimerOut,
-                                  *m_configView, this);
-
-    using P = ConfigProtocol;
-    const std::pair<QPushButton *, void (P::*)()> buttons[] = {
-        {u.But_UDPFind, &P::But_UDPFindClick},
-        {u.But_Read, &P::But_ReadClick},
-        {u.But_ModelCheck, &P::But_ModelCheckClick},
-        {u.But_GATEWAYCheck, &P::But_GATEWAYCheckClick},
-        {u.But_MASKCheck, &P::But_MASKCheckClick},
-        {u.But_IPCheck, &P::But_IPCheckClick},
-        {u.But_DIPCheck, &P::But_DIPCheckClick},
-        {u.But_PortCheck, &P::But_PortCheckClick},
-        {u.But_DPortCheck, &P::But_DPortCheckClick},
-        {u.But_UARTCheck, &P::But_UARTCheckClick},
-        {u.But_MACCheck, &P::But_MACCheckClick},
-        {u.But_ReadVer, &P::But_ReadVerClick},
-        {u.But_DCHPCheck, &P::But_DCHPCheckClick},
-        {u.But_NameCheck, &P::But_NameCheckClick},
-        {u.But_Model, &P::But_ModelClick},
-        {u.But_GATEWAY, &P::But_GATEWAYClick},
-        {u.But_MASK, &P::But_MASKClick},
-        {u.But_IP, &P::But_IPClick},
-        {u.But_DIP, &P::But_DIPClick},
-        {u.But_Port, &P::But_PortClick},
-        {u.But_DPort, &P::But_DPortClick},
-        {u.But_SetMAC, &P::But_SetMACClick},
-        {u.But_SetUART, &P::But_SetUARTClick},
-        {u.But_SetDCHP, &P::But_SetDCHPClick},
-        {u.But_SetName, &P::But_SetNameClick},
-        {u.But_Default, &P::But_DefaultClick},
-        {u.But_OneKey, &P::But_OneKeyClick},
+    const auto localInterface = [] {
+        const quint32 ip = TcmSocket::get_ip_data(QString(), cmUnicast);
+        return LocalInterface{ip, TMYCLASS::GetMACByARP(TMYCLASS::IPToText(ip))};
     };
-    for (const auto &[button, handler] : buttons)
-        connect(button, &QPushButton::clicked, m_config, handler);
+    m_config =
+        new ConfigProtocol(MyClass, m_state, *m_transport, *m_configView, localInterface, this);
+
+    using C = ConfigProtocol;
+    const std::pair<QPushButton *, void (C::*)()> operations[] = {
+        {u.But_UDPFind, &C::searchModules},
+        {u.But_Read, &C::readAll},
+        {u.But_Default, &C::restoreFactoryDefaults},
+        {u.But_OneKey, &C::writeAll},
+    };
+    for (const auto &[button, operation] : operations)
+        connect(button, &QPushButton::clicked, m_config, operation);
+
+    // A button that queries each parameter, and one that sets it to what its
+    // field shows (the version is read only).
+    const struct {
+        Parameter parameter;
+        QPushButton *query;
+        QPushButton *set;
+    } parameters[] = {
+        {Parameter::Model, u.But_ModelCheck, u.But_Model},
+        {Parameter::Gateway, u.But_GATEWAYCheck, u.But_GATEWAY},
+        {Parameter::Mask, u.But_MASKCheck, u.But_MASK},
+        {Parameter::IP, u.But_IPCheck, u.But_IP},
+        {Parameter::DestinationIP, u.But_DIPCheck, u.But_DIP},
+        {Parameter::Port, u.But_PortCheck, u.But_Port},
+        {Parameter::DestinationPort, u.But_DPortCheck, u.But_DPort},
+        {Parameter::Uart, u.But_UARTCheck, u.But_SetUART},
+        {Parameter::MAC, u.But_MACCheck, u.But_SetMAC},
+        {Parameter::Dhcp, u.But_DCHPCheck, u.But_SetDCHP},
+        {Parameter::DeviceName, u.But_NameCheck, u.But_SetName},
+        {Parameter::Version, u.But_ReadVer, nullptr},
+    };
+    for (const auto &row : parameters) {
+        const Parameter parameter = row.parameter;
+        connect(row.query, &QPushButton::clicked, m_config,
+                [this, parameter] { m_config->query(parameter); });
+        if (row.set) {
+            connect(row.set, &QPushButton::clicked, m_config, [this, parameter] {
+                m_config->set(parameter, m_configView->parameterValue(parameter));
+            });
+        }
+    }
 
     // Picking a line reads its module, whether the line is picked with the
     // mouse or with the arrow keys, and clicking the picked line again reads
@@ -174,18 +204,14 @@ void TFrmMain::setupConfigSide() {
         if (list->selectedItems().isEmpty())
             return;
         m_listPickedByPress = QGuiApplication::mouseButtons() != Qt::NoButton;
-        m_config->ListBoxIPClick(list->currentRow());
+        m_config->selectModule(list->currentRow());
     });
     connect(u.ListBoxIP, &QListWidget::clicked, this, [this](const QModelIndex &index) {
         if (!std::exchange(m_listPickedByPress, false))
-            m_config->ListBoxIPClick(index.row());
+            m_config->selectModule(index.row());
     });
-    TimerRead.setObjectName(QStringLiteral("TimerRead"));
-    TimerOut.setObjectName(QStringLiteral("TimerOut"));
-    connect(&TimerRead, &QTimer::timeout, m_config, &P::TimerReadTimer);
-    connect(&TimerOut, &QTimer::timeout, m_config, &P::TimerOutTimer);
 }
 
 void TFrmMain::configReceive(const Peer &from, QByteArrayView datagram) {
-    m_config->MySocketReceive(from.ip, from.port, datagram);
+    m_config->receive(from, datagram);
 }

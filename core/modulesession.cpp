@@ -1,0 +1,424 @@
+#include "modulesession.h"
+
+#include "atframe.h"
+#include "gbk.h"
+#include "logging.h"
+#include "transport.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The module answers values up to this many bytes (the longest, a MAC text,
+// has 17); a longer one is a malformed report.
+constexpr qsizetype MaxValueBytes = 19;
+constexpr qsizetype MaxBaudBytes = 6;
+constexpr int MaxReplyErrors = 3;
+
+constexpr int ReadAllFirstInterval = 30;
+constexpr int AfterDefaultInterval = 2000;
+constexpr int QueryInterval = 50;
+constexpr int SequencerInterval = 150;
+constexpr int ReplyRestartInterval = 30;
+constexpr int WatchdogInterval = 4000;
+constexpr int WriteAllSpacingMs = 300;
+
+QString text16(const char16_t *text) {
+    return QStringView(text).toString();
+}
+
+// A report's value: from pos up to the first carriage return or the end.
+QByteArrayView valueAt(QByteArrayView payload, qsizetype pos) {
+    if (pos >= payload.size())
+        return {};
+    QByteArrayView value = payload.sliced(pos);
+    const qsizetype cr = value.indexOf('\r');
+    return cr >= 0 ? value.first(cr) : value;
+}
+
+// The digit byte of an item report; past the end it reads as a zero byte,
+// which, like any other non-digit, gives an item number beyond the list.
+int digitAt(QByteArrayView payload, qsizetype pos) {
+    const quint8 byte = pos < payload.size() ? quint8(payload[pos]) : 0;
+    return quint8(byte - quint8('0'));
+}
+
+std::optional<QByteArray> digit(int item) {
+    if (item < 0 || item > 9)
+        return std::nullopt;
+    return QByteArray(1, char('0' + item));
+}
+
+// The bytes a setting carries; none where a list shows no item a digit can
+// name.
+std::optional<QByteArray> settingBytes(ValueKind kind, const ParameterValue &value) {
+    switch (kind) {
+    case ValueKind::Text: {
+        const QString *text = std::get_if<QString>(&value);
+        return text ? gbk::encode(*text) : QByteArray();
+    }
+    case ValueKind::ItemDigit: {
+        const int *item = std::get_if<int>(&value);
+        return item ? digit(*item) : std::nullopt;
+    }
+    case ValueKind::Uart: {
+        const UartSettings *uart = std::get_if<UartSettings>(&value);
+        if (!uart || uart->dataBits.isEmpty())
+            return std::nullopt;
+        const std::optional<QByteArray> stop = digit(uart->stopBits);
+        const std::optional<QByteArray> parity = digit(uart->parity);
+        if (!stop || !parity)
+            return std::nullopt;
+        return gbk::encode(uart->baudRate) + ',' + gbk::encode(uart->dataBits.left(1)) + ',' +
+               *stop + ',' + *parity;
+    }
+    case ValueKind::None:
+    case ValueKind::Version:
+        break;
+    }
+    return QByteArray();
+}
+
+} // namespace
+
+QString infoLine(const QDateTime &when, const QString &text) {
+    const QLocale locale = QLocale::system();
+    QString stamp = locale.toString(when.date(), QLocale::ShortFormat);
+    if (when.time() != QTime(0, 0)) {
+        // The memo shows local time; Unix locales put the zone name into the
+        // long time format, which only adds noise to every line.
+        QString format = locale.timeFormat(QLocale::LongFormat);
+        format.remove(QRegularExpression(u"\\s*\\bt+\\b"_s));
+        stamp += u' ' + locale.toString(when.time(), format.trimmed());
+    }
+    return stamp + u": "_s + text;
+}
+
+ModuleSession::ModuleSession(Transport &transport, SessionView &view, QByteArray moduleMac,
+                             QByteArray localMac, QObject *parent)
+    : QObject(parent)
+    , m_transport(transport)
+    , m_view(view)
+    , m_moduleMac(std::move(moduleMac))
+    , m_localMac(std::move(localMac))
+    , m_delay([this](int ms, std::function<void()> then) {
+        QTimer::singleShot(ms, this, std::move(then));
+    })
+    , m_sequencer(this)
+    , m_watchdog(this) {
+    m_sequencer.setObjectName(u"TimerRead"_s);
+    m_watchdog.setObjectName(u"TimerOut"_s);
+    m_sequencer.setInterval(1000);
+    m_watchdog.setInterval(WatchdogInterval);
+    // Each query leaves 30 ms after the previous reply; a coarse timer may
+    // stretch that by a few per cent on every step of a read-all.
+    m_sequencer.setTimerType(Qt::PreciseTimer);
+    connect(&m_sequencer, &QTimer::timeout, this, &ModuleSession::sequencerFired);
+    connect(&m_watchdog, &QTimer::timeout, this,
+            [this] { addInfoLine(u"模块内部数据已被更改，请稍后重新搜索!"_s); });
+}
+
+void ModuleSession::addInfoLine(const QString &text) {
+    m_view.appendMemoLine(infoLine(QDateTime::currentDateTime(), text));
+}
+
+// A result is indented by ten spaces and followed by an empty line.
+void ModuleSession::addResultLines(const char16_t *text) {
+    addInfoLine(QString(10, u' ') + text16(text));
+    m_view.appendMemoLine(QString());
+}
+
+void ModuleSession::sendFrame(const QByteArray &frame) {
+    m_addressedMac = m_moduleMac;
+    m_setAnswered = false;
+    ++m_framesSent;
+    m_transport.sendDatagram(Peer{atframe::Broadcast, atframe::ConfigPort}, frame);
+}
+
+// Every module hears every frame, and any of them may answer late: only the
+// module the last frame was addressed to answers it.
+bool ModuleSession::awaitsReplyFrom(const QByteArray &mac) const {
+    if (!m_addressedMac)
+        return false;
+    // A module may sign its "OK" to a new MAC address with the new one.
+    const bool macSetting = m_phase == Phase::AwaitingConfirmation &&
+                            m_step == &commands::of(Parameter::MAC) && !m_macSent.isEmpty();
+    return mac == *m_addressedMac || (macSetting && mac == m_macSent);
+}
+
+void ModuleSession::stop() {
+    m_sequencer.stop();
+    m_phase = Phase::Idle;
+    m_step = nullptr;
+    m_singleQuery = false;
+    m_writeAll = false;
+    m_awaitingReply = false;
+    m_replyErrors = 0;
+    m_silentFirings = -1;
+    // Another module listed under the same MAC text may be picked next: its
+    // answers are its own conversation's.
+    m_addressedMac.reset();
+}
+
+// ---------------------------------------------------------------------------
+// Read sequencer
+
+void ModuleSession::readAll() {
+    // A confirmed factory default calls this while its answer is still the
+    // awaited one: the module restarts, so the handshake waits two seconds.
+    const bool restarting = m_phase == Phase::AwaitingReport && m_step == &commands::FactoryDefault;
+    m_sequencer.setInterval(restarting ? AfterDefaultInterval : ReadAllFirstInterval);
+    m_phase = Phase::Sending;
+    m_step = &commands::Handshake;
+    // A fresh read-all reads every parameter: a single query that was never
+    // answered, or errors counted by an interrupted run, must not cut it short.
+    m_singleQuery = false;
+    m_replyErrors = 0;
+    m_silentFirings = -1;
+    m_sequencer.start();
+}
+
+void ModuleSession::query(Parameter parameter) {
+    m_sequencer.setInterval(QueryInterval);
+    m_sequencer.start();
+    m_phase = Phase::Sending;
+    m_step = &commands::of(parameter);
+    m_singleQuery = true;
+}
+
+void ModuleSession::sequencerFired() {
+    m_sequencer.stop();
+    m_sequencer.setInterval(SequencerInterval);
+    if (std::exchange(m_awaitingReply, false)) {
+        m_view.notify(SessionView::Notice::ProtocolEvent, u"应答超时"_s);
+        return;
+    }
+    if (!m_transport.isOpen()) {
+        m_view.notify(SessionView::Notice::ProtocolEvent, u"UDP没建立"_s);
+        return;
+    }
+    if (m_phase == Phase::Sending) {
+        sendFrame(atframe::build(m_moduleMac, m_localMac, m_step->query));
+        m_phase = Phase::AwaitingReport;
+        addInfoLine(text16(m_step->queryLog));
+        m_awaitingReply = m_step->answerDueAtOnce;
+        m_silentFirings = 0;
+    } else if (m_phase == Phase::AwaitingReport && m_silentFirings >= 0 &&
+               ++m_silentFirings >= SilentFiringsLimit) {
+        // The module went silent in the middle of a query: end the sequence
+        // the way a silent handshake ends it instead of waiting forever.
+        m_silentFirings = -1;
+        m_singleQuery = false;
+        m_view.notify(SessionView::Notice::ProtocolEvent, u"应答超时"_s);
+        return;
+    }
+    m_sequencer.start();
+}
+
+// ---------------------------------------------------------------------------
+// Replies
+
+void ModuleSession::handleReply(QByteArrayView payload) {
+    m_awaitingReply = false;
+    // The next query leaves soon after a reply rather than at the
+    // sequencer's idle pace.
+    if (m_sequencer.isActive()) {
+        m_sequencer.stop();
+        m_sequencer.setInterval(ReplyRestartInterval);
+        m_sequencer.start();
+    }
+    switch (m_phase) {
+    case Phase::AwaitingReport:
+        interpretReport(*m_step, payload);
+        break;
+    case Phase::AwaitingConfirmation:
+        // A setting is answered once; a second answer must not pass for the
+        // answer to the write-all step that follows.
+        if (!std::exchange(m_setAnswered, true))
+            interpretConfirmation(*m_step, payload);
+        else
+            qCDebug(lcConfig) << "second answer to a setting ignored:" << payload;
+        break;
+    case Phase::Idle:
+    case Phase::Sending:
+        qCDebug(lcConfig) << "reply while none was awaited ignored:" << payload;
+        break;
+    }
+}
+
+bool ModuleSession::showReport(const Command &command, QByteArrayView payload) {
+    switch (command.kind) {
+    case ValueKind::None:
+        return true;
+    case ValueKind::ItemDigit:
+        m_view.showParameter(*command.parameter, digitAt(payload, command.valuePos));
+        return true;
+    case ValueKind::Text: {
+        const QByteArrayView value = valueAt(payload, command.valuePos);
+        if (value.size() > MaxValueBytes)
+            return false;
+        m_view.showParameter(*command.parameter, gbk::decode(value));
+        return true;
+    }
+    case ValueKind::Uart: {
+        const QByteArrayView rest = valueAt(payload, command.valuePos);
+        const qsizetype comma = rest.indexOf(',');
+        if (comma < 0 || comma > MaxBaudBytes)
+            return false;
+        m_view.showParameter(Parameter::Uart,
+                             UartSettings{gbk::decode(rest.first(comma)),
+                                          QString::number(digitAt(rest, comma + 1)),
+                                          digitAt(rest, comma + 3), digitAt(rest, comma + 5)});
+        return true;
+    }
+    case ValueKind::Version: // read under its own rule
+        break;
+    }
+    return false;
+}
+
+void ModuleSession::interpretReport(const Command &command, QByteArrayView payload) {
+    // Whatever came, the module is not silent.
+    m_silentFirings = -1;
+
+    if (command.kind == ValueKind::Version) {
+        // One answer ends the read-all, right or wrong; the version is not
+        // held to the bound of the other values.
+        m_sequencer.stop();
+        if (!payload.contains(command.keyword)) {
+            addResultLines(command.readFail);
+            return;
+        }
+        const QString version = gbk::decode(valueAt(payload, command.valuePos));
+        m_view.showParameter(Parameter::Version, version);
+        addInfoLine(QString(10, u' ') + text16(command.readOk));
+        addInfoLine(u"版本号为： "_s + version);
+        m_view.appendMemoLine(QString());
+        m_singleQuery = false;
+        return;
+    }
+
+    if (payload.contains(command.keyword) && showReport(command, payload)) {
+        m_replyErrors = 0;
+        if (&command == &commands::FactoryDefault) {
+            readAll();
+        } else if (&command == &commands::Handshake) {
+            // Even a single query's handshake goes on with the read-all.
+            m_phase = Phase::Sending;
+            m_step = &commands::of(commands::ReadAllOrder[0]);
+        } else if (!std::exchange(m_singleQuery, false)) {
+            if (const std::optional<Parameter> next =
+                    commands::next(commands::ReadAllOrder, *command.parameter)) {
+                m_phase = Phase::Sending;
+                m_step = &commands::of(*next);
+            }
+        }
+        addResultLines(command.readOk);
+        return;
+    }
+
+    if (m_replyErrors < MaxReplyErrors) {
+        ++m_replyErrors;
+        m_phase = Phase::Sending;
+        // The factory default is not sent by the sequencer; without this its
+        // repeat would never leave and a refusal would go unseen.
+        if (&command == &commands::FactoryDefault && !m_sequencer.isActive()) {
+            m_sequencer.setInterval(ReplyRestartInterval);
+            m_sequencer.start();
+        }
+        return;
+    }
+    m_replyErrors = 0;
+    m_sequencer.stop();
+    addResultLines(command.readFail);
+    m_view.notify(SessionView::Notice::ProtocolEvent, u"连续3次应答错误"_s);
+}
+
+void ModuleSession::interpretConfirmation(const Command &command, QByteArrayView payload) {
+    if (command.parameter == Parameter::DestinationIP)
+        m_watchdog.stop();
+    m_sequencer.stop();
+    if (!payload.contains("OK")) {
+        m_writeAll = false;
+        addResultLines(command.setFail);
+        return;
+    }
+    addResultLines(command.setOk);
+    if (command.parameter == Parameter::MAC) {
+        // The module goes by the text that was sent, not by whatever the
+        // field holds when the answer comes back.
+        m_writeAll = false;
+        m_moduleMac = m_macSent;
+        Q_EMIT moduleMacChanged(m_macSent);
+        return;
+    }
+    if (!m_writeAll)
+        return;
+    if (const std::optional<Parameter> next =
+            commands::next(commands::WriteAllOrder, *command.parameter)) {
+        m_delay(WriteAllSpacingMs, [this, next = *next, sent = m_framesSent, step = &command] {
+            // A search or a command of the user's own in the meantime has
+            // taken over.
+            if (m_writeAll && m_framesSent == sent && m_phase == Phase::AwaitingConfirmation &&
+                m_step == step)
+                set(next, m_view.parameterValue(next));
+        });
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Settings
+
+QString ModuleSession::nameRefusal(Parameter parameter, const ParameterValue &value) {
+    const QString *name = std::get_if<QString>(&value);
+    if (parameter == Parameter::DeviceName && name && gbk::byteLength(*name) > MaxDeviceNameBytes)
+        return u"设备名称不能超过15个字节"_s;
+    return {};
+}
+
+void ModuleSession::set(Parameter parameter, const ParameterValue &value) {
+    const Command &command = commands::of(parameter);
+    if (!command.setCommand)
+        return; // the version is read only
+    QString refusal = nameRefusal(parameter, value);
+    const std::optional<QByteArray> bytes = settingBytes(command.kind, value);
+    if (refusal.isEmpty() && !bytes)
+        refusal = u"请在下拉列表中选择有效的选项！"_s;
+    if (!refusal.isEmpty()) {
+        m_view.notify(SessionView::Notice::InputError, refusal);
+        return;
+    }
+    if (sendSetting(command, *bytes, Phase::AwaitingConfirmation) &&
+        parameter == Parameter::DestinationIP)
+        m_watchdog.start();
+}
+
+void ModuleSession::restoreFactoryDefaults() {
+    sendSetting(commands::FactoryDefault, {}, Phase::AwaitingReport);
+}
+
+void ModuleSession::writeAll() {
+    m_writeAll = true;
+    const Parameter first = commands::WriteAllOrder[0];
+    set(first, m_view.parameterValue(first));
+}
+
+bool ModuleSession::sendSetting(const Command &command, const QByteArray &value, Phase awaiting) {
+    const QByteArray frame = atframe::build(m_moduleMac, m_localMac, command.setCommand + value);
+    if (frame.size() > MaxSetFrameBytes) {
+        m_view.notify(SessionView::Notice::InputError, u"参数过长，命令帧不能超过100个字节"_s);
+        return false;
+    }
+    if (command.parameter == Parameter::MAC)
+        m_macSent = value;
+    m_phase = awaiting;
+    m_step = &command;
+    addInfoLine(text16(command.setLog));
+    sendFrame(frame);
+    return true;
+}

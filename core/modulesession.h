@@ -1,0 +1,120 @@
+#pragma once
+
+#include "commandtable.h"
+#include "configview.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+class Transport;
+
+// "date time: text", date and time as the system's short date and long time
+// formats render them; at exactly midnight the date alone.
+QString infoLine(const QDateTime &when, const QString &text);
+
+// The configuration conversation with one module: a read-all or a single
+// query paced by its own sequencer, the settings, write-all and the factory
+// default. Its frames are addressed to the module's MAC text and signed with
+// the computer's; it is handed the replies signed by its module. It shares
+// nothing with other sessions but the transport, so several may talk to
+// their modules at once.
+class ModuleSession : public QObject {
+    Q_OBJECT
+
+public:
+    // A query whose report never comes is given up after this many idle
+    // firings of the sequencer (about three seconds at 150 ms).
+    static constexpr int SilentFiringsLimit = 20;
+    // Longest setting frame sent; longer values are refused before anything goes out.
+    static constexpr int MaxSetFrameBytes = 100;
+    static constexpr int MaxDeviceNameBytes = 15;
+
+    // The wait between write-all steps: runs then after ms while the event
+    // loop goes on, so that replies arriving meanwhile are seen (and not
+    // taken for the next step's) before the next step leaves.
+    using Delay = std::function<void(int ms, std::function<void()> then)>;
+
+    ModuleSession(Transport &transport, SessionView &view, QByteArray moduleMac,
+                  QByteArray localMac, QObject *parent = nullptr);
+
+    void setDelay(Delay delay) { m_delay = std::move(delay); }
+    // The MAC text frames are addressed to; a confirmed MAC setting changes it.
+    const QByteArray &moduleMac() const { return m_moduleMac; }
+
+    void readAll();
+    void query(Parameter parameter);
+    // Refused with a notice, and nothing sent, when the value cannot travel.
+    void set(Parameter parameter, const ParameterValue &value);
+    void restoreFactoryDefaults();
+    // Writes WriteAllOrder, each setting once the one before is confirmed,
+    // with the value the view holds when it leaves.
+    void writeAll();
+    // Ends what runs: nothing more is sent and no reply is taken until the
+    // next operation. The destination-IP watchdog keeps reminding that the
+    // module changed.
+    void stop();
+
+    // Whether a reply signed with mac answers this session's last frame.
+    bool awaitsReplyFrom(const QByteArray &mac) const;
+    // payload: the reply from byte 20 of the datagram, up to its first zero.
+    void handleReply(QByteArrayView payload);
+
+    // The device name's limit, which is checked before anything else.
+    static QString nameRefusal(Parameter parameter, const ParameterValue &value);
+
+Q_SIGNALS:
+    // A MAC setting was confirmed: the module now goes by mac.
+    void moduleMacChanged(const QByteArray &mac);
+
+private:
+    enum class Phase {
+        Idle,
+        Sending,              // m_step's query leaves at the sequencer's next firing
+        AwaitingReport,       // m_step's query (or factory default) went out
+        AwaitingConfirmation, // m_step's setting went out
+    };
+
+    void sequencerFired();
+    void addInfoLine(const QString &text);
+    void addResultLines(const char16_t *text);
+    void sendFrame(const QByteArray &frame);
+    bool sendSetting(const Command &command, const QByteArray &value, Phase awaiting);
+    void interpretReport(const Command &command, QByteArrayView payload);
+    bool showReport(const Command &command, QByteArrayView payload);
+    void interpretConfirmation(const Command &command, QByteArrayView payload);
+
+    Transport &m_transport;
+    SessionView &m_view;
+    QByteArray m_moduleMac;
+    const QByteArray m_localMac;
+    Delay m_delay;
+    // The read sequencer ("TimerRead") and the destination-IP watchdog ("TimerOut").
+    QTimer m_sequencer;
+    QTimer m_watchdog;
+
+    Phase m_phase = Phase::Idle;
+    const Command *m_step = nullptr;
+    bool m_singleQuery = false;
+    bool m_writeAll = false;
+    // The handshake or factory default went out and nothing has answered yet.
+    bool m_awaitingReply = false;
+    // Wrong reports since the last accepted one.
+    int m_replyErrors = 0;
+    // Idle firings since the last query went out; -1 once anything answered.
+    int m_silentFirings = -1;
+    // The answer to the last setting sent has been read: a second one (a
+    // module that answers twice) answers nothing.
+    bool m_setAnswered = false;
+    quint64 m_framesSent = 0;
+    // The MAC text the last frame was addressed to: replies are read only
+    // from there. None before the first frame.
+    std::optional<QByteArray> m_addressedMac;
+    // The MAC text a MAC setting carried: the module's new name once confirmed.
+    QByteArray m_macSent;
+};
