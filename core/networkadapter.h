@@ -60,3 +60,7 @@ inline const NetworkAdapter *adapterByAddress(const QList<NetworkAdapter> &list,
     }
     return nullptr;
 }
+
+// The answer points into the list, which must outlive it.
+const NetworkAdapter *adapterByIndex(QList<NetworkAdapter> &&, int) = delete;
+const NetworkAdapter *adapterByAddress(QList<NetworkAdapter> &&, quint32) = delete;

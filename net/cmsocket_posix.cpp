@@ -445,9 +445,8 @@ int TcmSocketEngine::bind(int s, const sockaddr_in &address) {
     Private::Watch *w = d->find(s);
     int adapter = 0;
     if (w && w->kind == Private::Kind::Datagram && address.sin_addr.s_addr != INADDR_ANY) {
-        const NetworkAdapter *holder =
-            adapterByAddress(SystemAdapters().adapters(), address.sin_addr.s_addr);
-        if (holder) {
+        const QList<NetworkAdapter> adapters = SystemAdapters().adapters();
+        if (const NetworkAdapter *holder = adapterByAddress(adapters, address.sin_addr.s_addr)) {
             adapter = holder->index;
             local.sin_addr.s_addr = INADDR_ANY;
         }
@@ -519,8 +518,8 @@ int TcmSocketEngine::send(int s, const char *data, int len) {
 }
 
 int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in &to, int adapter) {
-    // A limited broadcast leaves by the adapter that holds its source
-    // address, so an address-bound socket's go out of its own adapter.
+    // An address-bound socket sends from its address, and a limited
+    // broadcast from a given address leaves by the adapter that holds it.
     const Private::Watch *w = d->find(s);
     in_pktinfo via{};
     via.ipi_ifindex = adapter;

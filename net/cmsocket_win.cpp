@@ -258,7 +258,8 @@ int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in 
                                 int(sizeof to)));
     // Sent from the adapter's own address, which is what takes a limited
     // broadcast out of that adapter here.
-    const NetworkAdapter *via = adapterByIndex(SystemAdapters().adapters(), adapter);
+    const QList<NetworkAdapter> adapters = SystemAdapters().adapters();
+    const NetworkAdapter *via = adapterByIndex(adapters, adapter);
     if (!via) {
         t_lastError = WSAEADDRNOTAVAIL;
         return -1;
