@@ -141,7 +141,7 @@ public:
     bool setUp(QString *error);
     void tearDown();
 
-    qsizetype lanCount() const { return qsizetype(m_lans.size()); }
+    int lanCount() const { return int(m_lans.size()); }
     // The computer's adapter towards a LAN.
     static QString adapterName(int lan) { return QStringLiteral("eth%1").arg(lan); }
     const QByteArray &computerIp(int lan = 0) const { return m_lans.at(lan).lan.computerIp; }
