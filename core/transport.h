@@ -7,10 +7,14 @@
 
 // An IPv4 address and port. The address is a 32-bit value whose first dotted
 // octet is the lowest byte, as everywhere in the tool; the port is a plain
-// number.
+// number. The adapter is the system's interface index a datagram arrived on,
+// or must leave by (NetworkAdapter::index); 0 is any, as the routing table
+// picks. A limited broadcast sent with an adapter leaves through that adapter
+// only, from its own address.
 struct Peer {
     quint32 ip = 0;
     quint16 port = 0;
+    int adapter = 0;
 
     friend bool operator==(const Peer &, const Peer &) = default;
 };

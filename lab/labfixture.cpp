@@ -240,11 +240,18 @@ bool SimProcess::state(int module, QByteArray *relays, QByteArray *inputs) {
 // LabFixture ----------------------------------------------------------------
 
 LabFixture::LabFixture(Options options)
-    : m_options(std::move(options)) {
+    : m_decoy(options.decoy) {
     static int serial = 0;
     const QString base = QStringLiteral("ostrel-t%1-%2").arg(::getpid()).arg(++serial);
     m_pcNamespace = base + QStringLiteral("-pc");
-    m_fieldNamespace = base + QStringLiteral("-field");
+    QList<Lan> lans{
+        {options.modules, options.computerIp, options.firstModuleIp, options.simArguments}};
+    lans << options.moreLans;
+    for (const Lan &lan : std::as_const(lans)) {
+        const QString suffix = m_lans.empty() ? QString() : QString::number(m_lans.size() + 1);
+        m_lans.push_back(
+            {lan, base + QStringLiteral("-field") + suffix, std::make_unique<SimProcess>()});
+    }
 }
 
 LabFixture::~LabFixture() {
@@ -276,62 +283,24 @@ bool LabFixture::run(const QStringList &arguments, QString *error, const QByteAr
 
 bool LabFixture::setUp(QString *error) {
     removeStaleNamespaces();
-    const QString pc = m_pcNamespace;
-    const QString field = m_fieldNamespace;
-    in_addr first{};
-    if (inet_pton(AF_INET, m_options.firstModuleIp.constData(), &first) != 1) {
-        *error = QStringLiteral("bad first module address");
-        return false;
-    }
-    const quint32 firstHost = ntohl(first.s_addr);
-    const quint32 lastHost = firstHost + quint32(m_options.modules) - 1;
-    // A /16 when the modules do not fit behind the first address's /24.
-    const QString prefix = (firstHost >> 8) == (lastHost >> 8) && (lastHost & 255) != 255
-                               ? QStringLiteral("/24")
-                               : QStringLiteral("/16");
-    const QString eth = QStringLiteral("eth0");
     using L = QLatin1String;
+    const QString pc = m_pcNamespace;
     if (!run({L("netns"), L("add"), pc}, error))
         return false;
     m_created = true;
-    if (!run({L("netns"), L("add"), field}, error) ||
-        !run({L("link"), L("add"), eth, L("netns"), pc, L("type"), L("veth"), L("peer"), L("name"),
-              eth, L("netns"), field},
-             error))
+    if (!run({L("-n"), pc, L("link"), L("set"), L("lo"), L("up")}, error))
         return false;
-    for (const QString &ns : {pc, field}) {
-        if (!run({L("-n"), ns, L("link"), L("set"), L("lo"), L("up")}, error) ||
-            !run({L("-n"), ns, L("link"), L("set"), eth, L("up")}, error))
+    // Made first, the decoy is listed first, as a container bridge often is.
+    const QString decoy = QLatin1String(DecoyName);
+    if (m_decoy &&
+        (!run({L("-n"), pc, L("link"), L("add"), decoy, L("type"), L("bridge")}, error) ||
+         !run({L("-n"), pc, L("addr"), L("add"), L(DecoyIp) + L("/16"), L("dev"), decoy}, error) ||
+         !run({L("-n"), pc, L("link"), L("set"), decoy, L("up")}, error)))
+        return false;
+    for (int lan = 0; lan < int(m_lans.size()); ++lan) {
+        if (!setUpLan(lan, error))
             return false;
     }
-    if (!run({L("-n"), pc, L("addr"), L("add"), QLatin1String(m_options.computerIp) + prefix,
-              L("dev"), eth},
-             error))
-        return false;
-    // One "ip" run for all module addresses keeps a lab of hundreds quick.
-    QByteArray batch;
-    for (quint32 host = firstHost; host <= lastHost; ++host) {
-        in_addr address{htonl(host)};
-        char text[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &address, text, sizeof text);
-        batch += "addr add " + QByteArray(text) + prefix.toLatin1() + " dev eth0\n";
-    }
-    if (!run({L("-n"), field, L("-batch"), L("-")}, error, batch))
-        return false;
-    // Lets a socket bound to the wildcard address reach 255.255.255.255.
-    for (const QString &ns : {pc, field}) {
-        if (!run({L("-n"), ns, L("route"), L("add"), L("default"), L("dev"), eth}, error))
-            return false;
-    }
-
-    QStringList arguments{QStringLiteral("--modules"),  QString::number(m_options.modules),
-                          QStringLiteral("--first-ip"), QLatin1String(m_options.firstModuleIp),
-                          QStringLiteral("--dip"),      QLatin1String(m_options.computerIp)};
-    arguments << m_options.simArguments;
-    if (!m_sim.start(
-            arguments, error,
-            {QStringLiteral("ip"), QStringLiteral("netns"), QStringLiteral("exec"), field}))
-        return false;
 
     // Enter the computer side: only this thread moves, and it comes back in
     // tearDown().
@@ -349,20 +318,76 @@ bool LabFixture::setUp(QString *error) {
     return true;
 }
 
-std::unique_ptr<UdpProbe> LabFixture::fieldProbe(const QByteArray &address) {
+bool LabFixture::setUpLan(int index, QString *error) {
+    const Field &field = m_lans.at(size_t(index));
+    const Lan &lan = field.lan;
+    const QString pc = m_pcNamespace;
+    const QString far = field.fieldNamespace;
+    in_addr first{};
+    if (inet_pton(AF_INET, lan.firstModuleIp.constData(), &first) != 1) {
+        *error = QStringLiteral("bad first module address");
+        return false;
+    }
+    const quint32 firstHost = ntohl(first.s_addr);
+    const quint32 lastHost = firstHost + quint32(lan.modules) - 1;
+    // A /16 when the modules do not fit behind the first address's /24.
+    const QString prefix = (firstHost >> 8) == (lastHost >> 8) && (lastHost & 255) != 255
+                               ? QStringLiteral("/24")
+                               : QStringLiteral("/16");
+    const QString adapter = adapterName(index);
+    const QString eth = QStringLiteral("eth0");
+    using L = QLatin1String;
+    if (!run({L("netns"), L("add"), far}, error) ||
+        !run({L("link"), L("add"), adapter, L("netns"), pc, L("type"), L("veth"), L("peer"),
+              L("name"), eth, L("netns"), far},
+             error) ||
+        !run({L("-n"), far, L("link"), L("set"), L("lo"), L("up")}, error) ||
+        !run({L("-n"), far, L("link"), L("set"), eth, L("up")}, error) ||
+        !run({L("-n"), pc, L("link"), L("set"), adapter, L("up")}, error) ||
+        !run({L("-n"), pc, L("addr"), L("add"), QLatin1String(lan.computerIp) + prefix, L("dev"),
+              adapter},
+             error))
+        return false;
+    // One "ip" run for all module addresses keeps a lab of hundreds quick.
+    QByteArray batch;
+    for (quint32 host = firstHost; host <= lastHost; ++host) {
+        in_addr address{htonl(host)};
+        char text[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, &address, text, sizeof text);
+        batch += "addr add " + QByteArray(text) + prefix.toLatin1() + " dev eth0\n";
+    }
+    if (!run({L("-n"), far, L("-batch"), L("-")}, error, batch))
+        return false;
+    // Lets a socket bound to the wildcard address reach 255.255.255.255; on
+    // the computer side the first LAN has the default route.
+    if (!run({L("-n"), far, L("route"), L("add"), L("default"), L("dev"), eth}, error) ||
+        (index == 0 &&
+         !run({L("-n"), pc, L("route"), L("add"), L("default"), L("dev"), adapter}, error)))
+        return false;
+
+    QStringList arguments{QStringLiteral("--modules"),  QString::number(lan.modules),
+                          QStringLiteral("--first-ip"), QLatin1String(lan.firstModuleIp),
+                          QStringLiteral("--dip"),      QLatin1String(lan.computerIp)};
+    arguments << lan.simArguments;
+    return field.sim->start(
+        arguments, error,
+        {QStringLiteral("ip"), QStringLiteral("netns"), QStringLiteral("exec"), far});
+}
+
+std::unique_ptr<UdpProbe> LabFixture::fieldProbe(const QByteArray &address, int lan) {
     bool known = false;
-    for (const SimProcess::Module &module : modules())
+    for (const SimProcess::Module &module : modules(lan))
         known = known || module.ip == address;
     QString error;
-    if (!known &&
-        !run({QStringLiteral("-n"), m_fieldNamespace, QStringLiteral("addr"), QStringLiteral("add"),
-              QLatin1String(address + "/32"), QStringLiteral("dev"), QStringLiteral("eth0")},
-             &error))
+    if (!known && !run({QStringLiteral("-n"), fieldNamespace(lan), QStringLiteral("addr"),
+                        QStringLiteral("add"), QLatin1String(address + "/32"),
+                        QStringLiteral("dev"), QStringLiteral("eth0")},
+                       &error))
         return nullptr;
     // Only this thread visits the field side, and only to open the socket: a
     // socket stays in the namespace it was opened in.
     const int home = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-    const QByteArray path = "/run/netns/" + m_fieldNamespace.toLatin1();
+    const QByteArray path = "/run/netns/" + fieldNamespace(lan).toLatin1();
     const int field = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     std::unique_ptr<UdpProbe> probe;
     if (home >= 0 && field >= 0 && ::setns(field, CLONE_NEWNET) == 0) {
@@ -380,7 +405,8 @@ std::unique_ptr<UdpProbe> LabFixture::fieldProbe(const QByteArray &address) {
 }
 
 void LabFixture::tearDown() {
-    m_sim.stop();
+    for (Field &field : m_lans)
+        field.sim->stop();
     if (m_homeNamespaceFd >= 0) {
         ::setns(m_homeNamespaceFd, CLONE_NEWNET);
         ::close(m_homeNamespaceFd);
@@ -392,5 +418,6 @@ void LabFixture::tearDown() {
     QString ignored;
     // Deleting a namespace also removes its end of the veth pair.
     run({QStringLiteral("netns"), QStringLiteral("del"), m_pcNamespace}, &ignored);
-    run({QStringLiteral("netns"), QStringLiteral("del"), m_fieldNamespace}, &ignored);
+    for (const Field &field : m_lans)
+        run({QStringLiteral("netns"), QStringLiteral("del"), field.fieldNamespace}, &ignored);
 }

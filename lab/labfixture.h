@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 // A plain UDP socket for a test's own frames: sends to any address and
 // collects datagrams with their sender address.
@@ -100,14 +101,32 @@ private:
 // setUp() the calling thread lives in the computer namespace, so the test's
 // own sockets (and the tool code it drives) talk to the simulated modules.
 // Everything is torn down in the destructor, also when the test fails.
+//
+// The computer may have more adapters, as most have: a decoy container
+// bridge that the system lists before the LAN, and further LANs, each with a
+// field namespace and simulator of its own. LAN 0 is the one behind eth0;
+// LAN n is behind eth<n>.
 class LabFixture {
 public:
+    struct Lan {
+        int modules = 1;
+        QByteArray computerIp;
+        QByteArray firstModuleIp;
+        QStringList simArguments; // extra ostrel-sim options, e.g. "--broadcast"
+    };
     struct Options {
         int modules = 3;
         QByteArray computerIp = "192.168.1.10";
         QByteArray firstModuleIp = "192.168.1.199";
         QStringList simArguments; // extra ostrel-sim options, e.g. "--broadcast"
+        // docker0, 172.17.0.1/16 with nothing behind it, made before eth0.
+        bool decoy = false;
+        // LANs 1, 2 ... behind eth1, eth2 ...
+        QList<Lan> moreLans;
     };
+
+    static constexpr char DecoyName[] = "docker0";
+    static constexpr char DecoyIp[] = "172.17.0.1";
 
     LabFixture()
         : LabFixture(Options()) {}
@@ -122,23 +141,34 @@ public:
     bool setUp(QString *error);
     void tearDown();
 
-    const QByteArray &computerIp() const { return m_options.computerIp; }
-    const QList<SimProcess::Module> &modules() const { return m_sim.modules(); }
-    SimProcess &sim() { return m_sim; }
+    int lanCount() const { return int(m_lans.size()); }
+    // The computer's adapter towards a LAN.
+    static QString adapterName(int lan) { return QStringLiteral("eth%1").arg(lan); }
+    const QByteArray &computerIp(int lan = 0) const { return m_lans.at(lan).lan.computerIp; }
+    const QList<SimProcess::Module> &modules(int lan = 0) const {
+        return m_lans.at(lan).sim->modules();
+    }
+    SimProcess &sim(int lan = 0) { return *m_lans.at(lan).sim; }
     const QString &computerNamespace() const { return m_pcNamespace; }
-    const QString &fieldNamespace() const { return m_fieldNamespace; }
-    // A probe on the field side bound to address (added to the field side
-    // unless a module has it), so that what it sends reaches the computer
-    // exactly as a module's datagrams would. Null on failure.
-    std::unique_ptr<UdpProbe> fieldProbe(const QByteArray &address);
+    const QString &fieldNamespace(int lan = 0) const { return m_lans.at(lan).fieldNamespace; }
+    // A probe on a LAN's field side bound to address (added there unless a
+    // module has it), so that what it sends reaches the computer exactly as
+    // a module's datagrams would. Null on failure.
+    std::unique_ptr<UdpProbe> fieldProbe(const QByteArray &address, int lan = 0);
 
 private:
-    bool run(const QStringList &arguments, QString *error, const QByteArray &input = {});
+    struct Field {
+        Lan lan;
+        QString fieldNamespace;
+        std::unique_ptr<SimProcess> sim;
+    };
 
-    Options m_options;
+    bool run(const QStringList &arguments, QString *error, const QByteArray &input = {});
+    bool setUpLan(int index, QString *error);
+
     QString m_pcNamespace;
-    QString m_fieldNamespace;
-    SimProcess m_sim;
+    bool m_decoy = false;
+    std::vector<Field> m_lans;
     int m_homeNamespaceFd = -1;
     bool m_created = false;
 };

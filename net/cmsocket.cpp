@@ -4,6 +4,7 @@
 #include "cmsocket.h"
 
 #include "cmsocket_engine.h"
+#include "systemadapters.h"
 
 #include <QList>
 #include <QtEndian>
@@ -327,6 +328,10 @@ bool TcmSocket::Listen(int backlog) {
 }
 
 bool TcmSocket::SendTo(quint32 ip, quint16 port, const char *data, int len) {
+    return SendVia(0, ip, port, data, len);
+}
+
+bool TcmSocket::SendVia(int adapter, quint32 ip, quint16 port, const char *data, int len) {
     if (!data || m_Socket == -1 || !m_Engine)
         return false;
     if (len <= 0)
@@ -335,7 +340,8 @@ bool TcmSocket::SendTo(quint32 ip, quint16 port, const char *data, int len) {
     m_WorkAddr->sin_family = AF_INET;
     m_WorkAddr->sin_addr.s_addr = ip;
     m_WorkAddr->sin_port = qToBigEndian(port);
-    return ErrorCheck(m_Engine->sendto(m_Socket, data, len, *m_WorkAddr), "send to() failed") != -1;
+    return ErrorCheck(m_Engine->sendto(m_Socket, data, len, *m_WorkAddr, adapter),
+                      "send to() failed") != -1;
 }
 
 bool TcmSocket::SendTo(const QString &host, quint16 port, const char *data, int len) {
@@ -356,10 +362,12 @@ int TcmSocket::Receive(char *buf, int size, int socket, sockaddr_in *from) {
     if (socket == -1)
         socket = m_Socket;
     int n;
+    m_LastArrivalAdapter = 0;
     if (!from) {
         n = ErrorCheck(m_Engine->recv(socket, buf, size), "recv() failed");
     } else {
-        n = ErrorCheck(m_Engine->recvfrom(socket, buf, size, from), "recvfrom() failed");
+        n = ErrorCheck(m_Engine->recvfrom(socket, buf, size, from, &m_LastArrivalAdapter),
+                       "recvfrom() failed");
         if (Protocol == cmTcpClient || Protocol == cmTcpServer)
             ErrorCheck(m_Engine->getpeername(socket, from), "getpeername() failt!");
     }
@@ -541,10 +549,12 @@ quint32 TcmSocket::get_ip_data(const QString &host, TcmCastMode mode) {
         if (!cmsys::resolveFirst(text.constData(), &address))
             address = 0;
     } else {
-        // The own address: the interfaces know it better than the name
-        // lookup, which may answer with a loopback alias.
-        address = cmsys::ownInterfaceAddress();
-        if (address == 0 && !cmsys::resolveFirst(HostName().toUtf8().constData(), &address))
+        // The own address: the adapters know it better than the name lookup,
+        // which may answer with a loopback alias.
+        const QList<NetworkAdapter> adapters = SystemAdapters().adapters();
+        if (!adapters.isEmpty())
+            address = adapters.first().address;
+        else if (!cmsys::resolveFirst(HostName().toUtf8().constData(), &address))
             address = 0;
     }
     if (mode == cmBroadcast)

@@ -15,8 +15,11 @@
 // handler runs any more.
 //
 // A UDP socket opened on the computer's own address also hears broadcasts
-// sent to its port on that address's network, and its own broadcasts come
-// back to it, on every platform; LocalHost names that address after opening.
+// sent to its port on that address's adapter (and nothing that arrives on
+// another adapter but for that address), and its own broadcasts come back to
+// it, on every platform; LocalHost names that address after opening. Opened
+// on "0.0.0.0" it hears every adapter; LastArrivalAdapter() tells which one a
+// datagram came in by, and SendVia() picks the one a datagram leaves by.
 
 #include <QByteArray>
 #include <QList>
@@ -83,6 +86,9 @@ public:
     int MaxBufSize() const { return m_MaxBufSize; }
     bool Active() const { return m_Active; }
     bool Bound() const { return m_Bound; }
+    // The interface index the datagram being handed to OnReceive arrived on
+    // (0 for streams, or when the system does not say).
+    int LastArrivalAdapter() const { return m_LastArrivalAdapter; }
     // The server's accepted connections, in order of registration.
     const QList<cm_Connection> &Connections() const { return m_Connections; }
 
@@ -100,6 +106,10 @@ public:
     bool Listen(int backlog);
     // A length of 0 or less sends the zero-terminated text up to its end.
     virtual bool SendTo(quint32 ip, quint16 port, const char *data, int len);
+    // A datagram out of the adapter with that interface index (0: as
+    // routed); a limited broadcast leaves through that adapter only, from
+    // its own address. No privilege is needed.
+    bool SendVia(int adapter, quint32 ip, quint16 port, const char *data, int len);
     virtual bool SendTo(const QString &host, quint16 port, const char *data, int len);
     virtual bool SendTo(int socket, const char *data, int len);
     bool Send(const char *data, int len) { return SendTo(m_Socket, data, len); }
@@ -128,6 +138,7 @@ protected:
     int m_Socket = -1;
     int m_BufOffset = 0;
     int m_MaxBufSize = 2048;
+    int m_LastArrivalAdapter = 0;
     bool m_Active = false;
     bool m_Bound = false;
     QList<cm_Connection> m_Connections;

@@ -61,9 +61,6 @@ QByteArray inetNtoa(quint32 ip);
 QByteArray hostName();
 // First IPv4 address of a name (or dotted text); false when it does not resolve.
 bool resolveFirst(const char *host, quint32 *ip);
-// The address of the first interface that is up and not loopback, or 0 when
-// the platform has no better answer than the host-name lookup.
-quint32 ownInterfaceAddress();
 
 } // namespace cmsys
 
@@ -86,11 +83,14 @@ public:
     int listen(int s, int backlog);
     int accept(int s, sockaddr_in *peer);
     int send(int s, const char *data, int len);
-    int sendto(int s, const char *data, int len, const sockaddr_in &to);
+    // adapter: the interface index a datagram must leave by; 0 lets the
+    // routing table choose.
+    int sendto(int s, const char *data, int len, const sockaddr_in &to, int adapter);
     // A datagram that does not fit is consumed and fails with 10040; nothing
-    // truncated is ever returned as a whole datagram.
+    // truncated is ever returned as a whole datagram. *adapter receives the
+    // interface index a datagram arrived on (0 when unknown).
     int recv(int s, char *buf, int size);
-    int recvfrom(int s, char *buf, int size, sockaddr_in *from);
+    int recvfrom(int s, char *buf, int size, sockaddr_in *from, int *adapter);
     int getpeername(int s, sockaddr_in *peer);
     int getsockname(int s, sockaddr_in *local);
     int setBroadcast(int s);

@@ -6,6 +6,7 @@
 // peer ends a stream, carrying the error number of an abortive end.
 #include "cmsocket.h"
 #include "cmsocket_engine.h"
+#include "systemadapters.h"
 
 #include <QAbstractEventDispatcher>
 #include <QPointer>
@@ -16,8 +17,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <netdb.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -131,25 +130,15 @@ int socketType(int s) {
     return type;
 }
 
-// The interface holding a local unicast address, if that interface carries
-// broadcasts at all.
-QByteArray broadcastInterfaceOf(in_addr_t address) {
-    QByteArray name;
-    ifaddrs *list = nullptr;
-    if (::getifaddrs(&list) != 0)
-        return name;
-    for (ifaddrs *it = list; it; it = it->ifa_next) {
-        if (!it->ifa_addr || it->ifa_addr->sa_family != AF_INET)
-            continue;
-        const auto *in = reinterpret_cast<const sockaddr_in *>(it->ifa_addr);
-        if (in->sin_addr.s_addr == address && (it->ifa_flags & IFF_BROADCAST) &&
-            !(it->ifa_flags & IFF_LOOPBACK)) {
-            name = it->ifa_name;
-            break;
-        }
+// Where a received datagram was going: its arrival interface and
+// destination address.
+const in_pktinfo *arrivalOf(msghdr &message) {
+    for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO &&
+            c->cmsg_len >= CMSG_LEN(sizeof(in_pktinfo)))
+            return reinterpret_cast<const in_pktinfo *>(CMSG_DATA(c));
     }
-    ::freeifaddrs(list);
-    return name;
+    return nullptr;
 }
 
 constexpr int kReadRetryMs = 200;
@@ -209,27 +198,6 @@ bool resolveFirst(const char *host, quint32 *ip) {
     return found;
 }
 
-quint32 ownInterfaceAddress() {
-    quint32 address = 0;
-    ifaddrs *list = nullptr;
-    if (::getifaddrs(&list) != 0)
-        return 0;
-    for (ifaddrs *it = list; it; it = it->ifa_next) {
-        if (!it->ifa_addr || it->ifa_addr->sa_family != AF_INET)
-            continue;
-        if (!(it->ifa_flags & IFF_UP) || (it->ifa_flags & IFF_LOOPBACK))
-            continue;
-        const quint32 candidate =
-            reinterpret_cast<const sockaddr_in *>(it->ifa_addr)->sin_addr.s_addr;
-        if (candidate != 0) {
-            address = candidate;
-            break;
-        }
-    }
-    ::freeifaddrs(list);
-    return address;
-}
-
 } // namespace cmsys
 
 struct TcmSocketEngine::Private {
@@ -244,12 +212,20 @@ struct TcmSocketEngine::Private {
         bool readStarted = false;
         QSocketNotifier *read = nullptr;
         QSocketNotifier *write = nullptr;
-        // A datagram socket bound to the unicast address of a broadcast
-        // interface is bound to the wildcard address on that interface, so
-        // that it hears the broadcasts there too; it still names this address
-        // as its own.
-        bool deviceBound = false;
+        // A datagram socket asked to bind the address of one of the
+        // computer's adapters is bound to the wildcard address instead: bound
+        // to a unicast address it would hear no broadcast. It still names
+        // that address as its own and sends from it, and keeps what a socket
+        // bound to it would get on Windows: datagrams to the address, and
+        // broadcasts on its adapter. Binding it to the adapter itself would
+        // do the same, but older systems allow that to root only.
+        int boundAdapter = 0; // 0: bound as asked
         in_addr_t boundAddress = 0;
+
+        bool keeps(const in_pktinfo &arrival) const {
+            return boundAdapter == 0 || arrival.ipi_addr.s_addr == boundAddress ||
+                   int(arrival.ipi_ifindex) == boundAdapter;
+        }
     };
 
     TcmSocketEngine *q = nullptr;
@@ -430,6 +406,9 @@ int TcmSocketEngine::socket(int type, int protocol) {
     if (type == SOCK_DGRAM) {
         const int size = DatagramReceiveBuffer;
         ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+        // Every datagram says which adapter it came in by.
+        const int on = 1;
+        ::setsockopt(s, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
     }
     return s;
 }
@@ -464,16 +443,13 @@ int TcmSocketEngine::close(int s) {
 int TcmSocketEngine::bind(int s, const sockaddr_in &address) {
     sockaddr_in local = address;
     Private::Watch *w = d->find(s);
-    bool deviceBound = false;
+    int adapter = 0;
     if (w && w->kind == Private::Kind::Datagram && address.sin_addr.s_addr != INADDR_ANY) {
-        const QByteArray device = broadcastInterfaceOf(address.sin_addr.s_addr);
-        if (!device.isEmpty() && ::setsockopt(s, SOL_SOCKET, SO_BINDTODEVICE, device.constData(),
-                                              socklen_t(device.size() + 1)) == 0) {
+        const QList<NetworkAdapter> adapters = SystemAdapters().adapters();
+        if (const NetworkAdapter *holder = adapterByAddress(adapters, address.sin_addr.s_addr)) {
+            adapter = holder->index;
             local.sin_addr.s_addr = INADDR_ANY;
-            deviceBound = true;
         }
-        // Without the device binding (no permission) the socket still works
-        // for unicast, bound to the address itself.
     }
     // A server that closed its connections first leaves them waiting out
     // TIME_WAIT on its port; Winsock lets it listen there again at once, and
@@ -483,14 +459,10 @@ int TcmSocketEngine::bind(int s, const sockaddr_in &address) {
         const int on = 1;
         ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     }
-    if (::bind(s, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0) {
-        const int code = mapErrno(errno);
-        if (deviceBound)
-            ::setsockopt(s, SOL_SOCKET, SO_BINDTODEVICE, "", 0);
-        return fail(code);
-    }
+    if (::bind(s, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0)
+        return failErrno();
     if (w) {
-        w->deviceBound = deviceBound;
+        w->boundAdapter = adapter;
         w->boundAddress = address.sin_addr.s_addr;
         if (w->kind == Private::Kind::Datagram)
             w->write->setEnabled(true);
@@ -545,23 +517,49 @@ int TcmSocketEngine::send(int s, const char *data, int len) {
     return d->sent(s, ::send(s, data, size_t(len), MSG_NOSIGNAL));
 }
 
-int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in &to) {
-    return d->sent(s, ::sendto(s, data, size_t(len), MSG_NOSIGNAL,
-                               reinterpret_cast<const sockaddr *>(&to), sizeof to));
+int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in &to, int adapter) {
+    // An address-bound socket sends from its address, and a limited
+    // broadcast from a given address leaves by the adapter that holds it.
+    const Private::Watch *w = d->find(s);
+    in_pktinfo via{};
+    via.ipi_ifindex = adapter;
+    if (w && w->boundAdapter != 0 && (adapter == 0 || adapter == w->boundAdapter))
+        via.ipi_spec_dst.s_addr = w->boundAddress;
+    // Without a source the system takes the address of the adapter.
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof via)] = {};
+    iovec part{const_cast<char *>(data), size_t(len)};
+    msghdr message{};
+    message.msg_name = const_cast<sockaddr_in *>(&to);
+    message.msg_namelen = sizeof to;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    if (via.ipi_ifindex != 0 || via.ipi_spec_dst.s_addr != 0) {
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        cmsghdr *c = CMSG_FIRSTHDR(&message);
+        c->cmsg_level = IPPROTO_IP;
+        c->cmsg_type = IP_PKTINFO;
+        c->cmsg_len = CMSG_LEN(sizeof via);
+        std::memcpy(CMSG_DATA(c), &via, sizeof via);
+    }
+    return d->sent(s, ::sendmsg(s, &message, MSG_NOSIGNAL));
 }
 
 int TcmSocketEngine::recv(int s, char *buf, int size) {
-    return recvfrom(s, buf, size, nullptr);
+    return recvfrom(s, buf, size, nullptr, nullptr);
 }
 
-int TcmSocketEngine::recvfrom(int s, char *buf, int size, sockaddr_in *from) {
+int TcmSocketEngine::recvfrom(int s, char *buf, int size, sockaddr_in *from, int *adapter) {
     sockaddr_in address{};
     iovec part{buf, size_t(size)};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
     msghdr message{};
     message.msg_name = &address;
     message.msg_namelen = sizeof address;
     message.msg_iov = &part;
     message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
     const ssize_t n = ::recvmsg(s, &message, MSG_DONTWAIT);
     if (n < 0) {
         const int error = errno;
@@ -571,10 +569,18 @@ int TcmSocketEngine::recvfrom(int s, char *buf, int size, sockaddr_in *from) {
             return fail(10054);
         return fail(mapErrno(error));
     }
+    const in_pktinfo *arrival = arrivalOf(message);
+    const Private::Watch *w = d->find(s);
+    // Not for this socket: read as nothing, like an empty datagram, which
+    // is no failure either.
+    if (arrival && w && !w->keeps(*arrival))
+        return 0;
     if (message.msg_flags & MSG_TRUNC)
         return fail(cmMessageTooLong);
     if (from && message.msg_namelen >= sizeof address)
         *from = address;
+    if (adapter)
+        *adapter = arrival ? int(arrival->ipi_ifindex) : 0;
     return int(n);
 }
 
@@ -590,7 +596,7 @@ int TcmSocketEngine::getsockname(int s, sockaddr_in *local) {
     if (::getsockname(s, reinterpret_cast<sockaddr *>(local), &len) != 0)
         return failErrno();
     const Private::Watch *w = d->find(s);
-    if (w && w->deviceBound && local->sin_addr.s_addr == INADDR_ANY)
+    if (w && w->boundAdapter != 0 && local->sin_addr.s_addr == INADDR_ANY)
         local->sin_addr.s_addr = w->boundAddress;
     return 0;
 }

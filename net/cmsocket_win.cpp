@@ -17,11 +17,14 @@
 
 #include "cmsocket.h"
 #include "cmsocket_engine.h"
+#include "systemadapters.h"
 
 // winsock2.h must come before windows.h.
 #include <winsock2.h>
 
+#include <mswsock.h>
 #include <windows.h>
+#include <ws2tcpip.h>
 
 #include <cstring>
 #include <map>
@@ -29,6 +32,8 @@
 struct TcmSocketEngine::Private {
     TcmSocket *owner = nullptr;
     HWND window = nullptr;
+    // Looked up once, with the first datagram socket that asks.
+    LPFN_WSARECVMSG recvMsg = nullptr;
     // Closed handle values, each with the number of its fences still queued.
     std::map<quintptr, int> fences;
 };
@@ -93,6 +98,23 @@ SOCKET handle(int s) {
     return static_cast<SOCKET>(s);
 }
 
+bool isDatagram(SOCKET s) {
+    int type = 0;
+    int len = int(sizeof type);
+    return getsockopt(s, SOL_SOCKET, SO_TYPE, reinterpret_cast<char *>(&type), &len) == 0 &&
+           type == SOCK_DGRAM;
+}
+
+LPFN_WSARECVMSG lookUpRecvMsg(SOCKET s) {
+    GUID id = WSAID_WSARECVMSG;
+    LPFN_WSARECVMSG function = nullptr;
+    DWORD size = 0;
+    if (WSAIoctl(s, SIO_GET_EXTENSION_FUNCTION_POINTER, &id, sizeof id, &function, sizeof function,
+                 &size, nullptr, nullptr) == SOCKET_ERROR)
+        return nullptr;
+    return function;
+}
+
 } // namespace
 
 namespace cmsys {
@@ -146,11 +168,6 @@ bool resolveFirst(const char *host, quint32 *ip) {
     return true;
 }
 
-quint32 ownInterfaceAddress() {
-    // The host-name lookup lists the computer's LAN address first here.
-    return 0;
-}
-
 } // namespace cmsys
 
 TcmSocketEngine::TcmSocketEngine(TcmSocket *owner)
@@ -185,6 +202,9 @@ int TcmSocketEngine::socket(int type, int protocol) {
     if (type == SOCK_DGRAM) {
         const int size = DatagramReceiveBuffer;
         ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char *>(&size), sizeof size);
+        // Every datagram says which adapter it came in by.
+        const DWORD on = TRUE;
+        ::setsockopt(s, IPPROTO_IP, IP_PKTINFO, reinterpret_cast<const char *>(&on), sizeof on);
     }
     return int(s);
 }
@@ -232,21 +252,83 @@ int TcmSocketEngine::send(int s, const char *data, int len) {
     return checked(::send(handle(s), data, len, 0));
 }
 
-int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in &to) {
-    return checked(
-        ::sendto(handle(s), data, len, 0, reinterpret_cast<const sockaddr *>(&to), int(sizeof to)));
+int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in &to, int adapter) {
+    if (adapter == 0)
+        return checked(::sendto(handle(s), data, len, 0, reinterpret_cast<const sockaddr *>(&to),
+                                int(sizeof to)));
+    // Sent from the adapter's own address, which is what takes a limited
+    // broadcast out of that adapter here.
+    const QList<NetworkAdapter> adapters = SystemAdapters().adapters();
+    const NetworkAdapter *via = adapterByIndex(adapters, adapter);
+    if (!via) {
+        t_lastError = WSAEADDRNOTAVAIL;
+        return -1;
+    }
+    IN_PKTINFO info{};
+    info.ipi_addr.s_addr = via->address;
+    info.ipi_ifindex = UINT(adapter);
+    alignas(WSACMSGHDR) char control[WSA_CMSG_SPACE(sizeof info)] = {};
+    WSABUF part{ULONG(len), const_cast<char *>(data)};
+    WSAMSG message{};
+    message.name = reinterpret_cast<sockaddr *>(const_cast<sockaddr_in *>(&to));
+    message.namelen = int(sizeof to);
+    message.lpBuffers = &part;
+    message.dwBufferCount = 1;
+    message.Control = {ULONG(sizeof control), control};
+    WSACMSGHDR *c = WSA_CMSG_FIRSTHDR(&message);
+    c->cmsg_level = IPPROTO_IP;
+    c->cmsg_type = IP_PKTINFO;
+    c->cmsg_len = WSA_CMSG_LEN(sizeof info);
+    std::memcpy(WSA_CMSG_DATA(c), &info, sizeof info);
+    DWORD sent = 0;
+    if (WSASendMsg(handle(s), &message, 0, &sent, nullptr, nullptr) == SOCKET_ERROR)
+        return failWsa();
+    return int(sent);
 }
 
 int TcmSocketEngine::recv(int s, char *buf, int size) {
     return checked(::recv(handle(s), buf, size, 0));
 }
 
-int TcmSocketEngine::recvfrom(int s, char *buf, int size, sockaddr_in *from) {
-    // A datagram larger than the buffer fails here with WSAEMSGSIZE and is
-    // dropped by Winsock.
-    int len = int(sizeof(sockaddr_in));
-    return checked(::recvfrom(handle(s), buf, size, 0, reinterpret_cast<sockaddr *>(from),
-                              from ? &len : nullptr));
+int TcmSocketEngine::recvfrom(int s, char *buf, int size, sockaddr_in *from, int *adapter) {
+    if (adapter)
+        *adapter = 0;
+    const bool datagram = isDatagram(handle(s));
+    if (datagram && !d->recvMsg)
+        d->recvMsg = lookUpRecvMsg(handle(s));
+    if (!datagram || !d->recvMsg) {
+        // A datagram larger than the buffer fails here with WSAEMSGSIZE and
+        // is dropped by Winsock.
+        int len = int(sizeof(sockaddr_in));
+        return checked(::recvfrom(handle(s), buf, size, 0, reinterpret_cast<sockaddr *>(from),
+                                  from ? &len : nullptr));
+    }
+    sockaddr_in address{};
+    alignas(WSACMSGHDR) char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))] = {};
+    WSABUF part{ULONG(size), buf};
+    WSAMSG message{};
+    message.name = reinterpret_cast<sockaddr *>(&address);
+    message.namelen = int(sizeof address);
+    message.lpBuffers = &part;
+    message.dwBufferCount = 1;
+    message.Control = {ULONG(sizeof control), control};
+    DWORD received = 0;
+    if (d->recvMsg(handle(s), &message, &received, nullptr, nullptr) == SOCKET_ERROR)
+        return failWsa();
+    if (message.dwFlags & MSG_TRUNC) {
+        t_lastError = cmMessageTooLong;
+        return -1;
+    }
+    for (WSACMSGHDR *c = WSA_CMSG_FIRSTHDR(&message); c; c = WSA_CMSG_NXTHDR(&message, c)) {
+        if (adapter && c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+            IN_PKTINFO info;
+            std::memcpy(&info, WSA_CMSG_DATA(c), sizeof info);
+            *adapter = int(info.ipi_ifindex);
+        }
+    }
+    if (from)
+        *from = address;
+    return int(received);
 }
 
 int TcmSocketEngine::getpeername(int s, sockaddr_in *peer) {

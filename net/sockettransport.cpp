@@ -33,10 +33,11 @@ SocketTransport::SocketTransport(QObject *parent)
     m_socket.setObjectName(QStringLiteral("MySocket"));
     // Room for the largest datagram a network can deliver.
     m_socket.SetBufferSize(65535);
-    m_socket.OnReceive = [this](TcmSocket *, int, quint16 port, quint32 ip, const char *data,
+    m_socket.OnReceive = [this](TcmSocket *socket, int, quint16 port, quint32 ip, const char *data,
                                 int length) {
         if (data && length > 0)
-            Q_EMIT received(Peer{ip, port}, QByteArrayView(data, length));
+            Q_EMIT received(Peer{ip, port, socket->LastArrivalAdapter()},
+                            QByteArrayView(data, length));
     };
     m_socket.OnAccept = [this](TcmSocket *, int socket, quint32 ip, quint16 port) {
         Q_EMIT connectionAdded(Connection{socket, Peer{ip, port}});
@@ -84,7 +85,8 @@ QString SocketTransport::localAddress() const {
 }
 
 bool SocketTransport::sendDatagram(const Peer &to, QByteArrayView bytes) {
-    return sendable(bytes) && m_socket.SendTo(to.ip, to.port, bytes.data(), int(bytes.size()));
+    return sendable(bytes) &&
+           m_socket.SendVia(to.adapter, to.ip, to.port, bytes.data(), int(bytes.size()));
 }
 
 bool SocketTransport::sendDatagram(const QString &host, quint16 port, QByteArrayView bytes) {

@@ -30,6 +30,7 @@ struct Received {
     quint32 ip = 0;
     QByteArray data;
     bool terminated = false; // the byte after the data was 0
+    int adapter = 0;         // the interface index it arrived on
 };
 
 // Every event of one component, in order, as readable lines
@@ -51,10 +52,11 @@ public:
             lines.append("discard");
             discarded.append({s, port, ip, {}, false});
         };
-        socket.OnReceive = [this](TcmSocket *, int s, quint16 port, quint32 ip, const char *buf,
-                                  int len) {
+        socket.OnReceive = [this](TcmSocket *sender, int s, quint16 port, quint32 ip,
+                                  const char *buf, int len) {
             lines.append("receive");
-            received.append({s, port, ip, QByteArray(buf, len), buf[len] == 0});
+            received.append(
+                {s, port, ip, QByteArray(buf, len), buf[len] == 0, sender->LastArrivalAdapter()});
             pointers.append(buf);
         };
     }

@@ -3,8 +3,23 @@
 #include "atframe.h"
 #include "labfixture.h"
 #include "relaycodec.h"
+#include "sockettransport.h"
+#include "systemadapters.h"
 
+#include <QFile>
 #include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+QByteArray threadNamespace() {
+    char link[64] = {};
+    const ssize_t n = ::readlink("/proc/thread-self/ns/net", link, sizeof link - 1);
+    return n > 0 ? QByteArray(link, n) : QByteArray();
+}
+
+} // namespace
 
 class TstLab : public QObject {
     Q_OBJECT
@@ -57,6 +72,72 @@ private slots:
         }
         QCOMPARE(lab.modules().last().ip,
                  count == 80 ? QByteArray("192.168.2.22") : QByteArray("192.168.1.201"));
+    }
+
+    // A decoy bridge listed first and modules behind two more adapters, the
+    // same MAC on both: a search out of each adapter is answered by the
+    // modules behind it only, and the whole lab goes away with the fixture.
+    void decoyAndTwoLans() {
+        const QByteArray home = threadNamespace();
+        QStringList namespaces;
+        {
+            LabFixture::Options options;
+            options.modules = 2;
+            options.decoy = true;
+            options.moreLans = {
+                {1, "192.168.2.10", "192.168.2.199",
+                 QStringList{QStringLiteral("--module"),
+                             QStringLiteral("ip=192.168.2.199;mac=02:00:c0:a8:01:c7")}}};
+            LabFixture lab(options);
+            LAB_SETUP_OR_SKIP(lab);
+            namespaces = {lab.computerNamespace(), lab.fieldNamespace(0), lab.fieldNamespace(1)};
+            QCOMPARE(lab.modules(1).at(0).mac, lab.modules(0).at(0).mac);
+
+            const QList<NetworkAdapter> adapters = SystemAdapters().adapters();
+            QStringList listed;
+            for (const NetworkAdapter &adapter : adapters)
+                listed.append(adapter.name + QLatin1Char(' ') + adapter.addressText());
+            QCOMPARE(listed, (QStringList{QStringLiteral("docker0 172.17.0.1"),
+                                          QStringLiteral("eth0 192.168.1.10"),
+                                          QStringLiteral("eth1 192.168.2.10")}));
+
+            SocketTransport transport;
+            QStringList replies;
+            connect(&transport, &Transport::received, this,
+                    [&](const Peer &from, QByteArrayView bytes) {
+                        if (adapterByAddress(adapters, from.ip))
+                            return; // our own broadcast, heard back
+                        const NetworkAdapter *by = adapterByIndex(adapters, from.adapter);
+                        replies.append(NetworkAdapter::dotted(from.ip) + QStringLiteral(" by ") +
+                                       (by ? by->name : QString()) + QLatin1Char(' ') +
+                                       QString::fromLatin1(bytes.toByteArray().toHex()));
+                        replies.sort();
+                    });
+            QVERIFY(transport.open({Transport::Kind::Datagram,
+                                    QStringLiteral("0.0.0.0"),
+                                    atframe::ConfigPort,
+                                    {},
+                                    0}));
+            for (const NetworkAdapter &adapter : adapters) {
+                QVERIFY(
+                    transport.sendDatagram(Peer{0xFFFFFFFFu, atframe::ConfigPort, adapter.index},
+                                           atframe::searchFrame(adapter.mac)));
+            }
+            QStringList expected;
+            for (int lan = 0; lan < lab.lanCount(); ++lan) {
+                for (const SimProcess::Module &module : lab.modules(lan))
+                    expected.append(
+                        QLatin1String(module.ip) + QStringLiteral(" by ") +
+                        LabFixture::adapterName(lan) + QLatin1Char(' ') +
+                        QString::fromLatin1(atframe::buildReply(module.mac, "OK\r\n").toHex()));
+            }
+            expected.sort();
+            QCOMPARE(expected.size(), 3);
+            QTRY_COMPARE(replies, expected);
+        }
+        for (const QString &name : std::as_const(namespaces))
+            QVERIFY2(!QFile::exists(QStringLiteral("/run/netns/") + name), qPrintable(name));
+        QCOMPARE(threadNamespace(), home);
     }
 
     void workingModeAcrossTheCable() {

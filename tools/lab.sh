@@ -1,16 +1,21 @@
 #!/bin/sh
 # Virtual lab: a private LAN made of two network namespaces joined by a veth
 # pair. The "computer" side runs the tool, the "field" side runs ostrel-sim
-# with N simulated modules. Nothing here touches the machine's own network:
-# both ends of the cable live inside namespaces this script creates.
+# with N simulated modules. The computer may have more adapters: a decoy
+# container bridge listed before the LAN, and a second LAN with modules of its
+# own. Nothing here touches the machine's own network: every end of every
+# cable lives inside namespaces this script creates.
 # Installed, this script is ostrel-lab.
 set -eu
 
 LAB=${OSTREL_LAB:-ostrel}
 PC=$LAB-pc
 FIELD=$LAB-field
+FIELD2=$LAB-field2
 PC_IP=${OSTREL_LAB_PC_IP:-192.168.1.10}
 FIRST=${OSTREL_LAB_FIRST:-192.168.1.199}
+PC_IP2=${OSTREL_LAB2_PC_IP:-192.168.2.10}
+FIRST2=${OSTREL_LAB2_FIRST:-192.168.2.199}
 
 usage() {
     me=${0##*/}
@@ -22,14 +27,21 @@ network namespace for the tool and a "field" namespace where ostrel-sim plays
 the modules, joined by a virtual cable. Needs root.
 
 Commands:
-  up [N]        build the lab with N modules (default 3)
+  up [N] [--decoy] [--lan2 M]
+                build the lab with N modules (default 3) behind the
+                computer's adapter eth0; --decoy first adds a container
+                bridge docker0 (172.17.0.1/16, nothing behind it) that the
+                system lists before eth0; --lan2 adds a second LAN with M
+                modules behind eth1 (namespace <lab>-field2)
   down          tear it down
-  demo [N]      up, then the real window on the computer side; the lab goes
+  demo [N] [--decoy] [--lan2 M]
+                up, then the real window on the computer side; the lab goes
                 down when the window closes
   exec CMD...   run CMD on the computer side
-  ctl LINE      send a control command to the simulator
+  ctl [--lan2] LINE
+                send a control command to the simulator (of the second LAN)
                 (e.g. "input 1 3 on", "fault 2 twice")
-  status        namespaces, simulator and its log
+  status        namespaces, simulators and their logs
   -h, --help    this text
 
 Environment:
@@ -38,9 +50,12 @@ Environment:
   OSTREL_LAB_PC_IP  computer address (default 192.168.1.10)
   OSTREL_LAB_FIRST  first module address (default 192.168.1.199); the others
                     follow it; more than fit in the /24 switch to a /16
+  OSTREL_LAB2_PC_IP, OSTREL_LAB2_FIRST
+                    the same for the second LAN (192.168.2.10, 192.168.2.199)
   OSTREL_SIM        simulator executable (default: ostrel-sim beside this
                     script, else build/sim/ostrel-sim, else on PATH)
-  OSTREL_SIM_ARGS   extra simulator options (e.g. "--broadcast --fault twice")
+  OSTREL_SIM_ARGS   extra simulator options (e.g. "--broadcast --fault twice"),
+                    for every LAN
   OSTREL_GUI        the tool (default: ostrel, looked for the same way)
 EOF
 }
@@ -75,72 +90,117 @@ int_to_ip() {
     echo "$(( ($1 >> 24) & 255 )).$(( ($1 >> 16) & 255 )).$(( ($1 >> 8) & 255 )).$(( $1 & 255 ))"
 }
 
-lab_up() {
-    count=${1:-3}
-    case $count in ''|*[!0-9]*) die "module count must be a number" ;; esac
+# Sets count, decoy and lan2 from "[N] [--decoy] [--lan2 M]".
+lab_options() {
+    count=3
+    decoy=0
+    lan2=0
+    while [ $# -gt 0 ]; do
+        case $1 in
+            --decoy) decoy=1 ;;
+            --lan2)
+                [ $# -ge 2 ] || die "--lan2 needs a module count"
+                lan2=$2
+                shift
+                ;;
+            -*) die "unknown option $1" ;;
+            *) count=$1 ;;
+        esac
+        shift
+    done
+    for n in "$count" "$lan2"; do
+        case $n in ''|*[!0-9]*) die "module count must be a number" ;; esac
+    done
     [ "$count" -ge 1 ] || die "at least one module"
-    [ "$(id -u)" = 0 ] || die "needs root (network namespaces)"
-    [ -x "$SIM" ] || die "no simulator at $SIM (build first, or set OSTREL_SIM)"
-    if ip netns list | grep -qw -- "$PC"; then die "lab $LAB is already up (tools/lab.sh down)"; fi
+}
 
-    first=$(ip_to_int "$FIRST")
-    last=$(( first + count - 1 ))
+# One LAN: ADAPTER on the computer side, cabled to eth0 of namespace FIELD,
+# where a simulator plays COUNT modules from FIRST_IP; its files go to DIR.
+lan_up() {
+    adapter=$1 field=$2 pc_ip=$3 first_ip=$4 n=$5 dir=$6
+    first=$(ip_to_int "$first_ip")
+    last=$(( first + n - 1 ))
     prefix=24
     [ $(( first >> 8 )) -eq $(( last >> 8 )) ] && [ $(( last & 255 )) -lt 255 ] || prefix=16
     [ $(( first >> 16 )) -eq $(( last >> 16 )) ] || die "too many modules for one /16"
 
-    mkdir -p "$STATE"
-    ip netns add "$PC"
-    ip netns add "$FIELD"
+    mkdir -p "$dir"
+    ip netns add "$field"
     # Both ends are created straight inside the namespaces.
-    ip link add eth0 netns "$PC" type veth peer name eth0 netns "$FIELD"
-    for ns in "$PC" "$FIELD"; do
-        ip -n "$ns" link set lo up
-        ip -n "$ns" link set eth0 up
-    done
-    ip -n "$PC" addr add "$PC_IP/$prefix" dev eth0
-    # Without a default route a socket bound to the wildcard address cannot
-    # send to 255.255.255.255; the cable is the only way out anyway.
-    ip -n "$PC" route add default dev eth0
-    ip -n "$FIELD" route add default dev eth0
+    ip link add "$adapter" netns "$PC" type veth peer name eth0 netns "$field"
+    ip -n "$field" link set lo up
+    ip -n "$field" link set eth0 up
+    ip -n "$PC" link set "$adapter" up
+    ip -n "$PC" addr add "$pc_ip/$prefix" dev "$adapter"
+    ip -n "$field" route add default dev eth0
     i=$first
     while [ "$i" -le "$last" ]; do
-        ip -n "$FIELD" addr add "$(int_to_ip "$i")/$prefix" dev eth0
+        ip -n "$field" addr add "$(int_to_ip "$i")/$prefix" dev eth0
         i=$(( i + 1 ))
     done
     # A read-write FIFO never reports end of file, so the simulator keeps
     # listening for control commands written by "lab.sh ctl".
-    rm -f "$STATE/control"
-    mkfifo "$STATE/control"
+    rm -f "$dir/control"
+    mkfifo "$dir/control"
     # shellcheck disable=SC2086
-    ip netns exec "$FIELD" "$SIM" --modules "$count" --first-ip "$FIRST" --dip "$PC_IP" \
-        ${OSTREL_SIM_ARGS:-} <>"$STATE/control" >"$STATE/sim.log" 2>&1 &
-    echo $! >"$STATE/sim.pid"
+    ip netns exec "$field" "$SIM" --modules "$n" --first-ip "$first_ip" --dip "$pc_ip" \
+        ${OSTREL_SIM_ARGS:-} <>"$dir/control" >"$dir/sim.log" 2>&1 &
+    echo $! >"$dir/sim.pid"
     tries=0
-    until grep -q '^ready' "$STATE/sim.log" 2>/dev/null; do
+    until grep -q '^ready' "$dir/sim.log" 2>/dev/null; do
         tries=$(( tries + 1 ))
-        if [ $tries -gt 100 ] || ! kill -0 "$(cat "$STATE/sim.pid")" 2>/dev/null; then
-            cat "$STATE/sim.log" >&2
+        if [ $tries -gt 100 ] || ! kill -0 "$(cat "$dir/sim.pid")" 2>/dev/null; then
+            cat "$dir/sim.log" >&2
             lab_down
             die "simulator did not start"
         fi
         sleep 0.05
     done
-    echo "lab $LAB up: computer $PC_IP in namespace $PC, $count module(s) from $FIRST in $FIELD"
-    grep '^module' "$STATE/sim.log"
+    echo "computer $pc_ip on $adapter, $n module(s) from $first_ip in $field"
+    grep '^module' "$dir/sim.log"
+}
+
+lab_up() {
+    lab_options "$@"
+    [ "$(id -u)" = 0 ] || die "needs root (network namespaces)"
+    [ -x "$SIM" ] || die "no simulator at $SIM (build first, or set OSTREL_SIM)"
+    if ip netns list | grep -qw -- "$PC"; then die "lab $LAB is already up (tools/lab.sh down)"; fi
+
+    mkdir -p "$STATE"
+    ip netns add "$PC"
+    ip -n "$PC" link set lo up
+    if [ "$decoy" = 1 ]; then
+        # Made first, so the system lists it before the LAN, as it often
+        # lists a container bridge.
+        ip -n "$PC" link add docker0 type bridge
+        ip -n "$PC" addr add 172.17.0.1/16 dev docker0
+        ip -n "$PC" link set docker0 up
+        echo "decoy adapter docker0 172.17.0.1/16, nothing behind it"
+    fi
+    lan_up eth0 "$FIELD" "$PC_IP" "$FIRST" "$count" "$STATE"
+    # Without a default route a socket bound to the wildcard address cannot
+    # send to 255.255.255.255 unless it names the adapter.
+    ip -n "$PC" route add default dev eth0
+    if [ "$lan2" -gt 0 ]; then
+        lan_up eth1 "$FIELD2" "$PC_IP2" "$FIRST2" "$lan2" "$STATE/lan2"
+    fi
+    echo "lab $LAB up: computer side in namespace $PC"
 }
 
 lab_down() {
-    if [ -f "$STATE/sim.pid" ]; then
-        pid=$(cat "$STATE/sim.pid")
-        if [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = ostrel-sim ]; then
-            kill "$pid" 2>/dev/null || true
+    for dir in "$STATE" "$STATE/lan2"; do
+        if [ -f "$dir/sim.pid" ]; then
+            pid=$(cat "$dir/sim.pid")
+            if [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = ostrel-sim ]; then
+                kill "$pid" 2>/dev/null || true
+            fi
+            rm -f "$dir/sim.pid"
         fi
-        rm -f "$STATE/sim.pid"
-    fi
-    ip netns del "$PC" 2>/dev/null || true
-    ip netns del "$FIELD" 2>/dev/null || true
-    rm -f "$STATE/control"
+        rm -f "$dir/control"
+    done
+    for ns in "$PC" "$FIELD" "$FIELD2"; do
+        ip netns del "$ns" 2>/dev/null || true
+    done
 }
 
 lab_exec() {
@@ -150,7 +210,7 @@ lab_exec() {
 
 lab_demo() {
     [ -x "$GUI" ] || die "no tool at $GUI (build first, or set OSTREL_GUI)"
-    lab_up "${1:-3}"
+    lab_up "$@"
     trap lab_down EXIT INT TERM
     # X11 clients fall back from the abstract socket (which belongs to the
     # machine's own network namespace) to /tmp/.X11-unix, which is shared.
@@ -167,19 +227,23 @@ lab_demo() {
 command=${1:-}
 [ $# -gt 0 ] && shift
 case $command in
-    up) lab_up "${1:-3}" ;;
+    up) lab_up "$@" ;;
     down) lab_down ;;
-    demo) lab_demo "${1:-3}" ;;
+    demo) lab_demo "$@" ;;
     exec) [ $# -gt 0 ] || die "exec needs a command"; lab_exec "$@" ;;
     ctl)
-        [ -p "$STATE/control" ] || die "lab $LAB is not up"
-        echo "$*" >"$STATE/control"
+        dir=$STATE
+        if [ "${1:-}" = --lan2 ]; then dir=$STATE/lan2; shift; fi
+        [ -p "$dir/control" ] || die "lab $LAB (that LAN) is not up"
+        echo "$*" >"$dir/control"
         sleep 0.1
-        tail -n 5 "$STATE/sim.log"
+        tail -n 5 "$dir/sim.log"
         ;;
     status)
-        ip netns list | grep -w -e "$PC" -e "$FIELD" || echo "lab $LAB is down"
-        [ -f "$STATE/sim.log" ] && tail -n 20 "$STATE/sim.log"
+        ip netns list | grep -w -e "$PC" -e "$FIELD" -e "$FIELD2" || echo "lab $LAB is down"
+        for log in "$STATE/sim.log" "$STATE/lan2/sim.log"; do
+            if [ -f "$log" ]; then tail -n 20 "$log"; fi
+        done
         ;;
     -h|--help) usage ;;
     *) usage >&2; exit 2 ;;
