@@ -48,9 +48,6 @@ TFrmMain::TFrmMain(QWidget *parent)
 
     initTimer(TimerRead, QStringLiteral("TimerRead"), 1000);
     initTimer(TimerOut, QStringLiteral("TimerOut"), 4000);
-    initTimer(TimerConnOut, QStringLiteral("TimerConnOut"), 1000);
-    initTimer(Timer_CheckTCPClient, QStringLiteral("Timer_CheckTCPClient"), 1000);
-    initTimer(TimerReadAllRelay, QStringLiteral("TimerReadAllRelay"), 1000);
 
     connect(m_ui->But_Clear, &QPushButton::clicked, this, &TFrmMain::Button1Click);
 

@@ -86,7 +86,7 @@ private:
     void configReceive(const Peer &from, QByteArrayView datagram);
 
     // ---- Test console (mainwindow_console.cpp) ---------------------------
-    // Connects the console controls and timers and applies the start-up layout.
+    // Connects the console controls and shows the start-up mode.
     void setupConsole();
     void consoleReceive(const Peer &from, QByteArrayView bytes);
 
@@ -116,9 +116,6 @@ private:
 
     QTimer TimerRead{this};
     QTimer TimerOut{this};
-    QTimer TimerConnOut{this};
-    QTimer Timer_CheckTCPClient{this};
-    QTimer TimerReadAllRelay{this};
 
     // Slot 0 of the box tables is the "all" box; each box's "Tag" property
     // holds its slot.
@@ -127,7 +124,9 @@ private:
     std::array<QCheckBox *, 13> InputBoxes{};
     std::array<LampWidget *, 12> InputLamps{};
 
-    // The test console's logic and its view over this window's widgets.
+    // The test console's logic and its view over this window's widgets; the
+    // console goes first. It is also a child of the window, so that its
+    // timers can be found by name.
     std::unique_ptr<ConsoleWindowView> m_consoleView;
     std::unique_ptr<Console> m_console;
 };
