@@ -14,12 +14,13 @@ Console::Console(TMainState &state, Transport &transport, ConsoleView &view, QOb
     , m_state(state)
     , m_transport(transport)
     , m_view(view) {
+    // The form's names and design intervals; each wait sets its own when it
+    // starts.
     m_listenTimer.setObjectName(QStringLiteral("TimerConnOut"));
-    m_listenTimer.setInterval(ListenTimeoutMs);
     m_connectWatch.setObjectName(QStringLiteral("Timer_CheckTCPClient"));
-    m_connectWatch.setInterval(ConnectWatchMs);
     m_relayRepoll.setObjectName(QStringLiteral("TimerReadAllRelay"));
-    m_relayRepoll.setInterval(RelayRepollMs);
+    for (QTimer *timer : {&m_listenTimer, &m_connectWatch, &m_relayRepoll})
+        timer->setInterval(1000);
     connect(&m_listenTimer, &QTimer::timeout, this, &Console::listenTimedOut);
     connect(&m_connectWatch, &QTimer::timeout, this, &Console::checkConnection);
     connect(&m_relayRepoll, &QTimer::timeout, this, &Console::repollRelays);
@@ -69,7 +70,7 @@ void Console::openConsole() {
     case ConsoleMode::TcpClient:
         // Failed or not, the watch's first tick judges the attempt.
         m_view.showState(ConsoleState::Connecting, m_mode);
-        m_connectWatch.start();
+        m_connectWatch.start(ConnectWatchMs);
         return;
     case ConsoleMode::TcpServer:
     case ConsoleMode::Udp:
@@ -85,7 +86,7 @@ void Console::openConsole() {
         return;
     }
     if (m_mode == ConsoleMode::TcpServer) {
-        m_listenTimer.start();
+        m_listenTimer.start(ListenTimeoutMs);
         m_view.showState(ConsoleState::Listening, m_mode);
     } else {
         m_view.showState(ConsoleState::UdpOpen, m_mode);
@@ -283,7 +284,7 @@ void Console::handleReply(QByteArrayView data) {
     // Any arrival after a setting is taken for its answer.
     if (m_relayRepollPending) {
         m_relayRepollPending = false;
-        m_relayRepoll.start();
+        m_relayRepoll.start(RelayRepollMs);
     }
     const relaycodec::Reading reading = relaycodec::parse(data);
     const LampState lamp = reading.on ? LampState::On : LampState::Off;

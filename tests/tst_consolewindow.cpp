@@ -116,12 +116,7 @@ class TstConsoleWindow : public QObject {
 private:
     std::unique_ptr<TFrmMain> m_window;
 
-    template <class T> T *get(const char *name) const {
-        T *found = control<T>(*m_window, name);
-        if (!found)
-            qFatal("the window has no control %s", name);
-        return found;
-    }
+    template <class T> T *get(const char *name) const { return control<T>(*m_window, name); }
     QPushButton *button(const char *name) const { return get<QPushButton>(name); }
     QLineEdit *edit(const char *name) const { return get<QLineEdit>(name); }
     QComboBox *combo(const char *name) const { return get<QComboBox>(name); }
