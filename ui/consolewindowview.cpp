@@ -189,15 +189,12 @@ void ConsoleWindowView::showLabels(ConsoleMode mode) {
     Ui::TFrmMain &u = m_ui;
     if (mode == ConsoleMode::TcpClient) {
         u.But_TCPCtl->setText(QStringLiteral("连接"));
-        u.But_UDPFind->setEnabled(true);
         return;
     }
     u.Label_IP->setText(QStringLiteral("目的IP："));
     u.Label_Port->setText(QStringLiteral("目的端口："));
-    for (QWidget *shown :
-         {static_cast<QWidget *>(u.Label_IP), static_cast<QWidget *>(u.Label_Port),
-          static_cast<QWidget *>(u.Edt_RemoteIP), static_cast<QWidget *>(u.Edt_RemotePort)})
-        shown->setVisible(true);
+    // Shown again; in server mode the client list lies over it.
+    u.Edt_RemoteIP->setVisible(true);
     u.But_TCPCtl->setText(QStringLiteral("建立"));
 }
 
