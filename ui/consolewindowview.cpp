@@ -2,7 +2,6 @@
 
 #include "lampwidget.h"
 #include "mylib.h"
-#include "relaycodec.h"
 #include "transcriptview.h"
 #include "ui_mainwindow.h"
 
