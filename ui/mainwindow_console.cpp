@@ -21,8 +21,8 @@ void TFrmMain::setupConsole() {
     Console *console = m_console.get();
     ConsoleWindowView *view = m_consoleView.get();
 
-    // Only the user's choice counts as a mode change, as with the original
-    // control's change event; a typed text that names no mode keeps the mode.
+    // Only a pick by the user changes the mode, not an index set from code;
+    // a typed text that names no mode keeps the mode.
     connect(u.Cmb_TCPMode, &QComboBox::activated, console,
             [console, view] { console->setMode(view->mode().value_or(console->mode())); });
     const std::pair<QAbstractButton *, std::function<void()>> buttons[] = {
