@@ -12,15 +12,16 @@
 // The last line is machine-readable:
 //   tcp_ratio=<console/plain> max_stall_ms=<ms> mem_ratio=<peak/data>
 //   udp_shown=<n>/<sent> udp_max_stall_ms=<ms>
-#include "cmsocket.h"
 #include "mainwindow.h"
 #include "transcriptview.h"
-#include "ui_mainwindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QLineEdit>
 #include <QTimer>
 
 #include <arpa/inet.h>
@@ -185,10 +186,20 @@ private:
     qint64 m_peakKb = 0;
 };
 
-// Characters MemoTCPRec holds to show (line breaks count one each).
-qint64 shownCharacters(Ui::TFrmMain &u) {
-    return u.MemoTCPRec->characterCount();
-}
+// The window's controls by their names.
+struct Controls {
+    QWidget &window;
+    template <class T> T *get(const char *name) const {
+        T *found = window.findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("the window has no control %s", name);
+        return found;
+    }
+    void click(const char *name) const { get<QAbstractButton>(name)->click(); }
+    void type(const char *name, const QString &text) const { get<QLineEdit>(name)->setText(text); }
+    void pickMode(int index) const { get<QComboBox>("Cmb_TCPMode")->setCurrentIndex(index); }
+    TranscriptView *transcript() const { return get<TranscriptView>("MemoTCPRec"); }
+};
 
 } // namespace
 
@@ -207,7 +218,9 @@ int main(int argc, char *argv[]) {
 
     TFrmMain window;
     window.show();
-    Ui::TFrmMain &u = *window.ui();
+    const Controls u{window};
+    // Characters MemoTCPRec holds to show: line breaks count one each.
+    const TranscriptView *memo = u.transcript();
     StallMeter meter;
 
     // ---- TCP client -------------------------------------------------------
@@ -218,38 +231,39 @@ int main(int argc, char *argv[]) {
     double memRatio = 0;
     {
         TcpPeer peer;
-        u.Cmb_TCPMode->setCurrentIndex(1);
-        u.Edt_RemoteIP->setText(QStringLiteral("127.0.0.1"));
-        u.Edt_RemotePort->setText(QString::number(peer.port()));
+        u.pickMode(1);
+        u.type("Edt_RemoteIP", QStringLiteral("127.0.0.1"));
+        u.type("Edt_RemotePort", QString::number(peer.port()));
         const qint64 baselineKb = statusKb("VmRSS");
         meter.start();
-        u.But_TCPCtl->click();
+        u.click("But_TCPCtl");
         QElapsedTimer deadline;
         deadline.start();
         // The application's own event loop, checked every millisecond: QTest's
         // wait sleeps between its rounds and would throttle the console.
-        runUntil([&] { return shownCharacters(u) >= expected || deadline.elapsed() >= 300000; });
+        runUntil(
+            [&] { return memo->characterCount() >= expected || deadline.elapsed() >= 300000; });
         const auto end = Clock::now();
         tcpStall = meter.maxMs();
-        const qint64 shown = shownCharacters(u);
+        const qint64 shown = memo->characterCount();
         console = double(shown) / std::chrono::duration<double>(end - peer.start()).count() / 1e6;
         memRatio = double(meter.peakKb() - baselineKb) * 1024.0 / double(shown);
         std::printf("console tcp: %lld of %lld characters shown, %.1f MB/s, longest stall %lld ms,"
                     " memory +%lld KB over %lld KB shown\n",
                     qlonglong(shown), qlonglong(expected), console, qlonglong(tcpStall),
                     qlonglong(meter.peakKb() - baselineKb), qlonglong(shown / 1024));
-        u.But_TCPCtl->click(); // close
+        u.click("But_TCPCtl"); // close
     }
 
     // ---- UDP flood --------------------------------------------------------
-    u.Button2->click();
-    u.Cmb_TCPMode->setCurrentIndex(2);
-    u.Edt_LocalIP->setText(QStringLiteral("127.0.0.1"));
+    u.click("Button2");
+    u.pickMode(2);
+    u.type("Edt_LocalIP", QStringLiteral("127.0.0.1"));
     // A port that was free a moment ago.
     quint16 consolePort = 0;
     ::close(loopbackSocket(SOCK_DGRAM, consolePort));
-    u.Edt_LocalPort->setText(QString::number(consolePort));
-    u.But_TCPCtl->click();
+    u.type("Edt_LocalPort", QString::number(consolePort));
+    u.click("But_TCPCtl");
     std::atomic<int> sent{0};
     std::thread sender([&sent, consolePort] {
         quint16 ownPort = 0;
@@ -281,10 +295,10 @@ int main(int argc, char *argv[]) {
     runUntil([&] { return drain.elapsed() >= 500; });
     const qint64 udpStall = meter.maxMs();
     // Every datagram ends its own line.
-    const int shownDatagrams = int(u.MemoTCPRec->toPlainText().count(u'\n'));
+    const int shownDatagrams = int(memo->toPlainText().count(u'\n'));
     std::printf("console udp: %d of %d datagrams shown, longest stall %lld ms\n", shownDatagrams,
                 sent.load(), qlonglong(udpStall));
-    u.But_TCPCtl->click();
+    u.click("But_TCPCtl");
 
     std::printf("tcp_ratio=%.3f max_stall_ms=%lld mem_ratio=%.2f udp_shown=%d/%d "
                 "udp_max_stall_ms=%lld\n",

@@ -1,479 +1,333 @@
 #include "console.h"
 
-#include "cmsocket.h"
 #include "gbk.h"
+#include "logging.h"
 #include "mainstate.h"
-#include "mylib.h"
 #include "relaycodec.h"
 
 #include <QThread>
-#include <QTimer>
 
-using Control = ConsoleView::Control;
-using Field = ConsoleView::Field;
-using ClientList = ConsoleView::ClientList;
-using StateBox = ConsoleView::StateBox;
+#include <algorithm>
 
-namespace {
-
-constexpr int CheckClientMs = 1000;
-
-QString listenCaption() {
-    return QStringLiteral("监听");
-}
-QString connectCaption() {
-    return QStringLiteral("连接");
-}
-QString establishCaption() {
-    return QStringLiteral("建立");
-}
-QString disconnectCaption() {
-    return QStringLiteral("断开");
-}
-
-} // namespace
-
-Console::Console(TMYCLASS &store, TMainState &state, TcmSocket &MySocket, QTimer &TimerConnOut,
-                 QTimer &Timer_CheckTCPClient, QTimer &TimerReadAllRelay, ConsoleView &view,
-                 QObject *parent)
+Console::Console(TMainState &state, Transport &transport, ConsoleView &view, QObject *parent)
     : QObject(parent)
-    , m_Store(store)
-    , m_State(state)
-    , m_Socket(MySocket)
-    , m_TimerConnOut(TimerConnOut)
-    , m_TimerCheckTCPClient(Timer_CheckTCPClient)
-    , m_TimerReadAllRelay(TimerReadAllRelay)
-    , m_View(view) {}
-
-void Console::ApplyStartupLayout() {
-    applyModeLayout(m_View.tcpModeIndex(), false);
-    UpdateConsoleLabels();
+    , m_state(state)
+    , m_transport(transport)
+    , m_view(view) {
+    // The form's names and design intervals; each wait sets its own when it
+    // starts.
+    m_listenTimer.setObjectName(QStringLiteral("TimerConnOut"));
+    m_connectWatch.setObjectName(QStringLiteral("Timer_CheckTCPClient"));
+    m_relayRepoll.setObjectName(QStringLiteral("TimerReadAllRelay"));
+    for (QTimer *timer : {&m_listenTimer, &m_connectWatch, &m_relayRepoll})
+        timer->setInterval(1000);
+    connect(&m_listenTimer, &QTimer::timeout, this, &Console::listenTimedOut);
+    connect(&m_connectWatch, &QTimer::timeout, this, &Console::checkConnection);
+    connect(&m_relayRepoll, &QTimer::timeout, this, &Console::repollRelays);
+    connect(&transport, &Transport::connectionAdded, this, &Console::clientCame);
+    connect(&transport, &Transport::connectionRemoved, this, &Console::clientLeft);
+    connect(&transport, &Transport::failed, this,
+            [this](int, const QString &text) { m_lastFailure = text; });
 }
 
-void Console::applyModeLayout(int index, bool withCaption) {
-    const bool server = index == 0;
-    switch (index) {
-    case 0:
-        m_Socket.Protocol = cmTcpServer;
-        break;
-    case 1:
-        m_Socket.Protocol = cmTcpClient;
-        break;
-    case 2:
-        m_Socket.Protocol = cmUDP;
-        break;
-    default:
-        return; // no mode picked: nothing changes
-    }
-    if (server) {
-        // The client list takes the place of the destination address field.
-        m_View.setVisible(Control::Edt_RemoteIP, false);
-        m_View.move(Control::Cmb_RemoteIP, m_View.position(Control::Edt_RemoteIP));
-    } else {
-        m_View.setVisible(Control::Edt_RemoteIP, true);
-        m_View.setEnabled(Control::But_UDPFind, true);
-    }
-    m_View.setVisible(Control::Cmb_RemoteIP, server);
-    m_View.setVisible(Control::Cmb_RemotePort, server);
-    if (withCaption)
-        m_View.setCaption(Control::But_TCPCtl, server ? listenCaption() : connectCaption());
-    if (index != 1) {
-        m_View.setCaption(Control::Label17, QStringLiteral("电脑IP:"));
-        m_View.setCaption(Control::Label18, QStringLiteral("电脑端口："));
-    }
+void Console::setMode(ConsoleMode mode) {
+    m_mode = mode;
+    m_view.showMode(mode);
 }
 
-void Console::UpdateConsoleLabels() {
-    switch (m_Socket.Protocol) {
-    case cmTcpServer:
-    case cmUDP:
-        m_View.setCaption(Control::Label_IP, QStringLiteral("目的IP："));
-        m_View.setCaption(Control::Label_Port, QStringLiteral("目的端口："));
-        for (Control control : {Control::Label_IP, Control::Label_Port, Control::Edt_RemoteIP,
-                                Control::Edt_RemotePort})
-            m_View.setVisible(control, true);
-        m_View.setCaption(Control::But_TCPCtl, establishCaption());
-        break;
-    case cmTcpClient:
-        m_View.setCaption(Control::But_TCPCtl, connectCaption());
-        m_View.setEnabled(Control::But_UDPFind, true);
-        break;
-    default:
-        break;
-    }
-}
-
-void Console::ClearClientList() {
-    for (ClientList list : {ClientList::Cmb_RemoteIP, ClientList::Cmb_RemotePort}) {
-        for (int index = m_View.itemCount(list) - 1; index >= 1; --index)
-            m_View.deleteItem(list, index);
-    }
-}
-
-void Console::Cmb_TCPModeChange() {
-    applyModeLayout(m_View.tcpModeIndex(), true);
-    UpdateConsoleLabels();
-}
-
-void Console::But_TCPCtlClick() {
-    if (m_Socket.Active()) {
-        m_Socket.SetActive(false);
-        // A watcher left running would judge whatever the socket opens next.
-        m_TimerCheckTCPClient.stop();
-        showClosed();
-        // Gives the system time to release the address before a reopen.
-        QThread::msleep(CloseWaitMs);
-        if (m_State.holder == SocketHolder::Console) {
-            showIdle();
+void Console::toggle() {
+    if (m_transport.isOpen()) {
+        const bool ours = m_state.holder == SocketHolder::Console;
+        closeConsole();
+        if (ours)
             return;
-        }
-        // The configuration side had the socket: one click takes it over.
     }
-    m_View.setEnabled(Control::But_UDPFind, false);
     openConsole();
 }
 
-void Console::showClosed() {
-    m_View.setEnabled(Control::But_TCPSend, false);
-    UpdateConsoleLabels();
-    ClearClientList();
-    m_View.setStateLamp(lampcolour::Silver);
-}
-
-void Console::showIdle() {
-    m_View.setEnabled(Control::But_UDPFind, true);
-    for (Control control : {Control::But_TCPSend, Control::But_RelayStateQuery,
-                            Control::But_RelayStateSet, Control::Button3})
-        m_View.setEnabled(control, false);
+void Console::closeConsole() {
+    m_transport.close();
+    // A watch left running would judge whatever is opened next.
+    m_connectWatch.stop();
+    listClients();
+    m_view.showState(ConsoleState::Closed, m_mode);
+    // Gives the system time to release the address before a reopen.
+    QThread::msleep(CloseWaitMs);
 }
 
 void Console::openConsole() {
-    m_View.enableConfigControls(false);
-    for (Control control : {Control::But_TCPSend, Control::But_RelayStateQuery,
-                            Control::But_RelayStateSet, Control::Button3})
-        m_View.setEnabled(control, true);
-    m_State.holder = SocketHolder::Console;
-    applyModeLayout(m_View.tcpModeIndex(), true);
+    m_view.showConfigurationAvailable(false);
+    m_state.holder = SocketHolder::Console;
+    m_mode = m_view.mode().value_or(m_mode);
+    m_view.showState(ConsoleState::Opening, m_mode);
+    const std::optional<Transport::Endpoints> endpoints = endpointsToOpen();
+    if (!endpoints)
+        return;
 
-    const TcmSocketProtocol protocol = m_Socket.Protocol;
-    if (protocol == cmTcpServer || protocol == cmUDP) {
-        const std::optional<quint16> port = portFrom(Field::Edt_LocalPort);
-        if (!port)
-            return;
-        m_Socket.LocalHost = m_View.text(Field::Edt_LocalIP);
-        m_Socket.LocalPort = *port;
-        m_Socket.RemoteHost = QStringLiteral("0");
-        m_Socket.RemotePort = 0;
-    } else if (protocol == cmTcpClient) {
-        const QString remoteIP = m_View.text(Field::Edt_RemoteIP);
-        if (remoteIP.isEmpty()) {
-            m_View.warning(QStringLiteral("请输入正确的目标IP及目标端口号!"));
-            return;
-        }
-        const std::optional<quint16> port = portFrom(Field::Edt_RemotePort);
-        if (!port)
-            return;
-        m_Socket.LocalHost = QStringLiteral("0");
-        m_Socket.LocalPort = 0;
-        m_Socket.RemoteHost = remoteIP;
-        m_Socket.RemotePort = *port;
+    m_lastFailure.clear();
+    const bool opened = m_transport.open(*endpoints);
+    switch (m_mode) {
+    case ConsoleMode::TcpClient:
+        // Failed or not, the watch's first tick judges the attempt.
+        m_view.showState(ConsoleState::Connecting, m_mode);
+        m_connectWatch.start(ConnectWatchMs);
+        return;
+    case ConsoleMode::TcpServer:
+    case ConsoleMode::Udp:
+        break;
     }
-
-    m_LastSocketError.clear();
-    m_Socket.SetActive(true);
-
-    if (protocol != cmTcpClient && !m_Socket.Active()) {
+    if (!opened) {
         // The port is taken or the address is not this computer's: no client
         // or datagram can come, so the console says why at once instead of
         // showing itself open or waiting for clients.
-        showClosed();
-        showIdle();
-        m_View.warning(m_LastSocketError);
+        listClients();
+        m_view.showState(ConsoleState::Closed, m_mode);
+        m_view.warning(m_lastFailure);
         return;
     }
-    if (protocol == cmTcpServer) {
-        m_TimerConnOut.stop();
-        m_TimerConnOut.setInterval(ListenTimeoutMs);
-        m_TimerConnOut.start();
-        // Stays "监听" and disabled until the first client or the time-out.
-        m_View.setEnabled(Control::But_TCPCtl, false);
-        return;
-    }
-    m_View.setCaption(Control::But_TCPCtl, disconnectCaption());
-    m_View.setEnabled(Control::But_TCPSend, true);
-    if (protocol == cmTcpClient) {
-        m_TimerCheckTCPClient.setInterval(CheckClientMs);
-        m_TimerCheckTCPClient.start();
-    } else if (protocol == cmUDP) {
-        m_View.setStateLamp(lampcolour::Red);
+    if (m_mode == ConsoleMode::TcpServer) {
+        m_listenTimer.start(ListenTimeoutMs);
+        m_view.showState(ConsoleState::Listening, m_mode);
+    } else {
+        m_view.showState(ConsoleState::UdpOpen, m_mode);
     }
 }
 
-std::optional<quint16> Console::portFrom(ConsoleView::Field field) {
-    const QString text = m_View.text(field);
+std::optional<Transport::Endpoints> Console::endpointsToOpen() {
+    using Kind = Transport::Kind;
+    if (m_mode == ConsoleMode::TcpClient) {
+        const QString host = m_view.remoteAddress();
+        if (host.isEmpty()) {
+            m_view.warning(QStringLiteral("请输入正确的目标IP及目标端口号!"));
+            return std::nullopt;
+        }
+        const std::optional<quint16> port = portFrom(m_view.remotePort());
+        if (!port)
+            return std::nullopt;
+        return Transport::Endpoints{Kind::StreamClient, {}, 0, host, *port};
+    }
+    const std::optional<quint16> port = portFrom(m_view.localPort());
+    if (!port)
+        return std::nullopt;
+    const Kind kind = m_mode == ConsoleMode::TcpServer ? Kind::StreamServer : Kind::Datagram;
+    return Transport::Endpoints{kind, m_view.localAddress(), *port, {}, 0};
+}
+
+std::optional<quint16> Console::portFrom(const QString &text) {
     bool ok = false;
     const uint value = text.toUInt(&ok, 10);
     if (ok && value <= 0xFFFF)
         return quint16(value);
-    m_View.warning(QStringLiteral("端口号不正确: \"%1\"").arg(text));
+    m_view.warning(QStringLiteral("端口号不正确: \"%1\"").arg(text));
     return std::nullopt;
 }
 
-void Console::MySocketAccept(quint32 ip, quint16 port) {
-    m_TimerConnOut.stop();
-    m_View.appendItem(ClientList::Cmb_RemoteIP, m_Store.IPToText(ip));
-    m_View.appendItem(ClientList::Cmb_RemotePort, QString::number(port));
-    m_View.selectItem(ClientList::Cmb_RemoteIP, 1);
-    m_View.selectItem(ClientList::Cmb_RemotePort, 1);
-    m_View.setEnabled(Control::But_TCPCtl, true);
-    m_View.setEnabled(Control::But_TCPSend, true);
-    m_View.setStateLamp(lampcolour::Red);
-    m_View.setCaption(Control::But_TCPCtl, disconnectCaption());
+void Console::listClients() {
+    m_clients = m_transport.connections();
+    QList<Peer> peers;
+    peers.reserve(m_clients.size());
+    for (const Transport::Connection &client : std::as_const(m_clients))
+        peers.append(client.peer);
+    m_view.showClients(peers);
 }
 
-void Console::MySocketDiscard(quint32 ip, quint16 port) {
-    // Address and port together name a client: two clients of one computer
-    // share the address, and only the one that left may lose its line.
-    const QString ipText = m_Store.IPToText(ip);
-    const QString portText = QString::number(port);
-    const int count = std::min(m_View.itemCount(ClientList::Cmb_RemoteIP),
-                               m_View.itemCount(ClientList::Cmb_RemotePort));
-    int found = -1;
-    for (int index = 1; index < count && found < 0; ++index) {
-        if (m_View.itemText(ClientList::Cmb_RemoteIP, index) == ipText &&
-            m_View.itemText(ClientList::Cmb_RemotePort, index) == portText)
-            found = index;
-    }
-    if (found < 0)
-        return;
-    m_View.deleteItem(ClientList::Cmb_RemoteIP, found);
-    m_View.deleteItem(ClientList::Cmb_RemotePort, found);
-    // The first client, or "NoConnect" when none is left.
-    const int remaining = m_View.itemCount(ClientList::Cmb_RemoteIP);
-    const int select = std::min(1, remaining - 1);
-    m_View.selectItem(ClientList::Cmb_RemoteIP, select);
-    m_View.selectItem(ClientList::Cmb_RemotePort, select);
-    if (remaining <= 1)
-        But_TCPCtlClick(); // the server stops listening with its last client
+void Console::clientCame() {
+    m_listenTimer.stop();
+    listClients();
+    m_view.showState(ConsoleState::Connected, m_mode);
 }
 
-void Console::TimerConnOutTimer() {
-    m_TimerConnOut.stop();
-    // A module search may have taken the socket meanwhile; it is not ours to close.
-    if (m_State.holder != SocketHolder::Console)
-        return;
-    m_View.setEnabled(Control::But_UDPFind, true);
-    m_Socket.SetActive(false);
-    m_View.setEnabled(Control::But_TCPCtl, true);
-    m_View.warning(QStringLiteral("等待客户端超时!"));
-}
-
-void Console::Timer_CheckTCPClientTimer() {
-    if (m_State.holder != SocketHolder::Console) {
-        m_TimerCheckTCPClient.stop();
+void Console::clientLeft(const Transport::Connection &gone) {
+    // Address and port name a client as it is shown: a connection the
+    // transport handed to a returning peer keeps its line under a new id.
+    const bool shown =
+        std::any_of(m_clients.cbegin(), m_clients.cend(),
+                    [&gone](const auto &client) { return client.peer == gone.peer; });
+    if (!shown) {
+        qCDebug(lcConsole) << "a connection that was not listed ended:" << gone.id;
         return;
     }
-    if (m_Socket.Active()) {
-        m_View.setStateLamp(lampcolour::Red);
+    listClients();
+    if (m_clients.isEmpty())
+        toggle(); // the server stops listening with its last client
+}
+
+void Console::listenTimedOut() {
+    m_listenTimer.stop();
+    // A module search may have taken the transport meanwhile: it is not ours
+    // to close, but nobody is waited for any more.
+    const bool ours = m_state.holder == SocketHolder::Console;
+    if (ours)
+        m_transport.close();
+    else
+        qCDebug(lcConsole) << "a module search ended the wait for a client";
+    m_view.showState(ConsoleState::ListenTimedOut, m_mode);
+    if (ours)
+        m_view.warning(QStringLiteral("等待客户端超时!"));
+}
+
+void Console::checkConnection() {
+    if (m_state.holder != SocketHolder::Console) {
+        m_connectWatch.stop();
+        return;
+    }
+    if (m_transport.isOpen()) {
+        m_view.showState(ConsoleState::ClientOpen, m_mode);
         return;
     }
     // Not connected yet within a second, refused, or closed by the peer. An
     // attempt still pending is given up too: completing later, it would be
     // open behind a console that shows it closed.
-    m_TimerCheckTCPClient.stop();
-    m_Socket.Close();
-    showClosed();
+    m_connectWatch.stop();
+    m_transport.close();
+    listClients();
+    m_view.showState(ConsoleState::Dropped, m_mode);
 }
 
-void Console::MySocketError(int ErroCode, const QString &ErrorMsg) {
-    // Reports with a code name a failed call; code 0 is a plain notice.
-    if (ErroCode != 0)
-        m_LastSocketError = ErrorMsg;
-}
-
-void Console::But_TCPSendClick() {
-    const QString text = m_View.text(Field::MemoTCPSend);
+void Console::sendText(const QString &text) {
     if (text.isEmpty()) {
-        m_View.warning(QStringLiteral("输入框不能为空!"));
+        m_view.warning(QStringLiteral("输入框不能为空!"));
         return;
     }
-    ConsoleSend(gbk::encode(text));
+    send(gbk::encode(text));
 }
 
-void Console::ConsoleSend(const QByteArray &bytes) {
+ConsoleMode Console::sendingMode() const {
+    // After a module search the transport is the configuration side's
+    // datagram socket, and what the console sends goes out as datagrams.
+    if (m_state.holder != SocketHolder::Console && m_transport.isOpen())
+        return ConsoleMode::Udp;
+    return m_mode;
+}
+
+void Console::send(const QByteArray &bytes) {
     // The echo comes first, so the transcript shows what was meant to be
     // sent even when nothing could be.
     flushHeldByte();
-    if (!m_View.transcriptEmpty())
-        m_View.appendTranscript(QStringLiteral("\r\n\r\n"));
-    m_View.appendTranscript(gbk::decode(bytes));
-    m_View.scrollTranscriptToBottom();
+    if (!m_view.transcriptEmpty())
+        m_view.appendTranscript(QStringLiteral("\r\n\r\n"));
+    m_view.appendTranscript(gbk::decode(bytes));
+    m_view.scrollTranscriptToBottom();
 
-    const int length = int(bytes.size());
-    switch (m_Socket.Protocol) {
-    case cmTcpServer: {
-        // Item k of the client list is the k-th connection; "NoConnect"
-        // (item 0) addresses the first one as item 1 does.
-        const QList<cm_Connection> &list = m_Socket.Connections();
-        const int index = std::max(m_View.selectedItem(ClientList::Cmb_RemoteIP), 1) - 1;
-        if (index < list.size())
-            m_Socket.SendTo(list.at(index).socket, bytes.constData(), length);
+    switch (sendingMode()) {
+    case ConsoleMode::TcpServer: {
+        // Clients are picked by position; with none picked, the first.
+        const QList<Transport::Connection> connections = m_transport.connections();
+        const qsizetype index = std::max(m_view.selectedClient(), 0);
+        if (index < connections.size())
+            m_transport.sendTo(connections.at(index).id, bytes);
+        else
+            qCDebug(lcConsole) << "not sent: no client at position" << index;
         break;
     }
-    case cmTcpClient:
-        m_Socket.Send(bytes.constData(), length);
+    case ConsoleMode::TcpClient:
+        m_transport.send(bytes);
         break;
-    case cmUDP: {
-        // Destination as typed at this moment.
-        const std::optional<quint16> port = portFrom(Field::Edt_RemotePort);
-        if (port)
-            m_Socket.SendTo(m_View.text(Field::Edt_RemoteIP), *port, bytes.constData(), length);
-        break;
-    }
-    default:
+    case ConsoleMode::Udp:
+        // To the destination as typed at this moment.
+        if (const std::optional<quint16> port = portFrom(m_view.remotePort()))
+            m_transport.sendDatagram(m_view.remoteAddress(), *port, bytes);
         break;
     }
 }
 
-void Console::Receive(quint32 PeerIP, quint16 PeerPort, QByteArrayView data) {
+void Console::receive(const Peer &from, QByteArrayView bytes) {
     // The data is text up to its first zero byte, and never past its length.
-    if (const qsizetype zero = data.indexOf('\0'); zero >= 0)
-        data = data.first(zero);
-    const QByteArray bytes = data.toByteArray();
-
-    handleReply(bytes);
-
-    if (PeerIP != m_State.lastPeer.ip || PeerPort != m_State.lastPeer.port) {
-        m_State.lastPeer.ip = PeerIP;
-        m_State.lastPeer.port = PeerPort;
-        flushHeldByte();
-        if (!m_View.transcriptLastLineEmpty())
-            m_View.appendTranscript(QStringLiteral("\r\n"));
+    if (const qsizetype zero = bytes.indexOf('\0'); zero >= 0) {
+        qCDebug(lcConsole) << bytes.size() - zero << "bytes from a zero byte on not shown";
+        bytes = bytes.first(zero);
     }
-    showArrival(bytes);
+    const QByteArray data = bytes.toByteArray();
+
+    handleReply(data);
+
+    if (from != m_state.lastPeer) {
+        m_state.lastPeer = from;
+        flushHeldByte();
+        if (!m_view.transcriptLastLineEmpty())
+            m_view.appendTranscript(QStringLiteral("\r\n"));
+    }
+    showArrival(data);
 }
 
 void Console::showArrival(QByteArrayView data) {
     // Joined to a held lead byte only when there is one: arrivals can be
     // large and frequent.
     QByteArray joined;
-    if (!m_HeldByte.isEmpty()) {
-        joined = m_HeldByte;
+    if (!m_heldByte.isEmpty()) {
+        joined = m_heldByte;
         joined.append(data);
         data = joined;
     }
     const qsizetype complete = gbk::completeLength(data);
-    m_HeldByte = data.sliced(complete).toByteArray();
+    m_heldByte = data.sliced(complete).toByteArray();
     if (complete > 0)
-        m_View.appendTranscript(gbk::decode(data.first(complete)));
-    m_View.scrollTranscriptToBottom();
+        m_view.appendTranscript(gbk::decode(data.first(complete)));
+    m_view.scrollTranscriptToBottom();
 }
 
 void Console::flushHeldByte() {
     // Whatever comes next cannot complete the character: it stays a broken
     // one, shown as such rather than silently lost.
-    if (m_HeldByte.isEmpty())
+    if (m_heldByte.isEmpty())
         return;
-    m_View.appendTranscript(QString(QChar::ReplacementCharacter));
-    m_HeldByte.clear();
+    m_view.appendTranscript(QString(QChar::ReplacementCharacter));
+    m_heldByte.clear();
 }
 
-void Console::Button2Click() {
-    m_View.clearTranscript();
-    m_HeldByte.clear();
-}
-
-void Console::But_ClearSendClick() {
-    m_View.setText(Field::MemoTCPSend, QString());
+void Console::clearTranscript() {
+    m_view.clearTranscript();
+    m_heldByte.clear();
 }
 
 void Console::handleReply(QByteArrayView data) {
-    if (m_RelayRepollPending) {
-        m_RelayRepollPending = false;
-        m_TimerReadAllRelay.setInterval(RelayRepollMs);
-        m_TimerReadAllRelay.start();
+    // Any arrival after a setting is taken for its answer.
+    if (m_relayRepollPending) {
+        m_relayRepollPending = false;
+        m_relayRepoll.start(RelayRepollMs);
     }
     const relaycodec::Reading reading = relaycodec::parse(data);
-    const quint32 colour = reading.on ? lampcolour::Lime : lampcolour::Red;
+    const LampState lamp = reading.on ? LampState::On : LampState::Off;
     switch (reading.kind) {
     case relaycodec::Reading::Kind::Relay:
         if (reading.number > 0)
-            m_View.setRelayLamp(reading.number - 1, colour);
-        m_View.setText(Field::Edt_Time, QString::number(reading.time));
+            m_view.showRelay(reading.number, lamp);
+        m_view.showRelayTime(reading.time);
         break;
     case relaycodec::Reading::Kind::Input:
         if (reading.number > 0)
-            m_View.setInputLamp(reading.number - 1, colour);
+            m_view.showInput(reading.number, lamp);
         break;
     case relaycodec::Reading::Kind::None:
         break;
     }
 }
 
-int Console::firstChecked(int slotCount, bool relays) const {
-    for (int slot = 0; slot < slotCount; ++slot) {
-        if (relays ? m_View.relayBoxChecked(slot) : m_View.inputBoxChecked(slot))
-            return slot;
-    }
-    return slotCount; // none checked: one past the last slot
+void Console::queryRelays(int relay) {
+    send(relaycodec::relayQuery(relay));
 }
 
-void Console::But_RelayStateQueryClick() {
-    ConsoleSend(relaycodec::relayQuery(firstChecked(RelaySlots, true)));
+void Console::queryInputs(int input) {
+    send(relaycodec::inputQuery(input));
 }
 
-void Console::But_RelayStateSetClick() {
-    const int relay = firstChecked(RelaySlots, true);
-    QByteArrayView state;
-    if (m_View.stateBoxChecked(StateBox::CB_Relay_1))
-        state = "1";
-    else if (m_View.stateBoxChecked(StateBox::CB_Relay_0))
-        state = "0";
-    const QByteArray command =
-        relaycodec::relaySet(relay, state, gbk::encode(m_View.text(Field::Edt_Time)));
+bool Console::setRelay(int relay, RelaySwitch state, const QString &time) {
+    QByteArrayView stateText;
+    if (state == RelaySwitch::On)
+        stateText = "1";
+    else if (state == RelaySwitch::Off)
+        stateText = "0";
+    const QByteArray command = relaycodec::relaySet(relay, stateText, gbk::encode(time));
     if (command.size() > relaycodec::RelayCommandLimit) {
-        m_View.warning(QStringLiteral("定时时间太长!"));
-        return;
+        m_view.warning(QStringLiteral("定时时间太长!"));
+        return false;
     }
-    ConsoleSend(command);
-    m_View.setRelayBoxChecked(0, true);
-    CheckBox1Click(0);
-    m_RelayRepollPending = true;
+    send(command);
+    m_relayRepollPending = true;
+    return true;
 }
 
-void Console::Button3Click() {
-    ConsoleSend(relaycodec::inputQuery(firstChecked(InputSlots, false)));
-}
-
-void Console::CheckBox1Click(int tag) {
-    if (tag < 0 || tag >= RelaySlots || !m_View.relayBoxChecked(tag))
-        return;
-    for (int slot = 0; slot < RelaySlots; ++slot) {
-        if (slot != tag)
-            m_View.setRelayBoxChecked(slot, false);
-    }
-}
-
-void Console::CheckBox17Click(int tag) {
-    if (tag < 0 || tag >= InputSlots || !m_View.inputBoxChecked(tag))
-        return;
-    for (int slot = 0; slot < InputSlots; ++slot) {
-        if (slot != tag)
-            m_View.setInputBoxChecked(slot, false);
-    }
-}
-
-void Console::CB_Relay_1Click() {
-    if (m_View.stateBoxChecked(StateBox::CB_Relay_1))
-        m_View.setStateBoxChecked(StateBox::CB_Relay_0, false);
-}
-
-void Console::CB_Relay_0Click() {
-    if (m_View.stateBoxChecked(StateBox::CB_Relay_0))
-        m_View.setStateBoxChecked(StateBox::CB_Relay_1, false);
-}
-
-void Console::TimerReadAllRelayTimer() {
-    m_TimerReadAllRelay.stop();
-    But_RelayStateQueryClick();
+void Console::repollRelays() {
+    m_relayRepoll.stop();
+    queryRelays(m_view.selectedRelay());
 }

@@ -1,103 +1,96 @@
 #pragma once
 
 #include "consoleview.h"
+#include "transport.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <optional>
 
-class QTimer;
-class TcmSocket;
-class TMYCLASS;
 struct TMainState;
 
+// What a relay setting asks of the relay: nothing said sends the setting
+// without a state.
+enum class RelaySwitch { Unsaid, On, Off };
+
 // The TCP/IP test console: with the computer as TCP server, TCP client or UDP
-// peer it opens MySocket, keeps the client lists, sends typed text and relay
-// or input commands, and writes everything sent and received into the
-// transcript, lighting the relay and input lamps from the replies.
+// peer it opens the transport it shares with the configuration side, lists
+// a server's clients, sends typed text and relay or input commands, and
+// writes everything sent and received into the transcript, lighting the
+// relay and input lamps from the replies.
 //
-// The window owns the socket, the timers and the widgets; its handlers call
-// the operations of the same names here. The timers are not connected by the
-// console: the window routes their timeouts to the *Timer operations.
+// The window reads its controls and calls these operations; it hands the
+// console what arrives while the console holds the transport.
 class Console : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int RelaySlots = 16; // "All relay" + Relay1..15
-    static constexpr int InputSlots = 13; // "All interfaces" + Interface1..12
     static constexpr int ListenTimeoutMs = 5000;
+    static constexpr int ConnectWatchMs = 1000;
     static constexpr int RelayRepollMs = 300;
     static constexpr int CloseWaitMs = 100;
 
-    Console(TMYCLASS &store, TMainState &state, TcmSocket &MySocket, QTimer &TimerConnOut,
-            QTimer &Timer_CheckTCPClient, QTimer &TimerReadAllRelay, ConsoleView &view,
-            QObject *parent = nullptr);
+    Console(TMainState &state, Transport &transport, ConsoleView &view, QObject *parent = nullptr);
 
-    // Layout of the selected mode without its button caption, then the labels.
-    void ApplyStartupLayout();
+    // The user picked a mode: shown at once, opened with at the next opening.
+    void setMode(ConsoleMode mode);
+    ConsoleMode mode() const { return m_mode; }
+    // The open/close button: closes an open transport; opens the console
+    // when it did not hold it, so one click takes it over from the
+    // configuration side.
+    void toggle();
+    void openConsole();
+    // Closes the transport, whoever holds it.
+    void closeConsole();
 
-    // Connections.
-    void Cmb_TCPModeChange();
-    void But_TCPCtlClick();
-    void MySocketAccept(quint32 ip, quint16 port);
-    void MySocketDiscard(quint32 ip, quint16 port);
-    // Remembers the last failure the socket reported, so that an opening
-    // that fails can say why.
-    void MySocketError(int ErroCode, const QString &ErrorMsg);
-    void TimerConnOutTimer();
-    void Timer_CheckTCPClientTimer();
-    void UpdateConsoleLabels();
-    void ClearClientList();
+    void sendText(const QString &text);
+    // False when the setting is refused (a time too long to send).
+    bool setRelay(int relay, RelaySwitch state, const QString &time);
+    // 0 asks for every relay or input.
+    void queryRelays(int relay);
+    void queryInputs(int input);
+    void clearTranscript();
 
-    // Send and receive.
-    void But_TCPSendClick();
-    void ConsoleSend(const QByteArray &bytes);
-    // One arrival while the console holds the socket. data may point into the
-    // socket's receive buffer; it is copied before anything can re-enter.
-    void Receive(quint32 PeerIP, quint16 PeerPort, QByteArrayView data);
-    void Button2Click();
-    void But_ClearSendClick();
+    // One arrival while the console holds the transport. The bytes may lie
+    // in the transport's buffer; they are copied before anything can
+    // re-enter.
+    void receive(const Peer &from, QByteArrayView bytes);
 
-    // Relays and inputs.
-    void But_RelayStateQueryClick();
-    void But_RelayStateSetClick();
-    void Button3Click();
-    void CheckBox1Click(int tag);
-    void CheckBox17Click(int tag);
-    void CB_Relay_1Click();
-    void CB_Relay_0Click();
-    void TimerReadAllRelayTimer();
-
-    bool RelayRepollPending() const { return m_RelayRepollPending; }
+    bool relayRepollPending() const { return m_relayRepollPending; }
 
 private:
-    void applyModeLayout(int index, bool withCaption);
-    void openConsole();
-    // The lamp, captions and client list of a closed console.
-    void showClosed();
-    // The console's own buttons once it no longer holds the socket.
-    void showIdle();
-    // Decimal port 0..65535 from a field; warns and gives nothing otherwise.
-    std::optional<quint16> portFrom(ConsoleView::Field field);
+    std::optional<Transport::Endpoints> endpointsToOpen();
+    // Decimal port 0..65535; warns and gives nothing otherwise.
+    std::optional<quint16> portFrom(const QString &text);
+    void send(const QByteArray &bytes);
+    ConsoleMode sendingMode() const;
+    void listClients();
+    void clientCame();
+    void clientLeft(const Transport::Connection &gone);
+    void listenTimedOut();
+    void checkConnection();
+    void repollRelays();
     void handleReply(QByteArrayView data);
     void showArrival(QByteArrayView data);
     void flushHeldByte();
-    int firstChecked(int slotCount, bool relays) const;
 
-    TMYCLASS &m_Store;
-    TMainState &m_State;
-    TcmSocket &m_Socket;
-    QTimer &m_TimerConnOut;
-    QTimer &m_TimerCheckTCPClient;
-    QTimer &m_TimerReadAllRelay;
-    ConsoleView &m_View;
-
-    bool m_RelayRepollPending = false;
-    QString m_LastSocketError;
+    TMainState &m_state;
+    Transport &m_transport;
+    ConsoleView &m_view;
+    ConsoleMode m_mode = ConsoleMode::TcpServer;
+    // The clients last shown, in the order they came.
+    QList<Transport::Connection> m_clients;
+    QTimer m_listenTimer{this};
+    QTimer m_connectWatch{this};
+    QTimer m_relayRepoll{this};
+    bool m_relayRepollPending = false;
+    QString m_lastFailure;
     // A GBK lead byte that ended an arrival: its trail byte is the first byte
     // of the sender's next arrival, so the character is shown whole.
-    QByteArray m_HeldByte;
+    QByteArray m_heldByte;
 };

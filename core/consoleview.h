@@ -1,91 +1,79 @@
 #pragma once
 
-#include <QPoint>
+#include "transport.h"
+
+#include <QList>
 #include <QString>
 
-// What the test console needs from the main window. The window implements it
-// over its widgets; tests implement it with a recorder. Nothing here is a
-// widget type, so the console logic stays in the QtCore-only core.
+#include <optional>
 
-// Colours in the window's 0x00BBGGRR form.
-namespace lampcolour {
-inline constexpr quint32 Silver = 0xC0C0C0; // closed, or state unknown
-inline constexpr quint32 Red = 0x0000FF;    // console open; relay or input off
-inline constexpr quint32 Lime = 0x00FF00;   // relay or input on
-} // namespace lampcolour
+// How the computer takes part in the console's conversation.
+enum class ConsoleMode { TcpServer, TcpClient, Udp };
 
+// What has just happened to the console. The window shows each as a change
+// from what it showed before: picking a mode while the console is open, say,
+// changes the labels but not what the console is doing.
+enum class ConsoleState {
+    // Opened by the user: the console has the transport and its buttons, the
+    // mode's layout is shown; the transport is not open yet (and stays
+    // closed when the typed settings are refused).
+    Opening,
+    Listening,      // TCP server waiting for its first client
+    Connected,      // TCP server with a client (one more came)
+    Connecting,     // TCP client: the attempt is under way
+    ClientOpen,     // TCP client: the connection is up
+    UdpOpen,        // UDP peer bound
+    ListenTimedOut, // no client came in time, or the wait was ended by a search
+    // The client connection did not come up in time, failed or was closed
+    // by the peer: closed, the console's buttons stay as they were.
+    Dropped,
+    // Closed by the user, by the last client leaving, or because opening
+    // failed: ready to open again.
+    Closed,
+};
+
+// Whether a relay or input is on, as its module last said.
+enum class LampState { Unknown, Off, On };
+
+// What the test console shows and what it reads of the user's choices. The
+// main window implements it over its widgets; tests implement it with a
+// recorder. Which widget shows what, captions, positions and enabling are
+// the window's business.
 class ConsoleView {
 public:
-    // Text fields the console reads or writes.
-    enum class Field {
-        Edt_LocalIP,
-        Edt_LocalPort,
-        Edt_RemoteIP,
-        Edt_RemotePort,
-        MemoTCPSend,
-        Edt_Time
-    };
-
-    // Controls whose caption, visibility, enabled state or position the
-    // console changes.
-    enum class Control {
-        Label_IP,
-        Label_Port,
-        Label17,
-        Label18,
-        Edt_RemoteIP,
-        Edt_RemotePort,
-        Cmb_RemoteIP,
-        Cmb_RemotePort,
-        But_TCPCtl,
-        But_TCPSend,
-        But_UDPFind,
-        But_RelayStateQuery,
-        But_RelayStateSet,
-        Button3,
-    };
-
-    // The two parallel client lists of the server mode.
-    enum class ClientList { Cmb_RemoteIP, Cmb_RemotePort };
-
-    // The two relay state boxes of a relay set command.
-    enum class StateBox { CB_Relay_1, CB_Relay_0 };
-
     virtual ~ConsoleView() = default;
 
-    virtual QString text(Field field) const = 0;
-    virtual void setText(Field field, const QString &text) = 0;
-    virtual int tcpModeIndex() const = 0;
+    // The mode picked and the settings as typed at this moment; no mode when
+    // what is typed names none.
+    virtual std::optional<ConsoleMode> mode() const = 0;
+    virtual QString localAddress() const = 0;
+    virtual QString localPort() const = 0;
+    virtual QString remoteAddress() const = 0;
+    virtual QString remotePort() const = 0;
+    // The relay the relay boxes pick: 0 for all of them, one past the last
+    // relay when none is picked.
+    virtual int selectedRelay() const = 0;
+    // Position in the clients last shown of the one the user picked; -1 when
+    // none is picked.
+    virtual int selectedClient() const = 0;
 
-    virtual void setCaption(Control control, const QString &caption) = 0;
-    virtual void setVisible(Control control, bool visible) = 0;
-    virtual void setEnabled(Control control, bool enabled) = 0;
-    virtual QPoint position(Control control) const = 0;
-    virtual void move(Control control, QPoint topLeft) = 0;
+    // The user picked a mode (also once at start-up).
+    virtual void showMode(ConsoleMode mode) = 0;
+    virtual void showState(ConsoleState state, ConsoleMode mode) = 0;
+    // The server's clients in the order they came; the first one is picked.
+    virtual void showClients(const QList<Peer> &clients) = 0;
+    // Relays 1..15 and inputs 1..12.
+    virtual void showRelay(int relay, LampState state) = 0;
+    virtual void showInput(int input, LampState state) = 0;
+    // The time a relay reply carried.
+    virtual void showRelayTime(quint64 time) = 0;
+    // Whether the configuration side may be used: not while the console
+    // holds the transport, until the next module search.
+    virtual void showConfigurationAvailable(bool available) = 0;
 
-    virtual void appendItem(ClientList list, const QString &text) = 0;
-    virtual void deleteItem(ClientList list, int index) = 0;
-    virtual int itemCount(ClientList list) const = 0;
-    virtual QString itemText(ClientList list, int index) const = 0;
-    virtual void selectItem(ClientList list, int index) = 0;
-    virtual int selectedItem(ClientList list) const = 0;
-
-    virtual void setStateLamp(quint32 colour) = 0;           // TCPStateDisplay
-    virtual void setRelayLamp(int slot, quint32 colour) = 0; // RelayLamps[slot], relay slot+1
-    virtual void setInputLamp(int slot, quint32 colour) = 0; // InputLamps[slot], input slot+1
-
-    // RelayBoxes (slots 0..15) and InputBoxes (slots 0..12). Setting a box
-    // must not run its click handler; the console does that itself.
-    virtual bool relayBoxChecked(int slot) const = 0;
-    virtual void setRelayBoxChecked(int slot, bool checked) = 0;
-    virtual bool inputBoxChecked(int slot) const = 0;
-    virtual void setInputBoxChecked(int slot, bool checked) = 0;
-    virtual bool stateBoxChecked(StateBox box) const = 0;
-    virtual void setStateBoxChecked(StateBox box, bool checked) = 0;
-
-    // The transcript MemoTCPRec. Text only ever grows at the end, so the
-    // window can append without rewriting what is already shown. Line breaks
-    // arrive as "\r\n" (or whatever the peer sent).
+    // The transcript only ever grows at the end, so the window can append
+    // without rewriting what is already shown. Line breaks arrive as "\r\n"
+    // (or whatever the peer sent).
     virtual void appendTranscript(const QString &text) = 0;
     virtual void clearTranscript() = 0;
     virtual void scrollTranscriptToBottom() = 0;
@@ -93,10 +81,7 @@ public:
     // True also for an empty transcript.
     virtual bool transcriptLastLineEmpty() const = 0;
 
-    // Modal "Warning" box with the stop icon. Socket events and timers keep
-    // running while it is open, so the console may be re-entered from here.
+    // A modal warning. Arrivals and timers keep running while it is open,
+    // so the console may be re-entered from here.
     virtual void warning(const QString &text) = 0;
-
-    // The configuration side's controls (module search, list, query and set).
-    virtual void enableConfigControls(bool enabled) = 0;
 };

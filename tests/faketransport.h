@@ -77,6 +77,14 @@ public:
         m_connections.append({id, peer});
         Q_EMIT connectionAdded(m_connections.last());
     }
+    // The peer of a connection came back from the same port: the new
+    // connection takes the old one's place, and nobody is told.
+    void peerReturned(int id, int newId) {
+        for (Connection &c : m_connections) {
+            if (c.id == id)
+                c.id = newId;
+        }
+    }
     void removeConnection(int id) {
         for (qsizetype i = 0; i < m_connections.size(); ++i) {
             if (m_connections[i].id == id) {

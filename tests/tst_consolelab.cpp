@@ -1,14 +1,18 @@
 // The test console in the real window against simulated modules in their
 // working mode, across the virtual lab's cable (private namespaces only).
-#include "cmsocket.h"
 #include "cmsocket_testutil.h"
+#include "formaccess.h"
 #include "labfixture.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
 #include "mylib.h"
+#include "sockettransport.h"
 #include "transcriptview.h"
-#include "ui_mainwindow.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <memory>
@@ -26,19 +30,44 @@ private:
                                 QStringLiteral("--dport"), QStringLiteral("6000")};
         return options;
     }
+    static void click(TFrmMain &window, const char *name) {
+        control<QAbstractButton>(window, name)->click();
+    }
+    static void type(TFrmMain &window, const char *name, const QString &text) {
+        control<QLineEdit>(window, name)->setText(text);
+    }
+    static QComboBox *list(TFrmMain &window, const char *name) {
+        return control<QComboBox>(window, name);
+    }
+    static quint32 lamp(TFrmMain &window, const char *name) {
+        return control<LampWidget>(window, name)->brushColor();
+    }
+    static QString caption(TFrmMain &window) {
+        return control<QPushButton>(window, "But_TCPCtl")->text();
+    }
+    static bool isOpen(TFrmMain &window) { return window.transport()->isOpen(); }
     // Opens the console on the computer's lab address, port 6000.
     static void openOnLabPort(TFrmMain &window, int mode) {
-        Ui::TFrmMain &u = *window.ui();
-        u.Cmb_TCPMode->setCurrentIndex(mode);
-        u.Edt_LocalIP->setText(QStringLiteral("192.168.1.10"));
-        u.Edt_LocalPort->setText(QStringLiteral("6000"));
-        u.But_TCPCtl->click();
+        list(window, "Cmb_TCPMode")->setCurrentIndex(mode);
+        type(window, "Edt_LocalIP", QStringLiteral("192.168.1.10"));
+        type(window, "Edt_LocalPort", QStringLiteral("6000"));
+        click(window, "But_TCPCtl");
     }
-    static QString shown(TFrmMain &window) { return window.ui()->MemoTCPRec->toPlainText(); }
+    // Connects to the first module's server.
+    static void connectToModule(TFrmMain &window, LabFixture &lab) {
+        list(window, "Cmb_TCPMode")->setCurrentIndex(1);
+        type(window, "Edt_RemoteIP", QString::fromLatin1(lab.modules().at(0).ip));
+        type(window, "Edt_RemotePort", QStringLiteral("12345"));
+        click(window, "But_TCPCtl");
+    }
+    static QString shown(TFrmMain &window) {
+        return control<TranscriptView>(window, "MemoTCPRec")->toPlainText();
+    }
     // The user picks a mode in the selector.
-    static void pickMode(Ui::TFrmMain &u, int mode) {
-        u.Cmb_TCPMode->setCurrentIndex(mode);
-        emit u.Cmb_TCPMode->activated(mode);
+    static void pickMode(TFrmMain &window, int mode) {
+        QComboBox *modes = list(window, "Cmb_TCPMode");
+        modes->setCurrentIndex(mode);
+        emit modes->activated(mode);
     }
     // Adds or deletes a route on the module side that swallows everything
     // addressed to the computer.
@@ -55,20 +84,16 @@ private slots:
         LabFixture lab;
         LAB_SETUP_OR_SKIP(lab);
         TFrmMain window;
-        Ui::TFrmMain &u = *window.ui();
-        u.Cmb_TCPMode->setCurrentIndex(1);
-        u.Edt_RemoteIP->setText(QString::fromLatin1(lab.modules().at(0).ip));
-        u.Edt_RemotePort->setText(QStringLiteral("12345"));
-        u.But_TCPCtl->click();
-        QTRY_VERIFY(window.socket()->Active());
-        QTRY_COMPARE(u.TCPStateDisplay->brushColor(), LampWidget::Red);
+        connectToModule(window, lab);
+        QTRY_VERIFY(isOpen(window));
+        QTRY_COMPARE(lamp(window, "TCPStateDisplay"), LampWidget::Red);
 
         // Relay 3 on with a time: its lamp turns lime, the module's relay is on.
-        u.CheckBox3->click();
-        u.CB_Relay_1->click();
-        u.Edt_Time->setText(QStringLiteral("30"));
-        u.But_RelayStateSet->click();
-        QTRY_COMPARE(window.relayLamps()[2]->brushColor(), LampWidget::Lime);
+        click(window, "CheckBox3");
+        click(window, "CB_Relay_1");
+        type(window, "Edt_Time", QStringLiteral("30"));
+        click(window, "But_RelayStateSet");
+        QTRY_COMPARE(lamp(window, "Shape3"), LampWidget::Lime);
         QByteArray relays, inputs;
         QVERIFY(lab.sim().state(1, &relays, &inputs));
         QCOMPARE(relays.at(2), '1');
@@ -80,36 +105,36 @@ private slots:
         QTest::qWait(100);
 
         // Input lamps follow the simulated inputs.
-        u.CheckBox20->click(); // "Interface4"
+        click(window, "CheckBox20"); // "Interface4"
         QVERIFY(lab.sim().setInput(1, 4, true));
-        u.Button3->click();
-        QTRY_COMPARE(window.inputLamps()[3]->brushColor(), LampWidget::Lime);
+        click(window, "Button3");
+        QTRY_COMPARE(lamp(window, "Shape20"), LampWidget::Lime);
         QVERIFY(lab.sim().setInput(1, 4, false));
-        u.Button3->click();
-        QTRY_COMPARE(window.inputLamps()[3]->brushColor(), LampWidget::Red);
-        u.But_TCPCtl->click();
-        QVERIFY(!window.socket()->Active());
+        click(window, "Button3");
+        QTRY_COMPARE(lamp(window, "Shape20"), LampWidget::Red);
+        click(window, "But_TCPCtl");
+        QVERIFY(!isOpen(window));
     }
 
     void serverWithTwoModuleClients() {
         LabFixture lab(workingMode(2, 1));
         LAB_SETUP_OR_SKIP(lab);
         TFrmMain window;
-        Ui::TFrmMain &u = *window.ui();
         openOnLabPort(window, 0);
-        QVERIFY(window.socket()->Active());
-        QTRY_COMPARE_WITH_TIMEOUT(u.Cmb_RemoteIP->count(), 3, 15000);
-        QCOMPARE(u.But_TCPCtl->text(), QStringLiteral("断开"));
+        QVERIFY(isOpen(window));
+        QComboBox *clients = list(window, "Cmb_RemoteIP");
+        QTRY_COMPARE_WITH_TIMEOUT(clients->count(), 3, 15000);
+        QCOMPARE(caption(window), QStringLiteral("断开"));
 
         // Only the module selected in the list answers.
-        u.Cmb_RemoteIP->setCurrentIndex(2);
-        const QString selected = u.Cmb_RemoteIP->itemText(2);
-        u.CheckBox31->click(); // "All interfaces"
-        u.CheckBox22->click(); // "Interface5"
+        clients->setCurrentIndex(2);
+        const QString selected = clients->itemText(2);
+        click(window, "CheckBox31"); // "All interfaces"
+        click(window, "CheckBox22"); // "Interface5"
         QVERIFY(lab.sim().setInput(1, 5, true));
         QVERIFY(lab.sim().setInput(2, 5, true));
-        u.Button3->click();
-        QTRY_COMPARE(window.inputLamps()[4]->brushColor(), LampWidget::Lime);
+        click(window, "Button3");
+        QTRY_COMPARE(lamp(window, "Shape21"), LampWidget::Lime);
         QTest::qWait(300);
         QCOMPARE(TMYCLASS::IPToText(window.state().lastPeer.ip), selected);
         QCOMPARE(shown(window).count(QStringLiteral("+OCCH5=1")), 1);
@@ -119,66 +144,63 @@ private slots:
         LabFixture lab(workingMode(2, 1));
         LAB_SETUP_OR_SKIP(lab);
         TFrmMain window;
-        Ui::TFrmMain &u = *window.ui();
+        QComboBox *clients = list(window, "Cmb_RemoteIP");
         const int descriptors = cmtest::openDescriptors();
         openOnLabPort(window, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(u.Cmb_RemoteIP->count(), 3, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(clients->count(), 3, 15000);
 
         // Another mode picked while the server is open: a client that comes
         // now is still one of its connections, and closing ends them all.
-        pickMode(u, 2);
+        pickMode(window, 2);
         const TcpLine late(TcpLine::connectTo(lab.computerIp(), 6000));
         QVERIFY(late.isOpen());
-        QTRY_COMPARE(u.Cmb_RemoteIP->count(), 4);
-        u.But_TCPCtl->click();
-        QVERIFY(!window.socket()->Active());
-        QCOMPARE(u.Cmb_RemoteIP->count(), 1);
+        QTRY_COMPARE(clients->count(), 4);
+        click(window, "But_TCPCtl");
+        QVERIFY(!isOpen(window));
+        QCOMPARE(clients->count(), 1);
         QCOMPARE(cmtest::openDescriptors(), descriptors + 1); // the test's own line
         // Listening again at once works, and the modules come back.
-        pickMode(u, 0);
-        u.But_TCPCtl->click();
-        QVERIFY(window.socket()->Active());
-        QTRY_COMPARE_WITH_TIMEOUT(u.Cmb_RemoteIP->count(), 3, 15000);
+        pickMode(window, 0);
+        click(window, "But_TCPCtl");
+        QVERIFY(isOpen(window));
+        QTRY_COMPARE_WITH_TIMEOUT(clients->count(), 3, 15000);
     }
 
     void clientWatchGivesUpTheAttempt() {
         LabFixture lab;
         LAB_SETUP_OR_SKIP(lab);
         TFrmMain window;
-        Ui::TFrmMain &u = *window.ui();
         // The module's answer to the connection cannot come back yet.
         QVERIFY(routeBack(lab, "add"));
-        u.Cmb_TCPMode->setCurrentIndex(1);
-        u.Edt_RemoteIP->setText(QString::fromLatin1(lab.modules().at(0).ip));
-        u.Edt_RemotePort->setText(QStringLiteral("12345"));
-        u.But_TCPCtl->click();
-        QCOMPARE(u.But_TCPCtl->text(), QStringLiteral("断开"));
-        QTRY_COMPARE(u.But_TCPCtl->text(), QStringLiteral("连接"));
-        QCOMPARE(u.TCPStateDisplay->brushColor(), LampWidget::Silver);
+        connectToModule(window, lab);
+        QVERIFY(window.transport()->isConnecting());
+        QCOMPARE(caption(window), QStringLiteral("断开"));
+        QTRY_COMPARE(caption(window), QStringLiteral("连接"));
+        QCOMPARE(lamp(window, "TCPStateDisplay"), LampWidget::Silver);
         // The console shows the attempt over, so it is: it cannot complete
         // later behind a console that shows it closed.
-        QCOMPARE(window.socket()->Socket(), -1);
-        QVERIFY(!window.socket()->Bound());
+        QVERIFY(!window.transport()->isConnecting());
+        QVERIFY(!isOpen(window));
 
         QVERIFY(routeBack(lab, "del"));
-        u.But_TCPCtl->click();
-        QTRY_VERIFY(window.socket()->Active());
-        QTRY_COMPARE(u.TCPStateDisplay->brushColor(), LampWidget::Red);
+        click(window, "But_TCPCtl");
+        QTRY_VERIFY(isOpen(window));
+        QTRY_COMPARE(lamp(window, "TCPStateDisplay"), LampWidget::Red);
     }
 
     void udpPeer() {
         LabFixture lab(workingMode(1, 2));
         LAB_SETUP_OR_SKIP(lab);
         TFrmMain window;
-        Ui::TFrmMain &u = *window.ui();
-        u.Edt_RemoteIP->setText(QString::fromLatin1(lab.modules().at(0).ip));
-        u.Edt_RemotePort->setText(QStringLiteral("12345"));
+        type(window, "Edt_RemoteIP", QString::fromLatin1(lab.modules().at(0).ip));
+        type(window, "Edt_RemotePort", QStringLiteral("12345"));
         openOnLabPort(window, 2);
-        QVERIFY(window.socket()->Active());
+        QVERIFY(isOpen(window));
         QVERIFY(lab.sim().setRelay(1, 7, true));
-        u.CheckBox7->click();
-        u.But_RelayStateQuery->click();
-        QTRY_COMPARE(window.relayLamps()[6]->brushColor(), LampWidget::Lime);
+        click(window, "CheckBox7");
+        click(window, "But_RelayStateQuery");
+        // Shape7 is no relay's lamp: relay 7's is Shape8.
+        QTRY_COMPARE(lamp(window, "Shape8"), LampWidget::Lime);
         QVERIFY(shown(window).startsWith(QStringLiteral("AT+STACH7=?\n+STACH7=1")));
     }
 };

@@ -1,16 +1,25 @@
-// The test console in the real window, offscreen: the controls reach the
-// console's handlers, the view puts its changes on the right widgets, and the
-// transcript shows exactly the text appended.
-#include "cmsocket.h"
+// The test console in the real window, offscreen: the controls start the
+// console's operations, the window shows what the console reports on the
+// right widgets, and the transcript shows exactly the text appended.
+#include "formaccess.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
-#include "ui_mainwindow.h"
+#include "sockettransport.h"
+#include "transcriptview.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <memory>
+
+using namespace Qt::StringLiterals;
 
 #ifndef _WIN32
 #include <arpa/inet.h>
@@ -21,22 +30,30 @@
 
 namespace {
 
-// Answers the next modal box and remembers what it said.
-struct BoxSeen {
+// Answers the next modal box, which may come from a timer, for as long as
+// it lives, and remembers what the box said.
+class BoxSeen {
+public:
+    BoxSeen() {
+        QObject::connect(&m_poll, &QTimer::timeout, &m_poll, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                m_poll.stop();
+                caption = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+                box->accept();
+            }
+        });
+        m_poll.start(5);
+    }
+
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
 
-void answerNextBox(BoxSeen &seen) {
-    QTimer::singleShot(0, qApp, [&seen] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        seen = {box->windowTitle(), box->text(), box->icon()};
-        box->accept();
-    });
-}
+private:
+    QTimer m_poll;
+};
 
 #ifndef _WIN32
 // A loopback peer over plain sockets, so the test checks the real socket
@@ -98,157 +115,213 @@ class TstConsoleWindow : public QObject {
 
 private:
     std::unique_ptr<TFrmMain> m_window;
-    Ui::TFrmMain *u = nullptr;
 
-    QString transcript() const { return u->MemoTCPRec->toPlainText(); }
+    template <class T> T *get(const char *name) const { return control<T>(*m_window, name); }
+    QPushButton *button(const char *name) const { return get<QPushButton>(name); }
+    QLineEdit *edit(const char *name) const { return get<QLineEdit>(name); }
+    QComboBox *combo(const char *name) const { return get<QComboBox>(name); }
+    quint32 lamp(const char *name) const { return get<LampWidget>(name)->brushColor(); }
+    void click(const char *name) { QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton); }
+    QString transcript() const { return get<TranscriptView>("MemoTCPRec")->toPlainText(); }
+    bool isOpen() const { return m_window->transport()->isOpen(); }
 
     // Opens the console as UDP peer on a loopback port the system picks.
     void openUdp() {
-        u->Cmb_TCPMode->setCurrentIndex(2);
-        u->Edt_LocalIP->setText(QStringLiteral("127.0.0.1"));
-        u->Edt_LocalPort->setText(QStringLiteral("0"));
-        u->Edt_RemoteIP->setText(QStringLiteral("127.0.0.1"));
-        u->Edt_RemotePort->setText(QStringLiteral("9"));
-        QTest::mouseClick(u->But_TCPCtl, Qt::LeftButton);
+        combo("Cmb_TCPMode")->setCurrentIndex(2);
+        edit("Edt_LocalIP")->setText(QStringLiteral("127.0.0.1"));
+        edit("Edt_LocalPort")->setText(QStringLiteral("0"));
+        edit("Edt_RemoteIP")->setText(QStringLiteral("127.0.0.1"));
+        edit("Edt_RemotePort")->setText(QStringLiteral("9"));
+        click("But_TCPCtl");
     }
 
 private slots:
     void init() {
         m_window = std::make_unique<TFrmMain>();
-        u = m_window->ui();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
     void cleanup() { m_window.reset(); }
 
     void userPicksAMode() {
+        QComboBox *modes = combo("Cmb_TCPMode");
+        // Set by a program, the selector changes nothing shown.
+        modes->setCurrentIndex(2);
+        QCOMPARE(button("But_TCPCtl")->text(), QStringLiteral("建立"));
+        QVERIFY(combo("Cmb_RemoteIP")->isVisible());
+        modes->setCurrentIndex(0);
+
         // Keyboard selection is the user's choice and changes the layout.
-        u->Cmb_TCPMode->setFocus();
-        QTest::keyClick(u->Cmb_TCPMode, Qt::Key_Down);
-        QCOMPARE(u->Cmb_TCPMode->currentIndex(), 1);
-        QCOMPARE(m_window->socket()->Protocol, cmTcpClient);
-        QVERIFY(u->Edt_RemoteIP->isVisible());
-        QVERIFY(!u->Cmb_RemoteIP->isVisible());
-        QVERIFY(!u->Cmb_RemotePort->isVisible());
-        QCOMPARE(u->But_TCPCtl->text(), QStringLiteral("连接"));
-        QTest::keyClick(u->Cmb_TCPMode, Qt::Key_Up);
-        QCOMPARE(m_window->socket()->Protocol, cmTcpServer);
-        QVERIFY(u->Cmb_RemoteIP->isVisible());
-        QCOMPARE(u->Cmb_RemoteIP->pos(), u->Edt_RemoteIP->pos());
-        QCOMPARE(u->But_TCPCtl->text(), QStringLiteral("建立"));
+        struct Pick {
+            Qt::Key key;
+            const char16_t *caption;
+            bool server;
+        };
+        const Pick picks[] = {
+            {Qt::Key_Down, u"连接", false},
+            {Qt::Key_Down, u"建立", false},
+            {Qt::Key_Up, u"连接", false},
+            {Qt::Key_Up, u"建立", true},
+        };
+        modes->setFocus();
+        for (const Pick &pick : picks) {
+            button("But_UDPFind")->setEnabled(false);
+            QTest::keyClick(modes, pick.key);
+            QCOMPARE(button("But_TCPCtl")->text(), QString::fromUtf16(pick.caption));
+            QVERIFY(edit("Edt_RemoteIP")->isVisible());
+            QCOMPARE(combo("Cmb_RemoteIP")->isVisible(), pick.server);
+            QCOMPARE(combo("Cmb_RemotePort")->isVisible(), pick.server);
+            QCOMPARE(button("But_UDPFind")->isEnabled(), !pick.server);
+        }
+        // The client list covers the destination address field.
+        QCOMPARE(combo("Cmb_RemoteIP")->pos(), edit("Edt_RemoteIP")->pos());
+        QWidget *onTop = edit("Edt_RemoteIP")
+                             ->parentWidget()
+                             ->childAt(edit("Edt_RemoteIP")->geometry().center());
+        QVERIFY(onTop == combo("Cmb_RemoteIP") || combo("Cmb_RemoteIP")->isAncestorOf(onTop));
+
+        // A typed name that is no mode keeps the mode: the server listens.
+        QTest::keyClicks(modes->lineEdit(), QStringLiteral("x"));
+        QTest::keyClick(modes->lineEdit(), Qt::Key_Return);
+        QVERIFY(modes->currentIndex() > 2);
+        edit("Edt_LocalIP")->setText(QStringLiteral("127.0.0.1"));
+        edit("Edt_LocalPort")->setText(QStringLiteral("0"));
+        click("But_TCPCtl");
+        QCOMPARE(button("But_TCPCtl")->text(), QStringLiteral("监听"));
+        QVERIFY(!edit("Edt_RemoteIP")->isVisible());
     }
 
     void openingDisablesTheConfigurationSide() {
         openUdp();
-        QVERIFY(!u->But_Read->isEnabled());
-        QVERIFY(!u->ListBoxIP->isEnabled());
-        QVERIFY(!u->GroupBox5->isEnabled());
-        QVERIFY(!u->But_SetName->isEnabled());
-        QVERIFY(u->Button3->isEnabled());
-        QVERIFY(u->But_RelayStateSet->isEnabled());
+        for (const char *name : {"But_Read", "ListBoxIP", "GroupBox5", "But_SetName"})
+            QVERIFY2(!get<QWidget>(name)->isEnabled(), name);
+        // The search stays usable in UDP mode: it takes the transport back.
+        QVERIFY(button("But_UDPFind")->isEnabled());
+        for (const char *name :
+             {"But_TCPSend", "Button3", "But_RelayStateSet", "But_RelayStateQuery"})
+            QVERIFY2(get<QWidget>(name)->isEnabled(), name);
+        QCOMPARE(button("But_TCPCtl")->text(), QStringLiteral("断开"));
+        QCOMPARE(lamp("TCPStateDisplay"), LampWidget::Red);
         QCOMPARE(m_window->state().holder, SocketHolder::Console);
+
+        click("But_TCPCtl");
+        QVERIFY(!isOpen());
+        QCOMPARE(button("But_TCPCtl")->text(), QStringLiteral("建立"));
+        QCOMPARE(lamp("TCPStateDisplay"), LampWidget::Silver);
+        for (const char *name :
+             {"But_TCPSend", "Button3", "But_RelayStateSet", "But_RelayStateQuery"})
+            QVERIFY2(!get<QWidget>(name)->isEnabled(), name);
+        QVERIFY(!get<QWidget>("But_Read")->isEnabled()); // until the next module search
     }
 
-    void relayPanelThroughTheWidgets() {
-        openUdp();
-        QTest::mouseClick(u->CheckBox3, Qt::LeftButton);
-        QVERIFY(!u->CheckBox1->isChecked()); // one of many
-        QTest::mouseClick(u->CB_Relay_1, Qt::LeftButton);
-        QVERIFY(!u->CB_Relay_0->isChecked());
-        QTest::mouseClick(u->But_RelayStateSet, Qt::LeftButton);
-        QCOMPARE(transcript(), QStringLiteral("AT+STACH3=1,100000\n"));
-        QVERIFY(u->CheckBox16->isChecked());
-        QVERIFY(!u->CheckBox3->isChecked());
-        QTest::mouseClick(u->But_RelayStateQuery, Qt::LeftButton);
-        QCOMPARE(transcript(), QStringLiteral("AT+STACH3=1,100000\n\n\nAT+STACH0=?\n"));
-    }
-
-    void inputBoxesAskForTheInputTheirCaptionNames_data() {
+    void boxesPickWhatIsAsked_data() {
         QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("command");
-        QTest::newRow("Interface5") << QStringLiteral("CheckBox22") << QStringLiteral("AT+OCCH5=?");
-        QTest::newRow("Interface6") << QStringLiteral("CheckBox21") << QStringLiteral("AT+OCCH6=?");
-        QTest::newRow("Interface12")
-            << QStringLiteral("CheckBox28") << QStringLiteral("AT+OCCH12=?");
-        QTest::newRow("All interfaces")
-            << QStringLiteral("CheckBox31") << QStringLiteral("AT+OCCH0=?");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("query"); // the button that asks, "" for none
+        QTest::addColumn<QString>("picked");
+        QTest::addColumn<QString>("nonePicked");
+        QTest::newRow("Relay7") << u"CheckBox7"_s << u"relays"_s << u"But_RelayStateQuery"_s
+                                << u"AT+STACH7=?"_s << u"AT+STACH16=?"_s;
+        QTest::newRow("All relay") << u"CheckBox16"_s << u"relays"_s << u"But_RelayStateQuery"_s
+                                   << u"AT+STACH0=?"_s << u"AT+STACH16=?"_s;
+        // Input boxes ask for the input their caption names.
+        QTest::newRow("Interface5") << u"CheckBox22"_s << u"inputs"_s << u"Button3"_s
+                                    << u"AT+OCCH5=?"_s << u"AT+OCCH13=?"_s;
+        QTest::newRow("Interface6") << u"CheckBox21"_s << u"inputs"_s << u"Button3"_s
+                                    << u"AT+OCCH6=?"_s << u"AT+OCCH13=?"_s;
+        QTest::newRow("Interface12") << u"CheckBox28"_s << u"inputs"_s << u"Button3"_s
+                                     << u"AT+OCCH12=?"_s << u"AT+OCCH13=?"_s;
+        QTest::newRow("All interfaces") << u"CheckBox31"_s << u"inputs"_s << u"Button3"_s
+                                        << u"AT+OCCH0=?"_s << u"AT+OCCH13=?"_s;
+        QTest::newRow("Attached") << u"CB_Relay_1"_s << u"states"_s << QString() << QString()
+                                  << QString();
+        QTest::newRow("Detatched")
+            << u"CB_Relay_0"_s << u"states"_s << QString() << QString() << QString();
     }
-    void inputBoxesAskForTheInputTheirCaptionNames() {
+    void boxesPickWhatIsAsked() {
         QFETCH(QString, box);
-        QFETCH(QString, command);
+        QFETCH(QString, group);
+        QFETCH(QString, query);
+        QFETCH(QString, picked);
+        QFETCH(QString, nonePicked);
         openUdp();
-        auto *checkBox = m_window->findChild<QCheckBox *>(box);
-        QVERIFY(checkBox);
-        QTest::mouseClick(checkBox, Qt::LeftButton);
-        for (const QCheckBox *other : m_window->inputBoxes())
-            QCOMPARE(other->isChecked(), other == checkBox);
-        QTest::mouseClick(u->Button3, Qt::LeftButton);
-        QCOMPARE(transcript(), command + QStringLiteral("\n"));
-        // Unchecking leaves none: the query then names one past the last input.
-        QTest::mouseClick(checkBox, Qt::LeftButton);
-        QTest::mouseClick(u->Button3, Qt::LeftButton);
-        QVERIFY(transcript().endsWith(QStringLiteral("AT+OCCH13=?\n")));
+        QStringList names{u"CB_Relay_1"_s, u"CB_Relay_0"_s};
+        if (group != u"states") {
+            names.clear();
+            const int first = group == u"relays" ? 1 : 17;
+            for (int n = first; n < first + (group == u"relays" ? 16 : 12); ++n)
+                names.append(u"CheckBox%1"_s.arg(n));
+            if (group == u"inputs")
+                names.append(u"CheckBox31"_s);
+        }
+        auto *clicked = m_window->findChild<QCheckBox *>(box);
+        QVERIFY(clicked);
+        if (clicked->isChecked())
+            QTest::mouseClick(clicked, Qt::LeftButton);
+        // Checking one box of a group unchecks the others; unchecking it
+        // leaves none checked.
+        for (bool checked : {true, false}) {
+            QTest::mouseClick(clicked, Qt::LeftButton);
+            for (const QString &name : std::as_const(names))
+                QCOMPARE(m_window->findChild<QCheckBox *>(name)->isChecked(),
+                         checked && name == box);
+            if (!query.isEmpty()) {
+                click(qPrintable(query));
+                QVERIFY(transcript().endsWith((checked ? picked : nonePicked) + u"\n"_s));
+            }
+        }
     }
 
     void sendTextAndClear() {
         openUdp();
-        u->MemoTCPSend->setPlainText(QStringLiteral("AT\nAT+IP=?"));
-        QTest::mouseClick(u->But_TCPSend, Qt::LeftButton);
-        QTest::mouseClick(u->But_TCPSend, Qt::LeftButton);
+        get<QPlainTextEdit>("MemoTCPSend")->setPlainText(QStringLiteral("AT\nAT+IP=?"));
+        click("But_TCPSend");
+        click("But_TCPSend");
         QCOMPARE(transcript(), QStringLiteral("AT\nAT+IP=?\n\nAT\nAT+IP=?"));
-        QTest::mouseClick(u->Button2, Qt::LeftButton);
+        click("Button2");
         QCOMPARE(transcript(), QString());
-        QTest::mouseClick(u->But_ClearSend, Qt::LeftButton);
-        QVERIFY(u->MemoTCPSend->toPlainText().isEmpty());
+        click("But_ClearSend");
+        QVERIFY(get<QPlainTextEdit>("MemoTCPSend")->toPlainText().isEmpty());
 
         BoxSeen seen;
-        answerNextBox(seen);
-        QTest::mouseClick(u->But_TCPSend, Qt::LeftButton);
+        click("But_TCPSend");
         QCOMPARE(seen.caption, QStringLiteral("Warning"));
         QCOMPARE(seen.text, QStringLiteral("输入框不能为空!"));
         QCOMPARE(seen.icon, QMessageBox::Critical);
         QCOMPARE(transcript(), QString());
     }
 
-    void badPortIsNamed() {
-        u->Cmb_TCPMode->setCurrentIndex(2);
-        u->Edt_LocalPort->setText(QStringLiteral("6OOO"));
-        BoxSeen seen;
-        answerNextBox(seen);
-        QTest::mouseClick(u->But_TCPCtl, Qt::LeftButton);
-        QCOMPARE(seen.caption, QStringLiteral("Warning"));
-        QVERIFY(seen.text.contains(QStringLiteral("6OOO")));
-        QVERIFY(!m_window->socket()->Active());
-    }
-
 #ifndef _WIN32
     void udpPeerOnLoopback() {
         LoopbackPeer peer(SOCK_DGRAM);
-        u->Cmb_TCPMode->setCurrentIndex(2);
-        u->Edt_LocalIP->setText(QStringLiteral("127.0.0.1"));
-        u->Edt_LocalPort->setText(QString::number(peer.port() + 1));
-        u->Edt_RemoteIP->setText(QStringLiteral("127.0.0.1"));
-        u->Edt_RemotePort->setText(QString::number(peer.port()));
-        QTest::mouseClick(u->But_TCPCtl, Qt::LeftButton);
-        if (!m_window->socket()->Active())
+        const auto consolePort = quint16(peer.port() + 1);
+        combo("Cmb_TCPMode")->setCurrentIndex(2);
+        edit("Edt_LocalIP")->setText(QStringLiteral("127.0.0.1"));
+        edit("Edt_LocalPort")->setText(QString::number(consolePort));
+        edit("Edt_RemoteIP")->setText(QStringLiteral("127.0.0.1"));
+        edit("Edt_RemotePort")->setText(QString::number(peer.port()));
+        click("But_TCPCtl");
+        if (!isOpen())
             QSKIP("no loopback port for the console here");
-        QCOMPARE(m_window->ui()->TCPStateDisplay->brushColor(), LampWidget::Red);
 
         // Relay 3 on with the time: the command goes to the typed destination.
-        QTest::mouseClick(u->CheckBox3, Qt::LeftButton);
-        QTest::mouseClick(u->CB_Relay_1, Qt::LeftButton);
-        QTest::mouseClick(u->But_RelayStateSet, Qt::LeftButton);
+        click("CheckBox3");
+        click("CB_Relay_1");
+        click("But_RelayStateSet");
         QCOMPARE(peer.receive(), QByteArray("AT+STACH3=1,100000\r\n"));
-        peer.sendTo(quint16(peer.port() + 1), "+STACH3=1,100000\r\n");
-        QTRY_COMPARE(m_window->relayLamps()[2]->brushColor(), LampWidget::Lime);
+        // After a setting "All relay" is the only relay box checked.
+        QVERIFY(get<QCheckBox>("CheckBox16")->isChecked());
+        QVERIFY(!get<QCheckBox>("CheckBox3")->isChecked());
+        peer.sendTo(consolePort, "+STACH3=1,100000\r\n");
+        QTRY_COMPARE(lamp("Shape3"), LampWidget::Lime);
         // 300 ms after that answer the relays are asked again, all of them.
         QCOMPARE(peer.receive(), QByteArray("AT+STACH0=?\r\n"));
-        peer.sendTo(quint16(peer.port() + 1), "+STACH0=0,0\r\n");
-        QTRY_COMPARE(u->Edt_Time->text(), QStringLiteral("0"));
+        peer.sendTo(consolePort, "+STACH0=0,0\r\n");
+        QTRY_COMPARE(edit("Edt_Time")->text(), QStringLiteral("0"));
         // An input reply lights the lamp in the row of the box captioned so.
-        peer.sendTo(quint16(peer.port() + 1), "+OCCH5=1\r\n");
-        QTRY_COMPARE(m_window->inputLamps()[4]->brushColor(), LampWidget::Lime);
-        QCOMPARE(m_window->inputLamps()[4]->y(), u->CheckBox22->y());
+        peer.sendTo(consolePort, "+OCCH5=1\r\n");
+        QTRY_COMPARE(lamp("Shape21"), LampWidget::Lime);
+        QCOMPARE(get<QWidget>("Shape21")->y(), get<QWidget>("CheckBox22")->y());
         QCOMPARE(transcript(), QStringLiteral("AT+STACH3=1,100000\n+STACH3=1,100000\n\n\n"
                                               "AT+STACH0=?\n+STACH0=0,0\n+OCCH5=1\n"));
     }
@@ -263,65 +336,91 @@ private slots:
         QFETCH(int, mode);
         QFETCH(int, type);
         const LoopbackPeer holder(type); // the port is taken
-        u->Cmb_TCPMode->setCurrentIndex(mode);
-        u->Edt_LocalIP->setText(QStringLiteral("127.0.0.1"));
-        u->Edt_LocalPort->setText(QString::number(holder.port()));
+        combo("Cmb_TCPMode")->setCurrentIndex(mode);
+        edit("Edt_LocalIP")->setText(QStringLiteral("127.0.0.1"));
+        edit("Edt_LocalPort")->setText(QString::number(holder.port()));
         BoxSeen seen;
-        answerNextBox(seen);
-        QTest::mouseClick(u->But_TCPCtl, Qt::LeftButton);
+        click("But_TCPCtl");
         QCOMPARE(seen.caption, QStringLiteral("Warning"));
         QCOMPARE(
             seen.text,
             QStringLiteral("bind() failed : The specified address is already in use(地址已使用)."));
         // Closed, ready to open again, and waiting for no client.
-        QVERIFY(!m_window->socket()->Active());
-        QCOMPARE(u->But_TCPCtl->text(), QStringLiteral("建立"));
-        QVERIFY(u->But_TCPCtl->isEnabled());
-        QVERIFY(!u->But_TCPSend->isEnabled());
-        QCOMPARE(u->TCPStateDisplay->brushColor(), LampWidget::Silver);
+        QVERIFY(!isOpen());
+        QCOMPARE(button("But_TCPCtl")->text(), QStringLiteral("建立"));
+        QVERIFY(button("But_TCPCtl")->isEnabled());
+        QVERIFY(!button("But_TCPSend")->isEnabled());
+        QCOMPARE(lamp("TCPStateDisplay"), LampWidget::Silver);
         QVERIFY(!m_window->findChild<QTimer *>(QStringLiteral("TimerConnOut"))->isActive());
+    }
+
+    // Listens on a loopback port that was free a moment ago; false if it is
+    // not free any more.
+    bool listenOnLoopback(quint16 &port) {
+        {
+            LoopbackPeer probe(SOCK_STREAM);
+            port = probe.port();
+        }
+        combo("Cmb_TCPMode")->setCurrentIndex(0);
+        edit("Edt_LocalIP")->setText(QStringLiteral("127.0.0.1"));
+        edit("Edt_LocalPort")->setText(QString::number(port));
+        click("But_TCPCtl");
+        return isOpen();
     }
 
     void tcpServerWithTwoClients() {
         quint16 port = 0;
-        {
-            LoopbackPeer probe(SOCK_STREAM); // a port that was free a moment ago
-            port = probe.port();
-        }
-        u->Cmb_TCPMode->setCurrentIndex(0);
-        u->Edt_LocalIP->setText(QStringLiteral("127.0.0.1"));
-        u->Edt_LocalPort->setText(QString::number(port));
-        QTest::mouseClick(u->But_TCPCtl, Qt::LeftButton);
-        if (!m_window->socket()->Active())
+        if (!listenOnLoopback(port))
             QSKIP("no loopback port for the console here");
-        QCOMPARE(u->But_TCPCtl->text(), QStringLiteral("监听"));
-        QVERIFY(!u->But_TCPCtl->isEnabled());
+        QCOMPARE(button("But_TCPCtl")->text(), QStringLiteral("监听"));
+        QVERIFY(!button("But_TCPCtl")->isEnabled());
+        QVERIFY(!edit("Edt_RemoteIP")->isVisible());
 
+        QComboBox *addresses = combo("Cmb_RemoteIP");
+        QComboBox *ports = combo("Cmb_RemotePort");
         auto first = std::make_unique<LoopbackPeer>(SOCK_STREAM);
         QVERIFY(first->connectTo(port));
-        QTRY_COMPARE(u->Cmb_RemoteIP->count(), 2);
+        QTRY_COMPARE(addresses->count(), 2);
         LoopbackPeer second(SOCK_STREAM);
         QVERIFY(second.connectTo(port));
-        QTRY_COMPARE(u->Cmb_RemoteIP->count(), 3);
-        QCOMPARE(u->Cmb_RemotePort->itemText(1), QString::number(first->port()));
-        QCOMPARE(u->Cmb_RemotePort->itemText(2), QString::number(second.port()));
-        QCOMPARE(u->Cmb_RemoteIP->currentIndex(), 1);
-        QCOMPARE(u->But_TCPCtl->text(), QStringLiteral("断开"));
-        QCOMPARE(u->TCPStateDisplay->brushColor(), LampWidget::Red);
+        QTRY_COMPARE(addresses->count(), 3);
+        QCOMPARE(addresses->itemText(1), QStringLiteral("127.0.0.1"));
+        QCOMPARE(ports->itemText(1), QString::number(first->port()));
+        QCOMPARE(ports->itemText(2), QString::number(second.port()));
+        QCOMPARE(addresses->currentIndex(), 1);
+        QCOMPARE(ports->currentIndex(), 1);
+        QCOMPARE(button("But_TCPCtl")->text(), QStringLiteral("断开"));
+        QVERIFY(button("But_TCPCtl")->isEnabled());
+        QCOMPARE(lamp("TCPStateDisplay"), LampWidget::Red);
 
         // Only the selected client gets the text.
-        u->Cmb_RemoteIP->setCurrentIndex(2);
-        u->MemoTCPSend->setPlainText(QStringLiteral("AT"));
-        QTest::mouseClick(u->But_TCPSend, Qt::LeftButton);
+        addresses->setCurrentIndex(2);
+        get<QPlainTextEdit>("MemoTCPSend")->setPlainText(QStringLiteral("AT"));
+        click("But_TCPSend");
         QCOMPARE(second.receive(), QByteArray("AT"));
         QCOMPARE(first->receive(), QByteArray());
 
         // The first client leaves: its line goes, the other stays.
         first.reset();
-        QTRY_COMPARE(u->Cmb_RemoteIP->count(), 2);
-        QCOMPARE(u->Cmb_RemotePort->itemText(1), QString::number(second.port()));
+        QTRY_COMPARE(addresses->count(), 2);
+        QCOMPARE(ports->itemText(1), QString::number(second.port()));
         second.send("OK");
         QTRY_VERIFY(transcript().endsWith(QStringLiteral("AT\nOK")));
+    }
+
+    void listenTimeOutInTheWindow() {
+        quint16 port = 0;
+        if (!listenOnLoopback(port))
+            QSKIP("no loopback port for the console here");
+        BoxSeen seen;
+        m_window->findChild<QTimer *>(QStringLiteral("TimerConnOut"))->start(1);
+        QTRY_COMPARE(seen.text, QStringLiteral("等待客户端超时!"));
+        QVERIFY(!isOpen());
+        // The button works again; captions and lamp stay as they were.
+        QVERIFY(button("But_TCPCtl")->isEnabled());
+        QCOMPARE(button("But_TCPCtl")->text(), QStringLiteral("监听"));
+        QVERIFY(button("But_UDPFind")->isEnabled());
+        QCOMPARE(lamp("TCPStateDisplay"), LampWidget::Silver);
     }
 #endif
 
@@ -334,18 +433,18 @@ private slots:
         // The lists mirror the connections item by item; typed text must not
         // become an item of one of them.
         QFETCH(QString, list);
-        auto *combo = m_window->findChild<QComboBox *>(list);
-        QVERIFY(combo && combo->isVisible() && combo->lineEdit());
-        QTest::keyClicks(combo->lineEdit(), QStringLiteral("10.0.0.9"));
-        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
-        QCOMPARE(combo->count(), 1);
-        QCOMPARE(combo->currentIndex(), 0);
+        auto *typedInto = m_window->findChild<QComboBox *>(list);
+        QVERIFY(typedInto && typedInto->isVisible() && typedInto->lineEdit());
+        QTest::keyClicks(typedInto->lineEdit(), QStringLiteral("10.0.0.9"));
+        QTest::keyClick(typedInto->lineEdit(), Qt::Key_Return);
+        QCOMPARE(typedInto->count(), 1);
+        QCOMPARE(typedInto->currentIndex(), 0);
     }
 
     void windowGoesWhileTheConsoleIsOpen() {
         openUdp();
-        // Closing the socket on the way out must not reach the console after
-        // it is gone (the sanitizer build would catch the use).
+        // Closing the transport on the way out must not reach the console
+        // after it is gone (the sanitizer build would catch the use).
         m_window.reset();
     }
 };

@@ -1,6 +1,7 @@
 #include "consolewindowview.h"
 
 #include "lampwidget.h"
+#include "mylib.h"
 #include "transcriptview.h"
 #include "ui_mainwindow.h"
 
@@ -21,10 +22,29 @@ int captionNumber(const QCheckBox *box) {
     return ok ? number : 0;
 }
 
+quint32 colourOf(LampState state) {
+    switch (state) {
+    case LampState::On:
+        return LampWidget::Lime;
+    case LampState::Off:
+        return LampWidget::Red;
+    case LampState::Unknown:
+        break;
+    }
+    return LampWidget::Silver;
+}
+
+// The number of the first checked box of a table whose slot is its number;
+// one past the last when none is.
+template <size_t N> int firstChecked(const std::array<QCheckBox *, N> &boxes) {
+    const auto checked = std::find_if(boxes.begin(), boxes.end(),
+                                      [](const QCheckBox *box) { return box->isChecked(); });
+    return int(checked - boxes.begin());
+}
+
 } // namespace
 
-ConsoleWindowView::ConsoleWindowView(Ui::TFrmMain &ui,
-                                     const std::array<QCheckBox *, 16> &relayBoxes,
+ConsoleWindowView::ConsoleWindowView(Ui::TFrmMain &ui, const RelayBoxTable &relayBoxes,
                                      const std::array<LampWidget *, 15> &relayLamps,
                                      const InputBoxTable &inputBoxes,
                                      const std::array<LampWidget *, 12> &inputLamps,
@@ -50,189 +70,222 @@ ConsoleWindowView::ConsoleWindowView(Ui::TFrmMain &ui,
     }
 }
 
-int ConsoleWindowView::inputNumberOf(const QCheckBox *box) const {
-    for (size_t number = 0; number < m_inputBoxByNumber.size(); ++number) {
-        if (m_inputBoxByNumber[number] == box)
-            return int(number);
+QString ConsoleWindowView::typedText() const {
+    // Lines of the typed text travel separated by "\r\n".
+    return m_ui.MemoTCPSend->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+}
+
+int ConsoleWindowView::selectedRelay() const {
+    return firstChecked(m_relayBoxes);
+}
+
+int ConsoleWindowView::selectedInput() const {
+    return firstChecked(m_inputBoxByNumber);
+}
+
+RelaySwitch ConsoleWindowView::relaySwitch() const {
+    if (m_ui.CB_Relay_1->isChecked())
+        return RelaySwitch::On;
+    if (m_ui.CB_Relay_0->isChecked())
+        return RelaySwitch::Off;
+    return RelaySwitch::Unsaid;
+}
+
+QString ConsoleWindowView::relayTime() const {
+    return m_ui.Edt_Time->text();
+}
+
+void ConsoleWindowView::pickAllRelays() {
+    m_relayBoxes[0]->setChecked(true);
+    keepOnlyChecked(m_relayBoxes[0]);
+}
+
+QList<QCheckBox *> ConsoleWindowView::exclusiveBoxes() const {
+    QList<QCheckBox *> boxes(m_relayBoxes.begin(), m_relayBoxes.end());
+    boxes.append(QList<QCheckBox *>(m_inputBoxByNumber.begin(), m_inputBoxByNumber.end()));
+    return boxes << m_ui.CB_Relay_1 << m_ui.CB_Relay_0;
+}
+
+QList<QCheckBox *> ConsoleWindowView::groupOf(const QCheckBox *box) const {
+    if (std::find(m_relayBoxes.begin(), m_relayBoxes.end(), box) != m_relayBoxes.end())
+        return {m_relayBoxes.begin(), m_relayBoxes.end()};
+    if (std::find(m_inputBoxByNumber.begin(), m_inputBoxByNumber.end(), box) !=
+        m_inputBoxByNumber.end())
+        return {m_inputBoxByNumber.begin(), m_inputBoxByNumber.end()};
+    return {m_ui.CB_Relay_1, m_ui.CB_Relay_0};
+}
+
+void ConsoleWindowView::keepOnlyChecked(QCheckBox *box) {
+    if (!box->isChecked())
+        return;
+    for (QCheckBox *other : groupOf(box)) {
+        if (other != box)
+            other->setChecked(false);
     }
-    return -1;
 }
 
-QString ConsoleWindowView::text(Field field) const {
-    switch (field) {
-    case Field::Edt_LocalIP:
-        return m_ui.Edt_LocalIP->text();
-    case Field::Edt_LocalPort:
-        return m_ui.Edt_LocalPort->text();
-    case Field::Edt_RemoteIP:
-        return m_ui.Edt_RemoteIP->text();
-    case Field::Edt_RemotePort:
-        return m_ui.Edt_RemotePort->text();
-    case Field::MemoTCPSend:
-        // Lines of the typed text travel separated by "\r\n".
-        return m_ui.MemoTCPSend->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
-    case Field::Edt_Time:
-        return m_ui.Edt_Time->text();
+std::optional<ConsoleMode> ConsoleWindowView::mode() const {
+    switch (m_ui.Cmb_TCPMode->currentIndex()) {
+    case 0:
+        return ConsoleMode::TcpServer;
+    case 1:
+        return ConsoleMode::TcpClient;
+    case 2:
+        return ConsoleMode::Udp;
     }
-    return {};
+    return std::nullopt;
 }
 
-void ConsoleWindowView::setText(Field field, const QString &text) {
-    switch (field) {
-    case Field::Edt_LocalIP:
-        m_ui.Edt_LocalIP->setText(text);
+QString ConsoleWindowView::localAddress() const {
+    return m_ui.Edt_LocalIP->text();
+}
+
+QString ConsoleWindowView::localPort() const {
+    return m_ui.Edt_LocalPort->text();
+}
+
+QString ConsoleWindowView::remoteAddress() const {
+    return m_ui.Edt_RemoteIP->text();
+}
+
+QString ConsoleWindowView::remotePort() const {
+    return m_ui.Edt_RemotePort->text();
+}
+
+int ConsoleWindowView::selectedClient() const {
+    // Item 0 of the list is "NoConnect".
+    return std::max(m_ui.Cmb_RemoteIP->currentIndex() - 1, -1);
+}
+
+void ConsoleWindowView::showMode(ConsoleMode mode) {
+    applyModeLayout(mode);
+    showLabels(mode);
+}
+
+void ConsoleWindowView::applyModeLayout(ConsoleMode mode) {
+    Ui::TFrmMain &u = m_ui;
+    const bool server = mode == ConsoleMode::TcpServer;
+    if (server) {
+        // The client list takes the place of the destination address field,
+        // and is meant to be seen over it.
+        u.Edt_RemoteIP->setVisible(false);
+        u.Cmb_RemoteIP->move(u.Edt_RemoteIP->pos());
+        u.Cmb_RemoteIP->raise();
+    } else {
+        u.Edt_RemoteIP->setVisible(true);
+        u.But_UDPFind->setEnabled(true);
+    }
+    u.Cmb_RemoteIP->setVisible(server);
+    u.Cmb_RemotePort->setVisible(server);
+    u.But_TCPCtl->setText(server ? QStringLiteral("监听") : QStringLiteral("连接"));
+    if (mode != ConsoleMode::TcpClient) {
+        u.Label17->setText(QStringLiteral("电脑IP:"));
+        u.Label18->setText(QStringLiteral("电脑端口："));
+    }
+}
+
+void ConsoleWindowView::showLabels(ConsoleMode mode) {
+    Ui::TFrmMain &u = m_ui;
+    if (mode == ConsoleMode::TcpClient) {
+        u.But_TCPCtl->setText(QStringLiteral("连接"));
+        return;
+    }
+    u.Label_IP->setText(QStringLiteral("目的IP："));
+    u.Label_Port->setText(QStringLiteral("目的端口："));
+    // Shown again; in server mode the client list lies over it.
+    u.Edt_RemoteIP->setVisible(true);
+    u.But_TCPCtl->setText(QStringLiteral("建立"));
+}
+
+void ConsoleWindowView::enableConsoleButtons(bool enabled) {
+    for (QWidget *button :
+         {m_ui.But_TCPSend, m_ui.But_RelayStateQuery, m_ui.But_RelayStateSet, m_ui.Button3})
+        button->setEnabled(enabled);
+}
+
+void ConsoleWindowView::showOpen() {
+    m_ui.But_TCPCtl->setText(QStringLiteral("断开"));
+    m_ui.But_TCPSend->setEnabled(true);
+}
+
+void ConsoleWindowView::showClosed(ConsoleMode mode) {
+    m_ui.But_TCPSend->setEnabled(false);
+    showLabels(mode);
+    m_ui.TCPStateDisplay->setBrushColor(LampWidget::Silver);
+}
+
+void ConsoleWindowView::showState(ConsoleState state, ConsoleMode mode) {
+    Ui::TFrmMain &u = m_ui;
+    switch (state) {
+    case ConsoleState::Opening:
+        u.But_UDPFind->setEnabled(false);
+        enableConsoleButtons(true);
+        applyModeLayout(mode);
         break;
-    case Field::Edt_LocalPort:
-        m_ui.Edt_LocalPort->setText(text);
+    case ConsoleState::Listening:
+        // Stays "监听" and disabled until the first client or the time-out.
+        u.But_TCPCtl->setEnabled(false);
         break;
-    case Field::Edt_RemoteIP:
-        m_ui.Edt_RemoteIP->setText(text);
+    case ConsoleState::Connected:
+        u.But_TCPCtl->setEnabled(true);
+        showOpen();
+        u.TCPStateDisplay->setBrushColor(LampWidget::Red);
         break;
-    case Field::Edt_RemotePort:
-        m_ui.Edt_RemotePort->setText(text);
+    case ConsoleState::Connecting:
+        showOpen();
         break;
-    case Field::MemoTCPSend:
-        m_ui.MemoTCPSend->setPlainText(QString(text).remove(u'\r'));
+    case ConsoleState::ClientOpen:
+        u.TCPStateDisplay->setBrushColor(LampWidget::Red);
         break;
-    case Field::Edt_Time:
-        m_ui.Edt_Time->setText(text);
+    case ConsoleState::UdpOpen:
+        showOpen();
+        u.TCPStateDisplay->setBrushColor(LampWidget::Red);
+        break;
+    case ConsoleState::ListenTimedOut:
+        // Captions, lamp and the console's buttons stay as they are.
+        u.But_UDPFind->setEnabled(true);
+        u.But_TCPCtl->setEnabled(true);
+        break;
+    case ConsoleState::Dropped:
+        showClosed(mode);
+        break;
+    case ConsoleState::Closed:
+        showClosed(mode);
+        u.But_UDPFind->setEnabled(true);
+        enableConsoleButtons(false);
         break;
     }
 }
 
-int ConsoleWindowView::tcpModeIndex() const {
-    return m_ui.Cmb_TCPMode->currentIndex();
-}
-
-QWidget *ConsoleWindowView::widget(Control control) const {
-    switch (control) {
-    case Control::Label_IP:
-        return m_ui.Label_IP;
-    case Control::Label_Port:
-        return m_ui.Label_Port;
-    case Control::Label17:
-        return m_ui.Label17;
-    case Control::Label18:
-        return m_ui.Label18;
-    case Control::Edt_RemoteIP:
-        return m_ui.Edt_RemoteIP;
-    case Control::Edt_RemotePort:
-        return m_ui.Edt_RemotePort;
-    case Control::Cmb_RemoteIP:
-        return m_ui.Cmb_RemoteIP;
-    case Control::Cmb_RemotePort:
-        return m_ui.Cmb_RemotePort;
-    case Control::But_TCPCtl:
-        return m_ui.But_TCPCtl;
-    case Control::But_TCPSend:
-        return m_ui.But_TCPSend;
-    case Control::But_UDPFind:
-        return m_ui.But_UDPFind;
-    case Control::But_RelayStateQuery:
-        return m_ui.But_RelayStateQuery;
-    case Control::But_RelayStateSet:
-        return m_ui.But_RelayStateSet;
-    case Control::Button3:
-        return m_ui.Button3;
+void ConsoleWindowView::showClients(const QList<Peer> &clients) {
+    QComboBox *addresses = m_ui.Cmb_RemoteIP;
+    QComboBox *ports = m_ui.Cmb_RemotePort;
+    for (QComboBox *list : {addresses, ports}) {
+        while (list->count() > 1)
+            list->removeItem(list->count() - 1);
     }
-    return nullptr;
+    for (const Peer &client : clients) {
+        addresses->addItem(TMYCLASS::IPToText(client.ip));
+        ports->addItem(QString::number(client.port));
+    }
+    // The first client, or "NoConnect" when there is none.
+    const int picked = clients.isEmpty() ? 0 : 1;
+    addresses->setCurrentIndex(picked);
+    ports->setCurrentIndex(picked);
 }
 
-void ConsoleWindowView::setCaption(Control control, const QString &caption) {
-    QWidget *target = widget(control);
-    if (auto *label = qobject_cast<QLabel *>(target))
-        label->setText(caption);
-    else if (auto *button = qobject_cast<QAbstractButton *>(target))
-        button->setText(caption);
+void ConsoleWindowView::showRelay(int relay, LampState state) {
+    if (relay >= 1 && relay <= int(m_relayLamps.size()))
+        m_relayLamps[size_t(relay - 1)]->setBrushColor(colourOf(state));
 }
 
-void ConsoleWindowView::setVisible(Control control, bool visible) {
-    widget(control)->setVisible(visible);
+void ConsoleWindowView::showInput(int input, LampState state) {
+    if (input >= 1 && input <= int(m_inputLamps.size()))
+        m_inputLamps[size_t(input - 1)]->setBrushColor(colourOf(state));
 }
 
-void ConsoleWindowView::setEnabled(Control control, bool enabled) {
-    widget(control)->setEnabled(enabled);
-}
-
-QPoint ConsoleWindowView::position(Control control) const {
-    return widget(control)->pos();
-}
-
-void ConsoleWindowView::move(Control control, QPoint topLeft) {
-    QWidget *target = widget(control);
-    target->move(topLeft);
-    // Moved onto another control, it is meant to be seen over it.
-    target->raise();
-}
-
-QComboBox *ConsoleWindowView::combo(ClientList list) const {
-    return list == ClientList::Cmb_RemoteIP ? m_ui.Cmb_RemoteIP : m_ui.Cmb_RemotePort;
-}
-
-void ConsoleWindowView::appendItem(ClientList list, const QString &text) {
-    combo(list)->addItem(text);
-}
-
-void ConsoleWindowView::deleteItem(ClientList list, int index) {
-    combo(list)->removeItem(index);
-}
-
-int ConsoleWindowView::itemCount(ClientList list) const {
-    return combo(list)->count();
-}
-
-QString ConsoleWindowView::itemText(ClientList list, int index) const {
-    return combo(list)->itemText(index);
-}
-
-void ConsoleWindowView::selectItem(ClientList list, int index) {
-    combo(list)->setCurrentIndex(index);
-}
-
-int ConsoleWindowView::selectedItem(ClientList list) const {
-    return combo(list)->currentIndex();
-}
-
-void ConsoleWindowView::setStateLamp(quint32 colour) {
-    m_ui.TCPStateDisplay->setBrushColor(colour);
-}
-
-void ConsoleWindowView::setRelayLamp(int slot, quint32 colour) {
-    if (slot >= 0 && slot < int(m_relayLamps.size()))
-        m_relayLamps[size_t(slot)]->setBrushColor(colour);
-}
-
-void ConsoleWindowView::setInputLamp(int slot, quint32 colour) {
-    if (slot >= 0 && slot < int(m_inputLamps.size()))
-        m_inputLamps[size_t(slot)]->setBrushColor(colour);
-}
-
-bool ConsoleWindowView::relayBoxChecked(int slot) const {
-    return m_relayBoxes.at(size_t(slot))->isChecked();
-}
-
-void ConsoleWindowView::setRelayBoxChecked(int slot, bool checked) {
-    m_relayBoxes.at(size_t(slot))->setChecked(checked);
-}
-
-bool ConsoleWindowView::inputBoxChecked(int slot) const {
-    return m_inputBoxByNumber.at(size_t(slot))->isChecked();
-}
-
-void ConsoleWindowView::setInputBoxChecked(int slot, bool checked) {
-    m_inputBoxByNumber.at(size_t(slot))->setChecked(checked);
-}
-
-QCheckBox *ConsoleWindowView::stateBox(StateBox box) const {
-    return box == StateBox::CB_Relay_1 ? m_ui.CB_Relay_1 : m_ui.CB_Relay_0;
-}
-
-bool ConsoleWindowView::stateBoxChecked(StateBox box) const {
-    return stateBox(box)->isChecked();
-}
-
-void ConsoleWindowView::setStateBoxChecked(StateBox box, bool checked) {
-    stateBox(box)->setChecked(checked);
+void ConsoleWindowView::showRelayTime(quint64 time) {
+    m_ui.Edt_Time->setText(QString::number(time));
 }
 
 void ConsoleWindowView::appendTranscript(const QString &text) {

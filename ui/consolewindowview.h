@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console.h"
 #include "consoleview.h"
 
 #include <array>
@@ -7,14 +8,15 @@
 
 class LampWidget;
 class QCheckBox;
-class QComboBox;
 class QWidget;
 
 namespace Ui {
 class TFrmMain;
 }
 
-// The test console's view over the main window's widgets.
+// The test console as the main window shows it: which widget shows what the
+// console reports, captions, positions and enabling, and what the console's
+// controls say the user picked.
 //
 // Input boxes are addressed by the number in their caption: the form has the
 // box captioned "Interface5" as CheckBox22 and "Interface6" as CheckBox21, and
@@ -23,45 +25,43 @@ class TFrmMain;
 // The window's InputBoxes table (control order) is left as it is.
 class ConsoleWindowView : public ConsoleView {
 public:
+    using RelayBoxTable = std::array<QCheckBox *, 16>;
     using InputBoxTable = std::array<QCheckBox *, 13>;
 
-    ConsoleWindowView(Ui::TFrmMain &ui, const std::array<QCheckBox *, 16> &relayBoxes,
+    ConsoleWindowView(Ui::TFrmMain &ui, const RelayBoxTable &relayBoxes,
                       const std::array<LampWidget *, 15> &relayLamps,
                       const InputBoxTable &inputBoxes,
                       const std::array<LampWidget *, 12> &inputLamps,
                       std::function<void(bool)> enableConfigControls, QWidget *dialogParent);
 
-    // The input number a box asks for: the number in its caption, 0 for the
-    // "all" box.
-    int inputNumberOf(const QCheckBox *box) const;
+    // What the console's controls hold, for the operations they start.
+    QString typedText() const;
+    int selectedInput() const;
+    RelaySwitch relaySwitch() const;
+    QString relayTime() const;
+    // After a setting "All relay" is the box checked, so that the re-query
+    // asks for every relay.
+    void pickAllRelays();
+    // Boxes of which at most one of their group is checked at a time.
+    QList<QCheckBox *> exclusiveBoxes() const;
+    // A box of such a group was clicked: checked, it is the only one.
+    void keepOnlyChecked(QCheckBox *box);
 
-    QString text(Field field) const override;
-    void setText(Field field, const QString &text) override;
-    int tcpModeIndex() const override;
+    std::optional<ConsoleMode> mode() const override;
+    QString localAddress() const override;
+    QString localPort() const override;
+    QString remoteAddress() const override;
+    QString remotePort() const override;
+    int selectedRelay() const override;
+    int selectedClient() const override;
 
-    void setCaption(Control control, const QString &caption) override;
-    void setVisible(Control control, bool visible) override;
-    void setEnabled(Control control, bool enabled) override;
-    QPoint position(Control control) const override;
-    void move(Control control, QPoint topLeft) override;
-
-    void appendItem(ClientList list, const QString &text) override;
-    void deleteItem(ClientList list, int index) override;
-    int itemCount(ClientList list) const override;
-    QString itemText(ClientList list, int index) const override;
-    void selectItem(ClientList list, int index) override;
-    int selectedItem(ClientList list) const override;
-
-    void setStateLamp(quint32 colour) override;
-    void setRelayLamp(int slot, quint32 colour) override;
-    void setInputLamp(int slot, quint32 colour) override;
-
-    bool relayBoxChecked(int slot) const override;
-    void setRelayBoxChecked(int slot, bool checked) override;
-    bool inputBoxChecked(int slot) const override;
-    void setInputBoxChecked(int slot, bool checked) override;
-    bool stateBoxChecked(StateBox box) const override;
-    void setStateBoxChecked(StateBox box, bool checked) override;
+    void showMode(ConsoleMode mode) override;
+    void showState(ConsoleState state, ConsoleMode mode) override;
+    void showClients(const QList<Peer> &clients) override;
+    void showRelay(int relay, LampState state) override;
+    void showInput(int input, LampState state) override;
+    void showRelayTime(quint64 time) override;
+    void showConfigurationAvailable(bool available) override { m_enableConfigControls(available); }
 
     void appendTranscript(const QString &text) override;
     void clearTranscript() override;
@@ -70,15 +70,18 @@ public:
     bool transcriptLastLineEmpty() const override;
 
     void warning(const QString &text) override;
-    void enableConfigControls(bool enabled) override { m_enableConfigControls(enabled); }
 
 private:
-    QWidget *widget(Control control) const;
-    QComboBox *combo(ClientList list) const;
-    QCheckBox *stateBox(StateBox box) const;
+    void applyModeLayout(ConsoleMode mode);
+    void showLabels(ConsoleMode mode);
+    void showOpen();
+    void showClosed(ConsoleMode mode);
+    // The buttons that only work while the console holds the transport.
+    void enableConsoleButtons(bool enabled);
+    QList<QCheckBox *> groupOf(const QCheckBox *box) const;
 
     Ui::TFrmMain &m_ui;
-    const std::array<QCheckBox *, 16> &m_relayBoxes;
+    const RelayBoxTable &m_relayBoxes;
     const std::array<LampWidget *, 15> &m_relayLamps;
     const std::array<LampWidget *, 12> &m_inputLamps;
     InputBoxTable m_inputBoxByNumber{};

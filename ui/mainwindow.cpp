@@ -18,12 +18,6 @@ namespace {
 constexpr int ClientWidth = 876;
 constexpr int ClientHeight = 579;
 
-void initTimer(QTimer &timer, const QString &name, int interval) {
-    timer.setObjectName(name);
-    timer.setInterval(interval);
-    timer.stop();
-}
-
 } // namespace
 
 TFrmMain::TFrmMain(QWidget *parent)
@@ -45,10 +39,6 @@ TFrmMain::TFrmMain(QWidget *parent)
                    Qt::WindowCloseButtonHint);
     centralWidget()->setFixedSize(ClientWidth, ClientHeight);
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
-
-    initTimer(TimerConnOut, QStringLiteral("TimerConnOut"), 1000);
-    initTimer(Timer_CheckTCPClient, QStringLiteral("Timer_CheckTCPClient"), 1000);
-    initTimer(TimerReadAllRelay, QStringLiteral("TimerReadAllRelay"), 1000);
 
     connect(m_ui->But_Clear, &QPushButton::clicked, this, &TFrmMain::Button1Click);
 
@@ -162,10 +152,6 @@ void TFrmMain::showEvent(QShowEvent *event) {
 void TFrmMain::closeEvent(QCloseEvent *event) {
     FormClose();
     QMainWindow::closeEvent(event);
-}
-
-TcmSocket *TFrmMain::socket() const {
-    return &m_transport->socket();
 }
 
 void TFrmMain::received(const Peer &from, QByteArrayView bytes) {

@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QMainWindow>
 #include <QString>
-#include <QTimer>
 
 #include <array>
 #include <memory>
@@ -17,15 +16,14 @@ class ConsoleWindowView;
 class LampWidget;
 class QCheckBox;
 class SocketTransport;
-class TcmSocket;
 
 namespace Ui {
 class TFrmMain;
 }
 
 // The main window: the configuration half on the left, the test console on
-// the right. It owns the program's one socket, the timers that pace both
-// halves and the state they share. Handlers are named after their controls
+// the right. It owns the program's one transport and the state both halves
+// share. Handlers are named after their controls
 // and stay thin: they read widgets and hand over to the core controllers.
 //
 // The class is split by area so that each area's code lives in its own file:
@@ -40,11 +38,9 @@ public:
     explicit TFrmMain(QWidget *parent = nullptr);
     ~TFrmMain() override;
 
-    // Every control of the form, reachable by its name; tests may equally use
-    // findChild<T *>(name), since objectNames are the control names.
-    Ui::TFrmMain *ui() const { return m_ui; }
+    // The controls are reachable by name: their objectNames are the form's
+    // control names.
     SocketTransport *transport() const { return m_transport; }
-    TcmSocket *socket() const;
     TMainState &state() { return m_state; }
 
     // Where "Save" and "Restore settings" keep the parameter fields:
@@ -86,7 +82,7 @@ private:
     void configReceive(const Peer &from, QByteArrayView datagram);
 
     // ---- Test console (mainwindow_console.cpp) ---------------------------
-    // Connects the console controls and timers and applies the start-up layout.
+    // Connects the console controls and shows the start-up mode.
     void setupConsole();
     void consoleReceive(const Peer &from, QByteArrayView bytes);
 
@@ -114,10 +110,6 @@ private:
     // The mouse press in progress has just picked a new line of ListBoxIP.
     bool m_listPickedByPress = false;
 
-    QTimer TimerConnOut{this};
-    QTimer Timer_CheckTCPClient{this};
-    QTimer TimerReadAllRelay{this};
-
     // Slot 0 of the box tables is the "all" box; each box's "Tag" property
     // holds its slot.
     std::array<QCheckBox *, 16> RelayBoxes{};
@@ -125,7 +117,9 @@ private:
     std::array<QCheckBox *, 13> InputBoxes{};
     std::array<LampWidget *, 12> InputLamps{};
 
-    // The test console's logic and its view over this window's widgets.
+    // The test console's logic and its view over this window's widgets; the
+    // console goes first. It is also a child of the window, so that its
+    // timers can be found by name.
     std::unique_ptr<ConsoleWindowView> m_consoleView;
     std::unique_ptr<Console> m_console;
 };

@@ -1,65 +1,52 @@
-// Test console of the main window: connection modes, client list, send and
-// receive, relay and input panels. The logic is the core's Console; these
-// handlers only route the window's signals and the socket's events to it.
+// Test console of the main window: the one place that says which control
+// starts which console operation. The console itself is the core's Console;
+// ConsoleWindowView shows what it reports on the widgets.
 #include "mainwindow.h"
 
 #include "console.h"
 #include "consolewindowview.h"
-#include "lampwidget.h"
-#include "mylib.h"
 #include "sockettransport.h"
 #include "ui_mainwindow.h"
+
+#include <QCheckBox>
+
+#include <functional>
 
 void TFrmMain::setupConsole() {
     Ui::TFrmMain &u = *m_ui;
     m_consoleView = std::make_unique<ConsoleWindowView>(
         u, RelayBoxes, RelayLamps, InputBoxes, InputLamps,
         [this](bool enabled) { EnableConfigControls(enabled); }, this);
-    m_console = std::make_unique<Console>(MyClass, m_state, m_transport->socket(), TimerConnOut,
-                                          Timer_CheckTCPClient, TimerReadAllRelay, *m_consoleView);
+    m_console = std::make_unique<Console>(m_state, *m_transport, *m_consoleView, this);
     Console *console = m_console.get();
-    connect(m_transport, &Transport::connectionAdded, console,
-            [console](const Transport::Connection &c) {
-                console->MySocketAccept(c.peer.ip, c.peer.port);
-            });
-    connect(m_transport, &Transport::connectionRemoved, console,
-            [console](const Transport::Connection &c) {
-                console->MySocketDiscard(c.peer.ip, c.peer.port);
-            });
-    connect(m_transport, &Transport::failed, console, &Console::MySocketError);
+    ConsoleWindowView *view = m_consoleView.get();
 
-    // Only the user's choice counts as a mode change, as with the original
-    // control's change event.
-    connect(u.Cmb_TCPMode, &QComboBox::activated, console, &Console::Cmb_TCPModeChange);
-    const std::pair<QAbstractButton *, void (Console::*)()> buttons[] = {
-        {u.But_TCPCtl, &Console::But_TCPCtlClick},
-        {u.But_TCPSend, &Console::But_TCPSendClick},
-        {u.But_ClearSend, &Console::But_ClearSendClick},
-        {u.Button2, &Console::Button2Click},
-        {u.But_RelayStateQuery, &Console::But_RelayStateQueryClick},
-        {u.But_RelayStateSet, &Console::But_RelayStateSetClick},
-        {u.Button3, &Console::Button3Click},
-        {u.CB_Relay_1, &Console::CB_Relay_1Click},
-        {u.CB_Relay_0, &Console::CB_Relay_0Click},
+    // Only a pick by the user changes the mode, not an index set from code;
+    // a typed text that names no mode keeps the mode.
+    connect(u.Cmb_TCPMode, &QComboBox::activated, console,
+            [console, view] { console->setMode(view->mode().value_or(console->mode())); });
+    const std::pair<QAbstractButton *, std::function<void()>> buttons[] = {
+        {u.But_TCPCtl, [console] { console->toggle(); }},
+        {u.But_TCPSend, [console, view] { console->sendText(view->typedText()); }},
+        {u.But_ClearSend, [this] { m_ui->MemoTCPSend->clear(); }},
+        {u.Button2, [console] { console->clearTranscript(); }},
+        {u.But_RelayStateQuery, [console, view] { console->queryRelays(view->selectedRelay()); }},
+        {u.But_RelayStateSet,
+         [console, view] {
+             if (console->setRelay(view->selectedRelay(), view->relaySwitch(), view->relayTime()))
+                 view->pickAllRelays();
+         }},
+        {u.Button3, [console, view] { console->queryInputs(view->selectedInput()); }},
     };
-    for (const auto &[button, handler] : buttons)
-        connect(button, &QAbstractButton::clicked, console, handler);
-    for (QCheckBox *box : RelayBoxes) {
+    for (const auto &[button, operation] : buttons)
+        connect(button, &QAbstractButton::clicked, console, operation);
+    for (QCheckBox *box : view->exclusiveBoxes())
         connect(box, &QAbstractButton::clicked, console,
-                [console, box] { console->CheckBox1Click(box->property("Tag").toInt()); });
-    }
-    for (QCheckBox *box : InputBoxes) {
-        const int number = m_consoleView->inputNumberOf(box);
-        connect(box, &QAbstractButton::clicked, console,
-                [console, number] { console->CheckBox17Click(number); });
-    }
-    connect(&TimerConnOut, &QTimer::timeout, console, &Console::TimerConnOutTimer);
-    connect(&Timer_CheckTCPClient, &QTimer::timeout, console, &Console::Timer_CheckTCPClientTimer);
-    connect(&TimerReadAllRelay, &QTimer::timeout, console, &Console::TimerReadAllRelayTimer);
+                [view, box] { view->keepOnlyChecked(box); });
 
-    m_console->ApplyStartupLayout();
+    console->setMode(view->mode().value_or(ConsoleMode::TcpServer));
 }
 
 void TFrmMain::consoleReceive(const Peer &from, QByteArrayView bytes) {
-    m_console->Receive(from.ip, from.port, bytes);
+    m_console->receive(from, bytes);
 }
