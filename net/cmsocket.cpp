@@ -143,8 +143,8 @@ template <typename Event, typename... Args> void raise(const Event &event, Args 
 
 TcmSocket::TcmSocket(QObject *owner)
     : QObject(owner)
-    , m_WorkAddr(std::make_unique<sockaddr_in>()) {
-    std::memset(m_WorkAddr.get(), 0, sizeof *m_WorkAddr);
+    , m_workAddr(std::make_unique<sockaddr_in>()) {
+    std::memset(m_workAddr.get(), 0, sizeof *m_workAddr);
     if (!wsa_startup()) {
         // Nobody can have bound OnError yet, so this report is only for
         // completeness; the component stays closed for good.
@@ -152,40 +152,40 @@ TcmSocket::TcmSocket(QObject *owner)
         return;
     }
     ++s_InstanceCount;
-    m_Started = true;
-    m_Engine = std::make_unique<TcmSocketEngine>(this);
+    m_started = true;
+    m_engine = std::make_unique<TcmSocketEngine>(this);
 }
 
 TcmSocket::~TcmSocket() {
     // Handlers belong to an owner that is being torn down too; they must not
     // run any more.
-    m_Destroying = true;
+    m_destroying = true;
     Close();
-    if (m_Started && --s_InstanceCount == 0) {
+    if (m_started && --s_InstanceCount == 0) {
         cmsys::cleanup();
         // A component made later starts the library again.
         s_WinsockStarted = false;
     }
     SetBufferSize(0);
-    m_Connections.clear();
-    m_Engine.reset();
+    m_connections.clear();
+    m_engine.reset();
 }
 
 void TcmSocket::SetActive(bool value) {
-    if (value == m_Active)
+    if (value == m_active)
         return;
     value ? Open() : Close();
 }
 
 void TcmSocket::SetBufferSize(int size) {
-    if (size == m_MaxBufSize && (m_RecvBuffer != nullptr) == (size > 0))
+    if (size == m_maxBufSize && (m_recvBuffer != nullptr) == (size > 0))
         return;
-    m_MaxBufSize = size;
-    delete[] m_RecvBuffer;
-    m_RecvBuffer = nullptr;
-    if (size > 0 && m_Active) {
-        m_RecvBuffer = new char[size_t(size) + 1];
-        m_RecvBuffer[0] = 0;
+    m_maxBufSize = size;
+    delete[] m_recvBuffer;
+    m_recvBuffer = nullptr;
+    if (size > 0 && m_active) {
+        m_recvBuffer = new char[size_t(size) + 1];
+        m_recvBuffer[0] = 0;
     }
 }
 
@@ -193,67 +193,67 @@ int TcmSocket::Create(TcmSocketProtocol protocol) {
     Protocol = protocol;
     const SocketKind kind = socketKind(protocol);
     Close();
-    if (!m_Engine)
+    if (!m_engine)
         return -1;
-    m_Socket = ErrorCheck(m_Engine->socket(kind.type, kind.number), "socket() failed");
-    if (m_Socket != -1 && m_Engine->isLive())
-        ErrorCheck(m_Engine->select(m_Socket), "WSAAsyncSelect() failed");
-    return m_Socket;
+    m_socket = ErrorCheck(m_engine->socket(kind.type, kind.number), "socket() failed");
+    if (m_socket != -1 && m_engine->isLive())
+        ErrorCheck(m_engine->select(m_socket), "WSAAsyncSelect() failed");
+    return m_socket;
 }
 
 void TcmSocket::Open() {
-    if (m_Active)
+    if (m_active)
         return;
-    m_Socket = Create(Protocol);
-    if (m_Socket == -1)
+    m_socket = Create(Protocol);
+    if (m_socket == -1)
         return;
-    if (m_ForceNonBlocking)
-        ErrorCheck(m_Engine->setNonBlocking(m_Socket), "ioctlsocket() set block mode error");
-    if (m_Socket == -1) {
-        m_BufOffset = 0;
+    if (m_forceNonBlocking)
+        ErrorCheck(m_engine->setNonBlocking(m_socket), "ioctlsocket() set block mode error");
+    if (m_socket == -1) {
+        m_bufOffset = 0;
         return;
     }
     if (Protocol == cmUDP)
-        m_Engine->setBroadcast(m_Socket);
+        m_engine->setBroadcast(m_socket);
     if (LocalHost.isEmpty() || LocalHost == QLatin1String("0"))
         LocalHost = HostIP(kNoAddress);
-    m_Bound = Bind(LocalHost, unsigned(LocalPort));
-    if (m_Bound) {
+    m_bound = Bind(LocalHost, unsigned(LocalPort));
+    if (m_bound) {
         switch (Protocol) {
         case cmTcpServer:
-            m_Active = Listen(5);
+            m_active = Listen(5);
             break;
         case cmTcpClient:
-            m_Active = Connect(RemoteHost, unsigned(RemotePort));
+            m_active = Connect(RemoteHost, unsigned(RemotePort));
             break;
         case cmUDP:
             if (!RemoteHost.isEmpty() && RemotePort > 0)
-                m_Active = Connect(RemoteHost, unsigned(RemotePort));
+                m_active = Connect(RemoteHost, unsigned(RemotePort));
             else
-                m_Active = true;
+                m_active = true;
             break;
         default:
-            m_Active = true;
+            m_active = true;
             break;
         }
     }
-    if (m_Active)
+    if (m_active)
         DeclareConnect(true);
-    m_BufOffset = 0;
+    m_bufOffset = 0;
 }
 
 void TcmSocket::Close() {
-    if (m_Socket == -1 && !m_Active)
+    if (m_socket == -1 && !m_active)
         return;
     // The error path closes the component; a failure while closing must not
     // start the same close again.
-    if (m_Closing)
+    if (m_closing)
         return;
-    m_Closing = true;
+    m_closing = true;
 
-    if (m_Engine && m_Socket != -1) {
-        m_Engine->deselect(m_Socket);
-        ErrorCheck(m_Engine->close(m_Socket), "closesocket() failed");
+    if (m_engine && m_socket != -1) {
+        m_engine->deselect(m_socket);
+        ErrorCheck(m_engine->close(m_socket), "closesocket() failed");
     }
 
     // The accepted connections go too, whatever Protocol says now: a mode
@@ -261,70 +261,70 @@ void TcmSocket::Close() {
     // unlisted. The list is detached before the first report: a handler that
     // runs a modal loop lets notices in, and they must not walk a list that
     // is being taken apart.
-    const QList<cm_Connection> remotes = std::exchange(m_Connections, {});
-    if (m_Engine) {
+    const QList<cm_Connection> remotes = std::exchange(m_connections, {});
+    if (m_engine) {
         for (const cm_Connection &remote : remotes)
-            m_Engine->deselect(remote.socket);
+            m_engine->deselect(remote.socket);
     }
     for (const cm_Connection &remote : remotes)
         CloseRemote(remote.socket);
 
-    m_Socket = -1;
-    m_Active = false;
-    m_Bound = false;
-    m_Closing = false;
+    m_socket = -1;
+    m_active = false;
+    m_bound = false;
+    m_closing = false;
     DeclareConnect(false);
 }
 
 void TcmSocket::CloseRemote(int socket) {
-    if (!m_Engine)
+    if (!m_engine)
         return;
-    m_Engine->deselect(socket);
-    ErrorCheck(m_Engine->close(socket), "closesocket() failed to close remote socket");
+    m_engine->deselect(socket);
+    ErrorCheck(m_engine->close(socket), "closesocket() failed to close remote socket");
 }
 
 bool TcmSocket::Bind(const QString &host, unsigned port) {
-    if (!m_Engine)
+    if (!m_engine)
         return false;
-    std::memset(m_WorkAddr.get(), 0, sizeof *m_WorkAddr);
-    m_WorkAddr->sin_family = AF_INET;
-    m_WorkAddr->sin_addr.s_addr = get_ip_data(host, cmUnicast);
-    m_WorkAddr->sin_port = qToBigEndian(quint16(port));
-    return ErrorCheck(m_Engine->bind(m_Socket, *m_WorkAddr), "bind() failed") != -1;
+    std::memset(m_workAddr.get(), 0, sizeof *m_workAddr);
+    m_workAddr->sin_family = AF_INET;
+    m_workAddr->sin_addr.s_addr = get_ip_data(host, cmUnicast);
+    m_workAddr->sin_port = qToBigEndian(quint16(port));
+    return ErrorCheck(m_engine->bind(m_socket, *m_workAddr), "bind() failed") != -1;
 }
 
 bool TcmSocket::Connect(const QString &host, unsigned port) {
-    if (!m_Engine || host.isEmpty() || port == 0)
+    if (!m_engine || host.isEmpty() || port == 0)
         return false;
-    m_WorkAddr->sin_family = AF_INET;
-    m_WorkAddr->sin_addr.s_addr = get_ip_data(host, cmUnicast);
-    m_WorkAddr->sin_port = qToBigEndian(quint16(port));
-    return ErrorCheck(m_Engine->connect(m_Socket, *m_WorkAddr), "connect() failed") != -1;
+    m_workAddr->sin_family = AF_INET;
+    m_workAddr->sin_addr.s_addr = get_ip_data(host, cmUnicast);
+    m_workAddr->sin_port = qToBigEndian(quint16(port));
+    return ErrorCheck(m_engine->connect(m_socket, *m_workAddr), "connect() failed") != -1;
 }
 
 void TcmSocket::DeclareConnect(bool connected) {
     if (connected) {
-        if (m_Engine && m_Engine->getsockname(m_Socket, m_WorkAddr.get()) != -1) {
-            LocalPort = qFromBigEndian(m_WorkAddr->sin_port);
-            LocalHost = QString::fromLatin1(cmsys::inetNtoa(m_WorkAddr->sin_addr.s_addr));
+        if (m_engine && m_engine->getsockname(m_socket, m_workAddr.get()) != -1) {
+            LocalPort = qFromBigEndian(m_workAddr->sin_port);
+            LocalHost = QString::fromLatin1(cmsys::inetNtoa(m_workAddr->sin_addr.s_addr));
         }
-        if (!m_RecvBuffer)
-            SetBufferSize(m_MaxBufSize);
+        if (!m_recvBuffer)
+            SetBufferSize(m_maxBufSize);
     }
-    if (!m_Destroying)
+    if (!m_destroying)
         raise(OnActiveChanged, this);
 }
 
 int TcmSocket::Accept() {
-    if (!m_Engine)
+    if (!m_engine)
         return -1;
-    return ErrorCheck(m_Engine->accept(m_Socket, m_WorkAddr.get()), "accept() failed");
+    return ErrorCheck(m_engine->accept(m_socket, m_workAddr.get()), "accept() failed");
 }
 
 bool TcmSocket::Listen(int backlog) {
-    if (!m_Engine || backlog == 0)
+    if (!m_engine || backlog == 0)
         return false;
-    return ErrorCheck(m_Engine->listen(m_Socket, backlog), "listen() failed") != -1;
+    return ErrorCheck(m_engine->listen(m_socket, backlog), "listen() failed") != -1;
 }
 
 bool TcmSocket::SendTo(quint32 ip, quint16 port, const char *data, int len) {
@@ -332,15 +332,15 @@ bool TcmSocket::SendTo(quint32 ip, quint16 port, const char *data, int len) {
 }
 
 bool TcmSocket::SendVia(int adapter, quint32 ip, quint16 port, const char *data, int len) {
-    if (!data || m_Socket == -1 || !m_Engine)
+    if (!data || m_socket == -1 || !m_engine)
         return false;
     if (len <= 0)
         len = int(std::strlen(data));
-    std::memset(m_WorkAddr.get(), 0, sizeof *m_WorkAddr);
-    m_WorkAddr->sin_family = AF_INET;
-    m_WorkAddr->sin_addr.s_addr = ip;
-    m_WorkAddr->sin_port = qToBigEndian(port);
-    return ErrorCheck(m_Engine->sendto(m_Socket, data, len, *m_WorkAddr, adapter),
+    std::memset(m_workAddr.get(), 0, sizeof *m_workAddr);
+    m_workAddr->sin_family = AF_INET;
+    m_workAddr->sin_addr.s_addr = ip;
+    m_workAddr->sin_port = qToBigEndian(port);
+    return ErrorCheck(m_engine->sendto(m_socket, data, len, *m_workAddr, adapter),
                       "send to() failed") != -1;
 }
 
@@ -349,27 +349,27 @@ bool TcmSocket::SendTo(const QString &host, quint16 port, const char *data, int 
 }
 
 bool TcmSocket::SendTo(int socket, const char *data, int len) {
-    if (!data || m_Socket == -1 || !m_Engine)
+    if (!data || m_socket == -1 || !m_engine)
         return false;
     if (len <= 0)
         len = int(std::strlen(data));
-    return ErrorCheck(m_Engine->send(socket, data, len), "send() failed") == len;
+    return ErrorCheck(m_engine->send(socket, data, len), "send() failed") == len;
 }
 
 int TcmSocket::Receive(char *buf, int size, int socket, sockaddr_in *from) {
-    if (!buf || !m_Engine)
+    if (!buf || !m_engine)
         return 0;
     if (socket == -1)
-        socket = m_Socket;
+        socket = m_socket;
     int n;
-    m_LastArrivalAdapter = 0;
+    m_lastArrivalAdapter = 0;
     if (!from) {
-        n = ErrorCheck(m_Engine->recv(socket, buf, size), "recv() failed");
+        n = ErrorCheck(m_engine->recv(socket, buf, size), "recv() failed");
     } else {
-        n = ErrorCheck(m_Engine->recvfrom(socket, buf, size, from, &m_LastArrivalAdapter),
+        n = ErrorCheck(m_engine->recvfrom(socket, buf, size, from, &m_lastArrivalAdapter),
                        "recvfrom() failed");
         if (Protocol == cmTcpClient || Protocol == cmTcpServer)
-            ErrorCheck(m_Engine->getpeername(socket, from), "getpeername() failt!");
+            ErrorCheck(m_engine->getpeername(socket, from), "getpeername() failt!");
     }
     return n > 0 ? n : 0;
 }
@@ -389,7 +389,7 @@ qintptr TcmSocket::OnSocketMessage(unsigned message, quintptr wParam, qintptr lP
     // connection it accepted after another mode was picked: no other socket
     // but the component's own has notices (the engines drop those left over
     // from a closed socket).
-    const bool listed = Protocol == cmTcpServer || socket != m_Socket;
+    const bool listed = Protocol == cmTcpServer || socket != m_socket;
     const auto peerClosed = [this, socket, listed] {
         if (listed)
             reg_connections(socket, false);
@@ -403,8 +403,8 @@ qintptr TcmSocket::OnSocketMessage(unsigned message, quintptr wParam, qintptr lP
         ReadLoop(socket);
         break;
     case FD_WRITE_NOTICE:
-        if (!m_Active && m_Bound) {
-            m_Active = true;
+        if (!m_active && m_bound) {
+            m_active = true;
             DeclareConnect(true);
         }
         if (listed)
@@ -435,30 +435,30 @@ qintptr TcmSocket::OnSocketMessage(unsigned message, quintptr wParam, qintptr lP
 }
 
 void TcmSocket::ReadLoop(int socket) {
-    if (!OnReceive || !m_RecvBuffer) {
+    if (!OnReceive || !m_recvBuffer) {
         // The data stays queued; the channel is told so that it does not
         // announce the same bytes again and again.
-        if (m_Engine)
-            m_Engine->readDeclined(socket);
+        if (m_engine)
+            m_engine->readDeclined(socket);
         return;
     }
     int n = 0;
     int space = 0;
     qint64 taken = 0;
     do {
-        if (!RelayDump || m_BufOffset >= m_MaxBufSize || m_BufOffset < 0)
-            m_BufOffset = 0;
-        space = m_MaxBufSize - m_BufOffset;
-        n = Receive(m_RecvBuffer + m_BufOffset, space, socket, m_WorkAddr.get());
+        if (!RelayDump || m_bufOffset >= m_maxBufSize || m_bufOffset < 0)
+            m_bufOffset = 0;
+        space = m_maxBufSize - m_bufOffset;
+        n = Receive(m_recvBuffer + m_bufOffset, space, socket, m_workAddr.get());
         if (n > 0) {
-            m_BufOffset += n;
-            m_RecvBuffer[m_BufOffset] = 0;
-            const quint16 port = qFromBigEndian(m_WorkAddr->sin_port);
-            const quint32 ip = m_WorkAddr->sin_addr.s_addr;
-            raise(OnReceive, this, socket, port, ip, m_RecvBuffer + m_BufOffset - n, n);
+            m_bufOffset += n;
+            m_recvBuffer[m_bufOffset] = 0;
+            const quint16 port = qFromBigEndian(m_workAddr->sin_port);
+            const quint32 ip = m_workAddr->sin_addr.s_addr;
+            raise(OnReceive, this, socket, port, ip, m_recvBuffer + m_bufOffset - n, n);
             // A handler may have closed the component or dropped the buffer;
             // reading on would touch a socket or memory that is gone.
-            if (m_Socket == -1 || !m_RecvBuffer || !OnReceive)
+            if (m_socket == -1 || !m_recvBuffer || !OnReceive)
                 break;
             taken += n;
         }
@@ -467,41 +467,41 @@ void TcmSocket::ReadLoop(int socket) {
 
 void TcmSocket::reg_connections(long socket, bool add) {
     const auto known =
-        std::find_if(m_Connections.cbegin(), m_Connections.cend(),
+        std::find_if(m_connections.cbegin(), m_connections.cend(),
                      [socket](const cm_Connection &c) { return c.socket == socket; });
-    if (known != m_Connections.cend()) {
+    if (known != m_connections.cend()) {
         if (add)
             return; // FD_WRITE comes again whenever the socket turns writable
         const cm_Connection gone = *known;
-        m_Connections.erase(known);
-        if (!m_Destroying)
+        m_connections.erase(known);
+        if (!m_destroying)
             raise(OnDiscard, this, gone.socket, gone.IP, gone.port);
         // Nobody else holds this socket any more; leaving it open would leak
         // one descriptor per client that leaves.
         CloseRemote(gone.socket);
         return;
     }
-    if (!add || !m_Engine)
+    if (!add || !m_engine)
         return;
 
     // A connection reset before it got here has no peer any more, and the
     // scratch address would still name whoever was read last: it is not
     // listed under a borrowed name but closed.
     const int peer =
-        ErrorCheck(m_Engine->getpeername(int(socket), m_WorkAddr.get()), "getpeername() failt!");
+        ErrorCheck(m_engine->getpeername(int(socket), m_workAddr.get()), "getpeername() failt!");
     if (peer == -1) {
         CloseRemote(int(socket));
         return;
     }
-    const quint32 ip = m_WorkAddr->sin_addr.s_addr;
-    const quint16 port = qFromBigEndian(m_WorkAddr->sin_port);
+    const quint32 ip = m_workAddr->sin_addr.s_addr;
+    const quint16 port = qFromBigEndian(m_workAddr->sin_port);
     sockaddr_in current{};
-    for (cm_Connection &node : m_Connections) {
+    for (cm_Connection &node : m_connections) {
         // A node whose socket still has its peer is a live connection (the
         // same peer may reach a wildcard server through two addresses); only
         // a dead one is taken over.
         if (node.IP == ip && node.port == port &&
-            m_Engine->getpeername(node.socket, &current) == -1) {
+            m_engine->getpeername(node.socket, &current) == -1) {
             // The same peer came back: its node takes the new socket, and the
             // old one, now referenced by nothing, is closed.
             const int old = std::exchange(node.socket, int(socket));
@@ -509,8 +509,8 @@ void TcmSocket::reg_connections(long socket, bool add) {
             return;
         }
     }
-    m_Connections.append({int(socket), ip, port});
-    if (!m_Destroying)
+    m_connections.append({int(socket), ip, port});
+    if (!m_destroying)
         raise(OnAccept, this, int(socket), ip, port);
 }
 
@@ -587,7 +587,7 @@ int TcmSocket::ErrorCheck(int result, const char *text) {
     // A failure while opening, or while a client connection is pending,
     // leaves a half-made socket behind: close it, except for "would block",
     // which only says that the call goes on in the background.
-    if (code != cmWouldBlock && !m_Active && m_Socket != -1) {
+    if (code != cmWouldBlock && !m_active && m_socket != -1) {
         ShowError("!!!!!!!!socket closed for error" +
                       QByteArray::number(code, 16).toUpper().rightJustified(4, '0'),
                   0);
@@ -598,7 +598,7 @@ int TcmSocket::ErrorCheck(int result, const char *text) {
 }
 
 void TcmSocket::ShowError(const QByteArray &text, int code) {
-    if (!OnError || m_Destroying)
+    if (!OnError || m_destroying)
         return;
     QByteArray report = text;
     if (code > 0)

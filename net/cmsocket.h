@@ -81,16 +81,16 @@ public:
     // comes because the data is still queued.
     int ReadBudget = 1024 * 1024;
 
-    int Socket() const { return m_Socket; }
-    int BufOffset() const { return m_BufOffset; }
-    int MaxBufSize() const { return m_MaxBufSize; }
-    bool Active() const { return m_Active; }
-    bool Bound() const { return m_Bound; }
+    int Socket() const { return m_socket; }
+    int BufOffset() const { return m_bufOffset; }
+    int MaxBufSize() const { return m_maxBufSize; }
+    bool Active() const { return m_active; }
+    bool Bound() const { return m_bound; }
     // The interface index the datagram being handed to OnReceive arrived on
     // (0 for streams, or when the system does not say).
-    int LastArrivalAdapter() const { return m_LastArrivalAdapter; }
+    int LastArrivalAdapter() const { return m_lastArrivalAdapter; }
     // The server's accepted connections, in order of registration.
-    const QList<cm_Connection> &Connections() const { return m_Connections; }
+    const QList<cm_Connection> &Connections() const { return m_connections; }
 
     void SetActive(bool value);
     void SetBufferSize(int size);
@@ -112,7 +112,7 @@ public:
     bool SendVia(int adapter, quint32 ip, quint16 port, const char *data, int len);
     virtual bool SendTo(const QString &host, quint16 port, const char *data, int len);
     virtual bool SendTo(int socket, const char *data, int len);
-    bool Send(const char *data, int len) { return SendTo(m_Socket, data, len); }
+    bool Send(const char *data, int len) { return SendTo(m_socket, data, len); }
     int Receive(char *buf, int size, int socket, struct sockaddr_in *from);
 
     void reg_connections(long socket, bool add);
@@ -135,25 +135,25 @@ public:
     qintptr OnSocketMessage(unsigned message, quintptr wParam, qintptr lParam);
 
 protected:
-    int m_Socket = -1;
-    int m_BufOffset = 0;
-    int m_MaxBufSize = 2048;
-    int m_LastArrivalAdapter = 0;
-    bool m_Active = false;
-    bool m_Bound = false;
-    QList<cm_Connection> m_Connections;
+    int m_socket = -1;
+    int m_bufOffset = 0;
+    int m_maxBufSize = 2048;
+    int m_lastArrivalAdapter = 0;
+    bool m_active = false;
+    bool m_bound = false;
+    QList<cm_Connection> m_connections;
 
 private:
     void ReadLoop(int socket);
     void CloseRemote(int socket);
 
-    std::unique_ptr<TcmSocketEngine> m_Engine;
+    std::unique_ptr<TcmSocketEngine> m_engine;
     // Shared scratch address: the last address bound, connected, sent to or
     // received from.
-    std::unique_ptr<sockaddr_in> m_WorkAddr;
-    char *m_RecvBuffer = nullptr;
-    bool m_ForceNonBlocking = false;
-    bool m_Started = false;
-    bool m_Destroying = false;
-    bool m_Closing = false;
+    std::unique_ptr<sockaddr_in> m_workAddr;
+    char *m_recvBuffer = nullptr;
+    bool m_forceNonBlocking = false;
+    bool m_started = false;
+    bool m_destroying = false;
+    bool m_closing = false;
 };
