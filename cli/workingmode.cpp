@@ -1,6 +1,8 @@
 #include "workingmode.h"
 
+#include "cmsocket.h"
 #include "command.h"
+#include "gbk.h"
 
 #include <QJsonArray>
 
@@ -15,8 +17,18 @@ namespace cli {
 
 namespace {
 
+// The socket component's Windows Sockets number for "would block".
+constexpr int WouldBlock = 10035;
+
 // A module that never ends a line cannot make the tool hoard memory.
 constexpr qsizetype MaxPendingBytes = 4096;
+
+// A notice of the socket component carries its event in the low 16 bits of
+// the code and the system's error number in the high ones; the text of the
+// number says more than the notice's.
+QString failureText(int code, const QString &text) {
+    return code > 0xFFFF ? gbk::decode(TcmSocket::MapErrorCode(code >> 16)) : text;
+}
 
 qsizetype lineEnd(QByteArrayView bytes) {
     const auto it = std::ranges::find_if(bytes, [](char c) { return c == '\r' || c == '\n'; });
@@ -76,14 +88,18 @@ void WorkingModeExchange::start(std::function<void(ExchangeResult)> done) {
     Transport &transport = *m_transport;
     connect(&transport, &Transport::received, this,
             [this](const Peer &, QByteArrayView bytes) { arrived(bytes); });
-    connect(&transport, &Transport::failed, this, [this](int, const QString &text) {
-        m_lastFailure = text;
+    connect(&transport, &Transport::failed, this, [this](int code, const QString &text) {
+        // A connection under way is reported as one that could not complete
+        // at once; it completes, or fails, later.
+        if (code == WouldBlock)
+            return;
+        m_lastFailure = failureText(code, text);
         // No connection, or a datagram refused by the module's computer:
         // nobody listens there.
         if (!m_sent)
-            finish(NothingFound, u"connect"_s, text);
+            finish(NothingFound, u"connect"_s, m_lastFailure);
         else if (m_exchange.udp && m_collector.readings().isEmpty())
-            finish(NothingFound, u"send"_s, text);
+            finish(NothingFound, u"send"_s, m_lastFailure);
     });
     connect(&transport, &Transport::openChanged, this, [this](bool open) {
         if (open)
