@@ -89,10 +89,6 @@ QString detailOf(const ModuleOutcome &outcome) {
 
 } // namespace
 
-std::unique_ptr<ModuleEngine> newModuleEngine(Context &) {
-    return nullptr;
-}
-
 QString statusText(ModuleOutcome::Status status) {
     switch (status) {
     case Status::Done:

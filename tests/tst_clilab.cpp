@@ -51,8 +51,7 @@ private slots:
         options.modules = 1;
         // Answers to "all" come 100 ms apart: the last of the relays 1.4 s
         // after the first.
-        options.simArguments = {u"--mode"_s, u"0"_s, u"--port"_s, u"12345"_s, u"--gap"_s,
-                                u"100"_s};
+        options.simArguments = {u"--mode"_s, u"0"_s, u"--port"_s, u"12345"_s, u"--gap"_s, u"100"_s};
         LabFixture lab(options);
         LAB_SETUP_OR_SKIP(lab);
         SimProcess &sim = lab.sim();
