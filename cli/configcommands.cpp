@@ -246,8 +246,11 @@ public:
     int commonOptions() const override { return Frames | DryRunOption; }
 
 protected:
-    QString checkSettings() const {
-        QString error = checkUnique(m_targets, m_job.settings);
+    // The targets, then the settings against them.
+    QString parseTargetsFor(const QStringList &words) {
+        QString error = parseTargets(words);
+        if (error.isEmpty())
+            error = checkUnique(m_targets, m_job.settings);
         return error.isEmpty() ? checkFrames(m_job.settings) : error;
     }
 
@@ -289,9 +292,7 @@ public:
         }
         if (m_job.settings.isEmpty())
             return u"no key=value given"_s;
-        if (const QString error = parseTargets(targets); !error.isEmpty())
-            return error;
-        return checkSettings();
+        return parseTargetsFor(targets);
     }
 };
 
@@ -331,9 +332,7 @@ public:
         if (!file.error.isEmpty())
             return file.error;
         m_job.settings = std::move(file.settings);
-        if (const QString error = parseTargets(words); !error.isEmpty())
-            return error;
-        return checkSettings();
+        return parseTargetsFor(words);
     }
 };
 

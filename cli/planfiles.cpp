@@ -5,7 +5,6 @@
 #include "settings.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -64,8 +63,6 @@ QString addParsed(Settings &settings, QStringView key, QStringView value) {
 // Missing keys read as "0", which no address, port or MAC can be: such a
 // value is taken as not saved, rather than sent.
 SettingsFile fromCfg(const QString &path) {
-    if (!QFileInfo(path).isFile())
-        return {{}, u"%1: no such file"_s.arg(path)};
     const settings::LoadResult load = settings::loadSettings(path, ParameterSettings());
     if (!load.message.isEmpty())
         return {{}, load.message};

@@ -140,33 +140,28 @@ void WorkingModeExchange::arrived(QByteArrayView bytes) {
 }
 
 void WorkingModeExchange::lost() {
-    if (!m_done)
-        return;
-    if (!m_sent) {
-        finish(NothingFound, u"connect"_s,
-               m_lastFailure.isEmpty() ? u"no connection"_s : m_lastFailure);
-        return;
-    }
-    m_collector.finish();
-    if (complete())
-        finish(Done);
-    else
-        finish(ModuleFailed, m_exchange.step,
-               u"the module closed the connection without an answer from %1"_s.arg(missing()));
+    if (m_done)
+        conclude(m_lastFailure.isEmpty() ? u"no connection"_s : m_lastFailure,
+                 u"the module closed the connection without an answer from %1"_s);
 }
 
 void WorkingModeExchange::timedOut() {
+    const QString ms = QString::number(m_exchange.timeoutMs);
+    conclude(u"no connection within "_s + ms + u" ms"_s,
+             u"no answer from %1 within "_s + ms + u" ms"_s);
+}
+
+// What came before the deadline or the module's leaving is what there is.
+void WorkingModeExchange::conclude(const QString &noConnection, const QString &noAnswer) {
     if (!m_sent) {
-        finish(NothingFound, u"connect"_s,
-               u"no connection within %1 ms"_s.arg(m_exchange.timeoutMs));
+        finish(NothingFound, u"connect"_s, noConnection);
         return;
     }
     m_collector.finish();
     if (complete())
         finish(Done);
     else
-        finish(ModuleFailed, m_exchange.step,
-               u"no answer from %1 within %2 ms"_s.arg(missing()).arg(m_exchange.timeoutMs));
+        finish(ModuleFailed, m_exchange.step, noAnswer.arg(missing()));
 }
 
 bool WorkingModeExchange::complete() const {

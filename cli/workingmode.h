@@ -82,6 +82,8 @@ private:
     void arrived(QByteArrayView bytes);
     void lost();
     void timedOut();
+    // noAnswer names the missing numbers at %1.
+    void conclude(const QString &noConnection, const QString &noAnswer);
     bool complete() const;
     QString missing() const;
     void finish(int exitCode, const QString &step = {}, const QString &message = {});
