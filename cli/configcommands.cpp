@@ -18,7 +18,8 @@ namespace cli {
 
 namespace {
 
-constexpr int Frames = JsonOption | QuietOption | TimeoutOption | AdapterOption | RateOption;
+// What every command on modules takes.
+constexpr int ModuleOptions = JsonOption | QuietOption | TimeoutOption | AdapterOption | RateOption;
 const QByteArray PlaceholderMac = "00:00:00:00:00:00";
 
 // Every adapter for an empty spec; otherwise the entries of the one with that
@@ -220,7 +221,7 @@ public:
     QList<QCommandLineOption> options() const override {
         return {{u"uart"_s, u"Read the serial settings too."_s}};
     }
-    int commonOptions() const override { return Frames; }
+    int commonOptions() const override { return ModuleOptions; }
     QString parse(const QStringList &words, const QCommandLineParser &parser) override {
         m_uart = parser.isSet(u"uart"_s);
         return parseTargets(words);
@@ -243,7 +244,7 @@ private:
 // set, default and write: the same job for every target.
 class ChangeCommand : public ModuleCommand {
 public:
-    int commonOptions() const override { return Frames | DryRunOption; }
+    int commonOptions() const override { return ModuleOptions | DryRunOption; }
 
 protected:
     // The targets, then the settings against them.
@@ -353,7 +354,7 @@ public:
     QList<Argument> arguments() const override {
         return {{u"PLAN"_s, u"The plan: CSV or JSON."_s, u"PLAN.csv|PLAN.json"_s}};
     }
-    int commonOptions() const override { return Frames | DryRunOption; }
+    int commonOptions() const override { return ModuleOptions | DryRunOption; }
     QString parse(const QStringList &words, const QCommandLineParser &) override {
         if (words.size() != 1)
             return u"takes one plan"_s;
