@@ -1,0 +1,88 @@
+#pragma once
+
+#include "output.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class AdapterSource;
+class Transport;
+
+namespace cli {
+
+// The options several commands share; each command names those that mean
+// something to it.
+enum CommonOption : int {
+    JsonOption = 1,
+    QuietOption = 2,
+    TimeoutOption = 4,
+    AdapterOption = 8,
+    RateOption = 16,
+    DryRunOption = 32,
+};
+
+struct CommonOptions {
+    bool json = false;
+    bool quiet = false;
+    // The command's own default unless given.
+    int timeoutMs = 0;
+    // Empty: every adapter.
+    QString adapter;
+    // Frames per second at most.
+    int rate = 2000;
+    bool dryRun = false;
+};
+
+// What a command may use while it runs.
+struct Context {
+    CommonOptions options;
+    const AdapterSource &adapters;
+    Output &output;
+    // A transport for a conversation of the command's own.
+    std::function<std::unique_ptr<Transport>()> newTransport;
+};
+
+struct Argument {
+    QString name;
+    QString description;
+    QString syntax;
+};
+
+// One subcommand: its words and options, then parse -> validate -> run ->
+// report. Parsing and validation fail with a text (a usage error, exit code
+// 2) before anything is sent.
+class Command {
+public:
+    using Done = std::function<void(Report)>;
+
+    virtual ~Command() = default;
+
+    virtual QString name() const = 0;
+    virtual QString summary() const = 0;
+    // Printed after the options in the command's help.
+    virtual QString details() const { return {}; }
+    // What follows the name, for the usage line and the help.
+    virtual QList<Argument> arguments() const = 0;
+    virtual QList<QCommandLineOption> options() const { return {}; }
+    virtual int commonOptions() const = 0;
+    virtual int defaultTimeoutMs() const { return 2000; }
+
+    // arguments: the words after the command's name.
+    virtual QString parse(const QStringList &arguments, const QCommandLineParser &parser) = 0;
+    // What needs the computer, such as its adapters.
+    virtual QString validate(const Context &) { return {}; }
+    // Calls done exactly once, possibly before it returns.
+    virtual void run(Context &context, Done done) = 0;
+};
+
+std::vector<std::unique_ptr<Command>> workingModeCommands();
+std::vector<std::unique_ptr<Command>> configurationCommands();
+
+} // namespace cli

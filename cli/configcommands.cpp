@@ -1,0 +1,409 @@
+// The commands of the configuration side: the adapters, the search, and
+// reading and setting modules. Their words, files and values are read and
+// checked here; the conversations with the modules are the engine's
+// (ModuleEngine), which these commands hand their module jobs to.
+#include "command.h"
+#include "framepreview.h"
+#include "moduleresults.h"
+#include "networkadapter.h"
+#include "planfiles.h"
+
+#include <QJsonArray>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace cli {
+
+namespace {
+
+// What every command on modules takes.
+constexpr int ModuleOptions = JsonOption | QuietOption | TimeoutOption | AdapterOption | RateOption;
+const QByteArray PlaceholderMac = "00:00:00:00:00:00";
+
+// Every adapter for an empty spec; otherwise the entries of the one with that
+// name or address.
+QList<NetworkAdapter> chosenAdapters(const QList<NetworkAdapter> &all, const QString &spec) {
+    if (spec.isEmpty())
+        return all;
+    QList<NetworkAdapter> chosen;
+    for (const NetworkAdapter &adapter : all) {
+        if (adapter.name == spec || adapter.addressText() == spec)
+            chosen.append(adapter);
+    }
+    return chosen;
+}
+
+QString noSuchAdapter(const QList<NetworkAdapter> &all, const QString &spec) {
+    QStringList known;
+    for (const NetworkAdapter &adapter : all)
+        known.append(adapter.name + u' ' + adapter.addressText());
+    return u"--adapter %1: no such adapter; there are: %2"_s.arg(
+        spec, known.isEmpty() ? u"none"_s : known.join(u", "_s));
+}
+
+Report notAvailable(const QString &command) {
+    Report report;
+    report.fail(UsageError, {{}, command, u"not available yet in this build"_s});
+    return report;
+}
+
+// Many modules given the same address would answer as one.
+QString checkUnique(const QList<Target> &targets, const Settings &settings) {
+    const bool many = targets.size() > 1 || targets.first().kind == Target::Kind::All;
+    for (const Setting &setting : settings) {
+        if (many && (setting.parameter == Parameter::IP || setting.parameter == Parameter::MAC))
+            return u"%1: would give every module the same address; set it one module at a "
+                   u"time"_s.arg(keyOf(setting.parameter));
+    }
+    return {};
+}
+
+// The session refuses what cannot travel to any module; a MAC text has 17
+// characters, so the placeholder stands for any.
+QString checkFrames(const Settings &settings, const QByteArray &moduleMac = PlaceholderMac) {
+    const FramePreview preview = previewFrames(moduleMac, PlaceholderMac, settings);
+    if (preview.refusal.isEmpty())
+        return {};
+    return preview.refusedStep + u": "_s + preview.refusal;
+}
+
+class AdaptersCommand final : public Command {
+public:
+    QString name() const override { return u"adapters"_s; }
+    QString summary() const override {
+        return u"Lists the network adapters a search goes out of: name, address, mask, MAC."_s;
+    }
+    QList<Argument> arguments() const override { return {}; }
+    int commonOptions() const override { return JsonOption | QuietOption; }
+    QString parse(const QStringList &words, const QCommandLineParser &) override {
+        return words.isEmpty() ? QString() : u"takes no arguments"_s;
+    }
+    void run(Context &context, Done done) override {
+        Report report;
+        report.table = Table({u"NAME"_s, u"ADDRESS"_s, u"MASK"_s, u"MAC"_s});
+        QJsonArray list;
+        for (const NetworkAdapter &adapter : context.adapters.adapters()) {
+            const QString mask = NetworkAdapter::dotted(adapter.netmask);
+            const QString mac = QString::fromLatin1(adapter.mac);
+            report.table.addRow({adapter.name, adapter.addressText(), mask, mac});
+            list.append(QJsonObject{{u"name"_s, adapter.name},
+                                    {u"index"_s, adapter.index},
+                                    {u"address"_s, adapter.addressText()},
+                                    {u"mask"_s, mask},
+                                    {u"mac"_s, mac}});
+        }
+        report.fields.insert(u"adapters"_s, list);
+        if (list.isEmpty())
+            report.fail(NothingFound, {{},
+                                       u"adapters"_s,
+                                       u"no adapter is up, can broadcast and has an IPv4 "
+                                       u"address"_s});
+        done(report);
+    }
+};
+
+// A command on modules found through the adapters.
+class ModuleCommand : public Command {
+public:
+    QString validate(const Context &context) override {
+        const QString &spec = context.options.adapter;
+        const QList<NetworkAdapter> all = context.adapters.adapters();
+        if (chosenAdapters(all, spec).isEmpty() && !spec.isEmpty())
+            return noSuchAdapter(all, spec);
+        if (context.options.dryRun && std::ranges::any_of(m_targets, [](const Target &t) {
+                return t.kind != Target::Kind::Mac;
+            }))
+            return u"--dry-run takes MAC addresses only: finding the modules of other targets "
+                   u"would broadcast"_s;
+        return {};
+    }
+    int defaultTimeoutMs() const override { return 30000; }
+    void run(Context &context, Done done) override {
+        if (context.options.dryRun) {
+            done(dryRun(context));
+            return;
+        }
+        m_engine = newModuleEngine(context);
+        if (!m_engine) {
+            done(notAvailable(name()));
+            return;
+        }
+        start(*m_engine, std::move(done));
+    }
+
+protected:
+    static Argument targetArgument() {
+        return {u"TARGET"_s,
+                u"A module's MAC address, its IP address, or \"all\" (every module a search "
+                u"finds)."_s,
+                u"TARGET..."_s};
+    }
+    QString parseTargets(const QStringList &words) {
+        TargetParse parse = cli::parseTargets(words);
+        m_targets = std::move(parse.targets);
+        return parse.error;
+    }
+    QList<ModuleJob> jobsFor(const ModuleJob &job) const {
+        QList<ModuleJob> jobs;
+        for (const Target &target : m_targets) {
+            jobs.append(job);
+            jobs.last().target = target;
+        }
+        return jobs;
+    }
+    // The frames of each target's job, signed with the adapter's MAC.
+    Report previewJobs(const Context &context, const QList<ModuleJob> &jobs) const {
+        const QList<NetworkAdapter> adapters =
+            chosenAdapters(context.adapters.adapters(), context.options.adapter);
+        const QByteArray localMac = adapters.isEmpty() || adapters.first().mac.isEmpty()
+                                        ? PlaceholderMac
+                                        : adapters.first().mac;
+        QList<PreviewedModule> previews;
+        for (const ModuleJob &job : jobs) {
+            previews.append({job.target.text, previewFrames(job.target.text.toLatin1(), localMac,
+                                                            job.settings, job.factoryDefault)});
+        }
+        return dryRunReport(previews);
+    }
+
+    QList<Target> m_targets;
+
+private:
+    virtual Report dryRun(const Context &) const { return notAvailable(name()); }
+    virtual void start(ModuleEngine &engine, Done done) = 0;
+
+    std::unique_ptr<ModuleEngine> m_engine;
+};
+
+class SearchCommand final : public ModuleCommand {
+public:
+    QString name() const override { return u"search"_s; }
+    QString summary() const override {
+        return u"Asks every module to answer (a broadcast out of each adapter) and lists those "
+               u"that did: MAC, IP, adapter. Modules that share an address are warned of."_s;
+    }
+    QList<Argument> arguments() const override { return {}; }
+    QList<QCommandLineOption> options() const override {
+        return {{u"wait"_s, u"Wait <MS> milliseconds for answers (default 2000)."_s, u"MS"_s}};
+    }
+    int commonOptions() const override { return JsonOption | QuietOption | AdapterOption; }
+    QString parse(const QStringList &words, const QCommandLineParser &parser) override {
+        if (!words.isEmpty())
+            return u"takes no arguments"_s;
+        if (parser.isSet(u"wait"_s)) {
+            bool ok = false;
+            m_waitMs = parser.value(u"wait"_s).toInt(&ok);
+            if (!ok || m_waitMs < 1 || m_waitMs > 60000)
+                return u"--wait takes milliseconds from 1 to 60000"_s;
+        }
+        return {};
+    }
+
+private:
+    void start(ModuleEngine &engine, Done done) override {
+        engine.search(m_waitMs, [done = std::move(done)](const SearchOutcome &outcome) {
+            done(searchReport(outcome));
+        });
+    }
+
+    int m_waitMs = 2000;
+};
+
+class ReadCommand final : public ModuleCommand {
+public:
+    QString name() const override { return u"read"_s; }
+    QString summary() const override {
+        return u"Reads all parameters of modules (and with --uart their serial settings)."_s;
+    }
+    QList<Argument> arguments() const override { return {targetArgument()}; }
+    QList<QCommandLineOption> options() const override {
+        return {{u"uart"_s, u"Read the serial settings too."_s}};
+    }
+    int commonOptions() const override { return ModuleOptions; }
+    QString parse(const QStringList &words, const QCommandLineParser &parser) override {
+        m_uart = parser.isSet(u"uart"_s);
+        return parseTargets(words);
+    }
+
+private:
+    void start(ModuleEngine &engine, Done done) override {
+        ModuleJob job;
+        job.readAll = true;
+        job.uart = m_uart;
+        engine.run(jobsFor(job),
+                   [done = std::move(done), uart = m_uart](const QList<ModuleOutcome> &outcomes) {
+                       done(readReport(outcomes, uart));
+                   });
+    }
+
+    bool m_uart = false;
+};
+
+// set, default and write: the same job for every target.
+class ChangeCommand : public ModuleCommand {
+public:
+    int commonOptions() const override { return ModuleOptions | DryRunOption; }
+
+protected:
+    // The targets, then the settings against them.
+    QString parseTargetsFor(const QStringList &words) {
+        QString error = parseTargets(words);
+        if (error.isEmpty())
+            error = checkUnique(m_targets, m_job.settings);
+        return error.isEmpty() ? checkFrames(m_job.settings) : error;
+    }
+
+    ModuleJob m_job;
+
+private:
+    Report dryRun(const Context &context) const override {
+        return previewJobs(context, jobsFor(m_job));
+    }
+    void start(ModuleEngine &engine, Done done) override {
+        engine.run(jobsFor(m_job), [done = std::move(done)](const QList<ModuleOutcome> &outcomes) {
+            done(changeReport(outcomes, false));
+        });
+    }
+};
+
+class SetCommand final : public ChangeCommand {
+public:
+    QString name() const override { return u"set"_s; }
+    QString summary() const override {
+        return u"Sets parameters of modules, each once the one before is confirmed."_s;
+    }
+    QString details() const override { return settingKeysHelp(); }
+    QList<Argument> arguments() const override {
+        return {targetArgument(), {u"SETTING"_s, u"key=value; see below."_s, u"key=value..."_s}};
+    }
+    QString parse(const QStringList &words, const QCommandLineParser &) override {
+        QStringList targets;
+        for (const QString &word : words) {
+            if (!word.contains(u'=')) {
+                targets.append(word);
+                continue;
+            }
+            const SettingParse parse = parseAssignment(word);
+            const QString error =
+                parse.setting ? addSetting(m_job.settings, *parse.setting) : parse.error;
+            if (!error.isEmpty())
+                return error;
+        }
+        if (m_job.settings.isEmpty())
+            return u"no key=value given"_s;
+        return parseTargetsFor(targets);
+    }
+};
+
+class DefaultCommand final : public ChangeCommand {
+public:
+    QString name() const override { return u"default"_s; }
+    QString summary() const override {
+        return u"Restores the factory settings of modules (\"AT+DEFAULT\")."_s;
+    }
+    QList<Argument> arguments() const override { return {targetArgument()}; }
+    QString parse(const QStringList &words, const QCommandLineParser &) override {
+        m_job.factoryDefault = true;
+        return parseTargets(words);
+    }
+};
+
+class WriteCommand final : public ChangeCommand {
+public:
+    QString name() const override { return u"write"_s; }
+    QString summary() const override {
+        return u"Writes the parameters a file holds to modules: a CFG.ini as the window saves "
+               u"it, or a document as 'read --json' prints it."_s;
+    }
+    QString details() const override {
+        return u"From a CFG.ini: model, gateway, mask, ip, dip, port, dport, uart and mac (a "
+               u"key the file does not hold, which reads \"0\", is left out). From JSON: the "
+               u"\"parameters\" of its one module (the version is left out).\n"_s;
+    }
+    QList<Argument> arguments() const override { return {targetArgument()}; }
+    QList<QCommandLineOption> options() const override {
+        return {{u"from"_s, u"The file to write from."_s, u"FILE"_s}};
+    }
+    QString parse(const QStringList &words, const QCommandLineParser &parser) override {
+        if (!parser.isSet(u"from"_s))
+            return u"--from FILE is needed"_s;
+        SettingsFile file = readSettingsFile(parser.value(u"from"_s));
+        if (!file.error.isEmpty())
+            return file.error;
+        m_job.settings = std::move(file.settings);
+        return parseTargetsFor(words);
+    }
+};
+
+class ApplyCommand final : public ModuleCommand {
+public:
+    QString name() const override { return u"apply"_s; }
+    QString summary() const override {
+        return u"Sets each module of a plan to its own settings, reads it back and compares; "
+               u"a summary says which modules are done."_s;
+    }
+    QString details() const override {
+        return u"PLAN.csv: a first line naming the columns, \"module\" (the MAC address the "
+               u"module answers to now) and any of the keys below, then one line per module; "
+               u"an empty cell leaves that parameter as it is. PLAN.json: a document as 'read "
+               u"--json' prints it; each entry's \"module\" and \"parameters\".\n\n"_s +
+               settingKeysHelp();
+    }
+    QList<Argument> arguments() const override {
+        return {{u"PLAN"_s, u"The plan: CSV or JSON."_s, u"PLAN.csv|PLAN.json"_s}};
+    }
+    int commonOptions() const override { return ModuleOptions | DryRunOption; }
+    QString parse(const QStringList &words, const QCommandLineParser &) override {
+        if (words.size() != 1)
+            return u"takes one plan"_s;
+        Plan plan = readPlan(words.first());
+        if (!plan.error.isEmpty())
+            return plan.error;
+        for (const PlanRow &row : std::as_const(plan.rows)) {
+            const Settings &settings = row.settings;
+            const bool uart = std::ranges::any_of(
+                settings, [](const Setting &s) { return s.parameter == Parameter::Uart; });
+            m_jobs.append({{Target::Kind::Mac, row.module}, false, settings, true, uart});
+            m_targets.append(m_jobs.last().target);
+            if (const QString error = checkFrames(settings, row.module.toLatin1());
+                !error.isEmpty())
+                return row.module + u": "_s + error;
+        }
+        return {};
+    }
+
+private:
+    Report dryRun(const Context &context) const override { return previewJobs(context, m_jobs); }
+    void start(ModuleEngine &engine, Done done) override {
+        engine.run(m_jobs, [done = std::move(done), jobs = m_jobs](QList<ModuleOutcome> outcomes) {
+            for (ModuleOutcome &outcome : outcomes) {
+                const auto job =
+                    std::ranges::find(jobs, normalizedMac(outcome.module),
+                                      [](const ModuleJob &j) { return j.target.text; });
+                if (job != jobs.end())
+                    compareReadBack(job->settings, outcome);
+            }
+            done(changeReport(outcomes, true));
+        });
+    }
+
+    QList<ModuleJob> m_jobs;
+};
+
+} // namespace
+
+std::vector<std::unique_ptr<Command>> configurationCommands() {
+    std::vector<std::unique_ptr<Command>> list;
+    list.push_back(std::make_unique<AdaptersCommand>());
+    list.push_back(std::make_unique<SearchCommand>());
+    list.push_back(std::make_unique<ReadCommand>());
+    list.push_back(std::make_unique<SetCommand>());
+    list.push_back(std::make_unique<DefaultCommand>());
+    list.push_back(std::make_unique<WriteCommand>());
+    list.push_back(std::make_unique<ApplyCommand>());
+    return list;
+}
+
+} // namespace cli

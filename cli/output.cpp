@@ -1,0 +1,142 @@
+#include "output.h"
+
+#include <QIODevice>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace cli {
+
+namespace {
+
+// Terminals give East Asian wide characters two columns.
+bool isWide(char32_t c) {
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+qsizetype displayWidth(const QString &text) {
+    qsizetype width = 0;
+    for (const char32_t c : text.toUcs4())
+        width += isWide(c) ? 2 : 1;
+    return width;
+}
+
+QJsonArray problemsJson(const QList<Problem> &problems) {
+    QJsonArray array;
+    for (const Problem &problem : problems)
+        array.append(problem.json());
+    return array;
+}
+
+} // namespace
+
+QString Problem::line() const {
+    QStringList parts;
+    for (const QString *part : {&module, &step, &message}) {
+        if (!part->isEmpty())
+            parts.append(*part);
+    }
+    return parts.join(u": "_s);
+}
+
+QJsonObject Problem::json() const {
+    return {{u"module"_s, module}, {u"step"_s, step}, {u"message"_s, message}};
+}
+
+QString Table::render() const {
+    QList<qsizetype> widths;
+    for (const QString &header : m_headers)
+        widths.append(displayWidth(header));
+    for (const QStringList &row : m_rows) {
+        for (qsizetype i = 0; i < row.size() && i < widths.size(); ++i)
+            widths[i] = std::max(widths[i], displayWidth(row[i]));
+    }
+    QString text;
+    const auto addLine = [&](const QStringList &cells) {
+        QString line;
+        for (qsizetype i = 0; i < cells.size() && i < widths.size(); ++i) {
+            line += cells[i];
+            if (i + 1 < cells.size())
+                line += QString(widths[i] - displayWidth(cells[i]) + 2, u' ');
+        }
+        text += line + u'\n';
+    };
+    addLine(m_headers);
+    for (const QStringList &row : m_rows)
+        addLine(row);
+    return text;
+}
+
+void Report::fail(int code, Problem problem) {
+    exitCode = std::max(exitCode, code);
+    errors.append(std::move(problem));
+}
+
+Output::Output(QIODevice &out, QIODevice &err, bool errIsTerminal)
+    : m_out(out)
+    , m_err(err)
+    , m_errIsTerminal(errIsTerminal) {}
+
+void Output::setMode(bool json, bool quiet) {
+    m_json = json;
+    m_quiet = quiet;
+}
+
+// One line that each call overwrites.
+void Output::progress(const QString &text) {
+    if (!m_errIsTerminal || m_quiet)
+        return;
+    writeErr(u"\r\x1b[K"_s + text);
+    m_progressShown = true;
+}
+
+void Output::endProgress() {
+    if (std::exchange(m_progressShown, false))
+        writeErr(u"\r\x1b[K"_s);
+}
+
+void Output::usageError(const QString &command, const QString &message) {
+    const QString help = command.isEmpty() ? u"ostrel-cli help"_s : u"ostrel-cli help "_s + command;
+    writeErr(u"ostrel-cli: %1\nTry '%2'.\n"_s.arg(message, help));
+}
+
+QJsonObject Output::document(const QString &command, const Report &report) {
+    QJsonObject document = report.fields;
+    document.insert(u"command"_s, command);
+    document.insert(u"ok"_s, report.exitCode == Done);
+    document.insert(u"exitCode"_s, report.exitCode);
+    document.insert(u"errors"_s, problemsJson(report.errors));
+    document.insert(u"warnings"_s, problemsJson(report.warnings));
+    return document;
+}
+
+void Output::report(const QString &command, const Report &report) {
+    endProgress();
+    if (m_json) {
+        m_out.write(QJsonDocument(document(command, report)).toJson(QJsonDocument::Indented));
+    } else if (!m_quiet) {
+        // A table without rows says nothing the error does not say better.
+        QString text = report.table.hasRows() ? report.table.render() : QString();
+        for (const QString &note : report.notes)
+            text += note + u'\n';
+        m_out.write(text.toUtf8());
+    }
+    for (const Problem &problem : report.errors)
+        writeErr(u"ostrel-cli: error: "_s + problem.line() + u'\n');
+    if (!m_quiet) {
+        for (const Problem &problem : report.warnings)
+            writeErr(u"ostrel-cli: warning: "_s + problem.line() + u'\n');
+    }
+}
+
+void Output::writeErr(const QString &text) {
+    m_err.write(text.toUtf8());
+}
+
+} // namespace cli

@@ -1,0 +1,312 @@
+#include "planfiles.h"
+
+#include "gbk.h"
+#include "parameteritems.h"
+#include "settings.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <QStringDecoder>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace cli {
+
+namespace {
+
+// A plan for a few thousand modules is far smaller; anything this large is
+// not one, and reading it whole would only cost memory.
+constexpr qint64 MaxFileSize = 1 << 20;
+
+std::optional<QByteArray> readFile(const QString &path, QString *error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = u"%1: %2"_s.arg(path, file.errorString());
+        return std::nullopt;
+    }
+    QByteArray bytes = file.read(MaxFileSize + 1);
+    if (bytes.size() > MaxFileSize) {
+        *error = u"%1: larger than %2 bytes"_s.arg(path).arg(MaxFileSize);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool looksLikeJson(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    return bytes.trimmed().startsWith('{');
+}
+
+// UTF-8, or else GBK, as a spreadsheet on a Chinese system saves it.
+QString decodeText(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString text = utf8(bytes);
+    return utf8.hasError() ? gbk::decode(bytes) : text;
+}
+
+QString addParsed(Settings &settings, QStringView key, QStringView value) {
+    const SettingParse parse = parseSetting(key, value);
+    return parse.setting ? addSetting(settings, *parse.setting) : parse.error;
+}
+
+// ---------------------------------------------------------------------------
+// CFG.ini
+
+// Missing keys read as "0", which no address, port or MAC can be: such a
+// value is taken as not saved, rather than sent.
+SettingsFile fromCfg(const QString &path) {
+    const settings::LoadResult load = settings::loadSettings(path, ParameterSettings());
+    if (!load.message.isEmpty())
+        return {{}, load.message};
+    const ParameterSettings &v = load.values;
+    using namespace parameteritems;
+    SettingsFile file;
+    const auto fail = [&](const QString &error) {
+        return SettingsFile{{}, path + u": "_s + error};
+    };
+    const std::pair<const char16_t *, const QString *> addresses[] = {
+        {u"gateway", &v.GateWay}, {u"mask", &v.Mask},   {u"ip", &v.IP},  {u"dip", &v.DIP},
+        {u"port", &v.Port},       {u"dport", &v.DPort}, {u"mac", &v.MAC}};
+    for (const auto &[key, text] : addresses) {
+        if (text->isEmpty() || *text == u"0"_s)
+            continue;
+        if (const QString error = addParsed(file.settings, key, *text); !error.isEmpty())
+            return fail(error);
+    }
+    if (file.settings.isEmpty())
+        return fail(u"holds no settings under [CFG]"_s);
+    struct Item {
+        const char *key;
+        const ItemList &list;
+        int number;
+    };
+    const Item items[] = {{"Model", WorkModes, v.Model},
+                          {"BaudRate", BaudRates, v.BaudRate},
+                          {"DataBit", DataBits, v.DataBit},
+                          {"StopBit", StopBits, v.StopBit},
+                          {"Parity", Parities, v.Parity}};
+    QStringList texts;
+    for (const Item &item : items) {
+        texts.append(item.list.text(item.number));
+        if (texts.last().isEmpty())
+            return fail(u"%1=%2 is not an item of its list"_s.arg(QLatin1String(item.key))
+                            .arg(item.number));
+    }
+    const QString model = texts.takeFirst();
+    QString error = addParsed(file.settings, u"model", model);
+    if (error.isEmpty())
+        error = addParsed(file.settings, u"uart", texts.join(u','));
+    if (!error.isEmpty())
+        return fail(error);
+    return file;
+}
+
+// ---------------------------------------------------------------------------
+// JSON as `read --json` prints it
+
+QString addJsonValue(Settings &settings, const QString &key, const QJsonValue &value) {
+    if (value.isNull() || parameterOfKey(key) == Parameter::Version)
+        return {}; // nothing read, or nothing to write
+    if (value.isString())
+        return addParsed(settings, key, value.toString());
+    if (value.isDouble() && value.toDouble() == double(value.toInteger()))
+        return addParsed(settings, key, QString::number(value.toInteger()));
+    return key + u": a value is a string"_s;
+}
+
+struct Entries {
+    QList<PlanRow> rows;
+    QString error;
+};
+
+// The entries of "modules"; module is empty where an entry names none.
+Entries jsonEntries(const QString &path, const QByteArray &bytes) {
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return {{},
+                u"%1: %2 at byte %3"_s.arg(path, parseError.errorString()).arg(parseError.offset)};
+    const QJsonValue modules = document.object().value(u"modules"_s);
+    if (!modules.isArray())
+        return {{}, path + u": no \"modules\" list, as `ostrel-cli read --json` prints"_s};
+    Entries entries;
+    const QJsonArray list = modules.toArray();
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const QJsonObject entry = list[i].toObject();
+        PlanRow row{entry.value(u"module"_s).toString(), {}};
+        const QJsonObject parameters = entry.value(u"parameters"_s).toObject();
+        for (auto it = parameters.begin(); it != parameters.end(); ++it) {
+            if (const QString error = addJsonValue(row.settings, it.key(), it.value());
+                !error.isEmpty())
+                return {{}, u"%1: module %2: %3"_s.arg(path).arg(i + 1).arg(error)};
+        }
+        entries.rows.append(row);
+    }
+    return entries;
+}
+
+// ---------------------------------------------------------------------------
+// CSV
+
+// Fields split at commas, quotes around a field (and "" inside) as
+// spreadsheets write them; each record with the number of the line it
+// starts on.
+QList<std::pair<int, QStringList>> csvRecords(const QString &text) {
+    QList<std::pair<int, QStringList>> records;
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    int line = 1;
+    int recordLine = 1;
+    const auto endRecord = [&] {
+        fields.append(field);
+        field.clear();
+        if (fields.size() > 1 || !fields.first().trimmed().isEmpty())
+            records.append({recordLine, fields});
+        fields.clear();
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\n')
+            ++line;
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
+                field += text[++i];
+            else if (c == u'"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            fields.append(std::exchange(field, {}));
+        } else if (c == u'\n') {
+            endRecord();
+            recordLine = line;
+        } else if (c != u'\r') {
+            field += c;
+        }
+    }
+    if (!field.isEmpty() || !fields.isEmpty())
+        endRecord();
+    return records;
+}
+
+Entries csvEntries(const QString &path, const QByteArray &bytes) {
+    const QList<std::pair<int, QStringList>> records = csvRecords(decodeText(bytes));
+    if (records.isEmpty())
+        return {{}, path + u": empty"_s};
+    QStringList columns;
+    for (const QString &name : records.first().second) {
+        const QString column = name.trimmed().toLower();
+        const std::optional<Parameter> parameter = parameterOfKey(column);
+        if (columns.contains(column) ||
+            (column != u"module"_s && (!parameter || parameter == Parameter::Version)))
+            return {{},
+                    u"%1: line 1: column \"%2\" is not module or a setting key, or comes "
+                    u"twice"_s.arg(path, name)};
+        columns.append(column);
+    }
+    const qsizetype moduleColumn = columns.indexOf(u"module"_s);
+    if (moduleColumn < 0)
+        return {{}, path + u": line 1: no \"module\" column"_s};
+    Entries entries;
+    for (qsizetype r = 1; r < records.size(); ++r) {
+        const auto &[line, cells] = records[r];
+        const auto fail = [&, line = line](const QString &error) {
+            return Entries{{}, u"%1: line %2: %3"_s.arg(path).arg(line).arg(error)};
+        };
+        if (cells.size() > columns.size())
+            return fail(u"more cells than columns"_s);
+        PlanRow row{cells.value(moduleColumn).trimmed(), {}};
+        for (qsizetype c = 0; c < cells.size(); ++c) {
+            // Spaces around a cell are the spreadsheet's, but a name may hold them.
+            const QString cell =
+                columns[c] == keyOf(Parameter::DeviceName) ? cells[c] : cells[c].trimmed();
+            if (c == moduleColumn || cell.isEmpty())
+                continue;
+            if (const QString error = addParsed(row.settings, columns[c], cell); !error.isEmpty())
+                return fail(error);
+        }
+        entries.rows.append(row);
+    }
+    return entries;
+}
+
+// ---------------------------------------------------------------------------
+// Checks across the rows of a plan
+
+// Each module once, named by its MAC; no two modules given one address.
+QString checkRows(QList<PlanRow> &rows) {
+    QSet<QString> modules;
+    QSet<QString> addresses[2];
+    for (PlanRow &row : rows) {
+        const QString mac = normalizedMac(row.module);
+        if (mac.isEmpty())
+            return u"\"%1\" is not the MAC address of a module"_s.arg(row.module);
+        if (modules.contains(mac))
+            return u"module %1 comes twice"_s.arg(mac);
+        modules.insert(mac);
+        row.module = mac;
+        // A module's own MAC written back to it changes nothing.
+        row.settings.removeIf([&](const Setting &s) {
+            return s.parameter == Parameter::MAC && std::get<QString>(s.value) == mac;
+        });
+        for (const Setting &setting : std::as_const(row.settings)) {
+            const int kind = setting.parameter == Parameter::IP    ? 0
+                             : setting.parameter == Parameter::MAC ? 1
+                                                                   : -1;
+            if (kind < 0)
+                continue;
+            const QString &value = std::get<QString>(setting.value);
+            if (addresses[kind].contains(value))
+                return u"%1 %2 is given to two modules"_s.arg(keyOf(setting.parameter), value);
+            addresses[kind].insert(value);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+SettingsFile readSettingsFile(const QString &path) {
+    QString error;
+    const std::optional<QByteArray> bytes = readFile(path, &error);
+    if (!bytes)
+        return {{}, error};
+    if (!looksLikeJson(*bytes))
+        return fromCfg(path);
+    const Entries entries = jsonEntries(path, *bytes);
+    if (!entries.error.isEmpty())
+        return {{}, entries.error};
+    if (entries.rows.size() != 1)
+        return {{},
+                u"%1: holds %2 modules; write takes one (apply takes many)"_s.arg(path).arg(
+                    entries.rows.size())};
+    return {entries.rows.first().settings, {}};
+}
+
+Plan readPlan(const QString &path) {
+    QString error;
+    const std::optional<QByteArray> bytes = readFile(path, &error);
+    if (!bytes)
+        return {{}, error};
+    Entries entries = looksLikeJson(*bytes) ? jsonEntries(path, *bytes) : csvEntries(path, *bytes);
+    if (!entries.error.isEmpty())
+        return {{}, entries.error};
+    if (entries.rows.isEmpty())
+        return {{}, path + u": holds no module"_s};
+    if (const QString rowError = checkRows(entries.rows); !rowError.isEmpty())
+        return {{}, path + u": "_s + rowError};
+    return {entries.rows, {}};
+}
+
+} // namespace cli

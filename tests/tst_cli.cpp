@@ -1,0 +1,480 @@
+// The command-line tool without a network: its words and options, the
+// settings it accepts and the frames the core builds of them, the files it
+// reads, the replies of the working mode, and the documents it prints.
+#include "cliapp.h"
+#include "moduleresults.h"
+#include "networkadapter.h"
+#include "parameteritems.h"
+#include "planfiles.h"
+#include "sockettransport.h"
+#include "workingmode.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Module = u"02:00:c0:a8:01:c7"_s;
+const QString Other = u"02:00:c0:a8:01:c8"_s;
+
+class FixedAdapters final : public AdapterSource {
+public:
+    QList<NetworkAdapter> list;
+    QList<NetworkAdapter> adapters() const override { return list; }
+};
+
+NetworkAdapter labAdapter() {
+    return {u"eth0"_s, 2, 0x0A01A8C0, 0x00FFFFFF, "02:00:00:00:00:10"};
+}
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+
+    QJsonObject json() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
+};
+
+Run runCli(const QString &line, const QList<NetworkAdapter> &adapters = {labAdapter()}) {
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    FixedAdapters source;
+    source.list = adapters;
+    const cli::Environment environment{out, err, false, source,
+                                       [] { return std::make_unique<SocketTransport>(); }};
+    QStringList arguments = line.split(u' ', Qt::SkipEmptyParts);
+    arguments.prepend(u"ostrel-cli"_s);
+    const int code = cli::run(arguments, environment);
+    return {code, QString::fromUtf8(out.data()), QString::fromUtf8(err.data())};
+}
+
+// "key=value" texts joined by ';', as the command line takes them back.
+QString settingsText(const cli::Settings &settings) {
+    QStringList texts;
+    for (const cli::Setting &s : settings)
+        texts.append(cli::keyOf(s.parameter) + u'=' +
+                     cli::valueText(s.parameter, s.value).value_or(u"?"_s));
+    return texts.join(u';');
+}
+
+QString planText(const cli::Plan &plan) {
+    if (!plan.error.isEmpty())
+        return u"error: "_s + plan.error;
+    QStringList rows;
+    for (const cli::PlanRow &row : plan.rows)
+        rows.append(row.module + u'{' + settingsText(row.settings) + u'}');
+    return rows.join(u' ');
+}
+
+QString readingsText(const cli::ReplyCollector &collector) {
+    QStringList texts;
+    for (auto it = collector.readings().cbegin(); it != collector.readings().cend(); ++it)
+        texts.append(u"%1:%2:%3"_s.arg(it.key()).arg(it->on ? u"on"_s : u"off"_s).arg(it->time));
+    if (collector.refused())
+        texts.append(u"ERROR"_s);
+    return texts.join(u' ');
+}
+
+} // namespace
+
+class TstCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Words, options and checks of every command up to the point where it
+    // would talk to a module.
+    void commandLine_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("stderrHas"); // or, for code 0, stdout
+        const auto row = [](const char *name, const QString &line, int code, const QString &has) {
+            QTest::newRow(name) << line << code << has;
+        };
+        row("no command", u""_s, 2, u"no command given"_s);
+        row("unknown command", u"frobnicate"_s, 2, u"no command \"frobnicate\""_s);
+        row("general help", u"--help"_s, 0, u"apply"_s);
+        row("help of a command", u"help relay"_s, 0, u"--time"_s);
+        row("help after the command", u"set --help"_s, 0, u"uart"_s);
+        row("help of nothing", u"help nothing"_s, 2, u"no command \"nothing\""_s);
+        row("version", u"--version"_s, 0, u"ostrel-cli 1."_s);
+        row("option before the command", u"--timeout 500 relays 10.0.0.1:1 --dry-run"_s, 2,
+            u"Unknown option 'dry-run'"_s);
+        row("option another command has", u"relays 10.0.0.1:1 --uart"_s, 2,
+            u"Unknown option 'uart'"_s);
+        row("endpoint without port", u"relays 10.0.0.1"_s, 2, u"is not HOST:PORT"_s);
+        row("relay beyond 15", u"relay 10.0.0.1:1 16 on"_s, 2, u"from 0 to 15"_s);
+        row("input beyond 12", u"inputs 10.0.0.1:1 13"_s, 2, u"from 0 to 12"_s);
+        row("state", u"relay 10.0.0.1:1 3 maybe"_s, 2, u"neither on nor off"_s);
+        row("time not a number", u"relay 10.0.0.1:1 3 on --time 1e3"_s, 2, u"--time"_s);
+        row("time too long", u"relay 10.0.0.1:1 3 on --time "_s + QString(90, u'9'), 2,
+            u"99 bytes"_s);
+        row("both transports", u"relays 10.0.0.1:1 --tcp --udp"_s, 2, u"not both"_s);
+        row("timeout zero", u"relays 10.0.0.1:1 --timeout 0"_s, 2, u"--timeout"_s);
+        row("rate zero", u"read all --rate 0"_s, 2, u"--rate"_s);
+        row("no adapter", u"adapters"_s, 3, u"no adapter"_s);
+        row("unknown adapter", u"read all --adapter eth7"_s, 2, u"eth0 192.168.1.10"_s);
+        row("adapter by address", u"read all --adapter 192.168.1.10"_s, 2, u"not available yet"_s);
+        row("bad target", u"read 10.0.0"_s, 2, u"neither a MAC"_s);
+        row("all with others", u"read all "_s + Module, 2, u"goes alone"_s);
+        row("no target", u"default"_s, 2, u"no module named"_s);
+        row("set without settings", u"set "_s + Module, 2, u"no key=value"_s);
+        row("set twice", u"set %1 port=1 port=2"_s.arg(Module), 2, u"port: given twice"_s);
+        row("same address for many", u"set %1 %2 ip=10.0.0.9"_s.arg(Module, Other), 2,
+            u"same address"_s);
+        row("dry run needs MACs", u"set all port=5 --dry-run"_s, 2, u"MAC addresses only"_s);
+        row("write without file", u"write "_s + Module, 2, u"--from FILE"_s);
+        row("missing plan", u"apply /nonexistent/plan.csv"_s, 2, u"/nonexistent/plan.csv"_s);
+        row("engine still to come", u"set all port=5"_s, 2, u"not available yet"_s);
+    }
+    void commandLine() {
+        QFETCH(QString, line);
+        QFETCH(int, code);
+        QFETCH(QString, stderrHas);
+        const Run run = runCli(line, QTest::currentDataTag() == "no adapter"_ba
+                                         ? QList<NetworkAdapter>()
+                                         : QList<NetworkAdapter>{labAdapter()});
+        QCOMPARE(run.code, code);
+        QVERIFY2((code == 0 ? run.out : run.err).contains(stderrHas), qPrintable(run.err));
+        if (code != 0 && !run.err.contains(u"not available"_s))
+            QVERIFY(run.out.isEmpty());
+    }
+
+    // A setting as typed, and the frame the core builds of it or the reason
+    // it refuses: nothing is sent for a value that cannot be right.
+    void settingFrames_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("command"); // or the refusal
+        const auto row = [](const QString &setting, const QString &command) {
+            QTest::newRow(qPrintable(setting)) << setting << command;
+        };
+        row(u"model=udp_server"_s, u"AT+MODEL=3"_s);
+        row(u"model=TCP"_s, u"refused: \"TCP\" is none of"_s);
+        row(u"dhcp=Open"_s, u"AT+DCHP=1"_s);
+        row(u"uart=9600,8,1,None"_s, u"AT+UART=9600,8,1,0"_s);
+        row(u"uart=115200,9,2,even"_s, u"AT+UART=115200,9,3,2"_s);
+        row(u"uart=9600,7,1,None"_s, u"refused: uart:"_s);
+        row(u"uart=9601,8,1,None"_s, u"refused: uart:"_s);
+        row(u"name="_s, u"AT+NAME="_s);
+        row(u"name=123456789012345"_s, u"AT+NAME=123456789012345"_s);
+        row(u"name=1234567890123456"_s, u"refused: name: 设备名称不能超过15个字节"_s);
+        row(u"name=继电器继电器继1"_s, u"AT+NAME=继电器继电器继1"_s);
+        row(u"name=继电器继电器继电"_s, u"refused: name: 设备名称不能超过15个字节"_s);
+        row(u"name=relay😀"_s, u"refused: name: \"relay😀\" has characters that GBK"_s);
+        row(u"ip=192.168.001.020"_s, u"AT+IP=192.168.1.20"_s);
+        row(u"gateway=256.1.1.1"_s, u"refused: gateway:"_s);
+        row(u"mask=255.255.255"_s, u"refused: mask:"_s);
+        row(u"dip=1.2.3.4.5"_s, u"refused: dip:"_s);
+        row(u"port=65535"_s, u"AT+PORT=65535"_s);
+        row(u"port=0"_s, u"refused: port:"_s);
+        row(u"dport=65536"_s, u"refused: dport:"_s);
+        row(u"dport=+80"_s, u"refused: dport:"_s);
+        row(u"mac=AA-BB-CC-DD-EE-0F"_s, u"AT+MAC=aa:bb:cc:dd:ee:0f"_s);
+        row(u"mac=aa:bb:cc:dd:ee"_s, u"refused: mac:"_s);
+        row(u"version=V2"_s, u"refused: version: is read only"_s);
+        row(u"colour=red"_s, u"refused: colour: no such key"_s);
+    }
+    void settingFrames() {
+        QFETCH(QString, setting);
+        QFETCH(QString, command);
+        const Run run = runCli(u"set %1 %2 --dry-run --json"_s.arg(Module, setting));
+        if (command.startsWith(u"refused: "_s)) {
+            QCOMPARE(run.code, 2);
+            QVERIFY2(run.err.contains(command.sliced(9)), qPrintable(run.err));
+            QVERIFY(run.out.isEmpty());
+            return;
+        }
+        QCOMPARE(run.code, 0);
+        const QJsonArray frames = run.json().value(u"frames"_s).toArray();
+        QCOMPARE(frames.size(), 1);
+        QCOMPARE(frames[0][u"module"_s].toString(), Module);
+        QCOMPARE(frames[0][u"frame"_s].toString(),
+                 u"<%1>,<02:00:00:00:00:10>,%2\r\n"_s.arg(Module, command));
+    }
+
+    // Every item of every list goes out as the window sends it and reads
+    // back as itself.
+    void itemsRoundTrip() {
+        using namespace parameteritems;
+        for (int i = 0; i < WorkModes.count(); ++i) {
+            const cli::SettingParse parse = cli::parseSetting(u"model", WorkModes.text(i));
+            QCOMPARE(parse.setting->value, ParameterValue(i));
+            QCOMPARE(cli::valueText(Parameter::Model, i), WorkModes.text(i));
+        }
+        for (const QString &baud : BaudRates.texts()) {
+            for (int stop = 0; stop < StopBits.count(); ++stop) {
+                const QString text = u"%1,9,%2,Odd"_s.arg(baud, StopBits.text(stop));
+                const cli::SettingParse parse = cli::parseSetting(u"uart", text);
+                QCOMPARE(parse.setting->value, ParameterValue(UartSettings{baud, u"9"_s, stop, 1}));
+                QCOMPARE(cli::valueText(Parameter::Uart, parse.setting->value), text);
+            }
+        }
+        QCOMPARE(cli::valueText(Parameter::Dhcp, 2), std::nullopt);
+    }
+
+    // The lists the window offers are the core's, item for item, with the
+    // same item shown first (read from the form, without linking widgets).
+    void windowListsAreTheCoresLists() {
+        QFile form(QStringLiteral(OSTREL_MAINWINDOW_UI));
+        QVERIFY(form.open(QIODevice::ReadOnly));
+        using namespace parameteritems;
+        const QHash<QString, const ItemList *> lists{
+            {u"Cmb_Model"_s, &WorkModes},  {u"DCHP_Model"_s, &DhcpModes},
+            {u"Cmb_Baud"_s, &BaudRates},   {u"Cmb_DataBit"_s, &DataBits},
+            {u"Cmb_StopBit"_s, &StopBits}, {u"Cmb_Parity"_s, &Parities}};
+        QHash<QString, QStringList> items;
+        QHash<QString, int> current;
+        QXmlStreamReader xml(&form);
+        QString combo;
+        QString property;
+        int depth = 0;
+        int comboDepth = -1;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement()) {
+                ++depth;
+                const QString name = xml.attributes().value(u"name"_s).toString();
+                if (xml.name() == u"widget"_s && lists.contains(name)) {
+                    combo = name;
+                    comboDepth = depth;
+                } else if (xml.name() == u"property"_s) {
+                    property = name;
+                } else if (!combo.isEmpty() && xml.name() == u"string"_s && property == u"text"_s &&
+                           depth == comboDepth + 3) {
+                    items[combo].append(xml.readElementText());
+                    --depth;
+                } else if (!combo.isEmpty() && xml.name() == u"number"_s &&
+                           property == u"currentIndex"_s) {
+                    current[combo] = xml.readElementText().toInt();
+                    --depth;
+                }
+            } else if (xml.isEndElement()) {
+                if (depth-- == comboDepth)
+                    combo.clear();
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(items.size(), lists.size());
+        for (auto it = lists.cbegin(); it != lists.cend(); ++it) {
+            QCOMPARE(items.value(it.key()), it.value()->texts());
+            QCOMPARE(current.value(it.key()), it.value()->initial);
+        }
+    }
+
+    // write --from and apply: what a file gives, or where it is wrong.
+    void files_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected");
+        const QByteArray cfg = "[CFG]\r\nModel=2\r\nGateWay=10.0.0.1\r\nMask=255.255.255.0\r\n"
+                               "IP=10.0.0.7\r\nDIP=10.0.0.100\r\nPort=5001\r\nDPort=6001\r\n"
+                               "BaudRate=6\r\nDataBit=1\r\nStopBit=3\r\nParity=2\r\n"
+                               "MAC=00:11:22:33:44:55\r\n";
+        QTest::newRow("CFG.ini as saved")
+            << u"CFG.ini"_s << cfg
+            << u"model=UDP;gateway=10.0.0.1;mask=255.255.255.0;ip=10.0.0.7;dip=10.0.0.100;"
+               u"port=5001;dport=6001;uart=9600,9,2,Even;mac=00:11:22:33:44:55"_s;
+        QTest::newRow("CFG.ini, unsaved fields left out")
+            << u"CFG.ini"_s
+            << QByteArray(cfg)
+                   .replace("IP=10.0.0.7", "IP=0")
+                   .replace("MAC=00:11:22:33:44:55", "MAC=")
+            << u"model=UDP;gateway=10.0.0.1;mask=255.255.255.0;dip=10.0.0.100;port=5001;"
+               u"dport=6001;uart=9600,9,2,Even"_s;
+        QTest::newRow("CFG.ini without its section")
+            << u"CFG.ini"_s << QByteArray("[Other]\r\nIP=10.0.0.7\r\n")
+            << u"error: holds no settings under [CFG]"_s;
+        QTest::newRow("CFG.ini, item beyond its list")
+            << u"CFG.ini"_s << QByteArray(cfg).replace("BaudRate=6", "BaudRate=15")
+            << u"error: BaudRate=15 is not an item"_s;
+        QTest::newRow("CFG.ini, address mistyped")
+            << u"CFG.ini"_s << QByteArray(cfg).replace("DIP=10.0.0.100", "DIP=10.0.0")
+            << u"error: dip: \"10.0.0\""_s;
+        const QByteArray mac = Module.toLatin1();
+        const QByteArray read = "{\"command\": \"read\", \"modules\": [{\"module\": \"" + mac +
+                                "\", \"parameters\": {\"model\": \"UDP\", \"port\": 5000, "
+                                "\"name\": \"继电器\", \"version\": \"V1.0\", \"dhcp\": null, "
+                                "\"mac\": \"" +
+                                mac + "\"}}]}";
+        QTest::newRow("JSON of read")
+            << u"read.json"_s << read << u"model=UDP;port=5000;name=继电器;mac=%1"_s.arg(Module);
+        QTest::newRow("JSON with two modules")
+            << u"two.json"_s << QByteArray("{\"modules\": [{}, {}]}")
+            << u"error: holds 2 modules"_s;
+        QTest::newRow("JSON value of the wrong kind")
+            << u"bad.json"_s << QByteArray("{\"modules\": [{\"parameters\": {\"port\": true}}]}")
+            << u"error: module 1: port: a value is a string"_s;
+        QTest::newRow("JSON cut short")
+            << u"cut.json"_s << QByteArray("{\"modules\": [") << u"error: "_s;
+        // Plans; a module's own MAC written back to it is left out.
+        QTest::newRow("plan CSV")
+            << u"plan.csv"_s
+            << ("\xEF\xBB\xBFmodule,ip,uart,name,mac\r\n" + Module.toLatin1() +
+                ", 10.0.0.5 ,\"115200,8,1,None\",\" 继电器 \"," + Module.toLatin1() + "\r\n\r\n" +
+                Other.toUpper().toLatin1() + ",10.0.0.6,,,02:00:00:00:00:99\n")
+            << u"%1{ip=10.0.0.5;name= 继电器 ;uart=115200,8,1,None} %2{ip=10.0.0.6;mac=02:00:00:"
+               u"00:00:99}"_s.arg(Module, Other);
+        QTest::newRow("plan JSON as read prints it")
+            << u"plan.json"_s << read << u"%1{model=UDP;port=5000;name=继电器}"_s.arg(Module);
+        QTest::newRow("plan without module column")
+            << u"plan.csv"_s << QByteArray("ip\n10.0.0.5\n") << u"error: line 1: no \"module\""_s;
+        QTest::newRow("plan with unknown column") << u"plan.csv"_s << QByteArray("module,colour\n")
+                                                  << u"error: line 1: column \"colour\""_s;
+        QTest::newRow("plan row wrong")
+            << u"plan.csv"_s
+            << QByteArray("module,port\n" + Module.toLatin1() + ",1\n" + Other.toLatin1() + ",x\n")
+            << u"error: line 3: port:"_s;
+        QTest::newRow("plan module twice") << u"plan.csv"_s
+                                           << QByteArray("module\n" + Module.toLatin1() + "\n" +
+                                                         Module.toUpper().toLatin1() + "\n")
+                                           << u"error: module %1 comes twice"_s.arg(Module);
+        QTest::newRow("plan address twice")
+            << u"plan.csv"_s
+            << QByteArray("module,ip\n" + Module.toLatin1() + ",10.0.0.5\n" + Other.toLatin1() +
+                          ",10.0.0.5\n")
+            << u"error: ip 10.0.0.5 is given to two modules"_s;
+        QTest::newRow("plan module not a MAC")
+            << u"plan.csv"_s << QByteArray("module,ip\n10.0.0.1,10.0.0.5\n")
+            << u"error: \"10.0.0.1\" is not the MAC"_s;
+    }
+    void files() {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fileName);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        QString got;
+        if (fileName.startsWith(u"plan"_s)) {
+            got = planText(cli::readPlan(path));
+        } else {
+            const cli::SettingsFile settings = cli::readSettingsFile(path);
+            got = settings.error.isEmpty() ? settingsText(settings.settings)
+                                           : u"error: "_s + settings.error;
+        }
+        if (expected.startsWith(u"error: "_s))
+            QVERIFY2(got.startsWith(u"error: "_s + path) && got.contains(expected.sliced(7)),
+                     qPrintable(got));
+        else
+            QCOMPARE(got, expected);
+    }
+
+    // A module's replies however the network cuts them.
+    void replies_data() {
+        QTest::addColumn<bool>("relays");
+        QTest::addColumn<QByteArrayList>("arrivals");
+        QTest::addColumn<bool>("datagrams");
+        QTest::addColumn<QString>("readings");
+        QTest::newRow("one per arrival")
+            << true << QByteArrayList{"+STACH1=1,0\r\n", "+STACH2=0,0\r\n"} << false
+            << u"1:on:0 2:off:0"_s;
+        QTest::newRow("several in one arrival")
+            << true << QByteArrayList{"+STACH1=1,7\r\n+STACH2=0,0\r\n+STACH:=1,5\r\n"} << false
+            << u"1:on:7 2:off:0 10:on:5"_s;
+        QTest::newRow("time cut between arrivals")
+            << true << QByteArrayList{"+STACH3=1,10", "0000\r", "\n"} << false << u"3:on:100000"_s;
+        QTest::newRow("no line ends between replies")
+            << false << QByteArrayList{"+OCCH1=1+OCCH2=0+OCCH<=1"} << false
+            << u"1:on:0 2:off:0 12:on:0"_s;
+        QTest::newRow("datagram without line end")
+            << true << QByteArrayList{"+STACH4=1,3"} << true << u"4:on:3"_s;
+        QTest::newRow("refusal") << true << QByteArrayList{"ERROR\r\n"} << false << u"ERROR"_s;
+        QTest::newRow("no number, other kind, later replaces earlier")
+            << true << QByteArrayList{"+STACH0=1,0\r\n+OCCH1=1\r\n+STACH5=1,9\r\n+STACH5=0,0\r\n"}
+            << false << u"5:off:0"_s;
+    }
+    void replies() {
+        QFETCH(bool, relays);
+        QFETCH(QByteArrayList, arrivals);
+        QFETCH(bool, datagrams);
+        using Kind = relaycodec::Reading::Kind;
+        cli::ReplyCollector collector(relays ? Kind::Relay : Kind::Input);
+        for (const QByteArray &arrival : arrivals)
+            collector.feed(arrival, datagrams);
+        collector.finish();
+        QTEST(readingsText(collector), "readings");
+    }
+
+    // The documents and tables of the configuration commands; a read
+    // document is a plan and a write file as it stands.
+    void moduleReports() {
+        using Status = cli::ModuleOutcome::Status;
+        const auto outcome = [](const QString &module, Status status, const QString &step = {},
+                                const QString &message = {}) {
+            cli::ModuleOutcome o;
+            o.module = module;
+            o.status = status;
+            o.step = step;
+            o.message = message;
+            return o;
+        };
+        cli::ModuleOutcome good = outcome(Module, Status::Done);
+        good.ip = u"192.168.1.199"_s;
+        good.values = {{Parameter::Model, 2},
+                       {Parameter::Port, u"5000"_s},
+                       {Parameter::Dhcp, 7},
+                       {Parameter::DeviceName, u"继电器"_s},
+                       {Parameter::Version, u"V1.0"_s}};
+        const cli::ModuleOutcome failed =
+            outcome(Other, Status::Failed, u"gateway"_s, u"查询网关IP地址失败"_s);
+        const cli::Report read = cli::readReport({good, failed}, false);
+        QCOMPARE(read.exitCode, int(cli::ModuleFailed));
+        const QJsonObject document =
+            QJsonDocument::fromJson(QJsonDocument(cli::Output::document(u"read"_s, read)).toJson())
+                .object();
+        QCOMPARE(document[u"ok"_s].toBool(), false);
+        const QJsonArray modules = document[u"modules"_s].toArray();
+        QCOMPARE(modules.size(), 2);
+        const QJsonObject first = modules[0].toObject();
+        QCOMPARE(first[u"status"_s].toString(), u"ok"_s);
+        QVERIFY(first[u"error"_s].isNull());
+        QCOMPARE(first[u"parameters"_s][u"model"_s].toString(), u"UDP"_s);
+        QVERIFY(first[u"parameters"_s][u"dhcp"_s].isNull()); // no item 7
+        QCOMPARE(modules[1][u"error"_s][u"step"_s].toString(), u"gateway"_s);
+        QCOMPARE(document[u"errors"_s][0][u"module"_s].toString(), Other);
+        const QStringList lines = read.table.render().split(u'\n');
+        QVERIFY2(lines[0].startsWith(u"MODULE             STATUS  MODEL"_s), qPrintable(lines[0]));
+        QVERIFY2(lines[1].contains(u"  UDP  "_s) && lines[1].contains(u"继电器  V1.0"_s),
+                 qPrintable(lines[1]));
+
+        QTemporaryDir dir;
+        QFile file(dir.filePath(u"read.json"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(cli::Output::document(u"read"_s, read)).toJson());
+        file.close();
+        QCOMPARE(planText(cli::readPlan(file.fileName())),
+                 u"%1{model=UDP;port=5000;name=继电器} %2{}"_s.arg(Module, Other));
+
+        // apply: set, read back, compared.
+        cli::ModuleOutcome applied = good;
+        applied.written = {Parameter::Model, Parameter::Port};
+        cli::compareReadBack({{Parameter::Model, 2}, {Parameter::Port, u"5001"_s}}, applied);
+        const cli::ModuleOutcome missing = outcome(u"02:00:00:00:00:01"_s, Status::NotFound);
+        const cli::Report apply = cli::changeReport({good, applied, missing}, true);
+        QCOMPARE(apply.exitCode, int(cli::ModuleFailed));
+        const QJsonObject summary = cli::Output::document(u"apply"_s, apply);
+        QCOMPARE(summary[u"summary"_s][u"done"_s].toInt(), 1);
+        QCOMPARE(summary[u"modules"_s][1][u"mismatches"_s][0][u"read"_s].toString(), u"5000"_s);
+        const QString applyTable = apply.table.render();
+        QVERIFY2(applyTable.contains(QRegularExpression(u"mismatch +port is 5000, not 5001"_s)),
+                 qPrintable(applyTable));
+        QCOMPARE(apply.notes, QStringList{u"1 of 3 modules done"_s});
+        QCOMPARE(cli::exitCodeOf({missing}), int(cli::NothingFound));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstCli)
+#include "tst_cli.moc"
