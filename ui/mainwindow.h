@@ -16,6 +16,7 @@ class Console;
 class ConsoleWindowView;
 class LampWidget;
 class QCheckBox;
+class QMenu;
 class SocketTransport;
 class TcmSocket;
 
@@ -84,6 +85,9 @@ private:
     // Connects the configuration controls and the configuration timers.
     void setupConfigSide();
     void configReceive(const Peer &from, QByteArrayView datagram);
+    void pickModule(int row);
+    // "Computer IP" names the adapter that stands for the computer.
+    void showComputerIP();
 
     // ---- Test console (mainwindow_console.cpp) ---------------------------
     // Connects the console controls and timers and applies the start-up layout.
@@ -93,6 +97,8 @@ private:
     // ---- Settings and menus (mainwindow_menus.cpp) -----------------------
     // Connects the menu actions.
     void setupMenus();
+    // "Network adapter": every adapter the system lists now, the choice checked.
+    void fillAdapterMenu(QMenu *menu);
     void N10Click();
     void N11Click();
     void N12Click();
