@@ -63,13 +63,13 @@ QString ReadSetting(const QString &path, const QString &key);
 // failure part-way puts its previous text back.
 SaveResult WriteSetting(const QString &path, const QString &key, const QString &value);
 
-// All keys in one replacement of the file, keeping whatever else the
-// file holds.
+// All keys in one replacement of the file, keeping whatever else the file
+// holds.
 SaveResult saveSettings(const QString &path, const ParameterSettings &values);
-// A missing file or key gives the defaults of ParameterSettings. A file that exists
-// but cannot be read or decoded leaves current untouched and says why. An index that is
-// not a number leaves that member as in current and the other keys are still
-// read.
+// A missing file or key gives the defaults of ParameterSettings. A file that
+// exists but cannot be read or decoded leaves current untouched and says why.
+// An index that is not a number leaves that member as in current and the
+// other keys are still read.
 LoadResult loadSettings(const QString &path, const ParameterSettings &current);
 
 } // namespace settings

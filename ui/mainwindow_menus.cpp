@@ -132,7 +132,6 @@ void TFrmMain::fillAdapterMenu(QMenu *menu) {
     };
     add(QStringLiteral("All adapters"), {});
     menu->addSeparator();
-    bool chosenListed = chosen.isEmpty();
     QStringList listed;
     const QList<NetworkAdapter> adapters = m_config->adapterSource().adapters();
     for (const NetworkAdapter &adapter : adapters) {
@@ -141,11 +140,10 @@ void TFrmMain::fillAdapterMenu(QMenu *menu) {
             continue;
         listed << adapter.name;
         add(adapter.label(), adapter.name);
-        chosenListed = chosenListed || adapter.name == chosen;
     }
     // A choice restored from the file, or an adapter unplugged since: it is
     // still the choice, and the search says it cannot go out.
-    if (!chosenListed)
+    if (!chosen.isEmpty() && !listed.contains(chosen))
         add(chosen + QStringLiteral(" (not available)"), chosen)->setEnabled(false);
 }
 
