@@ -4,12 +4,12 @@
 //
 // The read-all floor: every query leaves 30 ms after the previous reply (the
 // handshake 30 ms after the pick), plus the round trips measured in the run.
-#include "cmsocket.h"
 #include "configprotocol.h"
 #include "labfixture.h"
 #include "mainstate.h"
 #include "mylib.h"
 #include "sockettransport.h"
+#include "systemadapters.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -66,18 +66,17 @@ struct Tool {
     TMainState state;
     SocketTransport transport;
     BenchView view;
-    ConfigProtocol proto{
-        store, state, transport, view, [] {
-            const quint32 ip = TcmSocket::get_ip_data(QString(), cmUnicast);
-            return LocalInterface{ip, TMYCLASS::GetMACByARP(TMYCLASS::IPToText(ip))};
-        }};
+    SystemAdapters adapters;
+    ConfigProtocol proto{store, state, transport, view, adapters};
+    // The computer's addresses, looked up once: its own broadcasts come back.
+    const QList<NetworkAdapter> own = adapters.adapters();
     // Arrival times of datagrams from modules (not our own broadcasts).
     QList<double> receivedAt;
 
     Tool() {
         QObject::connect(&transport, &Transport::received, &proto,
                          [this](const Peer &from, QByteArrayView bytes) {
-                             if (from.ip != store.LocalIP)
+                             if (!adapterByAddress(own, from.ip))
                                  receivedAt << nowMs();
                              proto.receive(from, bytes);
                          });

@@ -53,7 +53,9 @@ FramePreview previewFrames(const QByteArray &moduleMac, const QByteArray &localM
                            const Settings &settings, bool factoryDefault) {
     KeepingTransport transport;
     RefusalView view;
-    ModuleSession session(transport, view, moduleMac, localMac);
+    NetworkAdapter signer;
+    signer.mac = localMac;
+    ModuleSession session(transport, view, moduleMac, signer);
     FramePreview preview;
     const auto keep = [&](const QString &step) {
         if (!view.refusal.isEmpty() || transport.kept.isEmpty()) {

@@ -19,18 +19,20 @@ constexpr int IgnoredReportQuietMs = 1000;
 } // namespace
 
 ConfigProtocol::ConfigProtocol(TMYCLASS &store, TMainState &state, Transport &transport,
-                               ConfigView &view, LocalInterfaceLookup localInterface,
-                               QObject *parent)
+                               ConfigView &view, const AdapterSource &adapters, QObject *parent)
     : QObject(parent)
     , m_store(store)
     , m_state(state)
     , m_transport(transport)
     , m_view(view)
-    , m_localInterface(std::move(localInterface))
+    , m_adapterSource(adapters)
     , m_pause([](int ms) { QThread::msleep(ulong(ms)); }) {
     m_ignoredReport.setSingleShot(true);
     m_ignoredReport.setInterval(IgnoredReportQuietMs);
     connect(&m_ignoredReport, &QTimer::timeout, this, &ConfigProtocol::reportIgnoredReplies);
+    m_noAnswerReport.setSingleShot(true);
+    m_noAnswerReport.setInterval(NoAnswerQuietMs);
+    connect(&m_noAnswerReport, &QTimer::timeout, this, &ConfigProtocol::reportNoAnswer);
 }
 
 void ConfigProtocol::addInfoLine(const QString &text) {
@@ -41,23 +43,41 @@ void ConfigProtocol::addInfoLine(const QString &text) {
 // Module search and list
 
 void ConfigProtocol::searchModules() {
+    const QList<NetworkAdapter> adapters = m_adapterSource.adapters();
+    // Each adapter once, by its first address: a second search frame out of
+    // the same adapter would have every module there listed twice.
+    QList<NetworkAdapter> searched;
+    for (const NetworkAdapter &adapter : adapters) {
+        if ((m_searchAdapter.isEmpty() || adapter.name == m_searchAdapter) &&
+            !adapterByIndex(searched, adapter.index))
+            searched.append(adapter);
+    }
+    if (searched.isEmpty()) {
+        m_view.notify(
+            SessionView::Notice::InputError,
+            m_searchAdapter.isEmpty()
+                ? u"没有可用的网络适配器（IPv4），请检查网络连接！"_s
+                : u"网络适配器%1没有可用的IPv4地址，请检查网络连接！"_s.arg(m_searchAdapter));
+        return;
+    }
+
     // A search ends whatever runs: nothing more is sent for it, and its late
     // answers are not taken for modules found.
     m_selected = nullptr;
     m_sessions.clear();
     reportIgnoredReplies(); // they belong to the search before
+    m_noAnswerReport.stop();
 
     if (m_transport.isOpen()) {
         m_transport.close();
         m_pause(TransportCloseWaitMs);
     }
-    const LocalInterface local = m_localInterface();
-    m_store.LocalIP = local.ip;
-    m_store.LocalIPText = TMYCLASS::IPToText(local.ip);
-    m_store.LocalMAC = local.mac;
+    m_adapters = adapters;
+    // On every address, so that replies come in on every adapter; each
+    // frame then leaves by the adapter it names.
     Transport::Endpoints endpoints;
     endpoints.kind = Transport::Kind::Datagram;
-    endpoints.localHost = m_store.LocalIPText;
+    endpoints.localHost = u"0.0.0.0"_s;
     endpoints.localPort = atframe::ConfigPort;
     m_transport.open(endpoints);
     m_state.holder = SocketHolder::Configuration;
@@ -66,11 +86,35 @@ void ConfigProtocol::searchModules() {
     m_store.ClearModules();
     m_state.lastPeer = {};
     m_searching = m_transport.isOpen();
-    if (m_searching) {
-        m_transport.sendDatagram(Peer{atframe::Broadcast, atframe::ConfigPort},
-                                 atframe::searchFrame(m_store.LocalMAC));
-    }
     m_view.appendMemoLine(u"现在切换到设置模式"_s);
+    if (!m_searching)
+        return;
+    QStringList names;
+    for (const NetworkAdapter &adapter : std::as_const(searched)) {
+        m_transport.sendDatagram(Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index},
+                                 atframe::searchFrame(adapter.mac));
+        names << adapter.name + u' ' + adapter.addressText();
+    }
+    addInfoLine(u"搜索: "_s + names.join(u", "_s));
+    m_noAnswerReport.start();
+}
+
+std::optional<NetworkAdapter> ConfigProtocol::computerAdapter() const {
+    const QList<NetworkAdapter> adapters = m_adapterSource.adapters();
+    if (!m_searchAdapter.isEmpty()) {
+        for (const NetworkAdapter &adapter : adapters) {
+            if (adapter.name == m_searchAdapter)
+                return adapter;
+        }
+        return std::nullopt;
+    }
+    if (m_selected) {
+        if (const NetworkAdapter *adapter = adapterByIndex(adapters, m_selected->adapter().index))
+            return *adapter;
+    }
+    if (adapters.isEmpty())
+        return std::nullopt;
+    return adapters.first();
 }
 
 void ConfigProtocol::receive(const Peer &from, QByteArrayView datagram) {
@@ -82,14 +126,14 @@ void ConfigProtocol::receive(const Peer &from, QByteArrayView datagram) {
                           << TMYCLASS::IPToText(from.ip);
         return;
     }
-    if (from.ip == m_store.LocalIP)
+    if (adapterByAddress(m_adapters, from.ip))
         return; // our own broadcast heard back
     if (m_searching) {
         listModule(from, reply.mac, reply.payload);
         return;
     }
     for (const std::unique_ptr<ModuleSession> &session : m_sessions) {
-        if (session && session->awaitsReplyFrom(reply.mac)) {
+        if (session && session->awaitsReplyFrom(from, reply.mac)) {
             session->handleReply(reply.payload);
             return;
         }
@@ -110,8 +154,9 @@ void ConfigProtocol::listModule(const Peer &from, const QByteArray &mac, QByteAr
     }
     m_state.lastPeer = from;
     ++m_listingDepth;
-    const QString entry = m_store.AddModule(from.ip, from.port, mac,
-                                            [this](const QString &text) { warnDuplicate(text); });
+    const QString entry = m_store.AddModule(
+        from.ip, from.port, mac, [this](const QString &text) { warnDuplicate(text); },
+        from.adapter);
     if (--m_listingDepth == 0)
         m_clashesReported.clear();
     if (!entry.isEmpty())
@@ -146,6 +191,11 @@ void ConfigProtocol::reportIgnoredReplies() {
     m_ignoredReplies = 0;
 }
 
+void ConfigProtocol::reportNoAnswer() {
+    if (m_searching && m_store.ModuleCount == 0)
+        addInfoLine(u"没有模块应答搜索"_s);
+}
+
 // ---------------------------------------------------------------------------
 // The picked module
 
@@ -166,8 +216,9 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
         m_sessions.resize(size_t(index) + 1);
     std::unique_ptr<ModuleSession> &session = m_sessions[size_t(index)];
     if (!session) {
+        const NetworkAdapter *adapter = adapterByIndex(m_adapters, m_store.ModuleAdapter[index]);
         session = std::make_unique<ModuleSession>(m_transport, m_view, m_store.ModuleMAC[index],
-                                                  m_store.LocalMAC, this);
+                                                  adapter ? *adapter : NetworkAdapter(), this);
         if (m_delay)
             session->setDelay(m_delay);
         // The module's entry and its list line take the new address.

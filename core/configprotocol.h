@@ -2,6 +2,7 @@
 
 #include "configview.h"
 #include "modulesession.h"
+#include "networkadapter.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -11,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TMYCLASS;
@@ -18,17 +20,11 @@ class Transport;
 struct Peer;
 struct TMainState;
 
-// The computer's side of the configuration conversation: the address the
-// search binds to and the MAC text its frames carry.
-struct LocalInterface {
-    quint32 ip = 0;
-    QByteArray mac;
-};
-
-// The configuration side as the window drives it: the module search and the
-// module list with its duplicate checks, the choice of one module, and the
-// operations on the chosen module, which its session carries out. One module
-// at a time, as the window shows one.
+// The configuration side as the window drives it: the module search through
+// every adapter (or the one the user chose) and the module list with its
+// duplicate checks, the choice of one module, and the operations on the
+// chosen module, which its session carries out through the adapter the
+// module answered on. One module at a time, as the window shows one.
 class ConfigProtocol : public QObject {
     Q_OBJECT
 
@@ -36,18 +32,32 @@ public:
     // A search reply whose MAC text is longer is not listed (a MAC text has 17).
     static constexpr int MaxMacTextBytes = 64;
 
-    using LocalInterfaceLookup = std::function<LocalInterface()>;
+    // A search that none answers says so once nothing has come for this long.
+    static constexpr int NoAnswerQuietMs = 2000;
 
+    // The adapters are asked afresh at every search; the source must outlive
+    // the controller.
     ConfigProtocol(TMYCLASS &store, TMainState &state, Transport &transport, ConfigView &view,
-                   LocalInterfaceLookup localInterface, QObject *parent = nullptr);
+                   const AdapterSource &adapters, QObject *parent = nullptr);
 
     // Injection points for tests: the blocking pause of the GUI thread after
     // closing the transport (100 ms), and the sessions' write-all spacing.
     void setPause(std::function<void(int ms)> pause) { m_pause = std::move(pause); }
     void setDelay(ModuleSession::Delay delay) { m_delay = std::move(delay); }
 
+    const AdapterSource &adapterSource() const { return m_adapterSource; }
+    // The name of the only adapter searched through; empty: every adapter.
+    const QString &searchAdapter() const { return m_searchAdapter; }
+    void setSearchAdapter(const QString &name) { m_searchAdapter = name; }
+    // The adapter that stands for the computer: the one chosen for the
+    // search, else the one the picked module answered on, else the first the
+    // system lists; none when there is no such adapter now.
+    std::optional<NetworkAdapter> computerAdapter() const;
+
     // Ends every conversation, opens the transport for the configuration
-    // port and asks every module to answer.
+    // port on every adapter and asks every module to answer, out of each
+    // adapter searched. Without an adapter to search through the user is
+    // told so, and nothing changes.
     void searchModules();
     // Picks a module of the list and reads all its parameters.
     void selectModule(int index);
@@ -72,13 +82,18 @@ private:
     void listModule(const Peer &from, const QByteArray &mac, QByteArrayView payload);
     void warnDuplicate(const QString &warning);
     void reportIgnoredReplies();
+    void reportNoAnswer();
     void addInfoLine(const QString &text);
 
     TMYCLASS &m_store;
     TMainState &m_state;
     Transport &m_transport;
     ConfigView &m_view;
-    LocalInterfaceLookup m_localInterface;
+    const AdapterSource &m_adapterSource;
+    QString m_searchAdapter;
+    // Every adapter as the last search found them: the modules' adapters are
+    // looked up here, and datagrams from their addresses are the computer's own.
+    QList<NetworkAdapter> m_adapters;
     std::function<void(int)> m_pause;
     ModuleSession::Delay m_delay;
 
@@ -93,6 +108,7 @@ private:
     // number once they stop coming.
     int m_ignoredReplies = 0;
     QTimer m_ignoredReport;
+    QTimer m_noAnswerReport;
 
     // Duplicate warnings: the text of the box open now, the clashes reported
     // while a box was open (cleared when the reply that opened it is done),

@@ -100,12 +100,12 @@ QString infoLine(const QDateTime &when, const QString &text) {
 }
 
 ModuleSession::ModuleSession(Transport &transport, SessionView &view, QByteArray moduleMac,
-                             QByteArray localMac, QObject *parent)
+                             NetworkAdapter adapter, QObject *parent)
     : QObject(parent)
     , m_transport(transport)
     , m_view(view)
     , m_moduleMac(std::move(moduleMac))
-    , m_localMac(std::move(localMac))
+    , m_adapter(std::move(adapter))
     , m_delay([this](int ms, std::function<void()> then) {
         QTimer::singleShot(ms, this, std::move(then));
     })
@@ -137,13 +137,16 @@ void ModuleSession::sendFrame(const QByteArray &frame) {
     m_addressedMac = m_moduleMac;
     m_setAnswered = false;
     ++m_framesSent;
-    m_transport.sendDatagram(Peer{atframe::Broadcast, atframe::ConfigPort}, frame);
+    m_transport.sendDatagram(Peer{atframe::Broadcast, atframe::ConfigPort, m_adapter.index}, frame);
 }
 
 // Every module hears every frame, and any of them may answer late: only the
-// module the last frame was addressed to answers it.
-bool ModuleSession::awaitsReplyFrom(const QByteArray &mac) const {
-    if (!m_addressedMac)
+// module the last frame was addressed to answers it. A module of the same
+// MAC text behind another adapter is another module. Where the system does
+// not say which adapter a reply came in by (0), the MAC text alone decides.
+bool ModuleSession::awaitsReplyFrom(const Peer &from, const QByteArray &mac) const {
+    if (!m_addressedMac ||
+        (m_adapter.index != 0 && from.adapter != 0 && from.adapter != m_adapter.index))
         return false;
     // A module may sign its "OK" to a new MAC address with the new one.
     const bool macSetting = m_phase == Phase::AwaitingConfirmation &&
@@ -203,7 +206,7 @@ void ModuleSession::sequencerFired() {
         return;
     }
     if (m_phase == Phase::Sending) {
-        sendFrame(atframe::build(m_moduleMac, m_localMac, m_step->query));
+        sendFrame(atframe::build(m_moduleMac, m_adapter.mac, m_step->query));
         m_phase = Phase::AwaitingReport;
         addInfoLine(text16(m_step->queryLog));
         m_awaitingReply = m_step->answerDueAtOnce;
@@ -409,7 +412,7 @@ void ModuleSession::writeAll() {
 }
 
 bool ModuleSession::sendSetting(const Command &command, const QByteArray &value, Phase awaiting) {
-    const QByteArray frame = atframe::build(m_moduleMac, m_localMac, command.setCommand + value);
+    const QByteArray frame = atframe::build(m_moduleMac, m_adapter.mac, command.setCommand + value);
     if (frame.size() > MaxSetFrameBytes) {
         m_view.notify(SessionView::Notice::InputError, u"参数过长，命令帧不能超过100个字节"_s);
         return false;

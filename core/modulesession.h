@@ -2,6 +2,7 @@
 
 #include "commandtable.h"
 #include "configview.h"
+#include "networkadapter.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -13,6 +14,7 @@
 #include <optional>
 
 class Transport;
+struct Peer;
 
 // "date time: text", date and time as the system's short date and long time
 // formats render them; at exactly midnight the date alone.
@@ -20,10 +22,11 @@ QString infoLine(const QDateTime &when, const QString &text);
 
 // The configuration conversation with one module: a read-all or a single
 // query paced by its own sequencer, the settings, write-all and the factory
-// default. Its frames are addressed to the module's MAC text and signed with
-// the computer's; it is handed the replies signed by its module. It shares
+// default. Its frames leave through the adapter the module answered on,
+// addressed to the module's MAC text and signed with that adapter's; it is
+// handed the replies signed by its module that came in there. It shares
 // nothing with other sessions but the transport, so several may talk to
-// their modules at once.
+// their modules at once, through one adapter or several.
 class ModuleSession : public QObject {
     Q_OBJECT
 
@@ -40,12 +43,14 @@ public:
     // taken for the next step's) before the next step leaves.
     using Delay = std::function<void(int ms, std::function<void()> then)>;
 
+    // An adapter with index 0 leaves the way out to the routing table.
     ModuleSession(Transport &transport, SessionView &view, QByteArray moduleMac,
-                  QByteArray localMac, QObject *parent = nullptr);
+                  NetworkAdapter adapter, QObject *parent = nullptr);
 
     void setDelay(Delay delay) { m_delay = std::move(delay); }
     // The MAC text frames are addressed to; a confirmed MAC setting changes it.
     const QByteArray &moduleMac() const { return m_moduleMac; }
+    const NetworkAdapter &adapter() const { return m_adapter; }
 
     void readAll();
     void query(Parameter parameter);
@@ -60,8 +65,9 @@ public:
     // module changed.
     void stop();
 
-    // Whether a reply signed with mac answers this session's last frame.
-    bool awaitsReplyFrom(const QByteArray &mac) const;
+    // Whether a reply signed with mac that came from answers this session's
+    // last frame.
+    bool awaitsReplyFrom(const Peer &from, const QByteArray &mac) const;
     // payload: the reply from byte 20 of the datagram, up to its first zero.
     void handleReply(QByteArrayView payload);
 
@@ -92,7 +98,7 @@ private:
     Transport &m_transport;
     SessionView &m_view;
     QByteArray m_moduleMac;
-    const QByteArray m_localMac;
+    const NetworkAdapter m_adapter;
     Delay m_delay;
     // The read sequencer ("TimerRead") and the destination-IP watchdog ("TimerOut").
     QTimer m_sequencer;

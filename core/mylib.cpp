@@ -51,6 +51,7 @@ void TMYCLASS::ClearModules() {
     ModuleCount = 0;
     ModuleIP.fill(0);
     ModuleMAC.fill(QByteArrayLiteral("0"));
+    ModuleAdapter.fill(0);
 }
 
 QByteArray TMYCLASS::GetSelectedMAC() const {
@@ -75,7 +76,7 @@ QString TMYCLASS::ModuleLine(quint32 ip, const QByteArray &mac) {
 }
 
 QString TMYCLASS::AddModule(quint32 ip, quint16 port, const QByteArray &mac,
-                            const WarningSink &sink) {
+                            const WarningSink &sink, int adapter) {
     const QString ipText = IPToText(ip);
     const QString macText = gbk::decode(mac);
     const QString sixSpaces(6, u' ');
@@ -84,6 +85,8 @@ QString TMYCLASS::AddModule(quint32 ip, quint16 port, const QByteArray &mac,
     // loop in which further replies may be added by a nested call, and those
     // entries are compared too.
     for (int i = 0; i < ModuleCount; ++i) {
+        if (ModuleAdapter[i] != adapter)
+            continue;
         const bool sameIp = ModuleIP[i] == ip;
         const bool sameMac = ModuleMAC[i] == mac;
         QString warning;
@@ -107,6 +110,7 @@ QString TMYCLASS::AddModule(quint32 ip, quint16 port, const QByteArray &mac,
     ModuleIP[ModuleCount] = ip;
     ModulePort[ModuleCount] = port;
     ModuleMAC[ModuleCount] = mac;
+    ModuleAdapter[ModuleCount] = adapter;
     ++ModuleCount;
     return ModuleLine(ip, mac);
 }

@@ -9,8 +9,7 @@
 #include <functional>
 
 // The shared store of the configuration side: the modules found by the last
-// search, the selected module and the computer's own addresses, plus the
-// address and text helpers.
+// search and the selected module, plus the address and text helpers.
 //
 // Addresses are 32-bit values whose first dotted octet is the lowest byte
 // (the layout of an address in network byte order). MAC texts are byte text
@@ -26,16 +25,14 @@ public:
     std::array<quint32, MaxModules> ModuleIP{};
     std::array<quint16, MaxModules> ModulePort{};
     std::array<QByteArray, MaxModules> ModuleMAC;
+    // The interface index of the adapter each module answered on (0: not known).
+    std::array<int, MaxModules> ModuleAdapter{};
     qint32 ModuleCount = 0;
-    quint32 LocalIP = 0;
     qint32 SelectedIndex = -1;
-    QString LocalIPText;
-    QByteArray LocalMAC;
 
     // Positional digit sum over up to four dot-separated fields; no validation.
     static quint32 TextToIP(QByteArrayView text);
     static QString IPToText(quint32 ip);
-    QString LocalIPToText() const { return IPToText(LocalIP); }
 
     // Hardware address of the host that holds ipText, as six lower-case hex
     // pairs joined by ':'; empty when it cannot be found.
@@ -48,11 +45,13 @@ public:
     void SetLastMAC(const QByteArray &mac);
     QString GetLastModuleText() const;
 
-    // Checks a found module against the table, warns through sink about every
-    // clash in table order, appends it while there is room, and returns its
-    // list line (dotted IP, ':', MAC text), or an empty text when the table
-    // was full.
-    QString AddModule(quint32 ip, quint16 port, const QByteArray &mac, const WarningSink &sink);
+    // Checks a found module against the modules that answered on the same
+    // adapter, warns through sink about every clash in table order, appends it
+    // while there is room, and returns its list line (dotted IP, ':', MAC
+    // text), or an empty text when the table was full. One module heard on
+    // two adapters is two entries, and no clash.
+    QString AddModule(quint32 ip, quint16 port, const QByteArray &mac, const WarningSink &sink,
+                      int adapter = 0);
 
     static QString ModuleLine(quint32 ip, const QByteArray &mac);
 };

@@ -37,6 +37,7 @@ constexpr Key Keys[] = {
     {.name = "DPort", .text = &P::DPort},      {.name = "BaudRate", .index = &P::BaudRate},
     {.name = "DataBit", .index = &P::DataBit}, {.name = "StopBit", .index = &P::StopBit},
     {.name = "Parity", .index = &P::Parity},   {.name = "MAC", .text = &P::MAC},
+    {.name = "Adapter", .text = &P::Adapter},
 };
 
 QString shown(const QString &path) {
@@ -230,13 +231,16 @@ LoadResult loadSettings(const QString &path, const ParameterSettings &current) {
 
     for (const Key &key : Keys) {
         const QString name = QString::fromLatin1(key.name);
-        const QString text = read.doc.value(Section, name).value_or(QStringLiteral("0"));
+        // A file saved before a key existed keeps its default.
+        const std::optional<QString> text = read.doc.value(Section, name);
+        if (!text)
+            continue;
         if (key.text) {
-            result.values.*key.text = text;
+            result.values.*key.text = *text;
             continue;
         }
         bool ok = false;
-        const int index = text.trimmed().toInt(&ok, 10);
+        const int index = text->trimmed().toInt(&ok, 10);
         if (ok) {
             result.values.*key.index = index;
         } else {

@@ -4,8 +4,9 @@
 #include <QStringList>
 
 // The parameter fields of the main window as the settings file keeps them:
-// combo boxes by item index (-1 for no selection), edit fields by their text.
-// The member initialisers are what a missing file restores.
+// combo boxes by item index (-1 for no selection), edit fields by their text;
+// and the adapter the search goes through. The member initialisers are what
+// a missing file or key restores.
 struct ParameterSettings {
     int Model = 0;
     QString GateWay = QStringLiteral("0");
@@ -19,6 +20,8 @@ struct ParameterSettings {
     int StopBit = 0;
     int Parity = 0;
     QString MAC = QStringLiteral("0");
+    // The adapter's name; empty: every adapter.
+    QString Adapter;
 
     friend bool operator==(const ParameterSettings &, const ParameterSettings &) = default;
 };
@@ -60,13 +63,13 @@ QString ReadSetting(const QString &path, const QString &key);
 // failure part-way puts its previous text back.
 SaveResult WriteSetting(const QString &path, const QString &key, const QString &value);
 
-// All twelve keys in one replacement of the file, keeping whatever else the
-// file holds.
+// All keys in one replacement of the file, keeping whatever else the file
+// holds.
 SaveResult saveSettings(const QString &path, const ParameterSettings &values);
-// A missing file gives the defaults of ParameterSettings. A file that exists
-// but cannot be read or decoded leaves current untouched and says why. An index that is
-// not a number leaves that member as in current and the other keys are still
-// read.
+// A missing file or key gives the defaults of ParameterSettings. A file that
+// exists but cannot be read or decoded leaves current untouched and says why.
+// An index that is not a number leaves that member as in current and the
+// other keys are still read.
 LoadResult loadSettings(const QString &path, const ParameterSettings &current);
 
 } // namespace settings

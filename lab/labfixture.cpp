@@ -374,8 +374,8 @@ bool LabFixture::setUpLan(int index, QString *error) {
         {QStringLiteral("ip"), QStringLiteral("netns"), QStringLiteral("exec"), far});
 }
 
-std::unique_ptr<UdpProbe> LabFixture::fieldProbe(const QByteArray &address, int lan) {
-    bool known = false;
+std::unique_ptr<UdpProbe> LabFixture::fieldProbe(const QByteArray &address, int lan, quint16 port) {
+    bool known = address == "0.0.0.0";
     for (const SimProcess::Module &module : modules(lan))
         known = known || module.ip == address;
     QString error;
@@ -391,7 +391,7 @@ std::unique_ptr<UdpProbe> LabFixture::fieldProbe(const QByteArray &address, int 
     const int field = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     std::unique_ptr<UdpProbe> probe;
     if (home >= 0 && field >= 0 && ::setns(field, CLONE_NEWNET) == 0) {
-        probe = std::make_unique<UdpProbe>(address);
+        probe = std::make_unique<UdpProbe>(address, port);
         if (::setns(home, CLONE_NEWNET) != 0)
             qFatal("cannot return from the field namespace");
     }

@@ -152,9 +152,11 @@ public:
     const QString &computerNamespace() const { return m_pcNamespace; }
     const QString &fieldNamespace(int lan = 0) const { return m_lans.at(lan).fieldNamespace; }
     // A probe on a LAN's field side bound to address (added there unless a
-    // module has it), so that what it sends reaches the computer exactly as
-    // a module's datagrams would. Null on failure.
-    std::unique_ptr<UdpProbe> fieldProbe(const QByteArray &address, int lan = 0);
+    // module has it) and port, so that what it sends reaches the computer
+    // exactly as a module's datagrams would. Bound to "0.0.0.0" and the
+    // configuration port it hears every broadcast the modules hear. Null on
+    // failure.
+    std::unique_ptr<UdpProbe> fieldProbe(const QByteArray &address, int lan = 0, quint16 port = 0);
 
 private:
     struct Field {

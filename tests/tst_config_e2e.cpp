@@ -6,6 +6,7 @@
 #include "formaccess.h"
 #include "labfixture.h"
 #include "mainwindow.h"
+#include "systemadapters.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -13,10 +14,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -115,6 +118,27 @@ struct Tool {
     QString line(const SimProcess::Module &module) const {
         return QString::fromLatin1(module.ip + ':' + module.mac);
     }
+    // "Network adapter" as the user opens it: its entries, separators left out.
+    QList<QAction *> adapterMenu() const {
+        auto *menu = c<QMenu>("MenuAdapter");
+        menu->popup(QPoint());
+        QList<QAction *> entries;
+        for (QAction *action : menu->actions()) {
+            if (!action->isSeparator())
+                entries << action;
+        }
+        menu->hide();
+        return entries;
+    }
+    bool chooseAdapter(const QString &objectName) {
+        for (QAction *action : adapterMenu()) {
+            if (action->objectName() == objectName) {
+                action->trigger();
+                return true;
+            }
+        }
+        return false;
+    }
     bool readRuns() const {
         const QList<QTimer *> timers = window->findChildren<QTimer *>(u"TimerRead"_s);
         return std::any_of(timers.cbegin(), timers.cend(), [](QTimer *t) { return t->isActive(); });
@@ -124,6 +148,30 @@ struct Tool {
 LabFixture::Options oneModule() {
     LabFixture::Options options;
     options.modules = 1;
+    return options;
+}
+
+NetworkAdapter adapterNamed(const QString &name) {
+    const QList<NetworkAdapter> adapters = SystemAdapters().adapters();
+    const auto it = std::find_if(adapters.cbegin(), adapters.cend(),
+                                 [&](const NetworkAdapter &a) { return a.name == name; });
+    return it == adapters.cend() ? NetworkAdapter() : *it;
+}
+
+// A second LAN behind eth1 with one module, which has the MAC text of the
+// first LAN's module when sameMac.
+LabFixture::Options twoLans(bool decoy, bool sameMac) {
+    LabFixture::Options options;
+    options.modules = 1;
+    options.decoy = decoy;
+    LabFixture::Lan second;
+    second.computerIp = "10.0.0.10";
+    second.firstModuleIp = "10.0.0.199";
+    if (sameMac) {
+        options.simArguments = {u"--module"_s, u"ip=192.168.1.199;mac=02:00:00:00:00:07"_s};
+        second.simArguments = {u"--module"_s, u"ip=10.0.0.199;mac=02:00:00:00:00:07"_s};
+    }
+    options.moreLans = {second};
     return options;
 }
 
@@ -204,6 +252,118 @@ private slots:
         const QScrollBar *bar = tool.memoInfo->verticalScrollBar();
         QVERIFY(bar->maximum() > 0);
         QCOMPARE(bar->value(), bar->maximum());
+    }
+
+    // A container bridge listed before the LAN: the modules behind the LAN
+    // are found and read, and everything reaching them comes from the LAN
+    // adapter's address, signed with its MAC.
+    void decoyAdapterListedFirst() {
+        LabFixture::Options options;
+        options.decoy = true;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        const std::unique_ptr<UdpProbe> field = lab.fieldProbe("0.0.0.0", 0, atframe::ConfigPort);
+        QVERIFY(field);
+        const NetworkAdapter lan = adapterNamed(LabFixture::adapterName(0));
+        QCOMPARE(SystemAdapters().adapters().first().name,
+                 QString::fromLatin1(LabFixture::DecoyName));
+        Tool tool;
+        QCOMPARE(tool.text("Edt_LocalIP"), QString::fromLatin1(LabFixture::DecoyIp));
+        QVERIFY(tool.search(3));
+        QCOMPARE(tool.memoCount(u"搜索: docker0 172.17.0.1, eth0 192.168.1.10"_s), 1);
+        const SimProcess::Module &module = lab.modules()[2];
+        QVERIFY(tool.pickAndRead(int(tool.listLines().indexOf(tool.line(module)))));
+        QCOMPARE(tool.text("Edt_IP"), QString::fromLatin1(module.ip));
+        QCOMPARE(tool.text("Edt_MAC"), QString::fromLatin1(module.mac));
+        QCOMPARE(tool.memoCount(u"成功"_s), 12);
+        QCOMPARE(tool.text("Edt_LocalIP"), QString::fromLatin1(lab.computerIp()));
+        QVERIFY(tool.boxes.boxes.isEmpty());
+
+        QByteArrayList heard;
+        for (const UdpProbe::Datagram &datagram : field->collect(100)) {
+            const atframe::Frame frame = atframe::parseFrame(datagram.data);
+            QCOMPARE(datagram.senderIp, lab.computerIp());
+            QCOMPARE(frame.senderMac, lan.mac);
+            heard << frame.targetMac + ' ' + frame.command;
+        }
+        const QByteArray target = module.mac + ' ';
+        QCOMPARE(heard,
+                 QByteArrayList({"00:00:00:00:00:00 AT", target + "AT", target + "AT+MODEL=?",
+                                 target + "AT+GATEWAY=?", target + "AT+MASK=?", target + "AT+IP=?",
+                                 target + "AT+DIP=?", target + "AT+PORT=?", target + "AT+DPORT=?",
+                                 target + "AT+DCHP=?", target + "AT+NAME=?", target + "AT+MAC=?",
+                                 target + "AT+VER=?"}));
+    }
+
+    // Modules behind two adapters, with the same MAC text: each listed
+    // without a clash, each configured through its own adapter only.
+    void modulesOnTwoAdapters() {
+        LabFixture lab(twoLans(false, true));
+        LAB_SETUP_OR_SKIP(lab);
+        Tool tool;
+        QVERIFY(tool.search(2));
+        QCOMPARE(tool.memoCount(u"搜索: eth0 192.168.1.10, eth1 10.0.0.10"_s), 1);
+        for (int lan = 0; lan < 2; ++lan) {
+            const SimProcess::Module &module = lab.modules(lan)[0];
+            tool.enter("LaVersion", QString());
+            QVERIFY(tool.pickAndRead(int(tool.listLines().indexOf(tool.line(module)))));
+            QCOMPARE(tool.text("Edt_IP"), QString::fromLatin1(module.ip));
+            QCOMPARE(tool.text("Edt_LocalIP"), QString::fromLatin1(lab.computerIp(lan)));
+            tool.enter("Edt_Name", u"Lan%1"_s.arg(lan));
+            tool.click("But_SetName");
+            QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(indented(u"设置模块设备名称成功"_s)), lan + 1,
+                                      Deadline);
+        }
+        QCOMPARE(paramsOf(lab.sim(0), 1).value("NAME"), u"Lan0"_s);
+        QCOMPARE(paramsOf(lab.sim(1), 1).value("NAME"), u"Lan1"_s);
+        QVERIFY(tool.boxes.boxes.isEmpty());
+    }
+
+    // The adapter menu restricts the search and names the computer's
+    // address; the choice is saved and restored with the settings.
+    void adapterMenuRestrictsTheSearch() {
+        LabFixture lab(twoLans(true, false));
+        LAB_SETUP_OR_SKIP(lab);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        Tool tool;
+        tool.window->setSettingsPath(folder.filePath(u"CFG.ini"_s));
+        QStringList entries;
+        for (const QAction *action : tool.adapterMenu())
+            entries << action->text() + (action->isChecked() ? u" *"_s : QString());
+        const QString decoy = QString::fromLatin1(LabFixture::DecoyName);
+        QCOMPARE(entries,
+                 QStringList({u"All adapters *"_s, adapterNamed(decoy).label(),
+                              adapterNamed(u"eth0"_s).label(), adapterNamed(u"eth1"_s).label()}));
+
+        QVERIFY(tool.chooseAdapter(u"Adapter_eth1"_s));
+        QCOMPARE(tool.text("Edt_LocalIP"), u"10.0.0.10"_s);
+        QVERIFY(tool.search(1));
+        QTest::qWait(300); // room for a module behind another adapter to answer
+        QCOMPARE(tool.listLines(), QStringList{tool.line(lab.modules(1)[0])});
+        QCOMPARE(tool.memoCount(u"搜索: eth1 10.0.0.10"_s), 1);
+
+        QVERIFY(tool.chooseAdapter(u"Adapter_"_s + decoy));
+        tool.click("But_UDPFind");
+        QTRY_COMPARE_WITH_TIMEOUT(tool.memoCount(u"没有模块应答搜索"_s), 1, Deadline);
+        QCOMPARE(tool.list->count(), 0);
+        QCOMPARE(tool.text("Edt_LocalIP"), QString::fromLatin1(LabFixture::DecoyIp));
+
+        tool.c<QAction>("N11")->trigger();
+        QVERIFY(tool.chooseAdapter(u"Adapter_eth0"_s));
+        QCOMPARE(tool.text("Edt_LocalIP"), QString::fromLatin1(lab.computerIp()));
+        tool.c<QAction>("N10")->trigger();
+        QCOMPARE(tool.text("Edt_LocalIP"), QString::fromLatin1(LabFixture::DecoyIp));
+        QStringList checked;
+        for (const QAction *action : tool.adapterMenu()) {
+            if (action->isChecked())
+                checked << action->objectName();
+        }
+        QCOMPARE(checked, QStringList{u"Adapter_"_s + decoy});
+
+        QVERIFY(tool.chooseAdapter(u"AdapterAll"_s));
+        QVERIFY(tool.search(2));
+        QVERIFY(tool.boxes.boxes.isEmpty());
     }
 
     void eachSetButtonChangesTheModule() {

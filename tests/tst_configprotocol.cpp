@@ -1,6 +1,7 @@
-// The configuration side against a recording view and a recording transport:
-// frames on the wire, memo lines, notices and the module list, for the
-// search, the module sessions' sequencer and interpreter, and the settings.
+// The configuration side against a recording view, a recording transport and
+// a fixed list of adapters: frames on the wire, memo lines, notices and the
+// module list, for the search, the module sessions' sequencer and
+// interpreter, and the settings.
 #include "atframe.h"
 #include "configprotocol.h"
 #include "faketransport.h"
@@ -14,12 +15,14 @@
 
 #include <functional>
 #include <map>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 using Notice = SessionView::Notice;
 
 Q_DECLARE_METATYPE(Parameter)
 Q_DECLARE_METATYPE(ParameterValue)
+Q_DECLARE_METATYPE(NetworkAdapter)
 
 namespace {
 
@@ -31,6 +34,11 @@ const quint32 HostIp = ipOf(192, 168, 1, 10);
 const quint32 ModuleA = ipOf(192, 168, 1, 199);
 const quint32 ModuleB = ipOf(192, 168, 1, 200);
 const QByteArray HostMac = "00:0c:29:aa:bb:cc";
+// The LAN, a container bridge the system lists before it, and a second LAN.
+const NetworkAdapter Lan{u"eth0"_s, 3, HostIp, ipOf(255, 255, 255, 0), HostMac};
+const NetworkAdapter Decoy{u"docker0"_s, 2, ipOf(172, 17, 0, 1), ipOf(255, 255, 0, 0),
+                           "02:42:ac:11:00:01"};
+const NetworkAdapter Lan2{u"eth1"_s, 4, ipOf(10, 0, 0, 7), ipOf(255, 0, 0, 0), "00:0c:29:dd:ee:ff"};
 const QByteArray MacA = "00:11:22:33:44:5a";
 const QByteArray MacB = "00:11:22:33:44:66";
 const QString SelectFirst = u"请选择IP！"_s;
@@ -98,16 +106,21 @@ public:
     }
 };
 
+class FakeAdapters final : public AdapterSource {
+public:
+    QList<NetworkAdapter> list{Lan};
+    QList<NetworkAdapter> adapters() const override { return list; }
+};
+
 // Everything the controller is wired to, the view holding the window's
-// design values.
+// design values; the computer has one adapter unless a test adds more.
 struct Rig {
     TMYCLASS store;
     TMainState state;
     FakeTransport transport;
     FakeView view;
-    ConfigProtocol proto{store, state, transport, view, [] {
-                             return LocalInterface{HostIp, HostMac};
-                         }};
+    FakeAdapters adapters;
+    ConfigProtocol proto{store, state, transport, view, adapters};
     QList<int> pauses;
     // Write-all steps waiting for their spacing to pass.
     QList<std::function<void()>> delayed;
@@ -132,8 +145,9 @@ struct Rig {
                        {P::DeviceName, QString()}};
     }
 
-    void reply(quint32 ip, const QByteArray &mac, const QByteArray &payload) {
-        proto.receive(Peer{ip, atframe::ConfigPort}, atframe::buildReply(mac, payload));
+    void reply(quint32 ip, const QByteArray &mac, const QByteArray &payload,
+               const NetworkAdapter &on = Lan) {
+        proto.receive(Peer{ip, atframe::ConfigPort, on.index}, atframe::buildReply(mac, payload));
     }
     // Modules found (A first), A picked, and its read-all stopped before
     // anything left, so each test starts from a quiet picked module.
@@ -167,10 +181,11 @@ struct Rig {
         return list;
     }
     QByteArray lastCommand() const { return commands().value(commands().size() - 1); }
+    // Every frame went out of the LAN adapter.
     bool allBroadcast() const {
         return std::all_of(transport.sent.cbegin(), transport.sent.cend(), [](const auto &sent) {
             return sent.route == FakeTransport::Sent::Route::Datagram &&
-                   sent.to == Peer{atframe::Broadcast, atframe::ConfigPort};
+                   sent.to == Peer{atframe::Broadcast, atframe::ConfigPort, Lan.index};
         });
     }
 
@@ -241,14 +256,48 @@ private slots:
     void searchOpensTheTransportAndBroadcasts_data() {
         QTest::addColumn<bool>("wasOpen");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("closed") << false << true;
-        QTest::newRow("left open by the console") << true << true;
-        QTest::newRow("will not open") << false << false;
+        QTest::addColumn<QList<NetworkAdapter>>("adapters");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QList<NetworkAdapter>>("searched");
+        QTest::addColumn<QString>("memo"); // the memo line naming what was searched
+        QTest::addColumn<QString>("refusal");
+        using L = QList<NetworkAdapter>;
+        NetworkAdapter secondAddress = Lan;
+        secondAddress.address = ipOf(192, 168, 1, 11);
+        const QString none = u"没有可用的网络适配器（IPv4），请检查网络连接！"_s;
+        // clang-format off
+        const QString eth0 = u"搜索: eth0 192.168.1.10"_s;
+        QTest::newRow("closed") << false << true << L{Lan} << QString() << L{Lan} << eth0 << QString();
+        QTest::newRow("left open by the console")
+            << true << true << L{Lan} << QString() << L{Lan} << eth0 << QString();
+        QTest::newRow("will not open")
+            << false << false << L{Lan} << QString() << L{} << QString() << QString();
+        QTest::newRow("every adapter, the bridge first")
+            << false << true << L{Decoy, Lan, Lan2} << QString() << L{Decoy, Lan, Lan2}
+            << u"搜索: docker0 172.17.0.1, eth0 192.168.1.10, eth1 10.0.0.7"_s << QString();
+        QTest::newRow("an adapter with two addresses searched once")
+            << false << true << L{Lan, secondAddress, Lan2} << QString() << L{Lan, Lan2}
+            << u"搜索: eth0 192.168.1.10, eth1 10.0.0.7"_s << QString();
+        QTest::newRow("the adapter chosen")
+            << false << true << L{Decoy, Lan, Lan2} << u"eth1"_s << L{Lan2}
+            << u"搜索: eth1 10.0.0.7"_s << QString();
+        QTest::newRow("no adapter") << true << true << L{} << QString() << L{} << QString() << none;
+        QTest::newRow("the chosen adapter gone")
+            << true << true << L{Decoy, Lan} << u"eth1"_s << L{} << QString()
+            << u"网络适配器eth1没有可用的IPv4地址，请检查网络连接！"_s;
+        // clang-format on
     }
     void searchOpensTheTransportAndBroadcasts() {
         QFETCH(bool, wasOpen);
         QFETCH(bool, opens);
+        QFETCH(QList<NetworkAdapter>, adapters);
+        QFETCH(QString, chosen);
+        QFETCH(QList<NetworkAdapter>, searched);
+        QFETCH(QString, memo);
+        QFETCH(QString, refusal);
         Rig r;
+        r.adapters.list = adapters;
+        r.proto.setSearchAdapter(chosen);
         if (wasOpen) {
             Transport::Endpoints server;
             server.kind = Transport::Kind::StreamServer;
@@ -260,33 +309,50 @@ private slots:
         r.view.modules << u"stale"_s;
         r.proto.searchModules();
 
+        if (!refusal.isEmpty()) {
+            // Told, and whatever the console holds is left alone.
+            QCOMPARE(r.view.notices, QStringList{refusal});
+            QCOMPARE(r.view.noticeKinds, QList<Notice>{Notice::InputError});
+            QCOMPARE(r.transport.closes, 0);
+            QCOMPARE(r.transport.opened.size(), 1);
+            QVERIFY(r.transport.sent.isEmpty());
+            QCOMPARE(r.state.holder, SocketHolder::Console);
+            QCOMPARE(r.view.modules, QStringList{u"stale"_s});
+            QVERIFY(r.view.memo.isEmpty());
+            return;
+        }
         QCOMPARE(r.transport.closes, wasOpen ? 1 : 0);
         QCOMPARE(r.pauses, wasOpen ? QList<int>{100} : QList<int>());
         const Transport::Endpoints &endpoints = r.transport.opened.last();
         QCOMPARE(endpoints.kind, Transport::Kind::Datagram);
-        QCOMPARE(endpoints.localHost, u"192.168.1.10"_s);
+        QCOMPARE(endpoints.localHost, u"0.0.0.0"_s);
         QCOMPARE(endpoints.localPort, quint16(5000));
-        QCOMPARE(r.store.LocalIP, HostIp);
-        QCOMPARE(r.store.LocalIPText, u"192.168.1.10"_s);
-        QCOMPARE(r.store.LocalMAC, HostMac);
         QCOMPARE(r.state.holder, SocketHolder::Configuration);
         QVERIFY(r.state.lastPeer == Peer{});
         QCOMPARE(r.view.enabled, QList<bool>{true});
         QVERIFY(r.view.modules.isEmpty());
         QCOMPARE(r.store.SelectedIndex, -1);
-        QCOMPARE(r.commands(), opens ? QByteArrayList{"AT"} : QByteArrayList());
-        QVERIFY(r.allBroadcast());
-        if (opens)
-            QCOMPARE(r.transport.sent[0].bytes, "<00:00:00:00:00:00>,<" + HostMac + ">,AT\r\n");
-        QCOMPARE(r.view.memo, QStringList{u"现在切换到设置模式"_s});
+        QVERIFY(r.view.notices.isEmpty());
+        // The unchanged search frame out of each adapter, with its own MAC.
+        QCOMPARE(r.transport.sent.size(), searched.size());
+        for (qsizetype i = 0; i < searched.size(); ++i) {
+            const FakeTransport::Sent &sent = r.transport.sent[i];
+            QVERIFY(sent.route == FakeTransport::Sent::Route::Datagram);
+            QVERIFY(sent.to == (Peer{atframe::Broadcast, atframe::ConfigPort, searched[i].index}));
+            QCOMPARE(sent.bytes, "<00:00:00:00:00:00>,<" + searched[i].mac + ">,AT\r\n");
+        }
+        QStringList lines{u"现在切换到设置模式"_s};
+        if (!memo.isEmpty())
+            lines << memo;
+        QCOMPARE(r.view.memoTexts(), lines);
     }
 
     void searchRepliesAreListed() {
         Rig r;
         r.proto.searchModules();
         r.reply(HostIp, HostMac, "AT\r\n"); // our broadcast, heard back
-        r.proto.receive(Peer{ModuleB, 5000}, "no closing bracket at all, long enough");
-        r.proto.receive(Peer{ModuleB, 5001}, atframe::buildReply(MacB, "OK\r\n"));
+        r.proto.receive(Peer{ModuleB, 5000, Lan.index}, "no closing bracket at all, long enough");
+        r.proto.receive(Peer{ModuleB, 5001, Lan.index}, atframe::buildReply(MacB, "OK\r\n"));
         r.reply(ModuleA, MacA, "+IP=192.168.1.199\r\n"); // a report answers no search
         r.reply(ModuleA, MacA, "OK\r\n");
         r.reply(ipOf(192, 168, 1, 201), "short", "OK");
@@ -297,7 +363,7 @@ private slots:
             QStringList({u"192.168.1.200:00:11:22:33:44:66"_s, u"192.168.1.199:00:11:22:33:44:5a"_s,
                          u"192.168.1.201:short"_s, u"192.168.1.202:"_s + QString(64, u'm')}));
         QCOMPARE(r.store.ModulePort[0], quint16(5001));
-        QVERIFY(r.state.lastPeer == (Peer{ipOf(192, 168, 1, 202), 5000}));
+        QVERIFY(r.state.lastPeer == (Peer{ipOf(192, 168, 1, 202), 5000, Lan.index}));
         QVERIFY(r.view.notices.isEmpty());
 
         r.proto.selectModule(1);
@@ -313,8 +379,9 @@ private slots:
         // coming, at the latest when the next search begins.
         r.view.memo.clear();
         r.proto.searchModules();
-        QCOMPARE(r.view.memoTexts(), QStringList({u"已忽略1个搜索应答：MAC地址超过64个字节"_s,
-                                                  u"现在切换到设置模式"_s}));
+        QCOMPARE(r.view.memoTexts(),
+                 QStringList({u"已忽略1个搜索应答：MAC地址超过64个字节"_s, u"现在切换到设置模式"_s,
+                              u"搜索: eth0 192.168.1.10"_s}));
     }
 
     void duplicateWarningsThroughTheSearch() {
@@ -342,6 +409,44 @@ private slots:
         QCOMPARE(r.view.modules[1], r.view.modules[0]);
     }
 
+    // Modules are listed, checked for clashes and talked to per adapter: one
+    // heard on two adapters is two modules, each reached through its own.
+    void eachAdapterHasItsOwnModules() {
+        Rig r;
+        r.adapters.list = {Decoy, Lan, Lan2};
+        QCOMPARE(r.proto.computerAdapter()->name, Decoy.name);
+        r.proto.searchModules();
+        r.reply(Decoy.address, Decoy.mac, "AT\r\n", Decoy); // our broadcast, heard back
+        r.reply(ModuleA, MacA, "OK\r\n", Lan);
+        r.reply(ModuleA, MacA, "OK\r\n", Lan2);
+        r.reply(ModuleB, MacA, "OK\r\n", Lan2); // A's MAC behind the same adapter
+        const QString a = u"192.168.1.199:00:11:22:33:44:5a"_s;
+        QCOMPARE(r.view.modules, QStringList({a, a, u"192.168.1.200:00:11:22:33:44:5a"_s}));
+        QCOMPARE(r.view.notices,
+                 QStringList{u"两模块的MAC地址相同，MAC地址为：00:11:22:33:44:5a，IP地址分别为："
+                             u"192.168.1.199      192.168.1.200，请通过串口功能设置"_s});
+
+        for (const auto &[row, adapter, namesake] :
+             {std::tuple{0, Lan, Lan2}, std::tuple{1, Lan2, Lan}}) {
+            r.proto.selectModule(row);
+            QCOMPARE(r.proto.computerAdapter()->name, adapter.name);
+            r.fire();
+            QVERIFY(r.transport.sent.last().to ==
+                    (Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index}));
+            QCOMPARE(r.transport.sent.last().bytes, atframe::build(MacA, adapter.mac, "AT"));
+            r.view.memo.clear();
+            r.reply(ModuleA, MacA, "OK\r\n", namesake);
+            QVERIFY(r.view.memo.isEmpty());
+            r.reply(ModuleA, MacA, "OK\r\n", adapter);
+            QCOMPARE(r.view.memoTexts(), QStringList({indented(u"AT命令响应成功"_s), QString()}));
+        }
+        // The adapter chosen for the search stands for the computer.
+        r.proto.setSearchAdapter(Decoy.name);
+        QCOMPARE(r.proto.computerAdapter()->name, Decoy.name);
+        r.proto.setSearchAdapter(u"wlan0"_s);
+        QVERIFY(!r.proto.computerAdapter());
+    }
+
     void fullTableListsNoMore() {
         Rig r;
         r.proto.searchModules();
@@ -367,9 +472,9 @@ private slots:
             const QByteArray other = atframe::buildReply(MacB, "OK\r\n");
             QCOMPARE(other.size(), buffer.size());
             std::copy(other.begin(), other.end(), buffer.begin());
-            r.proto.receive(Peer{ModuleB, 5000}, buffer);
+            r.proto.receive(Peer{ModuleB, 5000, Lan.index}, buffer);
         };
-        r.proto.receive(Peer{ipOf(192, 168, 1, 9), 5000}, buffer);
+        r.proto.receive(Peer{ipOf(192, 168, 1, 9), 5000, Lan.index}, buffer);
         QCOMPARE(r.view.modules, QStringList({u"192.168.1.199:00:11:22:33:44:5a"_s,
                                               u"192.168.1.200:00:11:22:33:44:66"_s,
                                               u"192.168.1.9:00:11:22:33:44:5a"_s}));
@@ -1139,7 +1244,7 @@ private slots:
             for (int i = 0; i < noise; ++i)
                 datagram += char(random.bounded(256));
             const quint32 sender = random.bounded(8) == 0 ? HostIp : ModuleA;
-            r.proto.receive(Peer{sender, quint16(random.bounded(65536))}, datagram);
+            r.proto.receive(Peer{sender, quint16(random.bounded(65536)), Lan.index}, datagram);
             r.runDelayed();
             QVERIFY(r.store.ModuleCount >= 0 && r.store.ModuleCount <= TMYCLASS::MaxModules);
             // A report never grows a field beyond what a module may report.

@@ -21,6 +21,8 @@
 #include <unistd.h>
 #endif
 
+Q_DECLARE_METATYPE(ParameterSettings)
+
 namespace {
 
 using namespace Qt::StringLiterals;
@@ -37,12 +39,13 @@ ParameterSettings sample() {
             .DataBit = 1,
             .StopBit = 3,
             .Parity = 2,
-            .MAC = u"00:11:22:33:44:55"_s};
+            .MAC = u"00:11:22:33:44:55"_s,
+            .Adapter = u"eth0"_s};
 }
 
 // Differs from sample() in every member.
 ParameterSettings other() {
-    return {1, u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s, 12, 0, 1, 1, u"g"_s};
+    return {1, u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s, 12, 0, 1, 1, u"g"_s, u"h"_s};
 }
 
 const QByteArray sampleFile = "[CFG]\r\n"
@@ -57,7 +60,8 @@ const QByteArray sampleFile = "[CFG]\r\n"
                               "DataBit=1\r\n"
                               "StopBit=3\r\n"
                               "Parity=2\r\n"
-                              "MAC=00:11:22:33:44:55\r\n";
+                              "MAC=00:11:22:33:44:55\r\n"
+                              "Adapter=eth0\r\n";
 
 QByteArray readAll(const QString &path) {
     QFile f(path);
@@ -117,14 +121,14 @@ settings::SaveResult saveWithFileSizeLimit(const QString &path, const ParameterS
 
 namespace QTest {
 template <> char *toString(const ParameterSettings &s) {
-    const QString text = QStringLiteral("{%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12}")
+    const QString text = QStringLiteral("{%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13}")
                              .arg(s.Model)
                              .arg(s.GateWay, s.Mask, s.IP, s.DIP, s.Port, s.DPort)
                              .arg(s.BaudRate)
                              .arg(s.DataBit)
                              .arg(s.StopBit)
                              .arg(s.Parity)
-                             .arg(s.MAC);
+                             .arg(s.MAC, s.Adapter);
     return qstrdup(text.toUtf8().constData());
 }
 } // namespace QTest
@@ -159,7 +163,7 @@ private slots:
         // A second save over an existing file replaces the values in place.
         QVERIFY(settings::saveSettings(m_path, other()).ok);
         QCOMPARE(settings::loadSettings(m_path, sample()).values, other());
-        QCOMPARE(readAll(m_path).count("\r\n"), 13);
+        QCOMPARE(readAll(m_path).count("\r\n"), 14);
     }
 
     void noSelectionIsStoredAsMinusOne() {
@@ -219,13 +223,23 @@ private slots:
         QVERIFY2(r.message.isEmpty(), qPrintable(r.message));
     }
 
-    void fileLackingOnlyMacRestoresTheRest() {
-        QByteArray bytes = sampleFile;
-        bytes.replace("MAC=00:11:22:33:44:55\r\n", "");
-        writeAll(m_path, bytes);
+    // A key left out gets its default, as a file saved before the adapter
+    // was remembered leaves every adapter searched.
+    void fileLackingAKeyRestoresTheRest_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<ParameterSettings>("expected");
+        ParameterSettings noMac = sample();
+        noMac.MAC = u"0"_s;
+        ParameterSettings noAdapter = sample();
+        noAdapter.Adapter.clear();
+        QTest::newRow("MAC") << QByteArray("MAC=00:11:22:33:44:55\r\n") << noMac;
+        QTest::newRow("adapter") << QByteArray("Adapter=eth0\r\n") << noAdapter;
+    }
+    void fileLackingAKeyRestoresTheRest() {
+        QFETCH(QByteArray, line);
+        QFETCH(ParameterSettings, expected);
+        writeAll(m_path, QByteArray(sampleFile).replace(line, ""));
         const settings::LoadResult r = settings::loadSettings(m_path, other());
-        ParameterSettings expected = sample();
-        expected.MAC = QStringLiteral("0");
         QCOMPARE(r.values, expected);
         QVERIFY(r.message.isEmpty());
     }
@@ -235,7 +249,7 @@ private slots:
         s.MAC = QStringLiteral("中文 设备");
         QVERIFY(settings::saveSettings(m_path, s).ok);
         // 中 D6D0, 文 CEC4, 设 C9E8, 备 B1B8 in code page 936.
-        QVERIFY(readAll(m_path).endsWith("MAC=\xD6\xD0\xCE\xC4 \xC9\xE8\xB1\xB8\r\n"));
+        QVERIFY(readAll(m_path).contains("\r\nMAC=\xD6\xD0\xCE\xC4 \xC9\xE8\xB1\xB8\r\n"));
         QCOMPARE(settings::loadSettings(m_path, other()).values, s);
 
         // And a GBK file written elsewhere reads back as the same text.

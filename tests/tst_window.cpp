@@ -414,7 +414,10 @@ private slots:
         };
         QCOMPARE(file->title(), QStringLiteral("File"));
         const QList<QAction *> top = m_window->menuBar()->actions();
-        QCOMPARE(top, (QList<QAction *>{file->menuAction(), action("N3"), action("N4")}));
+        const auto *adapters = control<QMenu>(u"MenuAdapter"_s);
+        QCOMPARE(adapters->title(), QStringLiteral("Network adapter"));
+        QCOMPARE(top, (QList<QAction *>{file->menuAction(), adapters->menuAction(), action("N3"),
+                                        action("N4")}));
         QCOMPARE(action("N3")->text(), QStringLiteral("Introduction"));
         QCOMPARE(action("N4")->text(), QStringLiteral("About"));
         QCOMPARE(file->actions(), (QList<QAction *>{action("N10"), action("N11"), action("N12")}));
@@ -488,8 +491,6 @@ private slots:
 
         const QString localIP = TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast));
         QCOMPARE(control<QLineEdit>(u"Edt_LocalIP"_s)->text(), localIP);
-        QCOMPARE(MyClass.LocalIPText, localIP);
-        QCOMPARE(MyClass.LocalMAC, TMYCLASS::GetMACByARP(localIP));
     }
 
     // A line picked with the arrow keys reads its module as a mouse pick does,

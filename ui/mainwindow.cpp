@@ -85,11 +85,6 @@ void TFrmMain::setupNetwork() {
     m_transport = new SocketTransport(this);
     connect(m_transport, &Transport::received, this, &TFrmMain::received);
 
-    MyClass.LocalIP = TcmSocket::get_ip_data(QString(), cmUnicast);
-
-    MyClass.LocalIPText = MyClass.LocalIPToText();
-    MyClass.LocalMAC = TMYCLASS::GetMACByARP(MyClass.LocalIPText);
-
     m_state.holder = SocketHolder::Configuration;
     m_ui->GroupBox2->setEnabled(true);
     m_ui->Edt_LocalIP->setText(TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast)));

@@ -15,6 +15,7 @@ class Console;
 class ConsoleWindowView;
 class LampWidget;
 class QCheckBox;
+class QMenu;
 class SocketTransport;
 
 namespace Ui {
@@ -80,6 +81,9 @@ private:
     // Connects the configuration controls and the configuration timers.
     void setupConfigSide();
     void configReceive(const Peer &from, QByteArrayView datagram);
+    void pickModule(int row);
+    // "Computer IP" names the adapter that stands for the computer.
+    void showComputerIP();
 
     // ---- Test console (mainwindow_console.cpp) ---------------------------
     // Connects the console controls and shows the start-up mode.
@@ -89,6 +93,8 @@ private:
     // ---- Settings and menus (mainwindow_menus.cpp) -----------------------
     // Connects the menu actions.
     void setupMenus();
+    // "Network adapter": every adapter the system lists now, the choice checked.
+    void fillAdapterMenu(QMenu *menu);
     void N10Click();
     void N11Click();
     void N12Click();

@@ -2,11 +2,11 @@
 // and which button starts which operation of the core's ConfigProtocol.
 #include "mainwindow.h"
 
-#include "cmsocket.h"
 #include "configprotocol.h"
 #include "configview.h"
 #include "mylib.h"
 #include "sockettransport.h"
+#include "systemadapters.h"
 #include "ui_mainwindow.h"
 
 #include <QComboBox>
@@ -142,17 +142,15 @@ private:
     Ui::TFrmMain &m_ui;
 };
 
+const SystemAdapters systemAdapters;
+
 } // namespace
 
 void TFrmMain::setupConfigSide() {
     Ui::TFrmMain &u = *m_ui;
     m_configView = new WindowConfigView(this, u);
-    const auto localInterface = [] {
-        const quint32 ip = TcmSocket::get_ip_data(QString(), cmUnicast);
-        return LocalInterface{ip, TMYCLASS::GetMACByARP(TMYCLASS::IPToText(ip))};
-    };
     m_config =
-        new ConfigProtocol(MyClass, m_state, *m_transport, *m_configView, localInterface, this);
+        new ConfigProtocol(MyClass, m_state, *m_transport, *m_configView, systemAdapters, this);
 
     using C = ConfigProtocol;
     const std::pair<QPushButton *, void (C::*)()> operations[] = {
@@ -204,12 +202,23 @@ void TFrmMain::setupConfigSide() {
         if (list->selectedItems().isEmpty())
             return;
         m_listPickedByPress = QGuiApplication::mouseButtons() != Qt::NoButton;
-        m_config->selectModule(list->currentRow());
+        pickModule(list->currentRow());
     });
     connect(u.ListBoxIP, &QListWidget::clicked, this, [this](const QModelIndex &index) {
         if (!std::exchange(m_listPickedByPress, false))
-            m_config->selectModule(index.row());
+            pickModule(index.row());
     });
+}
+
+void TFrmMain::pickModule(int row) {
+    m_config->selectModule(row);
+    showComputerIP();
+}
+
+void TFrmMain::showComputerIP() {
+    // Without an adapter the field keeps what it shows, for the console.
+    if (const std::optional<NetworkAdapter> adapter = m_config->computerAdapter())
+        m_ui->Edt_LocalIP->setText(adapter->addressText());
 }
 
 void TFrmMain::configReceive(const Peer &from, QByteArrayView datagram) {

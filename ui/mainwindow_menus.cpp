@@ -2,15 +2,19 @@
 #include "mainwindow.h"
 
 #include "aboutwindow.h"
+#include "configprotocol.h"
 #include "settings.h"
 #include "ui_mainwindow.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -101,6 +105,46 @@ void TFrmMain::setupMenus() {
     connect(m_ui->N3, &QAction::triggered, this, &TFrmMain::N3Click);
     connect(m_ui->N4, &QAction::triggered, this, &TFrmMain::N4Click);
     qApp->installEventFilter(new MenuShortcutGuard(this, {m_ui->N10, m_ui->N11, m_ui->N12}));
+
+    // Listed afresh each time it opens: adapters come and go (a cable, a VPN).
+    auto *adapters = new QMenu(QStringLiteral("Network adapter"), m_ui->MainMenu1);
+    adapters->setObjectName(QStringLiteral("MenuAdapter"));
+    m_ui->MainMenu1->insertMenu(m_ui->N3, adapters);
+    connect(adapters, &QMenu::aboutToShow, this, [this, adapters] { fillAdapterMenu(adapters); });
+}
+
+void TFrmMain::fillAdapterMenu(QMenu *menu) {
+    menu->clear();
+    auto *group = new QActionGroup(menu);
+    const QString chosen = m_config->searchAdapter();
+    const auto add = [&](const QString &text, const QString &name) {
+        QAction *action = menu->addAction(text);
+        action->setObjectName(name.isEmpty() ? QStringLiteral("AdapterAll")
+                                             : QStringLiteral("Adapter_") + name);
+        action->setCheckable(true);
+        action->setChecked(name == chosen);
+        action->setActionGroup(group);
+        connect(action, &QAction::triggered, this, [this, name] {
+            m_config->setSearchAdapter(name);
+            showComputerIP();
+        });
+        return action;
+    };
+    add(QStringLiteral("All adapters"), {});
+    menu->addSeparator();
+    QStringList listed;
+    const QList<NetworkAdapter> adapters = m_config->adapterSource().adapters();
+    for (const NetworkAdapter &adapter : adapters) {
+        // An adapter with a second address is still one adapter.
+        if (listed.contains(adapter.name))
+            continue;
+        listed << adapter.name;
+        add(adapter.label(), adapter.name);
+    }
+    // A choice restored from the file, or an adapter unplugged since: it is
+    // still the choice, and the search says it cannot go out.
+    if (!chosen.isEmpty() && !listed.contains(chosen))
+        add(chosen + QStringLiteral(" (not available)"), chosen)->setEnabled(false);
 }
 
 void TFrmMain::N10Click() {
@@ -141,16 +185,20 @@ void TFrmMain::N4Click() {
 }
 
 void TFrmMain::SaveSettings() {
-    const settings::SaveResult result =
-        settings::saveSettings(m_settingsPath, parameterControls(*m_ui));
+    ParameterSettings values = parameterControls(*m_ui);
+    values.Adapter = m_config->searchAdapter();
+    const settings::SaveResult result = settings::saveSettings(m_settingsPath, values);
     if (!result.ok)
         QMessageBox::critical(this, NoticeCaption, result.message);
 }
 
 void TFrmMain::LoadSettings() {
-    const settings::LoadResult result =
-        settings::loadSettings(m_settingsPath, parameterControls(*m_ui));
+    ParameterSettings current = parameterControls(*m_ui);
+    current.Adapter = m_config->searchAdapter();
+    const settings::LoadResult result = settings::loadSettings(m_settingsPath, current);
     setParameterControls(*m_ui, result.values);
+    m_config->setSearchAdapter(result.values.Adapter);
+    showComputerIP();
     if (!result.message.isEmpty())
         QMessageBox::warning(this, NoticeCaption, result.message);
 }
