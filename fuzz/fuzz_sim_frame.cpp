@@ -4,8 +4,8 @@
 // asked for and read back with the tool's own reply parsers.
 //
 // An input is a series of datagrams parted by 0xFF. Datagram i goes to the
-// broadcast address (i % 4 == 0) or to module i % 4; each is also read as
-// working-mode lines by the first two modules.
+// broadcast address (i % 4 == 0) or to module i % 4 (counted from 1); each
+// is also read as working-mode lines by the first two modules.
 #include "fuzzsupport.h"
 
 #include "atframe.h"
