@@ -5,7 +5,6 @@
 
 #include "gbk.h"
 #include "inifile.h"
-#include "mylib.h"
 #include "settings.h"
 
 #include <QDir>
@@ -19,13 +18,19 @@
 namespace {
 
 const QString Section = QStringLiteral("CFG");
+// The keys the tool keeps there.
+const std::array<QString, 12> Keys = {
+    QStringLiteral("Model"),   QStringLiteral("GateWay"),  QStringLiteral("Mask"),
+    QStringLiteral("IP"),      QStringLiteral("DIP"),      QStringLiteral("Port"),
+    QStringLiteral("DPort"),   QStringLiteral("BaudRate"), QStringLiteral("DataBit"),
+    QStringLiteral("StopBit"), QStringLiteral("Parity"),   QStringLiteral("MAC")};
 
-using Values = std::array<std::optional<QString>, TMYCLASS::IniKeyCount>;
+using Values = std::array<std::optional<QString>, Keys.size()>;
 
 Values valuesOf(const IniDocument &doc) {
     Values values;
-    for (int i = 0; i < TMYCLASS::IniKeyCount; ++i)
-        values[i] = doc.value(Section, MyClass.IniKeys[i].Key);
+    for (size_t i = 0; i < Keys.size(); ++i)
+        values[i] = doc.value(Section, Keys[i]);
     return values;
 }
 
@@ -65,14 +70,14 @@ void checkDocument(QByteArrayView bytes) {
         unicode ? QStringDecoder(*QStringConverter::encodingForData(bytes)).decode(bytes)
                 : gbk::decode(bytes);
     const QStringList lines = text.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < lines.size() && i < 2 * TMYCLASS::IniKeyCount; ++i) {
+    for (qsizetype i = 0; i < lines.size() && i < qsizetype(2 * Keys.size()); ++i) {
         QString value = lines[i];
         if (value.endsWith(QLatin1Char('\r')))
             value.chop(1);
         if (IniDocument::holdsLineBreak(value) || !storable(unicode, value))
             continue;
-        const int key = int(i % TMYCLASS::IniKeyCount);
-        edited.setValue(Section, MyClass.IniKeys[key].Key, value);
+        const size_t key = size_t(i) % Keys.size();
+        edited.setValue(Section, Keys[key], value);
         expected[key] = value;
         FUZZ_CHECK(valuesOf(edited) == expected);
     }
