@@ -7,9 +7,7 @@
 #include "inifile.h"
 #include "settings.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 
@@ -89,10 +87,7 @@ void checkDocument(QByteArrayView bytes) {
 // The file functions the window uses: restore, save what was restored,
 // restore again.
 void checkFile(QByteArrayView bytes) {
-    // On a memory file system where there is one: every save syncs its file.
-    static QTemporaryDir folder(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
-                                    ? QStringLiteral("/dev/shm/fuzz_ini-XXXXXX")
-                                    : QDir::tempPath() + QStringLiteral("/fuzz_ini-XXXXXX"));
+    static QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("CFG.ini"));
     {
         QFile file(path);

@@ -19,7 +19,12 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$1 target=$2 seconds=$3
 shift 3
 
-run=$(mktemp -d "${TMPDIR:-/tmp}/$target.XXXXXX")
+# In memory where possible: a target may write files (and sync them) for
+# every input. Its temporary files go into the run's folder too, so a crash
+# leaves nothing elsewhere.
+scratch=${TMPDIR:-/tmp}
+[[ -n ${TMPDIR:-} || ! -w /dev/shm ]] || scratch=/dev/shm
+run=$(mktemp -d "$scratch/$target.XXXXXX")
 mkdir "$run/corpus" "$run/findings"
 cp -R "$root/fuzz/corpus/$target/." "$run/corpus/"
 
@@ -27,7 +32,7 @@ cp -R "$root/fuzz/corpus/$target/." "$run/corpus/"
 # memory flat; a setting of the caller's own wins.
 export ASAN_OPTIONS="quarantine_size_mb=64${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 status=0
-"$build/fuzz/$target" -max_total_time="$seconds" -timeout=2 -rss_limit_mb=2048 \
+TMPDIR=$run "$build/fuzz/$target" -max_total_time="$seconds" -timeout=2 -rss_limit_mb=2048 \
     -dict="$root/fuzz/ostrel.dict" -artifact_prefix="$run/findings/" -print_final_stats=1 \
     "$@" "$run/corpus" || status=$?
 
