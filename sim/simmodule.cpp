@@ -193,13 +193,13 @@ bool SimModule::setParameter(const QByteArray &name, const QByteArray &value) {
         return false;
     const bool changed = m_parameters.value(name) != value;
     m_parameters.insert(name, value);
-    if (changed && workParametersChanged(name))
+    if (changed && m_working && workParametersChanged(name))
         startWork();
     return true;
 }
 
 void SimModule::restoreFactory() {
-    const bool restart = m_parameters != m_setup.parameters;
+    const bool restart = m_working && m_parameters != m_setup.parameters;
     m_parameters = m_setup.parameters;
     if (restart)
         startWork();
@@ -275,6 +275,7 @@ QList<QByteArray> SimModule::answerWork(QByteArrayView line) {
 
 void SimModule::startWork() {
     stopWork();
+    m_working = true;
     const int mode = m_parameters.value("MODEL").toInt();
     if (mode == 0)
         openServer();
@@ -285,6 +286,7 @@ void SimModule::startWork() {
 }
 
 void SimModule::stopWork() {
+    m_working = false;
     m_listenNotifier.reset();
     m_connectNotifier.reset();
     if (m_listenFd >= 0)

@@ -75,7 +75,9 @@ public:
     QList<QByteArray> answerWork(QByteArrayView line);
 
     // (Re)opens the working endpoint for the current mode and ports; failures
-    // are reported through problem().
+    // are reported through problem(). Until then, and after stopWork(), a
+    // changed mode or port opens nothing, so the configuration side can be
+    // driven without sockets.
     void startWork();
     void stopWork();
 
@@ -114,6 +116,7 @@ private:
     QTimer m_tickTimer;
     QTimer m_reconnectTimer;
     int m_gapMs;
+    bool m_working = false;
 
     int m_listenFd = -1;
     std::unique_ptr<QSocketNotifier> m_listenNotifier;

@@ -1,7 +1,9 @@
 #include "simoptions.h"
 
+#include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -280,38 +282,55 @@ INI with [general] (the options above without "--"), [defaults] and one
 }
 
 Outcome parse(const QStringList &arguments, SimSettings &settings, QString *error) {
+    // Flags take no value; every other option takes exactly one. A module key
+    // is an option of its own (its factory value for every module), except
+    // the two that must differ between modules.
+    static const QStringList flags{QStringLiteral("echo"), QStringLiteral("broadcast"),
+                                   QStringLiteral("quit-on-eof"), QStringLiteral("no-control")};
+    QStringList valued{QStringLiteral("config"), QStringLiteral("module")};
+    for (const QStringList *keys : {&generalKeys(), &moduleKeys()}) {
+        for (const QString &key : *keys) {
+            if (!flags.contains(key) && key != QLatin1String("ip") && key != QLatin1String("mac"))
+                valued.append(key);
+        }
+    }
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOption(help);
+    for (const QString &flag : flags)
+        parser.addOption(QCommandLineOption(flag));
+    for (const QString &name : std::as_const(valued))
+        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
+
+    const bool parsed = parser.parse(arguments);
+    if (parser.isSet(help))
+        return Outcome::Help;
+    if (!parsed) {
+        *error = parser.errorText() + QStringLiteral(" (see --help)");
+        return Outcome::Error;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error =
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
+        return Outcome::Error;
+    }
+
+    // Options act in the order given: a later one overrides an earlier one,
+    // and a configuration file counts where it is named.
     Plan plan;
     QStringList moduleTexts;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        if (argument == QLatin1String("-h") || argument == QLatin1String("--help"))
-            return Outcome::Help;
-        if (!argument.startsWith(QLatin1String("--"))) {
-            *error = QStringLiteral("unexpected argument '%1'").arg(argument);
-            return Outcome::Error;
-        }
-        const QString option = argument.mid(2);
-        if (option == QLatin1String("echo") || option == QLatin1String("broadcast") ||
-            option == QLatin1String("quit-on-eof") || option == QLatin1String("no-control")) {
-            if (option == QLatin1String("echo"))
-                plan.defaults.append({option, QStringLiteral("1")});
-            else
-                plan.general.insert(option, QStringLiteral("1"));
+    QHash<QString, qsizetype> taken;
+    const QStringList names = parser.optionNames();
+    for (const QString &option : names) {
+        if (option == QLatin1String("echo")) {
+            plan.defaults.append({option, QStringLiteral("1")});
             continue;
         }
-        const bool known = option == QLatin1String("config") || option == QLatin1String("module") ||
-                           generalKeys().contains(option) ||
-                           (moduleKeys().contains(option) && option != QLatin1String("ip") &&
-                            option != QLatin1String("mac"));
-        if (!known) {
-            *error = QStringLiteral("unknown option %1 (see --help)").arg(argument);
-            return Outcome::Error;
+        if (flags.contains(option)) {
+            plan.general.insert(option, QStringLiteral("1"));
+            continue;
         }
-        if (i + 1 >= arguments.size()) {
-            *error = QStringLiteral("option %1 needs a value").arg(argument);
-            return Outcome::Error;
-        }
-        const QString value = arguments.at(++i);
+        const QString value = parser.values(option).value(taken[option]++);
         if (option == QLatin1String("config")) {
             const bool ok = value.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)
                                 ? readJson(value, plan, error)

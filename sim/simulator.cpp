@@ -140,14 +140,14 @@ void Simulator::readConfig() {
     }
 }
 
-void Simulator::handleDatagram(const QByteArray &datagram, quint32 senderIp, quint16 senderPort,
-                               quint32 destinationIp) {
+QList<Simulator::Outgoing> Simulator::answer(const QByteArray &datagram, quint32 destinationIp) {
+    QList<Outgoing> outgoing;
     const atframe::Frame frame = atframe::parseFrame(datagram);
     if (!frame.valid)
-        return;
+        return outgoing;
     const bool search = frame.targetMac == atframe::SearchMAC;
     if (search && frame.command != "AT")
-        return;
+        return outgoing;
     // A datagram sent to one module's own address reaches only that module,
     // as it would on a real network; broadcasts reach them all.
     bool unicast = false;
@@ -161,18 +161,27 @@ void Simulator::handleDatagram(const QByteArray &datagram, quint32 senderIp, qui
         // Signed with the MAC the frame reached, even when it changes that MAC.
         const QByteArray mac = module->mac();
         const QList<QByteArray> payloads = module->answerConfig(frame.command);
-        for (const QByteArray &payload : payloads)
-            reply(*module, mac, payload, senderIp, senderPort);
+        const SimFaults &faults = module->faults();
+        if (faults.silent)
+            continue;
+        for (const QByteArray &payload : payloads) {
+            outgoing.append({module.get(), faults.distort(atframe::buildReply(
+                                               mac, faults.wrong ? "ERROR\r\n" : payload))});
+        }
     }
+    return outgoing;
 }
 
-void Simulator::reply(SimModule &module, const QByteArray &mac, const QByteArray &payload,
-                      quint32 senderIp, quint16 senderPort) {
+void Simulator::handleDatagram(const QByteArray &datagram, quint32 senderIp, quint16 senderPort,
+                               quint32 destinationIp) {
+    const QList<Outgoing> outgoing = answer(datagram, destinationIp);
+    for (const Outgoing &item : outgoing)
+        reply(*item.module, item.datagram, senderIp, senderPort);
+}
+
+void Simulator::reply(SimModule &module, const QByteArray &datagram, quint32 senderIp,
+                      quint16 senderPort) {
     const SimFaults &faults = module.faults();
-    if (faults.silent)
-        return;
-    const QByteArray datagram =
-        faults.distort(atframe::buildReply(mac, faults.wrong ? "ERROR\r\n" : payload));
     const bool broadcast = faults.route == SimFaults::Route::Broadcast ||
                            (faults.route == SimFaults::Route::Default && m_settings.broadcast);
     const quint32 ip = broadcast ? htonl(INADDR_BROADCAST) : senderIp;

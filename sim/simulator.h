@@ -37,6 +37,17 @@ public:
     qsizetype moduleCount() const { return qsizetype(m_modules.size()); }
     SimModule &module(qsizetype i) { return *m_modules.at(size_t(i)); }
 
+    // One datagram a module sends in answer, as it leaves (its faults applied;
+    // where it goes, when and how often is up to the sender).
+    struct Outgoing {
+        SimModule *module;
+        QByteArray datagram;
+    };
+    // What one configuration datagram, sent to destinationIp (network byte
+    // order), makes the modules answer. Sends nothing, so it runs without
+    // start().
+    QList<Outgoing> answer(const QByteArray &datagram, quint32 destinationIp);
+
 signals:
     void quitRequested();
 
@@ -44,8 +55,7 @@ private:
     void readConfig();
     void handleDatagram(const QByteArray &datagram, quint32 senderIp, quint16 senderPort,
                         quint32 destinationIp);
-    void reply(SimModule &module, const QByteArray &mac, const QByteArray &payload,
-               quint32 senderIp, quint16 senderPort);
+    void reply(SimModule &module, const QByteArray &datagram, quint32 senderIp, quint16 senderPort);
     void transmit(const QByteArray &moduleAddress, const QByteArray &datagram, quint32 ip,
                   quint16 port);
     void readControl();
