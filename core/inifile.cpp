@@ -4,6 +4,14 @@
 
 namespace {
 
+// The lines of a Unicode file are kept as UTF-8 once the file's own mark is
+// gone; a zero-width no-break space left at the start of a line or a value
+// is text, which QString::fromUtf8 would drop.
+QString utf8Text(QByteArrayView bytes) {
+    return QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)
+        .decode(bytes);
+}
+
 struct ByteOrderMark {
     QByteArrayView bytes;
     QStringConverter::Encoding encoding;
@@ -77,12 +85,11 @@ QByteArray IniDocument::toBytes() const {
     }
     if (!m_unicode)
         return out;
-    return QStringEncoder(*m_unicode, QStringConverter::Flag::WriteBom)
-        .encode(QString::fromUtf8(out));
+    return QStringEncoder(*m_unicode, QStringConverter::Flag::WriteBom).encode(utf8Text(out));
 }
 
 QString IniDocument::decode(QByteArrayView bytes) const {
-    return m_unicode ? QString::fromUtf8(bytes) : gbk::decode(bytes);
+    return m_unicode ? utf8Text(bytes) : gbk::decode(bytes);
 }
 
 QByteArray IniDocument::encode(const QString &text) const {

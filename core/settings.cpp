@@ -69,7 +69,9 @@ DocumentRead readDocument(const QString &path) {
                           .arg(MaxFileSize);
         return read;
     }
-    read.bytes = file.read(MaxFileSize + 1);
+    // Only what the file holds: a buffer of the largest size allowed would be
+    // allocated for every read, a few hundred bytes or not.
+    read.bytes = file.read(file.size());
     if (file.error() != QFileDevice::NoError) {
         read.reason = file.errorString();
         return read;

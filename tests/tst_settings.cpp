@@ -284,6 +284,23 @@ private slots:
         QCOMPARE(readAll(m_path), encoded(QString(text).replace(s.MAC, changed.MAC), encoding));
     }
 
+    // A zero-width no-break space is text like any other once the file's own
+    // mark is read: one that starts a line or a value stays where it is.
+    void markInsideTheTextIsKept_data() {
+        QTest::addColumn<Encoding>("encoding");
+        QTest::newRow("UTF-8 with mark") << Encoding::Utf8Bom;
+        QTest::newRow("UTF-16LE with mark") << Encoding::Utf16LeBom;
+        QTest::newRow("UTF-16BE with mark") << Encoding::Utf16BeBom;
+    }
+    void markInsideTheTextIsKept() {
+        QFETCH(Encoding, encoding);
+        const QString text = u"\uFEFF[CFG]\r\nMAC=x\r\n[CFG]\r\nMAC=\uFEFFy\r\n"_s;
+        writeAll(m_path, encoded(text, encoding));
+        QCOMPARE(settings::ReadSetting(m_path, u"MAC"_s), u"\uFEFFy"_s);
+        QVERIFY(settings::WriteSetting(m_path, u"MAC"_s, u"\uFEFFz"_s).ok);
+        QCOMPARE(readAll(m_path), encoded(QString(text).replace(u"y"_s, u"z"_s), encoding));
+    }
+
     // GetPrivateProfileString drops one pair of matching quotes; a value
     // that would lose characters that way is saved inside a pair of its own.
     void quotedValuesLoseOnePair_data() {
