@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Execution rate of every fuzz target of a build: each runs SECONDS (default
 # 60) from its seed corpus, and libFuzzer's final statistics give its
-# executions per second. Prints figures; not a test.
+# executions per second. The executions per second of processor time the
+# target and libFuzzer used stay comparable when other work shares the
+# machine. Prints figures; not a test.
 #
 #   bench/fuzz_rates.sh [BUILD_FOLDER [SECONDS]]   (default build-fuzz, 60)
 #
@@ -22,11 +24,19 @@ echo "fuzz targets of $build, $seconds s each, $(nproc) cores, load $(cut -d' ' 
 summary=()
 while read -r target; do
     status=0
+    before=$(times | sed -n 2p)
     output=$("$root/fuzz/run.sh" "$build" "$target" "$seconds" 2>&1 </dev/null) || status=$?
+    after=$(times | sed -n 2p)
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' <<<"$output")
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' <<<"$output")
     peak=$(sed -n 's/^stat::peak_rss_mb: *//p' <<<"$output")
-    printf '%-24s %8s execs/s %10s execs  peak RSS %5s MB\n' "$target" "$rate" "$execs" "$peak"
+    # The children's user and system time, as "XmY.YYYs" pairs.
+    cpu=$(awk -v a="$after" -v b="$before" 'function s(t, n, p) {
+            n = split(t, p, /[ms ]+/); return p[1] * 60 + p[2] + p[3] * 60 + p[4] }
+        BEGIN { printf "%.1f", s(a) - s(b) }')
+    percpu=$(awk -v e="${execs:-0}" -v c="$cpu" 'BEGIN { printf "%d", c > 0 ? e / c : 0 }')
+    printf '%-24s %8s execs/s %8s execs/CPU-s %10s execs  peak RSS %5s MB\n' \
+        "$target" "$rate" "$percpu" "$execs" "$peak"
     if [[ $status != 0 ]]; then
         echo "$target: FINDING (status $status):"
         grep -E 'ERROR|property broken|reproducer|kept' <<<"$output" || true

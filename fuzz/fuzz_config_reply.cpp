@@ -50,7 +50,7 @@ const QByteArray NewMac = "00:11:22:33:44:77";
 // A report's value has at most 19 bytes (a MAC text has 17); the version is
 // the only one not held to it.
 constexpr qsizetype MaxValueBytes = 19;
-// More than a modal box would ever let in at once.
+// How deep notices may open inside notices.
 constexpr int MaxNesting = 4;
 
 constexpr Parameter AllParameters[] = {Parameter::Model,
@@ -281,7 +281,7 @@ public:
     void notify(Notice notice, const QString &text) override;
 
 private:
-    enum class Source { Setup, Arrival, Sequencer, Watchdog, Delayed, Operation };
+    enum class Source { Operation, Arrival, Sequencer, Watchdog, Delayed };
     struct Event {
         Source source;
         int frames = 0;
@@ -298,7 +298,7 @@ private:
         what();
         const Event done = m_events.back();
         m_events.pop_back();
-        if (done.source == Source::Operation || done.source == Source::Setup)
+        if (done.source == Source::Operation)
             FUZZ_CHECK(done.frames == 1 ? done.expected.has_value()
                                         : !done.expected || done.refused);
     }
@@ -313,30 +313,37 @@ private:
     void answer(QByteArrayView extra = {});
     QByteArray soundAnswer() const;
     void readAll() {
-        as(Source::Setup, [this] {
-            opened();
+        as(Source::Operation, [this] {
+            sequenceStarts();
             m_session->readAll();
         });
     }
     void query(Parameter parameter) {
         as(Source::Operation, [&] {
-            opened();
+            sequenceStarts();
             m_session->query(parameter);
         });
     }
-    void set(Parameter parameter, const ParameterValue &value);
+    // A setting, or with all a write-all (whose first step value is).
+    void set(Parameter parameter, const ParameterValue &value, bool all = false);
     void writeAll() {
         set(commands::WriteAllOrder[0], m_values.at(commands::WriteAllOrder[0]), true);
     }
-    void set(Parameter parameter, const ParameterValue &value, bool all);
     void restoreFactoryDefaults() {
         as(
             Source::Operation, [this] { m_session->restoreFactoryDefaults(); },
             QByteArray(commands::FactoryDefault.query));
     }
+    // Nothing awaits a reply any more.
+    void stop() {
+        as(Source::Operation, [this] { m_session->stop(); });
+        m_addressed.reset();
+        m_macSettingOpen = false;
+        m_writeAllRuns = false;
+    }
     // readAll() and query() start a new sequence: the sequencer's next
     // frame follows no answer.
-    void opened() {
+    void sequenceStarts() {
         m_sequenceStarted = true;
         m_macSettingOpen = false;
     }
@@ -365,6 +372,11 @@ private:
     std::optional<Parameter> m_lastSetting;
     bool m_macSettingOpen = false;
     QByteArray m_macSent;
+    // From a write-all until the answer to a setting is other than "OK",
+    // or is the "OK" to its last step (the MAC address), or the session
+    // stops: only meanwhile may an "OK" lead to the next step, even after
+    // a setting of the user's own.
+    bool m_writeAllRuns = false;
     // Since the last frame: a sequence (re)started, replies handed over,
     // one of them an "OK".
     bool m_sequenceStarted = false;
@@ -416,6 +428,7 @@ void Harness::reset() {
     m_sequenceStarted = false;
     m_replies = 0;
     m_okCame = false;
+    m_writeAllRuns = false;
     m_version.clear();
     m_pieces.clear();
     m_next = 0;
@@ -441,10 +454,7 @@ void Harness::enter(int state) {
         return; // fresh: nothing went out
     if (state == 1) {
         readAllUpTo(0);
-        as(Source::Setup, [this] { m_session->stop(); });
-        m_addressed.reset();
-        m_macSettingOpen = false;
-        return;
+        return stop();
     }
     state -= 2;
     if (state < 12)
@@ -538,20 +548,13 @@ void Harness::event(int kind, QByteArrayView body) {
     case 9:
         return restoreFactoryDefaults();
     case 10:
-        as(Source::Operation, [this] { m_session->stop(); });
-        m_addressed.reset();
-        m_macSettingOpen = false;
-        return;
+        return stop();
     case 11:
         m_transport.opened = !m_transport.opened;
         return;
     default:
         return answer(body);
     }
-}
-
-void Harness::set(Parameter parameter, const ParameterValue &value) {
-    set(parameter, value, false);
 }
 
 void Harness::set(Parameter parameter, const ParameterValue &value, bool all) {
@@ -561,6 +564,7 @@ void Harness::set(Parameter parameter, const ParameterValue &value, bool all) {
         if (const std::optional<QByteArray> bytes = settingValue(command.kind, value))
             expected = command.setCommand + *bytes;
     }
+    m_writeAllRuns = m_writeAllRuns || all;
     as(
         Source::Operation,
         [&] {
@@ -613,8 +617,14 @@ void Harness::arrive(int adapter, const QByteArray &datagram) {
     FUZZ_CHECK(awaited == accepted(from, reply.mac));
     if (!awaited)
         return;
+    // The answer to a setting still awaited: the first since it went out,
+    // and no read since.
+    const bool ok = reply.payload.contains("OK");
+    if (m_lastSetting && !m_sequenceStarted && m_replies == 0 &&
+        (!ok || m_lastSetting == Parameter::MAC))
+        m_writeAllRuns = false;
     ++m_replies;
-    m_okCame = m_okCame || reply.payload.contains("OK");
+    m_okCame = m_okCame || ok;
     const std::optional<QByteArray> outer = std::exchange(m_payload, reply.payload);
     as(Source::Arrival, [&] { m_session->handleReply(reply.payload); });
     m_payload = outer;
@@ -647,7 +657,7 @@ void Harness::frameSent(const Peer &to, QByteArrayView bytes) {
     case Source::Delayed: {
         // The write-all step after the one just confirmed, with the value
         // the window holds now.
-        FUZZ_CHECK(m_okCame);
+        FUZZ_CHECK(m_writeAllRuns && m_okCame);
         FUZZ_CHECK(m_lastSetting);
         const std::optional<Parameter> next =
             commands::next(commands::WriteAllOrder, *m_lastSetting);
@@ -657,7 +667,6 @@ void Harness::frameSent(const Peer &to, QByteArrayView bytes) {
         FUZZ_CHECK(value && frame.command == command.setCommand + *value);
         break;
     }
-    case Source::Setup:
     case Source::Operation:
         FUZZ_CHECK(event.expected && frame.command == *event.expected);
         break;
@@ -747,8 +756,7 @@ void Harness::notify(Notice notice, const QString &text) {
     FUZZ_CHECK(!m_events.empty() && noticeTexts().contains(text));
     Event &event = m_events.back();
     // Refusals answer what the user (or a write-all's next step) asked.
-    const bool asked = event.source == Source::Operation || event.source == Source::Setup ||
-                       event.source == Source::Delayed;
+    const bool asked = event.source == Source::Operation || event.source == Source::Delayed;
     FUZZ_CHECK((notice == Notice::InputError) == asked);
     event.refused = event.refused || notice == Notice::InputError;
     if (std::exchange(m_nest, false) && m_next < m_pieces.size() && m_events.size() < MaxNesting)
