@@ -36,10 +36,16 @@ struct CommonOptionSet {
                             u"is a broadcast that every module on the segment receives."_s,
                             u"N"_s};
     QCommandLineOption dryRun{u"dry-run"_s, u"Print what would be sent, and send nothing."_s};
+    QCommandLineOption parallel{
+        u"parallel"_s,
+        u"Talk to at most <N> modules at once (default %1), each at the window's pace."_s.arg(
+            ModuleBatch::DefaultInFlight),
+        u"N"_s};
 
     QList<std::pair<int, const QCommandLineOption *>> all() const {
-        return {{JsonOption, &json},       {QuietOption, &quiet}, {TimeoutOption, &timeout},
-                {AdapterOption, &adapter}, {RateOption, &rate},   {DryRunOption, &dryRun}};
+        return {{JsonOption, &json},        {QuietOption, &quiet}, {TimeoutOption, &timeout},
+                {AdapterOption, &adapter},  {RateOption, &rate},   {DryRunOption, &dryRun},
+                {ParallelOption, &parallel}};
     }
 };
 
@@ -221,6 +227,14 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
             return usageError(name,
                               u"%1: --rate takes frames per second from 1 to 1000000"_s.arg(name));
         options.rate = *rate;
+    }
+    if (isSet(ParallelOption, m_common.parallel)) {
+        const std::optional<int> parallel =
+            numberIn(parser.value(m_common.parallel), 1, TMYCLASS::MaxModules);
+        if (!parallel)
+            return usageError(name, u"%1: --parallel takes a number from 1 to %2"_s.arg(name).arg(
+                                        TMYCLASS::MaxModules));
+        options.parallel = *parallel;
     }
     if (isSet(AdapterOption, m_common.adapter))
         options.adapter = parser.value(m_common.adapter);
