@@ -9,7 +9,6 @@
 //   inventory256_ms=<median wall time of the program> inventory256_ok=<n>/256
 //   inventory256_peak_fps=<most frames the program sent within one second>
 #include "commandtable.h"
-#include "gbk.h"
 #include "labfixture.h"
 #include "settingtext.h"
 
@@ -30,47 +29,17 @@ namespace {
 
 constexpr int Modules = 256;
 
-// The name a module's AT commands give a parameter: "AT+GATEWAY=?" -> "GATEWAY".
-QByteArray atName(Parameter parameter) {
-    const QByteArray query = commands::of(parameter).query;
-    return query.sliced(3, query.size() - 5);
-}
+// By module address.
+using Held = QHash<QString, QHash<Parameter, ParameterValue>>;
 
-// A value as the simulator holds it, the way the tool shows it.
-std::optional<QString> shownValue(Parameter parameter, const QString &held) {
-    switch (commands::of(parameter).kind) {
-    case ValueKind::ItemDigit:
-        return cli::valueText(parameter, held.isEmpty() ? -1 : held.at(0).unicode() - u'0');
-    case ValueKind::Uart: {
-        const QStringList parts = held.split(u',');
-        if (parts.size() != 4)
-            return std::nullopt;
-        return cli::valueText(parameter,
-                              UartSettings{parts[0], parts[1], parts[2].toInt(), parts[3].toInt()});
+bool heldValues(LabFixture &lab, Held &held) {
+    for (int i = 0; i < Modules; ++i) {
+        QHash<Parameter, ParameterValue> values;
+        if (!lab.sim().parameters(i + 1, &values))
+            return false;
+        held.insert(QString::fromLatin1(lab.modules().at(i).ip), values);
     }
-    case ValueKind::Text:
-    case ValueKind::Version:
-    case ValueKind::None:
-        break;
-    }
-    return held;
-}
-
-// By module address, by AT name.
-using Held = QHash<QString, QHash<QByteArray, QString>>;
-
-bool heldValues(SimProcess &sim, Held &held) {
-    QStringList lines;
-    if (!sim.control("params all", &lines))
-        return false;
-    for (const QString &line : std::as_const(lines)) {
-        // "param <ip> <NAME> <value>"; a device name may hold spaces.
-        const QStringList words = line.split(u' ');
-        if (words.size() < 4 || words[0] != u"param"_s)
-            continue;
-        held[words[1]][words[2].toLatin1()] = line.section(u' ', 3);
-    }
-    return held.size() == Modules;
+    return true;
 }
 
 struct Run {
@@ -99,14 +68,14 @@ Run inventory(const QStringList &arguments, const Held &held, const QList<Parame
                           .arg(process.exitCode())
                           .arg(QString::fromUtf8(process.readAllStandardError()).left(400));
     for (const QJsonValue &module : modules) {
-        const QHash<QByteArray, QString> values = held.value(module[u"ip"_s].toString());
+        const QHash<Parameter, ParameterValue> values = held.value(module[u"ip"_s].toString());
         const QJsonObject parameters = module[u"parameters"_s].toObject();
         const bool right =
             module[u"status"_s] == u"ok"_s && !values.isEmpty() &&
             std::ranges::all_of(read, [&](Parameter parameter) {
                 const QJsonValue shown = parameters[cli::keyOf(parameter)];
-                return shown.isString() &&
-                       shownValue(parameter, values.value(atName(parameter))) == shown.toString();
+                return shown.isString() && values.contains(parameter) &&
+                       cli::valueText(parameter, values.value(parameter)) == shown.toString();
             });
         if (right)
             ++run.ok;
@@ -145,7 +114,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     Held held;
-    if (!heldValues(fixture.sim(), held)) {
+    if (!heldValues(fixture, held)) {
         std::fprintf(stderr, "the simulator did not list the values of %d modules\n", Modules);
         return 1;
     }

@@ -235,12 +235,14 @@ ModuleBatch::ModuleBatch(Transport &network, const AdapterSource &adapters, int 
                          QObject *parent)
     : QObject(parent)
     , m_adapterSource(adapters)
-    , m_limited(network, rate)
+    , m_rate(std::max(MinRate, rate))
+    , m_limited(network, m_rate)
     , m_search(m_limited, m_store) {
     connect(&m_limited, &Transport::received, this,
             [this](const Peer &from, QByteArrayView bytes) { m_search.receive(from, bytes); });
     connect(&m_limited, &Transport::failed, this,
             [this](int, const QString &text) { m_transportFailure = text; });
+    setInFlight(DefaultInFlight);
     m_search.onAnswer = [this](const Peer &from, const QByteArray &mac) {
         const NetworkAdapter *adapter = adapterByIndex(m_search.adapters(), from.adapter);
         NetworkAdapter unknown;

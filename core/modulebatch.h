@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -37,6 +38,11 @@ class ModuleBatch : public QObject {
 public:
     static constexpr int DefaultInFlight = 64;
     static constexpr int DefaultRate = 2000;
+    // A handshake must be answered within 150 ms of leaving the session, time
+    // it may spend in the rate's queue included. No more jobs run at once
+    // than a tenth of a second of the rate sends, so that a frame waits at
+    // most about 100 ms; below this rate even one job could not keep that.
+    static constexpr int MinRate = 10;
     // A search ends once no answer has come for this long after the last one.
     static constexpr int SearchQuietMs = 300;
     // A setting or factory default that is never answered is given up after
@@ -88,8 +94,8 @@ public:
                 QObject *parent = nullptr);
     ~ModuleBatch() override;
 
-    // How many jobs run at once.
-    void setInFlight(int jobs) { m_inFlight = std::max(1, jobs); }
+    // How many jobs run at once, at most a tenth of the rate.
+    void setInFlight(int jobs) { m_inFlight = std::clamp(jobs, 1, std::max(1, m_rate / 10)); }
 
     // Through the adapter of that name only, or every adapter for an empty
     // one. Ends once no answer has come for SearchQuietMs after the last, or
@@ -116,10 +122,11 @@ private:
     void endRun();
 
     const AdapterSource &m_adapterSource;
+    const int m_rate;
     RateLimitedTransport m_limited;
     TMYCLASS m_store;
     ModuleSearch m_search;
-    int m_inFlight = DefaultInFlight;
+    int m_inFlight = 1;
     QString m_transportFailure;
     QString m_abortedWith;
 
