@@ -166,8 +166,9 @@ public:
     QList<Argument> arguments() const override { return {}; }
     QList<QCommandLineOption> options() const override {
         return {{u"wait"_s,
-                 u"Wait at most <MS> milliseconds for answers (default 2000); the search ends "
-                 u"300 ms after the last answer."_s,
+                 u"Wait at most <MS> milliseconds for answers (default %1); the search ends "
+                 u"%2 ms after the last answer."_s.arg(DefaultSearchWaitMs)
+                     .arg(ModuleBatch::SearchQuietMs),
                  u"MS"_s}};
     }
     int commonOptions() const override { return JsonOption | QuietOption | AdapterOption; }
