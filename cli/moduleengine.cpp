@@ -155,10 +155,9 @@ private:
                 if (!sharers.isEmpty()) {
                     outcome.status = ModuleOutcome::Status::Failed;
                     outcome.step = u"search"_s;
-                    outcome.message =
-                        u"%1 answers with the same MAC address on %2: every frame to one reaches "
-                        u"both; set it through its serial port"_s.arg(sharers.join(u", "_s),
-                                                                      shown.adapter);
+                    outcome.message = u"shares its MAC address with %1 on %2: every frame to "
+                                      u"one reaches all; set it through its serial port"_s.arg(
+                                          sharers.join(u", "_s), shown.adapter);
                 } else {
                     places.append(outcomes.size());
                     batch.append({module, job.factoryDefault, job.settings, job.readAll, job.uart});

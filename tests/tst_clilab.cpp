@@ -249,8 +249,8 @@ private slots:
             {2, u"failed"_s, u"handshake"_s, u"应答超时"_s},
             {3, u"failed"_s, u"handshake"_s, u"连续3次应答错误"_s},
             {4, u"ok"_s, {}, {}},
-            {5, u"failed"_s, u"search"_s, u"192.168.1.204 answers with the same MAC address"_s},
-            {6, u"failed"_s, u"search"_s, u"192.168.1.203 answers with the same MAC address"_s},
+            {5, u"failed"_s, u"search"_s, u"shares its MAC address with 192.168.1.204 on eth0"_s},
+            {6, u"failed"_s, u"search"_s, u"shares its MAC address with 192.168.1.203 on eth0"_s},
             {7, u"ok"_s, {}, {}}};
         const QJsonArray entries = run.json[u"modules"_s].toArray();
         QCOMPARE(entries.size(), expected.size());
