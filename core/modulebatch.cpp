@@ -360,7 +360,11 @@ void ModuleBatch::abort(const QString &message) {
     endRun();
 }
 
+// From the event loop: the last conversation ends within its own call, and
+// the caller may start another run, which ends the conversations of this one.
 void ModuleBatch::endRun() {
     if (auto done = std::exchange(m_runDone, {}))
-        done(m_outcomes);
+        QMetaObject::invokeMethod(
+            this, [done = std::move(done), outcomes = m_outcomes] { done(outcomes); },
+            Qt::QueuedConnection);
 }

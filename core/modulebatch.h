@@ -138,8 +138,7 @@ private:
 
     QList<Job> m_jobs;
     QList<Outcome> m_outcomes;
-    // Every job started, by job; kept until the next run, since a
-    // conversation ends from within its own calls.
+    // Every job started, by job; kept until the next run.
     std::vector<std::unique_ptr<Conversation>> m_conversations;
     int m_running = 0;
     int m_ended = 0;
