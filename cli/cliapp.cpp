@@ -31,15 +31,23 @@ struct CommonOptionSet {
     QCommandLineOption adapter{
         u"adapter"_s, u"Use only the network adapter with that name or address (see 'adapters')."_s,
         u"NAME|ADDRESS"_s};
-    QCommandLineOption rate{u"rate"_s,
-                            u"Send at most <N> frames per second (default 2000); every frame "
-                            u"is a broadcast that every module on the segment receives."_s,
-                            u"N"_s};
+    QCommandLineOption rate{
+        u"rate"_s,
+        u"Send at most <N> frames per second (default %1, at least %2); every frame is a "
+        u"broadcast that every module on the segment receives."_s.arg(ModuleBatch::DefaultRate)
+            .arg(ModuleBatch::MinRate),
+        u"N"_s};
     QCommandLineOption dryRun{u"dry-run"_s, u"Print what would be sent, and send nothing."_s};
+    QCommandLineOption parallel{
+        u"parallel"_s,
+        u"Talk to at most <N> modules at once (default %1, at most a tenth of the rate), each "
+        u"at the window's pace."_s.arg(ModuleBatch::DefaultInFlight),
+        u"N"_s};
 
     QList<std::pair<int, const QCommandLineOption *>> all() const {
-        return {{JsonOption, &json},       {QuietOption, &quiet}, {TimeoutOption, &timeout},
-                {AdapterOption, &adapter}, {RateOption, &rate},   {DryRunOption, &dryRun}};
+        return {{JsonOption, &json},        {QuietOption, &quiet}, {TimeoutOption, &timeout},
+                {AdapterOption, &adapter},  {RateOption, &rate},   {DryRunOption, &dryRun},
+                {ParallelOption, &parallel}};
     }
 };
 
@@ -216,11 +224,20 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
         options.timeoutMs = *ms;
     }
     if (isSet(RateOption, m_common.rate)) {
-        const std::optional<int> rate = numberIn(parser.value(m_common.rate), 1, 1000000);
+        const std::optional<int> rate =
+            numberIn(parser.value(m_common.rate), ModuleBatch::MinRate, 1000000);
         if (!rate)
-            return usageError(name,
-                              u"%1: --rate takes frames per second from 1 to 1000000"_s.arg(name));
+            return usageError(name, u"%1: --rate takes frames per second from %2 to 1000000"_s.arg(
+                                        name, QString::number(ModuleBatch::MinRate)));
         options.rate = *rate;
+    }
+    if (isSet(ParallelOption, m_common.parallel)) {
+        const std::optional<int> parallel =
+            numberIn(parser.value(m_common.parallel), 1, TMYCLASS::MaxModules);
+        if (!parallel)
+            return usageError(name, u"%1: --parallel takes a number from 1 to %2"_s.arg(name).arg(
+                                        TMYCLASS::MaxModules));
+        options.parallel = *parallel;
     }
     if (isSet(AdapterOption, m_common.adapter))
         options.adapter = parser.value(m_common.adapter);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "modulebatch.h"
 #include "output.h"
 
 #include <QCommandLineOption>
@@ -26,6 +27,7 @@ enum CommonOption : int {
     AdapterOption = 8,
     RateOption = 16,
     DryRunOption = 32,
+    ParallelOption = 64,
 };
 
 struct CommonOptions {
@@ -36,7 +38,9 @@ struct CommonOptions {
     // Empty: every adapter.
     QString adapter;
     // Frames per second at most.
-    int rate = 2000;
+    int rate = ModuleBatch::DefaultRate;
+    // Modules talked to at once.
+    int parallel = ModuleBatch::DefaultInFlight;
     bool dryRun = false;
 };
 

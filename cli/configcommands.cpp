@@ -19,21 +19,9 @@ namespace cli {
 namespace {
 
 // What every command on modules takes.
-constexpr int ModuleOptions = JsonOption | QuietOption | TimeoutOption | AdapterOption | RateOption;
+constexpr int ModuleOptions =
+    JsonOption | QuietOption | TimeoutOption | AdapterOption | RateOption | ParallelOption;
 const QByteArray PlaceholderMac = "00:00:00:00:00:00";
-
-// Every adapter for an empty spec; otherwise the entries of the one with that
-// name or address.
-QList<NetworkAdapter> chosenAdapters(const QList<NetworkAdapter> &all, const QString &spec) {
-    if (spec.isEmpty())
-        return all;
-    QList<NetworkAdapter> chosen;
-    for (const NetworkAdapter &adapter : all) {
-        if (adapter.name == spec || adapter.addressText() == spec)
-            chosen.append(adapter);
-    }
-    return chosen;
-}
 
 QString noSuchAdapter(const QList<NetworkAdapter> &all, const QString &spec) {
     QStringList known;
@@ -41,12 +29,6 @@ QString noSuchAdapter(const QList<NetworkAdapter> &all, const QString &spec) {
         known.append(adapter.name + u' ' + adapter.addressText());
     return u"--adapter %1: no such adapter; there are: %2"_s.arg(
         spec, known.isEmpty() ? u"none"_s : known.join(u", "_s));
-}
-
-Report notAvailable(const QString &command) {
-    Report report;
-    report.fail(UsageError, {{}, command, u"not available yet in this build"_s});
-    return report;
 }
 
 // Many modules given the same address would answer as one.
@@ -126,10 +108,6 @@ public:
             return;
         }
         m_engine = newModuleEngine(context);
-        if (!m_engine) {
-            done(notAvailable(name()));
-            return;
-        }
         start(*m_engine, std::move(done));
     }
 
@@ -171,7 +149,8 @@ protected:
     QList<Target> m_targets;
 
 private:
-    virtual Report dryRun(const Context &) const { return notAvailable(name()); }
+    // Only the commands that take --dry-run are asked.
+    virtual Report dryRun(const Context &) const { return {}; }
     virtual void start(ModuleEngine &engine, Done done) = 0;
 
     std::unique_ptr<ModuleEngine> m_engine;
@@ -186,7 +165,11 @@ public:
     }
     QList<Argument> arguments() const override { return {}; }
     QList<QCommandLineOption> options() const override {
-        return {{u"wait"_s, u"Wait <MS> milliseconds for answers (default 2000)."_s, u"MS"_s}};
+        return {{u"wait"_s,
+                 u"Wait at most <MS> milliseconds for answers (default %1); the search ends "
+                 u"%2 ms after the last answer."_s.arg(DefaultSearchWaitMs)
+                     .arg(ModuleBatch::SearchQuietMs),
+                 u"MS"_s}};
     }
     int commonOptions() const override { return JsonOption | QuietOption | AdapterOption; }
     QString parse(const QStringList &words, const QCommandLineParser &parser) override {
@@ -208,7 +191,7 @@ private:
         });
     }
 
-    int m_waitMs = 2000;
+    int m_waitMs = DefaultSearchWaitMs;
 };
 
 class ReadCommand final : public ModuleCommand {
@@ -232,10 +215,9 @@ private:
         ModuleJob job;
         job.readAll = true;
         job.uart = m_uart;
-        engine.run(jobsFor(job),
-                   [done = std::move(done), uart = m_uart](const QList<ModuleOutcome> &outcomes) {
-                       done(readReport(outcomes, uart));
-                   });
+        engine.run(jobsFor(job), [done = std::move(done), uart = m_uart](const RunOutcome &run) {
+            done(withSearch(readReport(run.modules, uart), run.search));
+        });
     }
 
     bool m_uart = false;
@@ -262,8 +244,8 @@ private:
         return previewJobs(context, jobsFor(m_job));
     }
     void start(ModuleEngine &engine, Done done) override {
-        engine.run(jobsFor(m_job), [done = std::move(done)](const QList<ModuleOutcome> &outcomes) {
-            done(changeReport(outcomes, false));
+        engine.run(jobsFor(m_job), [done = std::move(done)](const RunOutcome &run) {
+            done(withSearch(changeReport(run.modules, false), run.search));
         });
     }
 };
@@ -377,15 +359,15 @@ public:
 private:
     Report dryRun(const Context &context) const override { return previewJobs(context, m_jobs); }
     void start(ModuleEngine &engine, Done done) override {
-        engine.run(m_jobs, [done = std::move(done), jobs = m_jobs](QList<ModuleOutcome> outcomes) {
-            for (ModuleOutcome &outcome : outcomes) {
+        engine.run(m_jobs, [done = std::move(done), jobs = m_jobs](RunOutcome run) {
+            for (ModuleOutcome &outcome : run.modules) {
                 const auto job =
                     std::ranges::find(jobs, normalizedMac(outcome.module),
                                       [](const ModuleJob &j) { return j.target.text; });
                 if (job != jobs.end())
                     compareReadBack(job->settings, outcome);
             }
-            done(changeReport(outcomes, true));
+            done(withSearch(changeReport(run.modules, true), run.search));
         });
     }
 

@@ -1,11 +1,203 @@
 #include "moduleengine.h"
 
+#include "command.h"
+#include "gbk.h"
+#include "modulebatch.h"
+#include "transport.h"
+
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
 namespace cli {
 
-// Where the core's engine for many modules at once comes in: the commands
-// answer "not available yet" until it does.
-std::unique_ptr<ModuleEngine> newModuleEngine(Context &) {
-    return nullptr;
+namespace {
+
+ListedModule listed(const FoundModule &module) {
+    return {gbk::decode(module.mac), TMYCLASS::IPToText(module.ip), module.adapter.name};
+}
+
+// What the error messages call a step.
+QString stepName(const ::Command *step) {
+    if (!step)
+        return u"start"_s;
+    if (step == &commands::Handshake)
+        return u"handshake"_s;
+    if (step == &commands::FactoryDefault)
+        return u"default"_s;
+    return keyOf(*step->parameter);
+}
+
+bool sameModule(const FoundModule &a, const FoundModule &b) {
+    return a.adapter.index == b.adapter.index && a.mac == b.mac && a.ip == b.ip;
+}
+
+bool named(const Target &target, const FoundModule &module) {
+    switch (target.kind) {
+    case Target::Kind::Mac:
+        return normalizedMac(gbk::decode(module.mac)) == target.text;
+    case Target::Kind::Address:
+        return TMYCLASS::IPToText(module.ip) == target.text;
+    case Target::Kind::All:
+        break;
+    }
+    return true;
+}
+
+class CoreEngine final : public ModuleEngine {
+public:
+    explicit CoreEngine(Context &context)
+        : m_context(context)
+        , m_network(context.newTransport())
+        , m_batch(*m_network, context.adapters, context.options.rate) {
+        m_batch.setInFlight(context.options.parallel);
+        const QList<NetworkAdapter> chosen =
+            chosenAdapters(context.adapters.adapters(), context.options.adapter);
+        if (!context.options.adapter.isEmpty() && !chosen.isEmpty())
+            m_adapter = chosen.first().name;
+        m_batch.onProgress = [this](int ended, int total) {
+            m_context.output.progress(u"%1 of %2 modules done"_s.arg(ended).arg(total));
+        };
+        // The whole run, the search included.
+        const int timeoutMs = context.options.timeoutMs;
+        m_timeout.setSingleShot(true);
+        QObject::connect(&m_timeout, &QTimer::timeout, &m_batch, [this, timeoutMs] {
+            m_batch.abort(u"not done within %1 ms (--timeout)"_s.arg(timeoutMs));
+        });
+        m_timeout.start(timeoutMs);
+    }
+
+    void search(int waitMs, std::function<void(SearchOutcome)> done) override {
+        m_context.output.progress(u"searching"_s);
+        m_batch.search(m_adapter, waitMs,
+                       [this, done = std::move(done)](const ModuleBatch::SearchResult &result) {
+                           m_found = result.modules;
+                           SearchOutcome outcome;
+                           for (const FoundModule &module : result.modules)
+                               outcome.modules.append(listed(module));
+                           for (const ModuleBatch::Clash &clash : result.clashes)
+                               outcome.duplicates.append(
+                                   {gbk::decode(clash.module.mac), u"search"_s, clash.warning});
+                           if (!result.failure.isEmpty())
+                               outcome.failure = Problem{{}, u"search"_s, result.failure};
+                           outcome.traffic = traffic();
+                           done(outcome);
+                       });
+    }
+
+    void run(QList<ModuleJob> jobs, std::function<void(RunOutcome)> done) override {
+        search(DefaultSearchWaitMs, [this, jobs = std::move(jobs),
+                                     done = std::move(done)](const SearchOutcome &search) {
+            RunOutcome run{search, {}};
+            if (!run.search.failure && m_found.isEmpty())
+                run.search.failure = Problem{{}, u"search"_s, u"no module answered"_s};
+            QList<ModuleBatch::Job> batch;
+            QList<qsizetype> places; // the outcome each batch job fills
+            plan(jobs, run.modules, batch, places);
+            m_batch.run(batch, [this, run, places, done](const QList<ModuleBatch::Outcome> &ends) {
+                RunOutcome result = run;
+                for (qsizetype i = 0; i < ends.size(); ++i) {
+                    const ModuleBatch::Outcome &end = ends[i];
+                    ModuleOutcome &outcome = result.modules[places[i]];
+                    outcome.values = end.values;
+                    outcome.written = end.written;
+                    if (!end.done) {
+                        outcome.status = ModuleOutcome::Status::Failed;
+                        outcome.step = stepName(end.step);
+                        outcome.message = end.message;
+                    }
+                }
+                result.search.traffic = traffic();
+                m_timeout.stop();
+                done(result);
+            });
+        });
+    }
+
+private:
+    Traffic traffic() const {
+        return {m_batch.traffic().sent(), m_batch.traffic().peakPerSecond()};
+    }
+
+    // The modules each job's target names, each once: a module that answered
+    // twice is one module. Modules that share a MAC text behind one adapter
+    // but answer from different addresses cannot be told apart by any frame,
+    // so nothing is sent to them.
+    void plan(const QList<ModuleJob> &jobs, QList<ModuleOutcome> &outcomes,
+              QList<ModuleBatch::Job> &batch, QList<qsizetype> &places) const {
+        QList<FoundModule> modules;
+        for (const FoundModule &module : m_found) {
+            if (std::ranges::none_of(modules,
+                                     [&](const FoundModule &m) { return sameModule(m, module); }))
+                modules.append(module);
+        }
+        QList<bool> taken(modules.size(), false);
+        for (const ModuleJob &job : jobs) {
+            bool found = false;
+            for (qsizetype i = 0; i < modules.size(); ++i) {
+                const FoundModule &module = modules[i];
+                if (!named(job.target, module))
+                    continue;
+                found = true;
+                if (std::exchange(taken[i], true))
+                    continue;
+                const ListedModule shown = listed(module);
+                ModuleOutcome outcome;
+                outcome.module = shown.mac;
+                outcome.ip = shown.ip;
+                outcome.adapter = shown.adapter;
+                QStringList sharers;
+                for (const FoundModule &other : std::as_const(modules)) {
+                    if (other.adapter.index == module.adapter.index && other.mac == module.mac &&
+                        other.ip != module.ip)
+                        sharers.append(TMYCLASS::IPToText(other.ip));
+                }
+                if (!sharers.isEmpty()) {
+                    outcome.status = ModuleOutcome::Status::Failed;
+                    outcome.step = u"search"_s;
+                    outcome.message = u"shares its MAC address with %1 on %2: every frame to "
+                                      u"one reaches all; set it through its serial port"_s.arg(
+                                          sharers.join(u", "_s), shown.adapter);
+                } else {
+                    places.append(outcomes.size());
+                    batch.append({module, job.factoryDefault, job.settings, job.readAll, job.uart});
+                }
+                outcomes.append(outcome);
+            }
+            if (!found && job.target.kind != Target::Kind::All) {
+                ModuleOutcome outcome;
+                outcome.module = job.target.text;
+                outcome.status = ModuleOutcome::Status::NotFound;
+                outcome.step = u"search"_s;
+                outcome.message = u"did not answer the search"_s;
+                outcomes.append(outcome);
+            }
+        }
+    }
+
+    Context &m_context;
+    std::unique_ptr<Transport> m_network;
+    ModuleBatch m_batch;
+    QString m_adapter;
+    QList<FoundModule> m_found;
+    QTimer m_timeout;
+};
+
+} // namespace
+
+QList<NetworkAdapter> chosenAdapters(const QList<NetworkAdapter> &all, const QString &spec) {
+    if (spec.isEmpty())
+        return all;
+    QList<NetworkAdapter> chosen;
+    for (const NetworkAdapter &adapter : all) {
+        if (adapter.name == spec || adapter.addressText() == spec)
+            chosen.append(adapter);
+    }
+    return chosen;
+}
+
+std::unique_ptr<ModuleEngine> newModuleEngine(Context &context) {
+    return std::make_unique<CoreEngine>(context);
 }
 
 } // namespace cli

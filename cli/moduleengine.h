@@ -1,5 +1,6 @@
 #pragma once
 
+#include "networkadapter.h"
 #include "output.h"
 #include "settingtext.h"
 
@@ -17,19 +18,30 @@ namespace cli {
 
 struct Context;
 
+// A search waits this long for answers unless told otherwise; it ends
+// sooner once they stop coming.
+inline constexpr int DefaultSearchWaitMs = 2000;
+
 // A module that answered a search.
-struct FoundModule {
+struct ListedModule {
     QString mac; // as the module wrote it: frames are addressed to this text
     QString ip;
     QString adapter; // the name of the adapter its answer came in by
 };
 
+// The frames a command sent: how many, and the most within one second.
+struct Traffic {
+    quint64 frames = 0;
+    int peakPerSecond = 0;
+};
+
 struct SearchOutcome {
-    QList<FoundModule> modules;
+    QList<ListedModule> modules;
     // Modules that share a MAC or IP address, said as the window says it.
     QList<Problem> duplicates;
-    // The search could not go out.
+    // The search could not go out, or (before jobs on "all") found nothing.
     std::optional<Problem> failure;
+    Traffic traffic;
 };
 
 // One module's part of a command: optionally the factory default, then the
@@ -67,22 +79,31 @@ struct ModuleOutcome {
     QList<Mismatch> mismatches;
 };
 
-// The core's engine for many modules at once, as the commands use it:
-// search, then any number of module jobs in flight, at most the rate of
-// frames per second of the options.
+// What a run of module jobs gives: the search that found the modules (with
+// the frames of the whole run), and one outcome per module.
+struct RunOutcome {
+    SearchOutcome search;
+    QList<ModuleOutcome> modules;
+};
+
+// The core's engine for many modules at once (ModuleBatch), as the commands
+// use it: with the adapter, rate, number of modules at once and time-out of
+// the options.
 class ModuleEngine {
 public:
     virtual ~ModuleEngine() = default;
-    // Collects answers for waitMs.
+    // Collects answers for at most waitMs.
     virtual void search(int waitMs, std::function<void(SearchOutcome)> done) = 0;
-    // Jobs whose target is an address or "all" are matched to the modules
-    // found by a search first. One outcome per module, in the order of the
-    // jobs.
-    virtual void run(QList<ModuleJob> jobs, std::function<void(QList<ModuleOutcome>)> done) = 0;
+    // Searches, then runs the jobs on the modules their targets name: an
+    // address or "all" may name several, a MAC behind two adapters two.
+    // Outcomes in the order of the jobs.
+    virtual void run(QList<ModuleJob> jobs, std::function<void(RunOutcome)> done) = 0;
 };
 
-// The engine the commands use, made for the options of the command line
-// (adapter, rate, time-out); none while this build has none.
 std::unique_ptr<ModuleEngine> newModuleEngine(Context &context);
+
+// Every adapter for an empty spec; otherwise the entries of the one with that
+// name or address.
+QList<NetworkAdapter> chosenAdapters(const QList<NetworkAdapter> &all, const QString &spec);
 
 } // namespace cli

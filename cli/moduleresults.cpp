@@ -129,22 +129,29 @@ int exitCodeOf(const QList<ModuleOutcome> &outcomes) {
     return std::ranges::all_of(outcomes, is(Status::Done)) ? Done : ModuleFailed;
 }
 
+Report withSearch(Report report, const SearchOutcome &search) {
+    report.warnings.append(search.duplicates);
+    if (search.failure)
+        report.fail(NothingFound, *search.failure);
+    report.fields.insert(u"traffic"_s,
+                         QJsonObject{{u"frames"_s, qint64(search.traffic.frames)},
+                                     {u"peakPerSecond"_s, search.traffic.peakPerSecond}});
+    return report;
+}
+
 Report searchReport(const SearchOutcome &outcome) {
     Report report;
     report.table = Table({u"MODULE"_s, u"IP"_s, u"ADAPTER"_s});
     QJsonArray modules;
-    for (const FoundModule &module : outcome.modules) {
+    for (const ListedModule &module : outcome.modules) {
         report.table.addRow({module.mac, module.ip, module.adapter});
         modules.append(QJsonObject{
             {u"module"_s, module.mac}, {u"ip"_s, module.ip}, {u"adapter"_s, module.adapter}});
     }
     report.fields.insert(u"modules"_s, modules);
-    report.warnings = outcome.duplicates;
-    if (outcome.failure)
-        report.fail(NothingFound, *outcome.failure);
-    else if (outcome.modules.isEmpty())
+    if (!outcome.failure && outcome.modules.isEmpty())
         report.fail(NothingFound, {{}, u"search"_s, u"no module answered"_s});
-    return report;
+    return withSearch(report, outcome);
 }
 
 Report readReport(const QList<ModuleOutcome> &outcomes, bool uart) {

@@ -20,6 +20,9 @@ void compareReadBack(const Settings &wanted, ModuleOutcome &outcome);
 int exitCodeOf(const QList<ModuleOutcome> &outcomes);
 
 Report searchReport(const SearchOutcome &outcome);
+// The search's part of a command's report: its warnings, its failure, and
+// the frames the command sent.
+Report withSearch(Report report, const SearchOutcome &search);
 // uart: the serial settings were read too.
 Report readReport(const QList<ModuleOutcome> &outcomes, bool uart);
 // set, default, write and apply: one line per module; apply adds a summary.

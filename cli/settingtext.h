@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandtable.h"
+#include "modulesetting.h"
 
 #include <QList>
 #include <QString>
@@ -17,13 +18,8 @@
 // one module after another.
 namespace cli {
 
-struct Setting {
-    Parameter parameter;
-    ParameterValue value;
-
-    friend bool operator==(const Setting &, const Setting &) = default;
-};
-using Settings = QList<Setting>;
+using Setting = ModuleSetting;
+using Settings = ModuleSettings;
 
 // What a parameter is called on the command line and in files.
 QString keyOf(Parameter parameter);

@@ -1,7 +1,5 @@
 #include "configprotocol.h"
 
-#include "atframe.h"
-#include "logging.h"
 #include "mainstate.h"
 #include "mylib.h"
 #include "transport.h"
@@ -26,7 +24,15 @@ ConfigProtocol::ConfigProtocol(TMYCLASS &store, TMainState &state, Transport &tr
     , m_transport(transport)
     , m_view(view)
     , m_adapterSource(adapters)
-    , m_pause([](int ms) { QThread::msleep(ulong(ms)); }) {
+    , m_pause([](int ms) { QThread::msleep(ulong(ms)); })
+    , m_search(transport, store) {
+    m_search.onAnswer = [this](const Peer &from, const QByteArray &) { m_state.lastPeer = from; };
+    m_search.onDuplicate = [this](const QString &text) { warnDuplicate(text); };
+    m_search.onListed = [this](const QString &line) { m_view.appendModuleLine(line); };
+    m_search.onIgnored = [this] {
+        ++m_ignoredReplies;
+        m_ignoredReport.start();
+    };
     m_ignoredReport.setSingleShot(true);
     m_ignoredReport.setInterval(IgnoredReportQuietMs);
     connect(&m_ignoredReport, &QTimer::timeout, this, &ConfigProtocol::reportIgnoredReplies);
@@ -44,14 +50,8 @@ void ConfigProtocol::addInfoLine(const QString &text) {
 
 void ConfigProtocol::searchModules() {
     const QList<NetworkAdapter> adapters = m_adapterSource.adapters();
-    // Each adapter once, by its first address: a second search frame out of
-    // the same adapter would have every module there listed twice.
-    QList<NetworkAdapter> searched;
-    for (const NetworkAdapter &adapter : adapters) {
-        if ((m_searchAdapter.isEmpty() || adapter.name == m_searchAdapter) &&
-            !adapterByIndex(searched, adapter.index))
-            searched.append(adapter);
-    }
+    const QList<NetworkAdapter> searched =
+        ModuleSearch::adaptersToSearch(adapters, m_searchAdapter);
     if (searched.isEmpty()) {
         m_view.notify(
             SessionView::Notice::InputError,
@@ -64,6 +64,7 @@ void ConfigProtocol::searchModules() {
     // A search ends whatever runs: nothing more is sent for it, and its late
     // answers are not taken for modules found.
     m_selected = nullptr;
+    m_search.clearSessions();
     m_sessions.clear();
     reportIgnoredReplies(); // they belong to the search before
     m_noAnswerReport.stop();
@@ -72,29 +73,17 @@ void ConfigProtocol::searchModules() {
         m_transport.close();
         m_pause(TransportCloseWaitMs);
     }
-    m_adapters = adapters;
-    // On every address, so that replies come in on every adapter; each
-    // frame then leaves by the adapter it names.
-    Transport::Endpoints endpoints;
-    endpoints.kind = Transport::Kind::Datagram;
-    endpoints.localHost = u"0.0.0.0"_s;
-    endpoints.localPort = atframe::ConfigPort;
-    m_transport.open(endpoints);
+    const bool searching = m_search.start(adapters, searched);
     m_state.holder = SocketHolder::Configuration;
     m_view.enableConfiguration(true);
     m_view.clearModuleList();
-    m_store.ClearModules();
     m_state.lastPeer = {};
-    m_searching = m_transport.isOpen();
     m_view.appendMemoLine(u"现在切换到设置模式"_s);
-    if (!m_searching)
+    if (!searching)
         return;
     QStringList names;
-    for (const NetworkAdapter &adapter : std::as_const(searched)) {
-        m_transport.sendDatagram(Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index},
-                                 atframe::searchFrame(adapter.mac));
+    for (const NetworkAdapter &adapter : searched)
         names << adapter.name + u' ' + adapter.addressText();
-    }
     addInfoLine(u"搜索: "_s + names.join(u", "_s));
     m_noAnswerReport.start();
 }
@@ -118,49 +107,10 @@ std::optional<NetworkAdapter> ConfigProtocol::computerAdapter() const {
 }
 
 void ConfigProtocol::receive(const Peer &from, QByteArrayView datagram) {
-    // parseReply copies what it returns: the duplicate warnings below run a
-    // modal loop in which the transport reuses its receive buffer.
-    const atframe::Reply reply = atframe::parseReply(datagram);
-    if (!reply.hasMac) {
-        qCDebug(lcConfig) << "datagram without a MAC text ignored from"
-                          << TMYCLASS::IPToText(from.ip);
-        return;
-    }
-    if (adapterByAddress(m_adapters, from.ip))
-        return; // our own broadcast heard back
-    if (m_searching) {
-        listModule(from, reply.mac, reply.payload);
-        return;
-    }
-    for (const std::unique_ptr<ModuleSession> &session : m_sessions) {
-        if (session && session->awaitsReplyFrom(from, reply.mac)) {
-            session->handleReply(reply.payload);
-            return;
-        }
-    }
-    qCDebug(lcConfig) << "reply from" << reply.mac << "that no module's conversation awaits";
-}
-
-void ConfigProtocol::listModule(const Peer &from, const QByteArray &mac, QByteArrayView payload) {
-    if (mac.size() > MaxMacTextBytes) {
-        // Not a module; a flood of them must not fill the list or the screen.
-        ++m_ignoredReplies;
-        m_ignoredReport.start();
-        return;
-    }
-    if (commands::isReport(payload)) {
-        qCDebug(lcConfig) << "parameter report from" << mac << "is no answer to the search";
-        return;
-    }
-    m_state.lastPeer = from;
     ++m_listingDepth;
-    const QString entry = m_store.AddModule(
-        from.ip, from.port, mac, [this](const QString &text) { warnDuplicate(text); },
-        from.adapter);
+    m_search.receive(from, datagram);
     if (--m_listingDepth == 0)
         m_clashesReported.clear();
-    if (!entry.isEmpty())
-        m_view.appendModuleLine(entry);
 }
 
 // One warning box at a time: replies that arrive while it is open are still
@@ -186,13 +136,13 @@ void ConfigProtocol::reportIgnoredReplies() {
     m_ignoredReport.stop();
     if (m_ignoredReplies > 0) {
         addInfoLine(u"已忽略%1个搜索应答：MAC地址超过%2个字节"_s.arg(m_ignoredReplies)
-                        .arg(MaxMacTextBytes));
+                        .arg(ModuleSearch::MaxMacTextBytes));
     }
     m_ignoredReplies = 0;
 }
 
 void ConfigProtocol::reportNoAnswer() {
-    if (m_searching && m_store.ModuleCount == 0)
+    if (m_search.isListing() && m_store.ModuleCount == 0)
         addInfoLine(u"没有模块应答搜索"_s);
 }
 
@@ -203,7 +153,7 @@ void ConfigProtocol::selectModule(int index) {
     if (index < 0 || index >= m_store.ModuleCount)
         return;
     m_store.SelectedIndex = index;
-    m_searching = false;
+    m_search.endListing();
     ModuleSession &session = sessionOf(index);
     if (m_selected && m_selected != &session)
         m_selected->stop();
@@ -216,9 +166,11 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
         m_sessions.resize(size_t(index) + 1);
     std::unique_ptr<ModuleSession> &session = m_sessions[size_t(index)];
     if (!session) {
-        const NetworkAdapter *adapter = adapterByIndex(m_adapters, m_store.ModuleAdapter[index]);
+        const NetworkAdapter *adapter =
+            adapterByIndex(m_search.adapters(), m_store.ModuleAdapter[index]);
         session = std::make_unique<ModuleSession>(m_transport, m_view, m_store.ModuleMAC[index],
                                                   adapter ? *adapter : NetworkAdapter(), this);
+        m_search.addSession(session.get());
         if (m_delay)
             session->setDelay(m_delay);
         // The module's entry and its list line take the new address.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configview.h"
+#include "modulesearch.h"
 #include "modulesession.h"
 #include "networkadapter.h"
 
@@ -29,9 +30,6 @@ class ConfigProtocol : public QObject {
     Q_OBJECT
 
 public:
-    // A search reply whose MAC text is longer is not listed (a MAC text has 17).
-    static constexpr int MaxMacTextBytes = 64;
-
     // A search that none answers says so once nothing has come for this long.
     static constexpr int NoAnswerQuietMs = 2000;
 
@@ -79,7 +77,6 @@ public:
 private:
     ModuleSession *requireSelection();
     ModuleSession &sessionOf(int index);
-    void listModule(const Peer &from, const QByteArray &mac, QByteArrayView payload);
     void warnDuplicate(const QString &warning);
     void reportIgnoredReplies();
     void reportNoAnswer();
@@ -91,14 +88,11 @@ private:
     ConfigView &m_view;
     const AdapterSource &m_adapterSource;
     QString m_searchAdapter;
-    // Every adapter as the last search found them: the modules' adapters are
-    // looked up here, and datagrams from their addresses are the computer's own.
-    QList<NetworkAdapter> m_adapters;
     std::function<void(int)> m_pause;
     ModuleSession::Delay m_delay;
 
     // From a search until a module is picked, replies are modules found.
-    bool m_searching = false;
+    ModuleSearch m_search;
     // One per module picked since the search, by list row; children of this
     // object so that their timers can be found by name.
     std::vector<std::unique_ptr<ModuleSession>> m_sessions;
@@ -112,7 +106,7 @@ private:
 
     // Duplicate warnings: the text of the box open now, the clashes reported
     // while a box was open (cleared when the reply that opened it is done),
-    // and how deep the receive handler is inside module listing.
+    // and how deep the receive handler is (a box lets replies in).
     QString m_openWarning;
     QSet<QString> m_clashesReported;
     int m_listingDepth = 0;

@@ -237,6 +237,35 @@ bool SimProcess::state(int module, QByteArray *relays, QByteArray *inputs) {
     return true;
 }
 
+bool SimProcess::parameters(int module, QHash<Parameter, ParameterValue> *values) {
+    QStringList output;
+    if (!control("params " + QByteArray::number(module), &output))
+        return false;
+    values->clear();
+    for (const QString &line : std::as_const(output)) {
+        // "param <ip> <NAME> <value>"; a device name may hold spaces.
+        const QString name = line.section(QLatin1Char(' '), 2, 2);
+        const QString value = line.section(QLatin1Char(' '), 3);
+        for (int i = 0; i <= int(Parameter::Version); ++i) {
+            const Command &command = commands::of(Parameter(i));
+            if (QLatin1String(command.query) != QStringLiteral("AT+%1=?").arg(name))
+                continue;
+            const QStringList uart = value.split(QLatin1Char(','));
+            const auto digit = [](const QString &text) {
+                return text.isEmpty() ? -1 : text.at(0).unicode() - u'0';
+            };
+            if (command.kind == ValueKind::ItemDigit)
+                values->insert(Parameter(i), digit(value));
+            else if (command.kind == ValueKind::Uart && uart.size() == 4)
+                values->insert(Parameter(i), UartSettings{uart[0], QString::number(digit(uart[1])),
+                                                          digit(uart[2]), digit(uart[3])});
+            else
+                values->insert(Parameter(i), value);
+        }
+    }
+    return values->size() == int(Parameter::Version) + 1;
+}
+
 // LabFixture ----------------------------------------------------------------
 
 LabFixture::LabFixture(Options options)

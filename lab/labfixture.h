@@ -1,6 +1,9 @@
 #pragma once
 
+#include "commandtable.h"
+
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QProcess>
 #include <QString>
@@ -86,6 +89,9 @@ public:
     bool fault(int module, const QByteArray &faults); // module 0 = all
     // Relay and input states as "0"/"1" texts (15 and 12 characters).
     bool state(int module, QByteArray *relays, QByteArray *inputs);
+    // The module's parameters as it holds them, each read the way the tool
+    // reads the module's report of it.
+    bool parameters(int module, QHash<Parameter, ParameterValue> *values);
 
     static QString executable();
 

@@ -1,11 +1,20 @@
-// The ostrel-cli program against a simulated module in its working mode,
-// across the virtual lab's cable (private namespaces only).
+// The ostrel-cli program against simulated modules, in their working mode
+// and on their configuration port, across the virtual lab's cable (private
+// namespaces only).
+#include "atframe.h"
+#include "cliapp.h"
 #include "labfixture.h"
+#include "ratelimitedtransport.h"
+#include "settingtext.h"
+#include "sockettransport.h"
+#include "systemadapters.h"
 
+#include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -29,6 +38,68 @@ Run ostrelCli(const QString &line) {
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QJsonDocument::fromJson(out).object(), QString::fromUtf8(out),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+// By MAC text: the module's number in the simulator and the faults it is
+// given.
+using Faults = QHash<QByteArray, std::pair<int, QByteArray>>;
+
+// The program run in this process, so that the test can step in between
+// the search and the conversations: the first frame addressed to a module
+// of faults first gives that module its faults.
+Run ostrelCliHere(const QString &line, SimProcess &sim, const Faults &faults = {}) {
+    class FaultOnFirstFrame final : public TransportDecorator {
+    public:
+        FaultOnFirstFrame(std::unique_ptr<Transport> socket, SimProcess &sim, Faults faults)
+            : TransportDecorator(*socket)
+            , m_socket(std::move(socket))
+            , m_sim(sim)
+            , m_faults(std::move(faults)) {}
+        using TransportDecorator::sendDatagram;
+        bool sendDatagram(const Peer &to, QByteArrayView bytes) override {
+            const auto [module, faults] = m_faults.take(atframe::parseFrame(bytes).targetMac);
+            if (module > 0 && !m_sim.fault(module, faults))
+                qWarning("the simulator refused the faults");
+            return TransportDecorator::sendDatagram(to, bytes);
+        }
+
+    private:
+        std::unique_ptr<Transport> m_socket;
+        SimProcess &m_sim;
+        Faults m_faults;
+    };
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    const SystemAdapters adapters;
+    const cli::Environment environment{out, err, false, adapters, [&] {
+                                           return std::make_unique<FaultOnFirstFrame>(
+                                               std::make_unique<SocketTransport>(), sim, faults);
+                                       }};
+    const int code = cli::run((u"ostrel-cli "_s + line).split(u' '), environment);
+    return {code, QJsonDocument::fromJson(out.data()).object(), QString::fromUtf8(out.data()),
+            QString::fromUtf8(err.data())};
+}
+
+// Every parameter of a document's module entry as the simulator holds it.
+QString differences(const QJsonObject &entry, SimProcess &sim, int module,
+                    const QList<Parameter> &parameters) {
+    QHash<Parameter, ParameterValue> held;
+    if (!sim.parameters(module, &held))
+        return u"the simulator did not say"_s;
+    QStringList wrong;
+    for (const Parameter parameter : parameters) {
+        const QString key = cli::keyOf(parameter);
+        const QString shown = entry[u"parameters"_s][key].toString();
+        if (cli::valueText(parameter, held.value(parameter)) != shown)
+            wrong.append(key + u'=' + shown);
+    }
+    return wrong.join(u", "_s);
+}
+
+QList<Parameter> readAllParameters() {
+    return {std::begin(commands::ReadAllOrder), std::end(commands::ReadAllOrder)};
 }
 
 // "0"/"1" per relay or input, as the simulator's state gives it.
@@ -120,6 +191,153 @@ private slots:
                          (transport == u"--tcp"_s ? u"connect"_s : u"send"_s),
                      qPrintable(run.err));
         }
+    }
+
+    // A search, then every module read, on a panel where modules misbehave:
+    // one falls silent once found, one answers "ERROR", one answers
+    // everything twice, two share a MAC address and two an IP address. The
+    // clashes are warned of in the window's words; each fault fails its
+    // module alone, naming the step; every other value is the simulator's.
+    void readAllWithFaults() {
+        LabFixture::Options options;
+        options.modules = 6;
+        for (const char *module :
+             {"ip=192.168.1.199", "ip=192.168.1.200", "ip=192.168.1.201",
+              "ip=192.168.1.202;fault=twice", "ip=192.168.1.203;mac=02:00:00:00:00:55",
+              "ip=192.168.1.204;mac=02:00:00:00:00:55", "ip=192.168.1.199;mac=02:00:00:00:00:77"})
+            options.simArguments << u"--module"_s << QString::fromLatin1(module);
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        SimProcess &sim = lab.sim();
+        QCOMPARE(lab.modules().size(), 7);
+        const auto mac = [&](int module) { return lab.modules().at(module - 1).mac; };
+        const QStringList clashes{
+            u"两个或以上的模块MAC地址、IP地址相同，MAC地址为：%1，IP地址为：192.168.1.202，请通过串"
+            u"口功能设置"_s.arg(QString::fromLatin1(mac(4))),
+            u"两模块的MAC地址相同，MAC地址为：02:00:00:00:00:55，IP地址分别为：192.168.1.203      "
+            u"192.168.1.204，请通过串口功能设置"_s,
+            u"两模块的IP地址相同，IP地址为：192.168.1.199，MAC地址分别为：%1      "
+            u"02:00:00:00:00:77"_s.arg(QString::fromLatin1(mac(1)))};
+        const auto warned = [](const QJsonObject &document) {
+            QStringList texts;
+            for (const QJsonValue &warning : document[u"warnings"_s].toArray())
+                texts.append(warning[u"message"_s].toString());
+            texts.sort();
+            return texts;
+        };
+        QStringList sortedClashes = clashes;
+        sortedClashes.sort();
+
+        Run run = ostrelCliHere(u"search --json"_s, sim);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        // Listed as the window lists them: the module that answered twice, twice.
+        QCOMPARE(run.json[u"modules"_s].toArray().size(), 8);
+        QCOMPARE(warned(run.json), sortedClashes);
+
+        run = ostrelCliHere(u"read all --json"_s, sim,
+                            {{mac(2), {2, "silent"}}, {mac(3), {3, "wrong"}}});
+        QCOMPARE(run.code, 1);
+        QCOMPARE(warned(run.json), sortedClashes);
+        struct Expected {
+            int module;
+            QString status;
+            QString step;
+            QString message;
+        };
+        const QList<Expected> expected{
+            {1, u"ok"_s, {}, {}},
+            {2, u"failed"_s, u"handshake"_s, u"应答超时"_s},
+            {3, u"failed"_s, u"handshake"_s, u"连续3次应答错误"_s},
+            {4, u"ok"_s, {}, {}},
+            {5, u"failed"_s, u"search"_s, u"shares its MAC address with 192.168.1.204 on eth0"_s},
+            {6, u"failed"_s, u"search"_s, u"shares its MAC address with 192.168.1.203 on eth0"_s},
+            {7, u"ok"_s, {}, {}}};
+        const QJsonArray entries = run.json[u"modules"_s].toArray();
+        QCOMPARE(entries.size(), expected.size());
+        for (const Expected &e : expected) {
+            const SimProcess::Module &module = lab.modules().at(e.module - 1);
+            const auto entry = std::ranges::find_if(entries, [&](const QJsonValue &v) {
+                return v[u"module"_s].toString().toLatin1() == module.mac &&
+                       v[u"ip"_s].toString().toLatin1() == module.ip;
+            });
+            QVERIFY2(entry != entries.end(), module.mac.constData());
+            const QJsonObject got = entry->toObject();
+            QCOMPARE(got[u"status"_s].toString(), e.status);
+            if (e.status == u"ok"_s) {
+                QCOMPARE(differences(got, sim, e.module, readAllParameters()), QString());
+                continue;
+            }
+            QCOMPARE(got[u"error"_s][u"step"_s].toString(), e.step);
+            QVERIFY2(got[u"error"_s][u"message"_s].toString().startsWith(e.message),
+                     qPrintable(got[u"error"_s][u"message"_s].toString()));
+        }
+        QCOMPARE(run.json[u"errors"_s].toArray().size(), 4);
+    }
+
+    // set, read, default, write and apply, each checked against what the
+    // simulator holds afterwards; the documents written by read are what
+    // write takes back.
+    void configureModules() {
+        LabFixture::Options options;
+        options.modules = 2;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        SimProcess &sim = lab.sim();
+        const QString mac1 = QString::fromLatin1(lab.modules().at(0).mac);
+        const QString mac2 = QString::fromLatin1(lab.modules().at(1).mac);
+        const QList<Parameter> everything = readAllParameters() << Parameter::Uart;
+        QTemporaryDir dir;
+
+        Run run = ostrelCli(
+            u"set %1 name=继电器 port=5001 uart=115200,8,1,None dhcp=Open --json"_s.arg(mac1));
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(run.json[u"modules"_s][0][u"written"_s].toArray(),
+                 QJsonArray({u"port"_s, u"dhcp"_s, u"name"_s, u"uart"_s}));
+
+        run =
+            ostrelCli(u"read %1 --uart --json"_s.arg(QString::fromLatin1(lab.modules().at(0).ip)));
+        QCOMPARE(run.code, 0);
+        const QJsonObject read = run.json[u"modules"_s][0].toObject();
+        QCOMPARE(read[u"module"_s].toString(), mac1);
+        QCOMPARE(differences(read, sim, 1, everything), QString());
+        QCOMPARE(read[u"parameters"_s][u"name"_s].toString(), u"继电器"_s);
+        QCOMPARE(read[u"parameters"_s][u"uart"_s].toString(), u"115200,8,1,None"_s);
+        QFile saved(dir.filePath(u"read.json"_s));
+        QVERIFY(saved.open(QIODevice::WriteOnly));
+        saved.write(run.out.toUtf8());
+        saved.close();
+
+        // The factory values come back, and are read after the default.
+        run = ostrelCli(u"default all --json"_s);
+        QCOMPARE(run.code, 0);
+        for (int module = 1; module <= 2; ++module) {
+            const QJsonObject entry = run.json[u"modules"_s][module - 1].toObject();
+            QCOMPARE(differences(entry, sim, module, readAllParameters()), QString());
+            QCOMPARE(entry[u"parameters"_s][u"port"_s].toString(), u"12345"_s);
+        }
+
+        run = ostrelCli(u"write %1 --from %2 --json"_s.arg(mac1, saved.fileName()));
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(differences(read, sim, 1, everything), QString());
+
+        QFile plan(dir.filePath(u"plan.csv"_s));
+        QVERIFY(plan.open(QIODevice::WriteOnly));
+        plan.write(
+            u"module,ip,name,port\n%1,192.168.1.50,,\n%2,,Pump,7000\n02:00:00:00:00:99,,,1\n"_s
+                .arg(mac1, mac2)
+                .toUtf8());
+        plan.close();
+        run = ostrelCli(u"apply %1 --json"_s.arg(plan.fileName()));
+        QCOMPARE(run.code, 1);
+        QCOMPARE(run.json[u"summary"_s].toObject(),
+                 QJsonObject({{u"modules"_s, 3}, {u"done"_s, 2}, {u"failed"_s, 1}}));
+        QCOMPARE(run.json[u"modules"_s][2][u"status"_s].toString(), u"not-found"_s);
+        QHash<Parameter, ParameterValue> held;
+        QVERIFY(sim.parameters(1, &held));
+        QCOMPARE(held.value(Parameter::IP), ParameterValue(u"192.168.1.50"_s));
+        QVERIFY(sim.parameters(2, &held));
+        QCOMPARE(held.value(Parameter::DeviceName), ParameterValue(u"Pump"_s));
+        QCOMPARE(held.value(Parameter::Port), ParameterValue(u"7000"_s));
     }
 };
 

@@ -37,6 +37,9 @@ Commands:
   demo [N] [--decoy] [--lan2 M]
                 up, then the real window on the computer side; the lab goes
                 down when the window closes
+  cli-demo [N] [--decoy] [--lan2 M]
+                up, then "ostrel-cli search" and "ostrel-cli read all" on the
+                computer side (no display needed), then down
   exec CMD...   run CMD on the computer side
   ctl [--lan2] LINE
                 send a control command to the simulator (of the second LAN)
@@ -57,6 +60,7 @@ Environment:
   OSTREL_SIM_ARGS   extra simulator options (e.g. "--broadcast --fault twice"),
                     for every LAN
   OSTREL_GUI        the tool (default: ostrel, looked for the same way)
+  OSTREL_CLI        the command-line tool (default: ostrel-cli, the same way)
 EOF
 }
 
@@ -75,6 +79,7 @@ find_program() {
 
 SIM=${OSTREL_SIM:-$(find_program ostrel-sim sim)}
 GUI=${OSTREL_GUI:-$(find_program ostrel app)}
+CLI=${OSTREL_CLI:-$(find_program ostrel-cli cli)}
 STATE=/run/ostrel-lab/$LAB
 
 die() { echo "lab.sh: $*" >&2; exit 1; }
@@ -224,12 +229,29 @@ lab_demo() {
     ip netns exec "$PC" runuser -u "$user" -- env "$@" "$GUI"
 }
 
+# The same flow as the window's, on a terminal: the modules found, then
+# every parameter of each. Its exit code is that of the read.
+lab_cli_demo() {
+    [ -x "$CLI" ] || die "no ostrel-cli at $CLI (build first, or set OSTREL_CLI)"
+    lab_up "$@"
+    trap lab_down EXIT INT TERM
+    status=0
+    for step in search "read all"; do
+        echo
+        echo "\$ ostrel-cli $step"
+        # shellcheck disable=SC2086
+        ip netns exec "$PC" "$CLI" $step || status=$?
+    done
+    exit "$status"
+}
+
 command=${1:-}
 [ $# -gt 0 ] && shift
 case $command in
     up) lab_up "$@" ;;
     down) lab_down ;;
     demo) lab_demo "$@" ;;
+    cli-demo) lab_cli_demo "$@" ;;
     exec) [ $# -gt 0 ] || die "exec needs a command"; lab_exec "$@" ;;
     ctl)
         dir=$STATE
