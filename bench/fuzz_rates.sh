@@ -24,17 +24,17 @@ echo "fuzz targets of $build, $seconds s each, $(nproc) cores, load $(cut -d' ' 
 summary=()
 while read -r target; do
     status=0
-    before=$(times | sed -n 2p)
-    output=$("$root/fuzz/run.sh" "$build" "$target" "$seconds" 2>&1 </dev/null) || status=$?
-    after=$(times | sed -n 2p)
+    log=$(mktemp)
+    # The user and system seconds the target and libFuzzer used.
+    TIMEFORMAT='%U %S'
+    { time "$root/fuzz/run.sh" "$build" "$target" "$seconds" >"$log" 2>&1 </dev/null || status=$?; } 2>"$log.time"
+    output=$(<"$log")
+    cpu=$(awk '{ printf "%.1f", $1 + $2 }' "$log.time")
+    rm -f "$log" "$log.time"
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' <<<"$output")
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' <<<"$output")
     peak=$(sed -n 's/^stat::peak_rss_mb: *//p' <<<"$output")
-    # The children's user and system time, as "XmY.YYYs" pairs.
-    cpu=$(awk -v a="$after" -v b="$before" 'function s(t, n, p) {
-            n = split(t, p, /[ms ]+/); return p[1] * 60 + p[2] + p[3] * 60 + p[4] }
-        BEGIN { printf "%.1f", s(a) - s(b) }')
-    percpu=$(awk -v e="${execs:-0}" -v c="$cpu" 'BEGIN { printf "%d", c > 0 ? e / c : 0 }')
+    percpu=$(awk -v e="${execs:-0}" -v c="$cpu" 'BEGIN { printf "%d", (c > 0 ? e / c : 0) }')
     printf '%-24s %8s execs/s %8s execs/CPU-s %10s execs  peak RSS %5s MB\n' \
         "$target" "$rate" "$percpu" "$execs" "$peak"
     if [[ $status != 0 ]]; then
