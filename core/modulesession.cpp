@@ -88,14 +88,17 @@ std::optional<QByteArray> settingBytes(ValueKind kind, const ParameterValue &val
 
 QString infoLine(const QDateTime &when, const QString &text) {
     const QLocale locale = QLocale::system();
-    QString stamp = locale.toString(when.date(), QLocale::ShortFormat);
-    if (when.time() != QTime(0, 0)) {
-        // The memo shows local time; Unix locales put the zone name into the
-        // long time format, which only adds noise to every line.
+    // The memo shows local time; Unix locales put the zone name into the
+    // long time format, which only adds noise to every line. The system
+    // locale is read once at start-up, so its format is worked out once.
+    static const QString timeFormat = [&locale] {
         QString format = locale.timeFormat(QLocale::LongFormat);
         format.remove(QRegularExpression(u"\\s*\\bt+\\b"_s));
-        stamp += u' ' + locale.toString(when.time(), format.trimmed());
-    }
+        return format.trimmed();
+    }();
+    QString stamp = locale.toString(when.date(), QLocale::ShortFormat);
+    if (when.time() != QTime(0, 0))
+        stamp += u' ' + locale.toString(when.time(), timeFormat);
     return stamp + u": "_s + text;
 }
 
