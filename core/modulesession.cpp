@@ -89,8 +89,9 @@ std::optional<QByteArray> settingBytes(ValueKind kind, const ParameterValue &val
 QString infoLine(const QDateTime &when, const QString &text) {
     const QLocale locale = QLocale::system();
     // The memo shows local time; Unix locales put the zone name into the
-    // long time format, which only adds noise to every line. The system
-    // locale is read once at start-up, so its format is worked out once.
+    // long time format, which only adds noise to every line. The format is
+    // worked out on first use (it compiles a regular expression), so every
+    // line of a run is stamped alike.
     static const QString timeFormat = [&locale] {
         QString format = locale.timeFormat(QLocale::LongFormat);
         format.remove(QRegularExpression(u"\\s*\\bt+\\b"_s));
