@@ -23,12 +23,12 @@ constexpr int ModuleOptions =
     JsonOption | QuietOption | TimeoutOption | AdapterOption | RateOption | ParallelOption;
 const QByteArray PlaceholderMac = "00:00:00:00:00:00";
 
-QString noSuchAdapter(const QList<NetworkAdapter> &all, const QString &spec) {
+QString noSuchAdapter(const QList<NetworkAdapter> &all, const QString &choice) {
     QStringList known;
     for (const NetworkAdapter &adapter : all)
         known.append(adapter.name + u' ' + adapter.addressText());
     return u"--adapter %1: no such adapter; there are: %2"_s.arg(
-        spec, known.isEmpty() ? u"none"_s : known.join(u", "_s));
+        choice, known.isEmpty() ? u"none"_s : known.join(u", "_s));
 }
 
 // Many modules given the same address would answer as one.
@@ -90,10 +90,10 @@ public:
 class ModuleCommand : public Command {
 public:
     QString validate(const Context &context) override {
-        const QString &spec = context.options.adapter;
+        const QString &choice = context.options.adapter;
         const QList<NetworkAdapter> all = context.adapters.adapters();
-        if (chosenAdapters(all, spec).isEmpty() && !spec.isEmpty())
-            return noSuchAdapter(all, spec);
+        if (chosenAdapters(all, choice).isEmpty() && !choice.isEmpty())
+            return noSuchAdapter(all, choice);
         if (context.options.dryRun && std::ranges::any_of(m_targets, [](const Target &t) {
                 return t.kind != Target::Kind::Mac;
             }))

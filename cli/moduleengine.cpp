@@ -185,12 +185,12 @@ private:
 
 } // namespace
 
-QList<NetworkAdapter> chosenAdapters(const QList<NetworkAdapter> &all, const QString &spec) {
-    if (spec.isEmpty())
+QList<NetworkAdapter> chosenAdapters(const QList<NetworkAdapter> &all, const QString &choice) {
+    if (choice.isEmpty())
         return all;
     QList<NetworkAdapter> chosen;
     for (const NetworkAdapter &adapter : all) {
-        if (adapter.name == spec || adapter.addressText() == spec)
+        if (adapter.name == choice || adapter.addressText() == choice)
             chosen.append(adapter);
     }
     return chosen;

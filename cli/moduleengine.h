@@ -102,8 +102,8 @@ public:
 
 std::unique_ptr<ModuleEngine> newModuleEngine(Context &context);
 
-// Every adapter for an empty spec; otherwise the entries of the one with that
+// Every adapter for an empty choice; otherwise the entries of the one with that
 // name or address.
-QList<NetworkAdapter> chosenAdapters(const QList<NetworkAdapter> &all, const QString &spec);
+QList<NetworkAdapter> chosenAdapters(const QList<NetworkAdapter> &all, const QString &choice);
 
 } // namespace cli
