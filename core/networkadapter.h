@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mylib.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -17,18 +19,11 @@ struct NetworkAdapter {
     // Six lower-case hex pairs joined by ':'; empty when it has none.
     QByteArray mac;
 
-    QString addressText() const { return dotted(address); }
+    QString addressText() const { return TMYCLASS::IPToText(address); }
     // "eth0 192.168.1.10 (02:00:c0:a8:01:0a)"
     QString label() const {
         return name + QLatin1Char(' ') + addressText() + QStringLiteral(" (") +
                QString::fromLatin1(mac) + QLatin1Char(')');
-    }
-    static QString dotted(quint32 ip) {
-        return QStringLiteral("%1.%2.%3.%4")
-            .arg(ip & 0xFF)
-            .arg(ip >> 8 & 0xFF)
-            .arg(ip >> 16 & 0xFF)
-            .arg(ip >> 24);
     }
 
     friend bool operator==(const NetworkAdapter &, const NetworkAdapter &) = default;
