@@ -26,6 +26,20 @@ public:
     // Modal: returns once the user has closed it. Arrivals and timers keep
     // running meanwhile, so the caller may be re-entered.
     virtual void notify(Notice notice, const QString &text) = 0;
+
+    // The steps of the conversation, for a caller that follows it without
+    // reading the memo. A frame of command went out (setting: its setting
+    // frame); the answer to command came (setting: to its setting frame; ok:
+    // the answer it hoped for). Each comes right after its memo line.
+    virtual void stepSent(const Command &command, bool setting) {
+        Q_UNUSED(command);
+        Q_UNUSED(setting);
+    }
+    virtual void stepAnswered(const Command &command, bool setting, bool ok) {
+        Q_UNUSED(command);
+        Q_UNUSED(setting);
+        Q_UNUSED(ok);
+    }
 };
 
 // What the configuration side shows beyond one module: the modules found,

@@ -16,39 +16,6 @@ QString text16(const char16_t *text) {
     return text ? QStringView(text).toString() : QString();
 }
 
-// What the session writes when it sends: "<time>: <text>".
-bool saysSent(const QString &line, const char16_t *text) {
-    return text && line.endsWith(u": "_s + text16(text));
-}
-
-// A result line: the text indented by ten spaces.
-bool saysResult(const QString &line, const char16_t *text) {
-    return text && line.endsWith(QString(10, u' ') + text16(text));
-}
-
-// The command whose frame a memo line says was sent, and whether it was a
-// setting (the factory default included, which is answered like one).
-struct Sent {
-    const Command *command = nullptr;
-    bool setting = false;
-};
-
-Sent sentBy(const QString &line) {
-    if (saysSent(line, commands::Handshake.queryLog))
-        return {&commands::Handshake, false};
-    if (saysSent(line, commands::FactoryDefault.queryLog) ||
-        saysSent(line, commands::FactoryDefault.setLog))
-        return {&commands::FactoryDefault, true};
-    for (int i = 0; i <= int(Parameter::Version); ++i) {
-        const Command &command = commands::of(Parameter(i));
-        if (saysSent(line, command.queryLog))
-            return {&command, false};
-        if (saysSent(line, command.setLog))
-            return {&command, true};
-    }
-    return {};
-}
-
 void keep(ModuleSettings &values, Parameter parameter, const ParameterValue &value) {
     const auto it = std::ranges::find(values, parameter, &ModuleSetting::parameter);
     if (it == values.end())
@@ -106,26 +73,34 @@ public:
             advance();
     }
 
-    void appendMemoLine(const QString &line) override {
-        if (m_ended || line.isEmpty())
+    void appendMemoLine(const QString &) override {}
+
+    void stepSent(const Command &command, bool setting) override {
+        if (m_ended)
             return;
-        if (const Sent sent = sentBy(line); sent.command) {
-            m_step = sent.command;
-            // A query the session gives up on itself; an answer to a setting
-            // it would wait for forever.
-            if (sent.setting)
-                m_watchdog.start();
-            else
-                m_watchdog.stop();
+        m_step = &command;
+        // A query the session gives up on itself; an answer to a setting
+        // (the factory default's repeats included) it would wait for forever.
+        if (setting || &command == &commands::FactoryDefault)
+            m_watchdog.start();
+        else
+            m_watchdog.stop();
+    }
+
+    void stepAnswered(const Command &command, bool setting, bool ok) override {
+        if (m_ended)
             return;
-        }
         m_watchdog.stop();
-        if (stage() == Stage::Settings && saysResult(line, m_step->setOk))
-            confirmed();
-        else if (stage() == Stage::Settings && saysResult(line, m_step->setFail))
-            fail(text16(m_step->setFail));
-        else if (m_step == &commands::of(Parameter::Version) && saysResult(line, m_step->readFail))
-            fail(text16(m_step->readFail)); // one answer ends a read, right or wrong
+        if (&command != m_step)
+            return;
+        if (stage() == Stage::Settings && setting) {
+            if (ok)
+                confirmed();
+            else
+                fail(text16(command.setFail));
+        } else if (!ok && &command == &commands::of(Parameter::Version)) {
+            fail(text16(command.readFail)); // one answer ends a read, right or wrong
+        }
     }
 
     // Every notice is the end: a refusal, no answer in time, wrong answers.

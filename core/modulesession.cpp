@@ -132,8 +132,11 @@ void ModuleSession::addInfoLine(const QString &text) {
 }
 
 // A result is indented by ten spaces and followed by an empty line.
-void ModuleSession::addResultLines(const char16_t *text) {
+void ModuleSession::addResult(const Command &command, bool setting, bool ok) {
+    const char16_t *text =
+        setting ? (ok ? command.setOk : command.setFail) : (ok ? command.readOk : command.readFail);
     addInfoLine(QString(10, u' ') + text16(text));
+    m_view.stepAnswered(command, setting, ok);
     m_view.appendMemoLine(QString());
 }
 
@@ -213,6 +216,7 @@ void ModuleSession::sequencerFired() {
         sendFrame(atframe::build(m_moduleMac, m_adapter.mac, m_step->query));
         m_phase = Phase::AwaitingReport;
         addInfoLine(text16(m_step->queryLog));
+        m_view.stepSent(*m_step, false);
         m_awaitingReply = m_step->answerDueAtOnce;
         m_silentFirings = 0;
     } else if (m_phase == Phase::AwaitingReport && m_silentFirings >= 0 &&
@@ -298,12 +302,13 @@ void ModuleSession::interpretReport(const Command &command, QByteArrayView paylo
         // held to the bound of the other values.
         m_sequencer.stop();
         if (!payload.contains(command.keyword)) {
-            addResultLines(command.readFail);
+            addResult(command, false, false);
             return;
         }
         const QString version = gbk::decode(valueAt(payload, command.valuePos));
         m_view.showParameter(Parameter::Version, version);
         addInfoLine(QString(10, u' ') + text16(command.readOk));
+        m_view.stepAnswered(command, false, true);
         addInfoLine(u"版本号为： "_s + version);
         m_view.appendMemoLine(QString());
         m_singleQuery = false;
@@ -325,7 +330,7 @@ void ModuleSession::interpretReport(const Command &command, QByteArrayView paylo
                 m_step = &commands::of(*next);
             }
         }
-        addResultLines(command.readOk);
+        addResult(command, false, true);
         return;
     }
 
@@ -342,7 +347,7 @@ void ModuleSession::interpretReport(const Command &command, QByteArrayView paylo
     }
     m_replyErrors = 0;
     m_sequencer.stop();
-    addResultLines(command.readFail);
+    addResult(command, false, false);
     m_view.notify(SessionView::Notice::ProtocolEvent, u"连续3次应答错误"_s);
 }
 
@@ -352,10 +357,10 @@ void ModuleSession::interpretConfirmation(const Command &command, QByteArrayView
     m_sequencer.stop();
     if (!payload.contains("OK")) {
         m_writeAll = false;
-        addResultLines(command.setFail);
+        addResult(command, true, false);
         return;
     }
-    addResultLines(command.setOk);
+    addResult(command, true, true);
     if (command.parameter == Parameter::MAC) {
         // The module goes by the text that was sent, not by whatever the
         // field holds when the answer comes back.
@@ -426,6 +431,7 @@ bool ModuleSession::sendSetting(const Command &command, const QByteArray &value,
     m_phase = awaiting;
     m_step = &command;
     addInfoLine(text16(command.setLog));
+    m_view.stepSent(command, true);
     sendFrame(frame);
     return true;
 }

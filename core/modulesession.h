@@ -88,7 +88,8 @@ private:
 
     void sequencerFired();
     void addInfoLine(const QString &text);
-    void addResultLines(const char16_t *text);
+    // The result of command's query or setting, in the memo and to the view.
+    void addResult(const Command &command, bool setting, bool ok);
     void sendFrame(const QByteArray &frame);
     bool sendSetting(const Command &command, const QByteArray &value, Phase awaiting);
     void interpretReport(const Command &command, QByteArrayView payload);
