@@ -2,7 +2,11 @@
 
 #include "buildinfo.h"
 #include "command.h"
+#include "interrupts.h"
 
+#include "networkadapter.h"
+
+#include <QBuffer>
 #include <QEventLoop>
 #include <QIODevice>
 
@@ -15,6 +19,11 @@ namespace cli {
 namespace {
 
 const QString Program = u"ostrel-cli"_s;
+
+class NoAdapters final : public AdapterSource {
+public:
+    QList<NetworkAdapter> adapters() const override { return {}; }
+};
 
 // Within the bounds, or none.
 std::optional<int> numberIn(const QString &text, int low, int high) {
@@ -44,12 +53,95 @@ struct CommonOptionSet {
         u"at the window's pace."_s.arg(ModuleBatch::DefaultInFlight),
         u"N"_s};
 
+    QCommandLineOption yes{{u"y"_s, u"yes"_s},
+                           u"Change every module (all) without asking; needed where standard "
+                           u"input is not a terminal."_s};
+
     QList<std::pair<int, const QCommandLineOption *>> all() const {
-        return {{JsonOption, &json},        {QuietOption, &quiet}, {TimeoutOption, &timeout},
-                {AdapterOption, &adapter},  {RateOption, &rate},   {DryRunOption, &dryRun},
-                {ParallelOption, &parallel}};
+        return {{JsonOption, &json},         {QuietOption, &quiet}, {TimeoutOption, &timeout},
+                {AdapterOption, &adapter},   {RateOption, &rate},   {DryRunOption, &dryRun},
+                {ParallelOption, &parallel}, {YesOption, &yes}};
     }
 };
+
+// Optimal string alignment distance: "serach" is one step from "search".
+qsizetype editDistance(QStringView a, QStringView b) {
+    QList<QList<qsizetype>> d(a.size() + 1, QList<qsizetype>(b.size() + 1));
+    for (qsizetype i = 0; i <= a.size(); ++i)
+        d[i][0] = i;
+    for (qsizetype j = 0; j <= b.size(); ++j)
+        d[0][j] = j;
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const qsizetype cost = a[i - 1] == b[j - 1] ? 0 : 1;
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// "--name VALUE" or "-n, --name VALUE".
+QString optionSyntax(const QCommandLineOption &option) {
+    QStringList names;
+    for (const QString &name : option.names())
+        names.append((name.size() == 1 ? u"-"_s : u"--"_s) + name);
+    QString text = names.join(u", "_s);
+    if (!option.valueName().isEmpty())
+        text += u' ' + option.valueName();
+    return text;
+}
+
+constexpr qsizetype Width = 79;
+
+// Words after a start of indent columns, each line within a terminal of 80.
+QString wrappedFrom(qsizetype indent, const QString &text) {
+    QString wrapped;
+    qsizetype column = indent;
+    bool first = true;
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (!first && column + 1 + word.size() > Width) {
+            wrapped += u'\n' + QString(indent, u' ');
+            column = indent;
+            first = true;
+        }
+        if (!first) {
+            wrapped += u' ';
+            ++column;
+        }
+        wrapped += word;
+        column += word.size();
+        first = false;
+    }
+    return wrapped;
+}
+
+// Each line of the text wrapped on its own; a line that starts with spaces
+// is kept as it is (a table).
+QString wrapped(const QString &text) {
+    QString result;
+    for (const QString &line : text.split(u'\n')) {
+        result += line.startsWith(u' ') ? line : wrappedFrom(0, line);
+        result += u'\n';
+    }
+    return text.endsWith(u'\n') ? result.chopped(1) : result;
+}
+
+// Two columns, the second wrapped to a terminal of 80.
+QString columns(const QList<std::pair<QString, QString>> &rows) {
+    constexpr qsizetype Indent = 26;
+    QString text;
+    for (const auto &[left, right] : rows) {
+        QString line = u"  "_s + left;
+        line = line.size() + 1 > Indent ? line + u'\n' + QString(Indent, u' ')
+                                        : line.leftJustified(Indent);
+        text += line + wrappedFrom(Indent, right) + u'\n';
+    }
+    return text;
+}
+
+const QCommandLineOption HelpOption{{u"h"_s, u"help"_s}, u"Displays this help."_s};
 
 class Application {
 public:
@@ -62,8 +154,10 @@ public:
     }
 
     int run(const QStringList &arguments);
+    QList<CommandInfo> catalogue() const;
 
 private:
+    int dispatch(const QStringList &arguments);
     Command *find(const QString &name) const {
         const auto it =
             std::ranges::find_if(m_commands, [&](const auto &c) { return c->name() == name; });
@@ -73,17 +167,21 @@ private:
     void prepare(QCommandLineParser &parser, const Command &command) const;
     int runCommand(Command &command, const QStringList &arguments);
     int usageError(const QString &command, const QString &message) {
-        m_output.usageError(command, message);
+        m_output.usageError(command, message, m_jsonWanted);
         return UsageError;
     }
-    void print(const QString &text) { m_environment.out.write(text.toUtf8()); }
+    void print(const QString &text) { m_output.print(text); }
     QString generalHelp() const;
-    QString commandHelp(const Command &command) const;
+    QString commandHelp(const CommandInfo &command) const;
+    CommandInfo info(const Command &command) const;
+    QString unknownCommand(const QString &name) const;
+    bool ask(const QString &question, Interrupts *interrupts, const std::function<void()> &rearm);
 
     const Environment &m_environment;
     Output m_output;
     CommonOptionSet m_common;
     std::vector<std::unique_ptr<Command>> m_commands;
+    bool m_jsonWanted = false;
 };
 
 // The first word that is neither an option nor an option's value.
@@ -113,24 +211,75 @@ qsizetype Application::commandIndex(const QStringList &arguments) const {
 }
 
 void Application::prepare(QCommandLineParser &parser, const Command &command) const {
-    parser.setApplicationDescription(command.summary());
-    parser.addHelpOption();
+    parser.addOption(HelpOption);
+    parser.addOption({u"help-all"_s, u"Displays this help."_s});
     for (const auto &[flag, option] : m_common.all()) {
         if (command.commonOptions() & flag)
             parser.addOption(*option);
     }
     parser.addOptions(command.options());
-    parser.addPositionalArgument(command.name(), command.summary());
-    for (const Argument &argument : command.arguments())
-        parser.addPositionalArgument(argument.name, argument.description, argument.syntax);
 }
 
-QString Application::commandHelp(const Command &command) const {
-    QCommandLineParser parser;
-    prepare(parser, command);
-    QString text = parser.helpText();
-    if (const QString details = command.details(); !details.isEmpty())
-        text += u'\n' + details;
+CommandInfo Application::info(const Command &command) const {
+    CommandInfo info{command.name(),      command.summary(), command.usage(),   command.details(),
+                     command.arguments(), command.options(), command.examples()};
+    for (const auto &[flag, option] : m_common.all()) {
+        if (command.commonOptions() & flag)
+            info.options.append(*option);
+    }
+    info.options.append(HelpOption);
+    return info;
+}
+
+QList<CommandInfo> Application::catalogue() const {
+    QList<CommandInfo> list;
+    for (const auto &command : m_commands)
+        list.append(info(*command));
+    list.append({u"help"_s,
+                 u"Lists the commands, or with a command's name prints that command's help."_s,
+                 u"[COMMAND]"_s,
+                 {},
+                 {{u"COMMAND"_s, u"The command to print the help of."_s, u"[COMMAND]"_s}},
+                 {},
+                 {u"help write"_s}});
+    return list;
+}
+
+QString Application::commandHelp(const CommandInfo &command) const {
+    QString text = u"Usage: %1 %2%3\n\n%4"_s.arg(
+        Program, command.name, command.usage.isEmpty() ? QString() : u' ' + command.usage,
+        wrapped(command.summary));
+    if (!command.arguments.isEmpty()) {
+        QList<std::pair<QString, QString>> rows;
+        for (const Argument &argument : command.arguments)
+            rows.append({argument.syntax, argument.description});
+        text += u"\nArguments:\n"_s + columns(rows);
+    }
+    if (!command.options.isEmpty()) {
+        QList<std::pair<QString, QString>> rows;
+        for (const QCommandLineOption &option : command.options)
+            rows.append({optionSyntax(option), option.description()});
+        text += u"\nOptions:\n"_s + columns(rows);
+    }
+    if (!command.details.isEmpty())
+        text += u'\n' + wrapped(command.details);
+    return text;
+}
+
+// With the command a slip of the fingers away, if there is one.
+QString Application::unknownCommand(const QString &name) const {
+    QString closest;
+    qsizetype best = 3; // more edits than that make another word
+    for (const CommandInfo &command : catalogue()) {
+        const qsizetype distance = editDistance(name.toLower(), command.name);
+        if (distance < best && distance < command.name.size()) {
+            best = distance;
+            closest = command.name;
+        }
+    }
+    QString text = u"no command \"%1\""_s.arg(name);
+    if (!closest.isEmpty())
+        text += u"; did you mean \"%1\"?"_s.arg(closest);
     return text;
 }
 
@@ -138,41 +287,46 @@ QString Application::generalHelp() const {
     QString text = u"Usage: %1 COMMAND [options] [arguments]\n\n"
                    u"Finds, reads, configures and switches networked relay modules from a "
                    u"terminal or a script.\n\nCommands:\n"_s.arg(Program);
-    const auto line = [](const QString &name, const QString &what) {
-        return u"  "_s + name.leftJustified(10) + u' ' + what + u'\n';
-    };
-    for (const auto &command : m_commands)
-        text += line(command->name(), command->summary());
-    text += line(u"help"_s, u"This text, or with a command's name that command's help."_s);
-    text += u"\nOptions:\n"_s;
-    for (const auto &[flag, option] : m_common.all()) {
-        QString names = u"--"_s + option->names().constLast();
-        if (option->names().size() > 1)
-            names = u"-"_s + option->names().constFirst() + u", "_s + names;
-        if (!option->valueName().isEmpty())
-            names += u' ' + option->valueName();
-        text += u"  "_s + names.leftJustified(24) + u' ' + option->description() + u'\n';
-    }
-    text += u"  -h, --help                Displays help; with a command, that command's.\n"
-            u"  -v, --version             Displays version information.\n\n"
-            u"'%1 help COMMAND' tells which of the options a command takes.\n\n"
-            u"Exit codes: 0 all done, 1 some module failed, 2 usage error, 3 nothing found "
-            u"or the network failed.\n"_s.arg(Program);
+    QList<std::pair<QString, QString>> rows;
+    for (const CommandInfo &command : catalogue())
+        rows.append({command.name, command.summary});
+    text += columns(rows);
+    rows.clear();
+    for (const auto &[flag, option] : m_common.all())
+        rows.append({optionSyntax(*option), option->description()});
+    rows.append({u"-h, --help"_s, u"Displays help; with a command, that command's."_s});
+    rows.append({u"-v, -V, --version"_s, u"Displays version information."_s});
+    text += u"\nOptions:\n"_s + columns(rows);
+    text += u"\n'%1 help COMMAND' tells which of the options a command takes.\n\n"
+            u"Exit codes: 0 all done, 1 some module failed (or standard output could not be "
+            u"written), 2 usage error, 3 nothing found or the network failed.\n"_s.arg(Program);
     return text;
 }
 
 int Application::run(const QStringList &arguments) {
+    const qsizetype end = arguments.indexOf(u"--"_s);
+    m_jsonWanted = arguments.sliced(0, end < 0 ? arguments.size() : end).contains(u"--json"_s);
+    int code = dispatch(arguments);
+    if (m_output.outputFailed()) {
+        m_environment.err.write(
+            u"ostrel-cli: error: standard output: %1\n"_s.arg(m_output.outputError()).toUtf8());
+        code = std::max(code, int(ModuleFailed));
+    }
+    return code;
+}
+
+int Application::dispatch(const QStringList &arguments) {
     const qsizetype at = commandIndex(arguments);
     if (at < 0) {
         const auto given = [&](std::initializer_list<QString> names) {
             return std::ranges::any_of(names,
                                        [&](const QString &n) { return arguments.contains(n); });
         };
-        if (given({u"-h"_s, u"--help"_s, u"-?"_s})) {
+        if (given({u"-h"_s, u"--help"_s, u"--help-all"_s, u"-?"_s})) {
             print(generalHelp());
             return Done;
         }
-        if (given({u"-v"_s, u"--version"_s})) {
+        if (given({u"-v"_s, u"-V"_s, u"--version"_s})) {
             print(u"%1 %2\n"_s.arg(Program, QLatin1String(OSTREL_VERSION)));
             return Done;
         }
@@ -184,15 +338,16 @@ int Application::run(const QStringList &arguments) {
             print(generalHelp());
             return Done;
         }
-        const Command *command = find(arguments[at + 1]);
-        if (!command)
-            return usageError({}, u"no command \"%1\""_s.arg(arguments[at + 1]));
+        const QList<CommandInfo> all = catalogue();
+        const auto command = std::ranges::find(all, arguments[at + 1], &CommandInfo::name);
+        if (command == all.end())
+            return usageError({}, unknownCommand(arguments[at + 1]));
         print(commandHelp(*command));
         return Done;
     }
     Command *command = find(name);
     if (!command)
-        return usageError({}, u"no command \"%1\""_s.arg(name));
+        return usageError({}, unknownCommand(name));
     return runCommand(*command, arguments);
 }
 
@@ -202,8 +357,8 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
     const QString name = command.name();
     if (!parser.parse(arguments))
         return usageError(name, u"%1: %2"_s.arg(name, parser.errorText()));
-    if (parser.isSet(u"help"_s)) {
-        print(commandHelp(command));
+    if (parser.isSet(HelpOption) || parser.isSet(u"help-all"_s)) {
+        print(commandHelp(info(command)));
         return Done;
     }
 
@@ -215,6 +370,7 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
     options.json = isSet(JsonOption, m_common.json);
     options.quiet = isSet(QuietOption, m_common.quiet);
     options.dryRun = isSet(DryRunOption, m_common.dryRun);
+    options.yes = isSet(YesOption, m_common.yes);
     options.timeoutMs = command.defaultTimeoutMs();
     if (isSet(TimeoutOption, m_common.timeout)) {
         const std::optional<int> ms = numberIn(parser.value(m_common.timeout), 1, 3600000);
@@ -247,27 +403,72 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
     if (const QString error = command.parse(words, parser); !error.isEmpty())
         return usageError(name, name + u": "_s + error);
 
-    Context context{options, m_environment.adapters, m_output, m_environment.newTransport};
+    Interrupts *interrupts = command.interruptible() ? m_environment.interrupts : nullptr;
+    int caught = 0;
+    const auto arm = [&] {
+        if (interrupts)
+            interrupts->arm([&](int signal) {
+                caught = signal;
+                command.interrupt(u"interrupted (%1)"_s.arg(signalName(signal)));
+            });
+    };
+    Context context{options,
+                    m_environment.adapters,
+                    m_output,
+                    m_environment.newTransport,
+                    m_environment.in && m_environment.inIsTerminal,
+                    [&](const QString &question) { return ask(question, interrupts, arm); }};
     m_output.setMode(options.json, options.quiet);
     if (const QString error = command.validate(context); !error.isEmpty())
         return usageError(name, name + u": "_s + error);
 
     std::optional<Report> report;
     QEventLoop loop;
+    arm();
     command.run(context, [&](Report done) {
         report = std::move(done);
         loop.quit();
     });
     if (!report)
         loop.exec();
+    if (interrupts)
+        interrupts->disarm();
+    if (caught) {
+        // The shell's convention for a program a signal ended.
+        report->exitCode = 128 + caught;
+        report->errors.append({{},
+                               {},
+                               u"interrupted by %1: the steps under way ended, no other was "
+                               u"started"_s.arg(signalName(caught))});
+    }
     m_output.report(name, *report);
     return report->exitCode;
+}
+
+// A signal while the question waits ends the program: nothing is under way.
+bool Application::ask(const QString &question, Interrupts *interrupts,
+                      const std::function<void()> &rearm) {
+    if (interrupts)
+        interrupts->disarm();
+    m_environment.err.write((question + u" [y/N] "_s).toUtf8());
+    const QString answer = QString::fromUtf8(m_environment.in->readLine(256)).trimmed();
+    if (interrupts)
+        rearm();
+    return answer.compare(u"y"_s, Qt::CaseInsensitive) == 0 ||
+           answer.compare(u"yes"_s, Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
 
 int run(const QStringList &arguments, const Environment &environment) {
     return Application(environment).run(arguments);
+}
+
+QList<CommandInfo> commandCatalogue() {
+    QBuffer none;
+    const NoAdapters adapters;
+    const Environment environment{none, none, false, adapters, nullptr};
+    return Application(environment).catalogue();
 }
 
 } // namespace cli

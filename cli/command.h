@@ -28,6 +28,7 @@ enum CommonOption : int {
     RateOption = 16,
     DryRunOption = 32,
     ParallelOption = 64,
+    YesOption = 128,
 };
 
 struct CommonOptions {
@@ -42,6 +43,8 @@ struct CommonOptions {
     // Modules talked to at once.
     int parallel = ModuleBatch::DefaultInFlight;
     bool dryRun = false;
+    // Change every module without asking.
+    bool yes = false;
 };
 
 // What a command may use while it runs.
@@ -51,6 +54,10 @@ struct Context {
     Output &output;
     // A transport for a conversation of the command's own.
     std::function<std::unique_ptr<Transport>()> newTransport;
+    // Whether a person at a terminal can be asked, and the asking: true for
+    // yes.
+    bool canAsk = false;
+    std::function<bool(const QString &question)> ask;
 };
 
 struct Argument {
@@ -75,6 +82,16 @@ public:
     // What follows the name, for the usage line and the help.
     virtual QList<Argument> arguments() const = 0;
     virtual QList<QCommandLineOption> options() const { return {}; }
+    // The usage line after the name: the arguments' syntax and the options
+    // the command cannot do without.
+    virtual QString usage() const {
+        QStringList words;
+        for (const Argument &argument : arguments())
+            words.append(argument.syntax);
+        return words.join(u' ');
+    }
+    // Command lines without the program's name, for the manual.
+    virtual QStringList examples() const { return {}; }
     virtual int commonOptions() const = 0;
     virtual int defaultTimeoutMs() const { return 2000; }
 
@@ -84,6 +101,12 @@ public:
     virtual QString validate(const Context &) { return {}; }
     // Calls done exactly once, possibly before it returns.
     virtual void run(Context &context, Done done) = 0;
+    // Whether it stops cleanly on a signal (interrupt) rather than ending
+    // with the program.
+    virtual bool interruptible() const { return false; }
+    // Starts no new step; the steps under way end as they would, and done is
+    // called with what the modules confirmed.
+    virtual void interrupt(const QString &) {}
 };
 
 std::vector<std::unique_ptr<Command>> workingModeCommands();

@@ -9,6 +9,7 @@
 #include "planfiles.h"
 
 #include <QJsonArray>
+#include <QSet>
 
 #include <algorithm>
 
@@ -107,8 +108,13 @@ public:
             done(dryRun(context));
             return;
         }
+        m_context = &context;
         m_engine = newModuleEngine(context);
         start(*m_engine, std::move(done));
+    }
+    void interrupt(const QString &why) override {
+        if (m_engine)
+            m_engine->stopStarting(why);
     }
 
 protected:
@@ -147,6 +153,7 @@ protected:
     }
 
     QList<Target> m_targets;
+    Context *m_context = nullptr;
 
 private:
     // Only the commands that take --dry-run are asked.
@@ -226,7 +233,16 @@ private:
 // set, default and write: the same job for every target.
 class ChangeCommand : public ModuleCommand {
 public:
-    int commonOptions() const override { return ModuleOptions | DryRunOption; }
+    int commonOptions() const override { return ModuleOptions | DryRunOption | YesOption; }
+    bool interruptible() const override { return true; }
+    // "all" changes modules nobody named: a person confirms it, or --yes.
+    QString validate(const Context &context) override {
+        const QString error = ModuleCommand::validate(context);
+        if (error.isEmpty() && toAll() && !context.options.yes && !context.canAsk)
+            return u"all: changes every module that answers; give --yes to do so where "
+                   u"nobody can be asked (standard input is not a terminal)"_s;
+        return error;
+    }
 
 protected:
     // The targets, then the settings against them.
@@ -243,11 +259,38 @@ private:
     Report dryRun(const Context &context) const override {
         return previewJobs(context, jobsFor(m_job));
     }
+    bool toAll() const {
+        return std::ranges::any_of(m_targets,
+                                   [](const Target &t) { return t.kind == Target::Kind::All; });
+    }
     void start(ModuleEngine &engine, Done done) override {
-        engine.run(jobsFor(m_job), [done = std::move(done)](const RunOutcome &run) {
-            done(withSearch(changeReport(run.modules, false), run.search));
+        const auto change = [this, &engine](Done finish) {
+            engine.run(jobsFor(m_job), [finish = std::move(finish)](const RunOutcome &run) {
+                finish(withSearch(changeReport(run.modules, false), run.search));
+            });
+        };
+        if (!toAll() || m_context->options.yes) {
+            change(std::move(done));
+            return;
+        }
+        engine.search(DefaultSearchWaitMs, [this, change, done = std::move(done)](
+                                               const SearchOutcome &search) mutable {
+            QSet<std::pair<QString, QString>> modules; // one that answered twice is one
+            for (const ListedModule &module : search.modules)
+                modules.insert({module.mac, module.ip});
+            if (modules.isEmpty() ||
+                m_context->ask(
+                    u"%1 the %2 modules that answered?"_s.arg(question()).arg(modules.size()))) {
+                change(std::move(done));
+                return;
+            }
+            Report report;
+            report.fail(ModuleFailed, {u"all"_s, {}, u"not confirmed; nothing was changed"_s});
+            done(withSearch(report, search));
         });
     }
+    // What the question asks of the modules.
+    virtual QString question() const = 0;
 };
 
 class SetCommand final : public ChangeCommand {
@@ -277,6 +320,14 @@ public:
             return u"no key=value given"_s;
         return parseTargetsFor(targets);
     }
+
+private:
+    QString question() const override {
+        QStringList keys;
+        for (const Setting &setting : m_job.settings)
+            keys.append(keyOf(setting.parameter));
+        return u"Set %1 of"_s.arg(keys.join(u", "_s));
+    }
 };
 
 class DefaultCommand final : public ChangeCommand {
@@ -290,6 +341,9 @@ public:
         m_job.factoryDefault = true;
         return parseTargets(words);
     }
+
+private:
+    QString question() const override { return u"Restore the factory settings of"_s; }
 };
 
 class WriteCommand final : public ChangeCommand {
@@ -305,8 +359,10 @@ public:
                u"\"parameters\" of its one module (the version is left out).\n"_s;
     }
     QList<Argument> arguments() const override { return {targetArgument()}; }
+    QString usage() const override { return u"TARGET... --from FILE"_s; }
     QList<QCommandLineOption> options() const override {
-        return {{u"from"_s, u"The file to write from."_s, u"FILE"_s}};
+        return {
+            {u"from"_s, u"The file to write from (needed; - for standard input)."_s, u"FILE"_s}};
     }
     QString parse(const QStringList &words, const QCommandLineParser &parser) override {
         if (!parser.isSet(u"from"_s))
@@ -317,6 +373,9 @@ public:
         m_job.settings = std::move(file.settings);
         return parseTargetsFor(words);
     }
+
+private:
+    QString question() const override { return u"Write the file's settings to"_s; }
 };
 
 class ApplyCommand final : public ModuleCommand {
@@ -337,6 +396,7 @@ public:
         return {{u"PLAN"_s, u"The plan: CSV or JSON."_s, u"PLAN.csv|PLAN.json"_s}};
     }
     int commonOptions() const override { return ModuleOptions | DryRunOption; }
+    bool interruptible() const override { return true; }
     QString parse(const QStringList &words, const QCommandLineParser &) override {
         if (words.size() != 1)
             return u"takes one plan"_s;

@@ -1,4 +1,5 @@
 #include "cliapp.h"
+#include "interrupts.h"
 #include "output.h"
 #include "sockettransport.h"
 #include "systemadapters.h"
@@ -18,13 +19,24 @@
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ostrel-cli"));
+    QFile in;
     QFile out;
     QFile err;
-    if (!out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        !err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
+    // By descriptor: a FILE would keep the bytes, and a failure to write them,
+    // until the program ends.
+    if (!out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        !err.open(fileno(stderr), QIODevice::WriteOnly | QIODevice::Unbuffered))
         return cli::NothingFound;
+    const bool haveIn = in.open(stdin, QIODevice::ReadOnly);
     const SystemAdapters adapters;
-    const cli::Environment environment{out, err, isatty(fileno(stderr)) != 0, adapters,
-                                       [] { return std::make_unique<SocketTransport>(); }};
+    cli::Interrupts interrupts;
+    const cli::Environment environment{out,
+                                       err,
+                                       isatty(fileno(stderr)) != 0,
+                                       adapters,
+                                       [] { return std::make_unique<SocketTransport>(); },
+                                       haveIn ? &in : nullptr,
+                                       haveIn && isatty(fileno(stdin)) != 0,
+                                       &interrupts};
     return cli::run(QCoreApplication::arguments(), environment);
 }

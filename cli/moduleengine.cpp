@@ -114,6 +114,8 @@ public:
         });
     }
 
+    void stopStarting(const QString &message) override { m_batch.stopStarting(message); }
+
 private:
     Traffic traffic() const {
         return {m_batch.traffic().sent(), m_batch.traffic().peakPerSecond()};

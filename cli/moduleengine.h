@@ -98,6 +98,9 @@ public:
     // address or "all" may name several, a MAC behind two adapters two.
     // Outcomes in the order of the jobs.
     virtual void run(QList<ModuleJob> jobs, std::function<void(RunOutcome)> done) = 0;
+    // The steps under way end as they would, no other starts; the modules
+    // not done fail with message.
+    virtual void stopStarting(const QString &message) = 0;
 };
 
 std::unique_ptr<ModuleEngine> newModuleEngine(Context &context);

@@ -36,6 +36,30 @@ QJsonArray problemsJson(const QList<Problem> &problems) {
 
 } // namespace
 
+QString printable(const QString &text) {
+    const auto control = [](QChar c) {
+        return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+    };
+    if (std::ranges::none_of(text, control))
+        return text;
+    QString escaped;
+    for (const QChar c : text) {
+        if (!control(c)) {
+            escaped += c;
+            continue;
+        }
+        constexpr std::pair<char16_t, char16_t> Short[] = {
+            {u'\b', u'b'}, {u'\f', u'f'}, {u'\n', u'n'}, {u'\r', u'r'}, {u'\t', u't'}};
+        const auto shortForm =
+            std::ranges::find(Short, c.unicode(), &std::pair<char16_t, char16_t>::first);
+        if (shortForm != std::end(Short))
+            escaped += u'\\' + QChar(shortForm->second);
+        else
+            escaped += u"\\u%1"_s.arg(c.unicode(), 4, 16, QChar(u'0'));
+    }
+    return escaped;
+}
+
 QString Problem::line() const {
     QStringList parts;
     for (const QString *part : {&module, &step, &message}) {
@@ -50,10 +74,20 @@ QJsonObject Problem::json() const {
 }
 
 QString Table::render() const {
+    const auto escaped = [](const QStringList &cells) {
+        QStringList shown;
+        for (const QString &cell : cells)
+            shown.append(printable(cell));
+        return shown;
+    };
+    const QStringList headers = escaped(m_headers);
+    QList<QStringList> rows;
+    for (const QStringList &row : m_rows)
+        rows.append(escaped(row));
     QList<qsizetype> widths;
-    for (const QString &header : m_headers)
+    for (const QString &header : headers)
         widths.append(displayWidth(header));
-    for (const QStringList &row : m_rows) {
+    for (const QStringList &row : std::as_const(rows)) {
         for (qsizetype i = 0; i < row.size() && i < widths.size(); ++i)
             widths[i] = std::max(widths[i], displayWidth(row[i]));
     }
@@ -67,8 +101,8 @@ QString Table::render() const {
         }
         text += line + u'\n';
     };
-    addLine(m_headers);
-    for (const QStringList &row : m_rows)
+    addLine(headers);
+    for (const QStringList &row : std::as_const(rows))
         addLine(row);
     return text;
 }
@@ -101,9 +135,17 @@ void Output::endProgress() {
         writeErr(u"\r\x1b[K"_s);
 }
 
-void Output::usageError(const QString &command, const QString &message) {
+void Output::usageError(const QString &command, const QString &message, bool json) {
+    if (json) {
+        Report report;
+        report.fail(UsageError, {{}, u"usage"_s, message});
+        QJsonObject usage = document(command, report);
+        if (command.isEmpty())
+            usage.insert(u"command"_s, QJsonValue::Null);
+        writeOut(QJsonDocument(usage).toJson(QJsonDocument::Indented));
+    }
     const QString help = command.isEmpty() ? u"ostrel-cli help"_s : u"ostrel-cli help "_s + command;
-    writeErr(u"ostrel-cli: %1\nTry '%2'.\n"_s.arg(message, help));
+    writeErr(u"ostrel-cli: %1\nTry '%2'.\n"_s.arg(printable(message), help));
 }
 
 QJsonObject Output::document(const QString &command, const Report &report) {
@@ -119,19 +161,33 @@ QJsonObject Output::document(const QString &command, const Report &report) {
 void Output::report(const QString &command, const Report &report) {
     endProgress();
     if (m_json) {
-        m_out.write(QJsonDocument(document(command, report)).toJson(QJsonDocument::Indented));
+        writeOut(QJsonDocument(document(command, report)).toJson(QJsonDocument::Indented));
     } else if (!m_quiet) {
         // A table without rows says nothing the error does not say better.
         QString text = report.table.hasRows() ? report.table.render() : QString();
         for (const QString &note : report.notes)
-            text += note + u'\n';
-        m_out.write(text.toUtf8());
+            text += printable(note) + u'\n';
+        writeOut(text.toUtf8());
     }
     for (const Problem &problem : report.errors)
-        writeErr(u"ostrel-cli: error: "_s + problem.line() + u'\n');
+        writeErr(u"ostrel-cli: error: "_s + printable(problem.line()) + u'\n');
     if (!m_quiet) {
         for (const Problem &problem : report.warnings)
-            writeErr(u"ostrel-cli: warning: "_s + problem.line() + u'\n');
+            writeErr(u"ostrel-cli: warning: "_s + printable(problem.line()) + u'\n');
+    }
+}
+
+void Output::print(const QString &text) {
+    writeOut(text.toUtf8());
+}
+
+void Output::writeOut(const QByteArray &bytes) {
+    if (bytes.isEmpty() || outputFailed())
+        return;
+    if (m_out.write(bytes) != bytes.size()) {
+        m_outError = m_out.errorString();
+        if (m_outError.isEmpty())
+            m_outError = u"not all of it could be written"_s;
     }
 }
 

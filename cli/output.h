@@ -68,13 +68,23 @@ public:
     void setMode(bool json, bool quiet);
     void progress(const QString &text);
     void endProgress();
-    void usageError(const QString &command, const QString &message);
+    // With json, the document of a usage error on standard output as well,
+    // so that a script reading it sees the failure.
+    void usageError(const QString &command, const QString &message, bool json);
     void report(const QString &command, const Report &report);
+    // Text of the program's own, such as its help.
+    void print(const QString &text);
+
+    // Whether everything written to standard output got there; a full disk
+    // or a closed pipe would otherwise pass for success.
+    bool outputFailed() const { return !m_outError.isEmpty(); }
+    QString outputError() const { return m_outError; }
 
     // The document --json prints.
     static QJsonObject document(const QString &command, const Report &report);
 
 private:
+    void writeOut(const QByteArray &bytes);
     void writeErr(const QString &text);
 
     QIODevice &m_out;
@@ -83,6 +93,12 @@ private:
     bool m_json = false;
     bool m_quiet = false;
     bool m_progressShown = false;
+    QString m_outError;
 };
+
+// Control characters (C0, DEL, C1) written as JSON writes them, so that text
+// from a module or a file can neither draw table lines of its own nor drive
+// the terminal.
+QString printable(const QString &text);
 
 } // namespace cli

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QSet>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 
 #include <optional>
 
@@ -22,14 +23,25 @@ namespace {
 // A plan for a few thousand modules is far smaller; anything this large is
 // not one, and reading it whole would only cost memory.
 constexpr qint64 MaxFileSize = 1 << 20;
+const QString StandardInput = u"-"_s;
 
+// "-" is standard input, as the tools people know take it.
 std::optional<QByteArray> readFile(const QString &path, QString *error) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const bool opened = path == StandardInput ? file.open(stdin, QIODevice::ReadOnly)
+                                              : file.open(QIODevice::ReadOnly);
+    if (!opened) {
         *error = u"%1: %2"_s.arg(path, file.errorString());
         return std::nullopt;
     }
-    QByteArray bytes = file.read(MaxFileSize + 1);
+    QByteArray bytes;
+    // A pipe hands its bytes over in pieces.
+    while (bytes.size() <= MaxFileSize) {
+        const QByteArray piece = file.read(MaxFileSize + 1 - bytes.size());
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+    }
     if (bytes.size() > MaxFileSize) {
         *error = u"%1: larger than %2 bytes"_s.arg(path).arg(MaxFileSize);
         return std::nullopt;
@@ -40,7 +52,11 @@ std::optional<QByteArray> readFile(const QString &path, QString *error) {
 bool looksLikeJson(QByteArrayView bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
-    return bytes.trimmed().startsWith('{');
+    bytes = bytes.trimmed();
+    if (bytes.startsWith('['))
+        // "[CFG]" opens a section, "[{" or "[]" a list.
+        return bytes.sliced(1).trimmed().startsWith('{') || bytes.sliced(1).trimmed() == "]";
+    return bytes.startsWith('{');
 }
 
 // UTF-8, or else GBK, as a spreadsheet on a Chinese system saves it.
@@ -127,21 +143,31 @@ struct Entries {
     QString error;
 };
 
-// The entries of "modules"; module is empty where an entry names none.
-Entries jsonEntries(const QString &path, const QByteArray &bytes) {
+// The entries of "modules", or of a list of them alone (as `jq .modules`
+// gives it). A plan names each entry's module; a file to write from need not.
+Entries jsonEntries(const QString &path, const QByteArray &bytes, bool needModule) {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError)
         return {{},
                 u"%1: %2 at byte %3"_s.arg(path, parseError.errorString()).arg(parseError.offset)};
-    const QJsonValue modules = document.object().value(u"modules"_s);
+    const QJsonValue modules =
+        document.isArray() ? QJsonValue(document.array()) : document.object().value(u"modules"_s);
     if (!modules.isArray())
         return {{}, path + u": no \"modules\" list, as `ostrel-cli read --json` prints"_s};
     Entries entries;
     const QJsonArray list = modules.toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
+        if (!list[i].isObject())
+            return {{}, u"%1: module %2: not an object"_s.arg(path).arg(i + 1)};
         const QJsonObject entry = list[i].toObject();
-        PlanRow row{entry.value(u"module"_s).toString(), {}};
+        const QJsonValue module = entry.value(u"module"_s);
+        if (needModule && !module.isString())
+            return {{},
+                    u"%1: module %2: no \"module\" (the MAC address the module answers "
+                    u"to)"_s.arg(path)
+                        .arg(i + 1)};
+        PlanRow row{module.toString(), {}};
         const QJsonObject parameters = entry.value(u"parameters"_s).toObject();
         for (auto it = parameters.begin(); it != parameters.end(); ++it) {
             if (const QString error = addJsonValue(row.settings, it.key(), it.value());
@@ -156,11 +182,17 @@ Entries jsonEntries(const QString &path, const QByteArray &bytes) {
 // ---------------------------------------------------------------------------
 // CSV
 
+struct Records {
+    QList<std::pair<int, QStringList>> records;
+    QString error;
+};
+
 // Fields split at commas, quotes around a field (and "" inside) as
 // spreadsheets write them; each record with the number of the line it
 // starts on.
-QList<std::pair<int, QStringList>> csvRecords(const QString &text) {
+Records csvRecords(const QString &text) {
     QList<std::pair<int, QStringList>> records;
+    int quoteLine = 0;
     QStringList fields;
     QString field;
     bool quoted = false;
@@ -186,6 +218,7 @@ QList<std::pair<int, QStringList>> csvRecords(const QString &text) {
                 field += c;
         } else if (c == u'"') {
             quoted = true;
+            quoteLine = line;
         } else if (c == u',') {
             fields.append(std::exchange(field, {}));
         } else if (c == u'\n') {
@@ -195,13 +228,17 @@ QList<std::pair<int, QStringList>> csvRecords(const QString &text) {
             field += c;
         }
     }
+    if (quoted)
+        return {{}, u"line %1: a quote opens a cell that no quote closes"_s.arg(quoteLine)};
     if (!field.isEmpty() || !fields.isEmpty())
         endRecord();
-    return records;
+    return {records, {}};
 }
 
 Entries csvEntries(const QString &path, const QByteArray &bytes) {
-    const QList<std::pair<int, QStringList>> records = csvRecords(decodeText(bytes));
+    const auto [records, malformed] = csvRecords(decodeText(bytes));
+    if (!malformed.isEmpty())
+        return {{}, path + u": "_s + malformed};
     if (records.isEmpty())
         return {{}, path + u": empty"_s};
     QStringList columns;
@@ -224,8 +261,9 @@ Entries csvEntries(const QString &path, const QByteArray &bytes) {
         const auto fail = [&, line = line](const QString &error) {
             return Entries{{}, u"%1: line %2: %3"_s.arg(path).arg(line).arg(error)};
         };
-        if (cells.size() > columns.size())
-            return fail(u"more cells than columns"_s);
+        if (cells.size() != columns.size())
+            return fail(
+                u"%1 cells where line 1 names %2 columns"_s.arg(cells.size()).arg(columns.size()));
         PlanRow row{cells.value(moduleColumn).trimmed(), {}};
         for (qsizetype c = 0; c < cells.size(); ++c) {
             // Spaces around a cell are the spreadsheet's, but a name may hold them.
@@ -275,6 +313,18 @@ QString checkRows(QList<PlanRow> &rows) {
     return {};
 }
 
+// The settings reader takes files only; its messages name standard input.
+SettingsFile cfgFromStandardInput(const QByteArray &bytes) {
+    QTemporaryDir dir;
+    QFile copy(dir.filePath(u"CFG.ini"_s));
+    if (!dir.isValid() || !copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size())
+        return {{}, u"-: could not keep a copy of standard input: "_s + copy.errorString()};
+    copy.close();
+    SettingsFile file = fromCfg(copy.fileName());
+    file.error.replace(copy.fileName(), StandardInput);
+    return file;
+}
+
 } // namespace
 
 SettingsFile readSettingsFile(const QString &path) {
@@ -283,8 +333,8 @@ SettingsFile readSettingsFile(const QString &path) {
     if (!bytes)
         return {{}, error};
     if (!looksLikeJson(*bytes))
-        return fromCfg(path);
-    const Entries entries = jsonEntries(path, *bytes);
+        return path == StandardInput ? cfgFromStandardInput(*bytes) : fromCfg(path);
+    const Entries entries = jsonEntries(path, *bytes, false);
     if (!entries.error.isEmpty())
         return {{}, entries.error};
     if (entries.rows.size() != 1)
@@ -299,7 +349,8 @@ Plan readPlan(const QString &path) {
     const std::optional<QByteArray> bytes = readFile(path, &error);
     if (!bytes)
         return {{}, error};
-    Entries entries = looksLikeJson(*bytes) ? jsonEntries(path, *bytes) : csvEntries(path, *bytes);
+    Entries entries =
+        looksLikeJson(*bytes) ? jsonEntries(path, *bytes, true) : csvEntries(path, *bytes);
     if (!entries.error.isEmpty())
         return {{}, entries.error};
     if (entries.rows.isEmpty())

@@ -8,6 +8,7 @@
 // The files the configuration commands read their settings from. Every value
 // goes through the same checks as one typed on the command line, and a file
 // is refused whole, naming where it is wrong, before anything is sent.
+// A path of "-" reads standard input.
 namespace cli {
 
 struct SettingsFile {

@@ -132,23 +132,37 @@ private:
             queue([this] { end(); });
             return;
         }
+        const ModuleSetting *setting =
+            stage() == Stage::Settings ? &job().settings[m_setting] : nullptr;
         switch (stage()) {
         case Stage::Default:
             m_step = &commands::FactoryDefault;
-            m_session.restoreFactoryDefaults();
             break;
-        case Stage::Settings: {
-            const ModuleSetting &setting = job().settings[m_setting];
-            m_step = &commands::of(setting.parameter);
-            m_session.set(setting.parameter, setting.value);
+        case Stage::Settings:
+            m_step = &commands::of(setting->parameter);
             break;
-        }
         case Stage::ReadAll:
             m_step = &commands::Handshake;
-            m_session.readAll();
             break;
         case Stage::Uart:
             m_step = &commands::of(Parameter::Uart);
+            break;
+        }
+        if (!m_batch.m_stoppedWith.isEmpty()) {
+            fail(m_batch.m_stoppedWith);
+            return;
+        }
+        switch (stage()) {
+        case Stage::Default:
+            m_session.restoreFactoryDefaults();
+            break;
+        case Stage::Settings:
+            m_session.set(setting->parameter, setting->value);
+            break;
+        case Stage::ReadAll:
+            m_session.readAll();
+            break;
+        case Stage::Uart:
             m_session.query(Parameter::Uart);
             break;
         }
@@ -280,9 +294,9 @@ void ModuleBatch::run(QList<Job> jobs, std::function<void(QList<Outcome>)> done)
     m_running = 0;
     m_ended = 0;
     m_runDone = std::move(done);
-    if (!m_abortedWith.isEmpty()) {
+    if (!m_abortedWith.isEmpty() || !m_stoppedWith.isEmpty()) {
         for (Outcome &outcome : m_outcomes)
-            outcome.message = m_abortedWith;
+            outcome.message = m_abortedWith.isEmpty() ? m_stoppedWith : m_abortedWith;
         endRun();
         return;
     }
@@ -294,7 +308,8 @@ void ModuleBatch::run(QList<Job> jobs, std::function<void(QList<Outcome>)> done)
 }
 
 void ModuleBatch::launch() {
-    while (m_running < m_inFlight && m_conversations.size() < size_t(m_jobs.size())) {
+    while (m_stoppedWith.isEmpty() && m_running < m_inFlight &&
+           m_conversations.size() < size_t(m_jobs.size())) {
         const qsizetype job = qsizetype(m_conversations.size());
         Conversation &conversation =
             *m_conversations.emplace_back(std::make_unique<Conversation>(*this, job));
@@ -333,6 +348,25 @@ void ModuleBatch::abort(const QString &message) {
     }
     m_search.clearSessions();
     endRun();
+}
+
+void ModuleBatch::stopStarting(const QString &message) {
+    if (!m_stoppedWith.isEmpty())
+        return;
+    m_stoppedWith = message;
+    if (m_searchDone) {
+        endSearch();
+        return;
+    }
+    if (!m_runDone)
+        return;
+    // A conversation between two steps learns of it when it would begin the next.
+    for (qsizetype job = qsizetype(m_conversations.size()); job < m_jobs.size(); ++job) {
+        m_outcomes[job].message = message;
+        ++m_ended;
+    }
+    if (m_ended == m_jobs.size())
+        endRun();
 }
 
 // From the event loop: the last conversation ends within its own call, and

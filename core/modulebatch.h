@@ -107,6 +107,12 @@ public:
     // found, a run with every job not done failed with message. A run
     // started later fails every job with it.
     void abort(const QString &message);
+    // Starts no new step: each step under way ends as it would (confirmed,
+    // refused or timed out), then its job fails with message at the step it
+    // would have taken next; a job not begun fails with it at none. A search
+    // under way ends with what it has found, and a run started later fails
+    // every job with message.
+    void stopStarting(const QString &message);
 
     // Jobs ended so far, of how many.
     std::function<void(int ended, int total)> onProgress;
@@ -129,6 +135,7 @@ private:
     int m_inFlight = 1;
     QString m_transportFailure;
     QString m_abortedWith;
+    QString m_stoppedWith;
 
     SearchResult m_found;
     FoundModule m_answering;

@@ -44,14 +44,16 @@ struct Run {
     QJsonObject json() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
 };
 
-Run runCli(const QString &line, const QList<NetworkAdapter> &adapters = {labAdapter()}) {
+// failingOut: standard output as a device that takes nothing, as a full disk.
+Run runCli(const QString &line, const QList<NetworkAdapter> &adapters = {labAdapter()},
+           QIODevice *failingOut = nullptr) {
     QBuffer out;
     QBuffer err;
     out.open(QIODevice::WriteOnly);
     err.open(QIODevice::WriteOnly);
     FixedAdapters source;
     source.list = adapters;
-    const cli::Environment environment{out, err, false, source,
+    const cli::Environment environment{failingOut ? *failingOut : out, err, false, source,
                                        [] { return std::make_unique<SocketTransport>(); }};
     QStringList arguments = line.split(u' ', Qt::SkipEmptyParts);
     arguments.prepend(u"ostrel-cli"_s);
@@ -88,6 +90,21 @@ QString readingsText(const cli::ReplyCollector &collector) {
 
 } // namespace
 
+// With --json, a usage error is a document on standard output too, naming
+// the same fault; without, standard output stays empty.
+void checkUsageDocument(const Run &run, bool json, const QString &message) {
+    if (!json) {
+        QVERIFY(run.out.isEmpty());
+        return;
+    }
+    const QJsonObject document = run.json();
+    QCOMPARE(document[u"exitCode"_s].toInt(-1), 2);
+    QCOMPARE(document[u"ok"_s], QJsonValue(false));
+    QCOMPARE(document[u"errors"_s][0][u"step"_s].toString(), u"usage"_s);
+    QVERIFY2(document[u"errors"_s][0][u"message"_s].toString().contains(message),
+             qPrintable(run.out));
+}
+
 class TstCli : public QObject {
     Q_OBJECT
 
@@ -102,12 +119,25 @@ private slots:
             QTest::newRow(name) << line << code << has;
         };
         row("no command", u""_s, 2, u"no command given"_s);
-        row("unknown command", u"frobnicate"_s, 2, u"no command \"frobnicate\""_s);
+        row("unknown command", u"frobnicate"_s, 2, u"no command \"frobnicate\"\n"_s);
+        row("mistyped command", u"serach"_s, 2, u"did you mean \"search\"?"_s);
+        row("mistyped help", u"help wirte"_s, 2, u"did you mean \"write\"?"_s);
         row("general help", u"--help"_s, 0, u"apply"_s);
         row("help of a command", u"help relay"_s, 0, u"--time"_s);
         row("help after the command", u"set --help"_s, 0, u"uart"_s);
+        row("help-all after the command", u"read --help-all"_s, 0,
+            u"Usage: ostrel-cli read TARGET...\n"_s);
+        row("help names what write needs", u"help write"_s, 0,
+            u"Usage: ostrel-cli write TARGET... --from FILE\n"_s);
+        row("help of help", u"help help"_s, 0, u"Usage: ostrel-cli help [COMMAND]\n"_s);
         row("help of nothing", u"help nothing"_s, 2, u"no command \"nothing\""_s);
         row("version", u"--version"_s, 0, u"ostrel-cli 1."_s);
+        row("version, capital", u"-V"_s, 0, u"ostrel-cli 1."_s);
+        row("default all, nobody to ask", u"default all"_s, 2, u"give --yes"_s);
+        row("set all, nobody to ask", u"set all port=5"_s, 2, u"give --yes"_s);
+        row("usage error as a document", u"read all --json --rate 9"_s, 2, u"--rate takes"_s);
+        row("unknown option as a document", u"read all --json --colour"_s, 2,
+            u"Unknown option 'colour'"_s);
         row("option before the command", u"--timeout 500 relays 10.0.0.1:1 --dry-run"_s, 2,
             u"Unknown option 'dry-run'"_s);
         row("option another command has", u"relays 10.0.0.1:1 --uart"_s, 2,
@@ -148,7 +178,74 @@ private slots:
         QCOMPARE(run.code, code);
         QVERIFY2((code == 0 ? run.out : run.err).contains(stderrHas), qPrintable(run.err));
         if (code != 0)
-            QVERIFY(run.out.isEmpty());
+            checkUsageDocument(run, line.contains(u"--json"_s), stderrHas);
+        // The help names the command once, as the usage line does.
+        if (code == 0 && run.out.startsWith(u"Usage: ostrel-cli "_s))
+            QVERIFY2(!run.out.contains(u"Arguments:\n  "_s + line.section(u' ', 1, 1) + u' '),
+                     qPrintable(run.out));
+    }
+
+    // A failed write to standard output fails the command, whatever it printed.
+    void outputFails_data() {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("help") << u"--help"_s;
+        QTest::newRow("document") << u"adapters --json"_s;
+        QTest::newRow("table") << u"set %1 port=5 --dry-run"_s.arg(Module);
+        QTest::newRow("usage document") << u"read --json"_s;
+    }
+    void outputFails() {
+        QFETCH(QString, line);
+        class Full final : public QIODevice {
+        protected:
+            qint64 readData(char *, qint64) override { return -1; }
+            qint64 writeData(const char *, qint64) override {
+                setErrorString(u"No space left on device"_s);
+                return -1;
+            }
+        } full;
+        full.open(QIODevice::WriteOnly);
+        const Run run = runCli(line, {labAdapter()}, &full);
+        QVERIFY2(run.code != 0, qPrintable(run.err));
+        QVERIFY2(run.err.contains(u"ostrel-cli: error: standard output: No space left on device"_s),
+                 qPrintable(run.err));
+    }
+
+    // What a module or a file holds reaches the terminal escaped, as the
+    // JSON document writes it.
+    void controlCharacters_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("escape") << u"a\x1b[2Jb"_s << u"a\\u001b[2Jb"_s;
+        QTest::newRow("line feed") << u"a\nMODULE"_s << u"a\\nMODULE"_s;
+        QTest::newRow("bell, tab") << u"\a\tx"_s << u"\\u0007\\tx"_s;
+        QTest::newRow("delete and C1") << u"\x7f\u009b"_s << u"\\u007f\\u009b"_s;
+        QTest::newRow("Chinese stays") << u"继电器"_s << u"继电器"_s;
+    }
+    void controlCharacters() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        cli::Table table({u"NAME"_s, u"IP"_s});
+        table.addRow({text, u"10.0.0.1"_s});
+        const QStringList lines = table.render().split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[1].startsWith(shown + u' '), qPrintable(lines[1]));
+        // The columns line up by what is shown (a Chinese character takes two).
+        if (std::ranges::all_of(shown, [](QChar c) { return c.unicode() < 0x80; }))
+            QCOMPARE(lines[1].indexOf(u"10.0.0.1"_s), lines[0].indexOf(u"IP"_s));
+
+        // A CSV header that names a column so (a line feed ends the header).
+        if (text.contains(u'\n'))
+            return;
+        QTemporaryDir dir;
+        QFile plan(dir.filePath(u"plan.csv"_s));
+        QVERIFY(plan.open(QIODevice::WriteOnly));
+        plan.write((u"module,"_s + text + u'\n').toUtf8());
+        plan.close();
+        const Run run = runCli(u"apply "_s + plan.fileName());
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(u"column \""_s + shown + u'"'), qPrintable(run.err));
+        QVERIFY2(!run.err.contains(QRegularExpression(u"[\\x00-\\x09\\x0b-\\x1f\\x7f]"_s)),
+                 qPrintable(run.err));
     }
 
     // A setting as typed, and the frame the core builds of it or the reason
@@ -192,7 +289,7 @@ private slots:
         if (command.startsWith(u"refused: "_s)) {
             QCOMPARE(run.code, 2);
             QVERIFY2(run.err.contains(command.sliced(9)), qPrintable(run.err));
-            QVERIFY(run.out.isEmpty());
+            checkUsageDocument(run, true, command.sliced(9));
             return;
         }
         QCOMPARE(run.code, 0);
@@ -344,6 +441,23 @@ private slots:
             << QByteArray("module,ip\n" + Module.toLatin1() + ",10.0.0.5\n" + Other.toLatin1() +
                           ",10.0.0.5\n")
             << u"error: ip 10.0.0.5 is given to two modules"_s;
+        QTest::newRow("plan JSON, a list of entries")
+            << u"plan.json"_s
+            << QByteArray(" [{\"module\": \"" + mac + "\", \"parameters\": {\"port\": 5000}}]")
+            << u"%1{port=5000}"_s.arg(Module);
+        QTest::newRow("plan JSON entry naming no module")
+            << u"plan.json"_s << QByteArray("{\"modules\": [{\"parameters\": {}}]}")
+            << u"error: module 1: no \"module\""_s;
+        QTest::newRow("plan quote not closed")
+            << u"plan.csv"_s
+            << QByteArray("module,name\n" + mac + ",\"Pump 1\n" + Other.toLatin1() + ",x\n")
+            << u"error: line 2: a quote opens a cell that no quote closes"_s;
+        QTest::newRow("plan row short")
+            << u"plan.csv"_s << QByteArray("module,ip,name\n" + mac + ",10.0.0.5\n")
+            << u"error: line 2: 2 cells where line 1 names 3 columns"_s;
+        QTest::newRow("plan row long")
+            << u"plan.csv"_s << QByteArray("module,ip\n" + mac + ",10.0.0.5,x\n")
+            << u"error: line 2: 3 cells where line 1 names 2 columns"_s;
         QTest::newRow("plan module not a MAC")
             << u"plan.csv"_s << QByteArray("module,ip\n10.0.0.1,10.0.0.5\n")
             << u"error: \"10.0.0.1\" is not the MAC"_s;
