@@ -409,6 +409,9 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
         if (interrupts)
             interrupts->arm([&](int signal) {
                 caught = signal;
+                m_environment.err.write(u"ostrel-cli: %1: ending the steps under way (%1 again "
+                                        u"ends at once)\n"_s.arg(signalName(signal))
+                                            .toUtf8());
                 command.interrupt(u"interrupted (%1)"_s.arg(signalName(signal)));
             });
     };

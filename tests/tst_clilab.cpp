@@ -3,6 +3,7 @@
 // namespaces only).
 #include "atframe.h"
 #include "cliapp.h"
+#include "interrupts.h"
 #include "labfixture.h"
 #include "ratelimitedtransport.h"
 #include "settingtext.h"
@@ -16,6 +17,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -49,7 +52,9 @@ using Faults = QHash<QByteArray, std::pair<int, QByteArray>>;
 // The program run in this process, so that the test can step in between
 // the search and the conversations: the first frame addressed to a module
 // of faults first gives that module its faults.
-Run ostrelCliHere(const QString &line, SimProcess &sim, const Faults &faults = {}) {
+// answer: what a person at the terminal types when asked; none, no terminal.
+Run ostrelCliHere(const QString &line, SimProcess &sim, const Faults &faults = {},
+                  const QByteArray *answer = nullptr) {
     class FaultOnFirstFrame final : public TransportDecorator {
     public:
         FaultOnFirstFrame(std::unique_ptr<Transport> socket, SimProcess &sim, Faults faults)
@@ -74,11 +79,20 @@ Run ostrelCliHere(const QString &line, SimProcess &sim, const Faults &faults = {
     QBuffer err;
     out.open(QIODevice::WriteOnly);
     err.open(QIODevice::WriteOnly);
+    QBuffer in;
+    in.setData(answer ? *answer : QByteArray());
+    in.open(QIODevice::ReadOnly);
     const SystemAdapters adapters;
-    const cli::Environment environment{out, err, false, adapters, [&] {
+    const cli::Environment environment{out,
+                                       err,
+                                       false,
+                                       adapters,
+                                       [&] {
                                            return std::make_unique<FaultOnFirstFrame>(
                                                std::make_unique<SocketTransport>(), sim, faults);
-                                       }};
+                                       },
+                                       &in,
+                                       answer != nullptr};
     const int code = cli::run((u"ostrel-cli "_s + line).split(u' '), environment);
     return {code, QJsonDocument::fromJson(out.data()).object(), QString::fromUtf8(out.data()),
             QString::fromUtf8(err.data())};
@@ -274,6 +288,127 @@ private slots:
                      qPrintable(got[u"error"_s][u"message"_s].toString()));
         }
         QCOMPARE(run.json[u"errors"_s].toArray().size(), 4);
+    }
+
+    // A signal while modules are written: the setting under way ends, no
+    // other is sent, and the report says what each module confirmed, which
+    // is what the module holds. A second signal ends the program at once.
+    void interruptedWrite() {
+        LabFixture::Options options;
+        options.modules = 2;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        SimProcess &sim = lab.sim();
+        struct Case {
+            int signal;
+            int count;
+            int code; // -1: ended by the signal
+        };
+        const Case cases[] = {{SIGINT, 1, 130}, {SIGTERM, 1, 143}, {SIGINT, 2, -1}};
+        for (int n = 0; n < int(std::size(cases)); ++n) {
+            const Case &c = cases[n];
+            const QString name = cli::signalName(c.signal);
+            const QHash<Parameter, ParameterValue> wanted{
+                {Parameter::Gateway, u"192.168.1.%1"_s.arg(2 + n)},
+                {Parameter::DestinationIP, u"192.168.1.%1"_s.arg(101 + n)},
+                {Parameter::Port, u"%1"_s.arg(5001 + n)},
+                {Parameter::DestinationPort, u"%1"_s.arg(6001 + n)},
+                {Parameter::DeviceName, u"Row%1"_s.arg(n)}};
+            QStringList settings;
+            for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
+                settings.append(cli::keyOf(it.key()) + u'=' + std::get<QString>(it.value()));
+            const auto holds = [&](int module) {
+                QHash<Parameter, ParameterValue> held;
+                QList<Parameter> changed;
+                if (sim.parameters(module, &held)) {
+                    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
+                        if (held.value(it.key()) == it.value())
+                            changed.append(it.key());
+                    }
+                }
+                return changed;
+            };
+
+            QProcess process;
+            process.start(QStringLiteral(OSTREL_CLI_EXE),
+                          QStringList{u"set"_s, QString::fromLatin1(lab.modules().at(0).mac),
+                                      QString::fromLatin1(lab.modules().at(1).mac), u"--json"_s} +
+                              settings);
+            QTRY_VERIFY_WITH_TIMEOUT(!holds(1).isEmpty() || !holds(2).isEmpty(), 20000);
+            QCOMPARE(::kill(pid_t(process.processId()), c.signal), 0);
+            if (c.count > 1) {
+                // Signals that wait together are one: the second goes once the first is taken.
+                QByteArray said;
+                QTRY_VERIFY2_WITH_TIMEOUT(
+                    (said += process.readAllStandardError()).contains("again"), said.constData(),
+                    20000);
+                QCOMPARE(::kill(pid_t(process.processId()), c.signal), 0);
+            }
+            QVERIFY(process.waitForFinished(20000));
+            if (c.code < 0) {
+                QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+                continue;
+            }
+            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(process.exitCode(), c.code);
+            const QByteArray out = process.readAllStandardOutput();
+            const QJsonObject document = QJsonDocument::fromJson(out).object();
+            QCOMPARE(document[u"exitCode"_s].toInt(), c.code);
+            const QString err = QString::fromUtf8(process.readAllStandardError());
+            QVERIFY2(err.contains(u"interrupted by "_s + name), qPrintable(err));
+            const QJsonArray entries = document[u"modules"_s].toArray();
+            QCOMPARE(entries.size(), 2);
+            for (int module = 1; module <= 2; ++module) {
+                const QJsonObject entry = entries[module - 1].toObject();
+                QList<Parameter> written;
+                for (const QJsonValue &key : entry[u"written"_s].toArray())
+                    written.append(*cli::parameterOfKey(key.toString()));
+                QList<Parameter> held = holds(module);
+                std::ranges::sort(written);
+                std::ranges::sort(held);
+                QCOMPARE(written, held);
+                QVERIFY2(written.size() < wanted.size(), out.constData());
+                QCOMPARE(entry[u"status"_s].toString(), u"failed"_s);
+                QCOMPARE(entry[u"error"_s][u"message"_s].toString(),
+                         u"interrupted (%1)"_s.arg(name));
+            }
+        }
+    }
+
+    // A person at a terminal: asked before every module is changed, and
+    // shown what a module holds with its control characters escaped.
+    void atATerminal() {
+        LabFixture::Options options;
+        options.modules = 3;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        SimProcess &sim = lab.sim();
+        const QString mac = QString::fromLatin1(lab.modules().at(0).mac);
+        const QString name = u"\x1b[2J\x07x"_s;
+
+        // The program refuses to send such a name; a module may hold one all the same.
+        QVERIFY(sim.control("set 1 name " + name.toLatin1()));
+        Run run = ostrelCli(u"read "_s + mac);
+        QCOMPARE(run.code, 0);
+        QVERIFY2(!run.out.contains(u'\x1b') && !run.out.contains(u'\x07'), qPrintable(run.out));
+        QVERIFY2(run.out.contains(u"  \\u001b[2J\\u0007x  "_s), qPrintable(run.out));
+        QCOMPARE(run.out.count(u'\n'), 2);
+
+        const QByteArray no = "n\n";
+        run = ostrelCliHere(u"default all"_s, sim, {}, &no);
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.startsWith(
+                     u"Restore the factory settings of the 3 modules that answered? [y/N] "_s),
+                 qPrintable(run.err));
+        QHash<Parameter, ParameterValue> held;
+        QVERIFY(sim.parameters(1, &held));
+        QCOMPARE(held.value(Parameter::DeviceName), ParameterValue(name));
+
+        const QByteArray yes = "y\n";
+        run = ostrelCliHere(u"default all"_s, sim, {}, &yes);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QVERIFY(sim.parameters(1, &held));
+        QCOMPARE(held.value(Parameter::DeviceName), ParameterValue(u"Relay"_s));
     }
 
     // set, read, default, write and apply, each checked against what the
