@@ -20,6 +20,11 @@ QJsonValue textJson(const QString &text) {
 
 QJsonValue valueJson(Parameter parameter, const ParameterValue &value) {
     const std::optional<QString> text = valueText(parameter, value);
+    // Ports are numbers to a script, as counts and times are.
+    bool number = false;
+    const int port = text ? text->toInt(&number) : 0;
+    if (number && (parameter == Parameter::Port || parameter == Parameter::DestinationPort))
+        return port;
     return text ? QJsonValue(*text) : QJsonValue();
 }
 

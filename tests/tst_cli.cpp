@@ -582,7 +582,7 @@ private slots:
         QCOMPARE(apply.exitCode, int(cli::ModuleFailed));
         const QJsonObject summary = cli::Output::document(u"apply"_s, apply);
         QCOMPARE(summary[u"summary"_s][u"done"_s].toInt(), 1);
-        QCOMPARE(summary[u"modules"_s][1][u"mismatches"_s][0][u"read"_s].toString(), u"5000"_s);
+        QCOMPARE(summary[u"modules"_s][1][u"mismatches"_s][0][u"read"_s], QJsonValue(5000));
         const QString applyTable = apply.table.render();
         QVERIFY2(applyTable.contains(QRegularExpression(u"mismatch +port is 5000, not 5001"_s)),
                  qPrintable(applyTable));
