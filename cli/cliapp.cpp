@@ -221,8 +221,8 @@ void Application::prepare(QCommandLineParser &parser, const Command &command) co
 }
 
 CommandInfo Application::info(const Command &command) const {
-    CommandInfo info{command.name(),      command.summary(), command.usage(),   command.details(),
-                     command.arguments(), command.options(), command.examples()};
+    CommandInfo info{command.name(),    command.summary(),   command.usage(),
+                     command.details(), command.arguments(), command.options()};
     for (const auto &[flag, option] : m_common.all()) {
         if (command.commonOptions() & flag)
             info.options.append(*option);
@@ -240,8 +240,7 @@ QList<CommandInfo> Application::catalogue() const {
                  u"[COMMAND]"_s,
                  {},
                  {{u"COMMAND"_s, u"The command to print the help of."_s, u"[COMMAND]"_s}},
-                 {},
-                 {u"help write"_s}});
+                 {}});
     return list;
 }
 

@@ -36,7 +36,8 @@ struct Environment {
 int run(const QStringList &arguments, const Environment &environment);
 
 // Every command with its words and options, "help" included: what the help,
-// the manual pages and the shell completions say.
+// the manual pages and the shell completions say. The options are those the
+// command takes, the shared ones and --help included.
 struct CommandInfo {
     QString name;
     QString summary;
@@ -44,7 +45,6 @@ struct CommandInfo {
     QString details;
     QList<Argument> arguments;
     QList<QCommandLineOption> options;
-    QStringList examples; // each a command line without the program's name
 };
 QList<CommandInfo> commandCatalogue();
 

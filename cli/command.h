@@ -90,8 +90,6 @@ public:
             words.append(argument.syntax);
         return words.join(u' ');
     }
-    // Command lines without the program's name, for the manual.
-    virtual QStringList examples() const { return {}; }
     virtual int commonOptions() const = 0;
     virtual int defaultTimeoutMs() const { return 2000; }
 
