@@ -296,7 +296,7 @@ QString bash(const QList<cli::CommandInfo> &commands) {
               u"        COMPREPLY=($(compgen -f -- \"$cur\"))\n"
               u"    else\n"
               u"        COMPREPLY=($(compgen -W \"$words\" -- \"$cur\"))\n"
-              u"        [[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace\n"
+              u"        [[ ${COMPREPLY[0]} == *= ]] && compopt -o nospace 2>/dev/null\n"
               u"    fi\n"
               u"}\n"
               u"complete -F _ostrel_cli %1\n"_s.arg(Program);
