@@ -283,9 +283,9 @@ QString Application::unknownCommand(const QString &name) const {
 }
 
 QString Application::generalHelp() const {
-    QString text = u"Usage: %1 COMMAND [options] [arguments]\n\n"
-                   u"Finds, reads, configures and switches networked relay modules from a "
-                   u"terminal or a script.\n\nCommands:\n"_s.arg(Program);
+    QString text = wrapped(u"Usage: %1 COMMAND [options] [arguments]\n\n"
+                           u"Finds, reads, configures and switches networked relay modules "
+                           u"from a terminal or a script.\n\nCommands:\n"_s.arg(Program));
     QList<std::pair<QString, QString>> rows;
     for (const CommandInfo &command : catalogue())
         rows.append({command.name, command.summary});
@@ -296,9 +296,11 @@ QString Application::generalHelp() const {
     rows.append({u"-h, --help"_s, u"Displays help; with a command, that command's."_s});
     rows.append({u"-v, -V, --version"_s, u"Displays version information."_s});
     text += u"\nOptions:\n"_s + columns(rows);
-    text += u"\n'%1 help COMMAND' tells which of the options a command takes.\n\n"
-            u"Exit codes: 0 all done, 1 some module failed (or standard output could not be "
-            u"written), 2 usage error, 3 nothing found or the network failed.\n"_s.arg(Program);
+    text += wrapped(u"\n'%1 help COMMAND' tells which of the options a command takes; "
+                    u"'man %1-COMMAND' says more.\n\n"
+                    u"Exit codes: 0 all done, 1 some module failed (or standard output could "
+                    u"not be written), 2 usage error, 3 nothing found or the network failed, "
+                    u"130 and 143 interrupted by SIGINT and SIGTERM.\n"_s.arg(Program));
     return text;
 }
 
