@@ -113,6 +113,7 @@ public:
         start(*m_engine, std::move(done));
     }
     void interrupt(const QString &why) override {
+        m_interrupted = true;
         if (m_engine)
             m_engine->stopStarting(why);
     }
@@ -154,6 +155,7 @@ protected:
 
     QList<Target> m_targets;
     Context *m_context = nullptr;
+    bool m_interrupted = false;
 
 private:
     // Only the commands that take --dry-run are asked.
@@ -275,6 +277,10 @@ private:
         }
         engine.search(DefaultSearchWaitMs, [this, change, done = std::move(done)](
                                                const SearchOutcome &search) mutable {
+            if (m_interrupted) { // nothing to ask about any more
+                done(withSearch({}, search));
+                return;
+            }
             QSet<std::pair<QString, QString>> modules; // one that answered twice is one
             for (const ListedModule &module : search.modules)
                 modules.insert({module.mac, module.ip});
