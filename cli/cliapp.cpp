@@ -440,6 +440,7 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
     if (caught) {
         // The shell's convention for a program a signal ended.
         report->exitCode = 128 + caught;
+        report->fields.insert(u"interrupted"_s, signalName(caught));
         report->errors.append({{},
                                {},
                                u"interrupted by %1: the steps under way ended, no other was "

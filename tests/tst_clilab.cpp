@@ -354,6 +354,7 @@ private slots:
             const QByteArray out = process.readAllStandardOutput();
             const QJsonObject document = QJsonDocument::fromJson(out).object();
             QCOMPARE(document[u"exitCode"_s].toInt(), c.code);
+            QCOMPARE(document[u"interrupted"_s].toString(), name);
             const QString err = QString::fromUtf8(process.readAllStandardError());
             QVERIFY2(err.contains(u"interrupted by "_s + name), qPrintable(err));
             const QJsonArray entries = document[u"modules"_s].toArray();
