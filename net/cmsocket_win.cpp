@@ -19,6 +19,8 @@
 #include "cmsocket_engine.h"
 #include "systemadapters.h"
 
+#include <QTimer>
+
 // winsock2.h must come before windows.h.
 #include <winsock2.h>
 
@@ -28,6 +30,7 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 
 struct TcmSocketEngine::Private {
     TcmSocket *owner = nullptr;
@@ -36,6 +39,8 @@ struct TcmSocketEngine::Private {
     LPFN_WSARECVMSG recvMsg = nullptr;
     // Closed handle values, each with the number of its fences still queued.
     std::map<quintptr, int> fences;
+    // Sockets whose data the owner left unread, to be offered again.
+    std::set<int> declined;
 };
 
 namespace {
@@ -54,6 +59,9 @@ int checked(int result) {
 // FD_READ | FD_WRITE | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE and the two
 // quality-of-service bits.
 constexpr long kAllEvents = 255;
+
+// How long data the owner left unread waits before it is offered again.
+constexpr int kReadRetryMs = 200;
 
 // Posted when a handle is closed. Notices Winsock queued for it before the
 // close are still ahead in the queue, and the system soon gives the same
@@ -219,6 +227,7 @@ void TcmSocketEngine::deselect(int s) {
 }
 
 int TcmSocketEngine::close(int s) {
+    d->declined.erase(s);
     const int result = checked(closesocket(handle(s)));
     // A fence that cannot be posted would hold the value for good; without
     // one, a stale notice may slip through as before.
@@ -352,6 +361,15 @@ int TcmSocketEngine::setNonBlocking(int s) {
     return checked(ioctlsocket(handle(s), FIONBIO, &on));
 }
 
-void TcmSocketEngine::readDeclined(int) {
-    // Winsock posts FD_READ again only after the next recv; nothing repeats.
+void TcmSocketEngine::readDeclined(int s) {
+    // Winsock posts FD_READ again only after the next recv, so data left
+    // unread would wait for the next datagram. Registering anew posts
+    // FD_READ at once when data is waiting (documented for WSAAsyncSelect);
+    // it is done a little later, as the POSIX twin offers it again.
+    if (!d->declined.insert(s).second)
+        return;
+    QTimer::singleShot(kReadRetryMs, this, [this, s] {
+        if (d->declined.erase(s) != 0 && d->window)
+            WSAAsyncSelect(handle(s), d->window, cmNotifyMessage, kAllEvents);
+    });
 }
