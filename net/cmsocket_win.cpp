@@ -289,9 +289,26 @@ int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in 
     c->cmsg_type = IP_PKTINFO;
     c->cmsg_len = WSA_CMSG_LEN(sizeof info);
     std::memcpy(WSA_CMSG_DATA(c), &info, sizeof info);
-    DWORD sent = 0;
-    if (WSASendMsg(handle(s), &message, 0, &sent, nullptr, nullptr) == SOCKET_ERROR)
+    // The socket is also pinned to the adapter for this one datagram
+    // (IP_UNICAST_IF, the index in network byte order; 0 lifts it): Windows
+    // honours the control message alone, but Wine 8.0's WSASendMsg ignores
+    // it and the datagram would leave by the routing table's choice, while
+    // Wine does carry out this documented option.
+    const auto pin = [s](DWORD index) {
+        const DWORD value = htonl(index);
+        return setsockopt(handle(s), IPPROTO_IP, IP_UNICAST_IF,
+                          reinterpret_cast<const char *>(&value), int(sizeof value));
+    };
+    if (pin(DWORD(adapter)) == SOCKET_ERROR)
         return failWsa();
+    DWORD sent = 0;
+    const int result = WSASendMsg(handle(s), &message, 0, &sent, nullptr, nullptr);
+    const int error = WSAGetLastError();
+    pin(0);
+    if (result == SOCKET_ERROR) {
+        t_lastError = error;
+        return -1;
+    }
     return int(sent);
 }
 
