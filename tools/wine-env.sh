@@ -15,7 +15,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # Code page 936, the users' own: texts reach the console and the named
 # mutex in GBK as on a Chinese Windows.
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+{ export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8; } 2>/dev/null
 export QT_QPA_PLATFORM=offscreen
 export QT_PLUGIN_PATH=$sdk/plugins
 unset DISPLAY WAYLAND_DISPLAY
