@@ -35,7 +35,7 @@ version_of() {
 
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
-(cd "$unpacked" && unzip -q "$zip")
+(cd "$unpacked" && cmake -E tar xf "$zip")
 for program in ostrel ostrel-cli; do
     version=$(version_of "$unpacked"/ostrel-*/bin/$program.exe)
     echo "zip: $program.exe --version: $version"
