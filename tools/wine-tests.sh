@@ -1,7 +1,7 @@
 #!/bin/bash
 # Runs the Windows build's tests under Wine: the unit tests that need no Linux
 # network namespaces, the program's --version, an offscreen start and quit,
-# and the single-instance check (part of tst_singleinstance). Needs root for
+# and the single-instance check (in tst_singleinstance). Needs root for
 # the private network namespace everything runs in (only loopback inside).
 # Usage: tools/wine-tests.sh [BUILD_DIR]   (default build-win)
 # The Qt SDK is the one the build was configured with (OSTREL_QT_MINGW in
