@@ -222,6 +222,7 @@ int TcmSocketEngine::select(int s) {
 }
 
 void TcmSocketEngine::deselect(int s) {
+    d->declined.erase(s);
     if (d->window)
         WSAAsyncSelect(handle(s), d->window, 0, 0);
 }
@@ -382,7 +383,9 @@ void TcmSocketEngine::readDeclined(int s) {
     // Winsock posts FD_READ again only after the next recv, so data left
     // unread would wait for the next datagram. Registering anew posts
     // FD_READ at once when data is waiting (documented for WSAAsyncSelect);
-    // it is done a little later, as the POSIX twin offers it again.
+    // it is done a little later, as the POSIX twin offers it again. It also
+    // posts FD_WRITE for a writable socket, which the owner takes as it
+    // takes every repeated FD_WRITE.
     if (!d->declined.insert(s).second)
         return;
     QTimer::singleShot(kReadRetryMs, this, [this, s] {
