@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the Wine scripts: the environment the Windows build runs in under
 # Wine. Argument: the Windows build folder. Its Wine prefix (BUILD/wineprefix)
 # is made on first use; the wineserver that serves it starts in the network

@@ -44,7 +44,7 @@ done
 
 # The window comes up through the platform plugin the package ships
 # (qwindows, drawing into Wine's null display driver).
-running=$( (QT_QPA_PLATFORM= timeout 120 wine "$unpacked"/ostrel-*/bin/ostrel.exe --quit-after 2000 \
+running=$( (QT_QPA_PLATFORM='' timeout 120 wine "$unpacked"/ostrel-*/bin/ostrel.exe --quit-after 2000 \
     2>/dev/null || true) | tr -d '\r')
 echo "zip: ostrel.exe window: $running"
 [[ $running == *"ostrel: running"* ]] || fail "ostrel.exe from the .zip shows no window"
