@@ -9,8 +9,13 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string_view>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -61,11 +66,21 @@ struct CommandLine {
     }
 
     // Prints the help or the version and ends the process when asked for.
+    // Printed here rather than by the parser: on Windows the parser puts them
+    // into a message box when the program has no console of its own, which a
+    // windowed program never has, so a script would neither see nor end it.
     void answerHelpOrVersion() {
+        QString text;
         if (parser.isSet(help))
-            parser.showHelp(0);
-        if (parser.isSet(version))
-            parser.showVersion();
+            text = parser.helpText();
+        else if (parser.isSet(version))
+            text = QCoreApplication::applicationName() + QLatin1Char(' ') +
+                   QCoreApplication::applicationVersion() + QLatin1Char('\n');
+        else
+            return;
+        std::fputs(qPrintable(text), stdout);
+        std::fflush(stdout);
+        std::exit(0);
     }
 };
 
@@ -137,6 +152,15 @@ int run() {
 } // namespace
 
 int main(int argc, char *argv[]) {
+#ifdef _WIN32
+    // A windowed program started from a console gets no standard output;
+    // borrowing the console lets --help, --version and the unattended runs'
+    // lines reach it. Output already redirected (a pipe, a file) is kept.
+    if (!GetStdHandle(STD_OUTPUT_HANDLE) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        (void)std::freopen("CONOUT$", "w", stdout);
+        (void)std::freopen("CONOUT$", "w", stderr);
+    }
+#endif
     QCoreApplication::setApplicationName(QStringLiteral("ostrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
     if (mentionsHelpOrVersion(argc, argv)) {

@@ -172,8 +172,12 @@ QString filePathFor(const QString &programFolder) {
     // An installed copy finds its desktop entry in the share folder beside
     // its own; its folder (/usr/bin) is writable to root alone, and even root
     // must not leave a file there.
-    const bool installed = QFileInfo::exists(
-        folder.filePath(QStringLiteral("../share/applications/" OSTREL_APP_ID ".desktop")));
+    // On Windows the setup program's uninstaller stands above the programs'
+    // folder; Qt cannot tell there whether Program Files may be written.
+    const bool installed =
+        QFileInfo::exists(
+            folder.filePath(QStringLiteral("../share/applications/" OSTREL_APP_ID ".desktop"))) ||
+        QFileInfo::exists(folder.filePath(QStringLiteral("../Uninstall.exe")));
     // A file already there that can be written stays in use even where the
     // folder is closed (it is then written in place).
     const QString beside = folder.filePath(QStringLiteral("CFG.ini"));

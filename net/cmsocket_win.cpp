@@ -19,6 +19,8 @@
 #include "cmsocket_engine.h"
 #include "systemadapters.h"
 
+#include <QTimer>
+
 // winsock2.h must come before windows.h.
 #include <winsock2.h>
 
@@ -28,6 +30,7 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 
 struct TcmSocketEngine::Private {
     TcmSocket *owner = nullptr;
@@ -36,6 +39,8 @@ struct TcmSocketEngine::Private {
     LPFN_WSARECVMSG recvMsg = nullptr;
     // Closed handle values, each with the number of its fences still queued.
     std::map<quintptr, int> fences;
+    // Sockets whose data the owner left unread, to be offered again.
+    std::set<int> declined;
 };
 
 namespace {
@@ -54,6 +59,9 @@ int checked(int result) {
 // FD_READ | FD_WRITE | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE and the two
 // quality-of-service bits.
 constexpr long kAllEvents = 255;
+
+// How long data the owner left unread waits before it is offered again.
+constexpr int kReadRetryMs = 200;
 
 // Posted when a handle is closed. Notices Winsock queued for it before the
 // close are still ahead in the queue, and the system soon gives the same
@@ -214,11 +222,13 @@ int TcmSocketEngine::select(int s) {
 }
 
 void TcmSocketEngine::deselect(int s) {
+    d->declined.erase(s);
     if (d->window)
         WSAAsyncSelect(handle(s), d->window, 0, 0);
 }
 
 int TcmSocketEngine::close(int s) {
+    d->declined.erase(s);
     const int result = checked(closesocket(handle(s)));
     // A fence that cannot be posted would hold the value for good; without
     // one, a stale notice may slip through as before.
@@ -280,9 +290,26 @@ int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in 
     c->cmsg_type = IP_PKTINFO;
     c->cmsg_len = WSA_CMSG_LEN(sizeof info);
     std::memcpy(WSA_CMSG_DATA(c), &info, sizeof info);
-    DWORD sent = 0;
-    if (WSASendMsg(handle(s), &message, 0, &sent, nullptr, nullptr) == SOCKET_ERROR)
+    // The socket is also pinned to the adapter for this one datagram
+    // (IP_UNICAST_IF, the index in network byte order; 0 lifts it): Windows
+    // honours the control message alone, but Wine 8.0's WSASendMsg ignores
+    // it and the datagram would leave by the routing table's choice, while
+    // Wine does carry out this documented option.
+    const auto pin = [s](DWORD index) {
+        const DWORD value = htonl(index);
+        return setsockopt(handle(s), IPPROTO_IP, IP_UNICAST_IF,
+                          reinterpret_cast<const char *>(&value), int(sizeof value));
+    };
+    if (pin(DWORD(adapter)) == SOCKET_ERROR)
         return failWsa();
+    DWORD sent = 0;
+    const int result = WSASendMsg(handle(s), &message, 0, &sent, nullptr, nullptr);
+    const int error = WSAGetLastError();
+    pin(0);
+    if (result == SOCKET_ERROR) {
+        t_lastError = error;
+        return -1;
+    }
     return int(sent);
 }
 
@@ -352,6 +379,17 @@ int TcmSocketEngine::setNonBlocking(int s) {
     return checked(ioctlsocket(handle(s), FIONBIO, &on));
 }
 
-void TcmSocketEngine::readDeclined(int) {
-    // Winsock posts FD_READ again only after the next recv; nothing repeats.
+void TcmSocketEngine::readDeclined(int s) {
+    // Winsock posts FD_READ again only after the next recv, so data left
+    // unread would wait for the next datagram. Registering anew posts
+    // FD_READ at once when data is waiting (documented for WSAAsyncSelect);
+    // it is done a little later, as the POSIX twin offers it again. It also
+    // posts FD_WRITE for a writable socket, which the owner takes as it
+    // takes every repeated FD_WRITE.
+    if (!d->declined.insert(s).second)
+        return;
+    QTimer::singleShot(kReadRetryMs, this, [this, s] {
+        if (d->declined.erase(s) != 0 && d->window)
+            WSAAsyncSelect(handle(s), d->window, cmNotifyMessage, kAllEvents);
+    });
 }

@@ -11,12 +11,53 @@
 #include <QList>
 #include <QTest>
 
+#ifdef _WIN32
+#include <winsock2.h>
+
+#include <windows.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace cmtest {
+
+#ifdef _WIN32
+using socklen_t = int;
+// Handles are not inherited unless asked, and a send to a closed peer
+// raises no signal.
+inline constexpr int SOCK_CLOEXEC = 0;
+inline constexpr int MSG_NOSIGNAL = 0;
+// The test's own peers may open before any component started Winsock.
+inline const bool kWinsockStarted = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}();
+inline void closeSocket(int fd) {
+    ::closesocket(SOCKET(fd));
+}
+inline void setNonBlocking(int fd) {
+    u_long on = 1;
+    ::ioctlsocket(SOCKET(fd), FIONBIO, &on);
+}
+inline constexpr int kDontWait = 0; // the socket is made non-blocking instead
+#else
+inline void closeSocket(int fd) {
+    ::close(fd);
+}
+inline void setNonBlocking(int) {}
+inline constexpr int kDontWait = MSG_DONTWAIT;
+#endif
+
+// Whether a handle still names an open socket.
+inline bool socketOpen(int fd) {
+    int type = 0;
+    socklen_t len = sizeof type;
+    return ::getsockopt(fd, SOL_SOCKET, SO_TYPE, reinterpret_cast<char *>(&type), &len) == 0;
+}
 
 inline quint32 ipOf(int a, int b, int c, int d) {
     return quint32(a) | quint32(b) << 8 | quint32(c) << 16 | quint32(d) << 24;
@@ -71,9 +112,15 @@ public:
 // How many descriptors the process holds: sockets a component should have
 // closed show here.
 inline int openDescriptors() {
+#ifdef _WIN32
+    DWORD count = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &count);
+    return int(count);
+#else
     return int(QDir(QStringLiteral("/proc/self/fd"))
                    .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
                    .size());
+#endif
 }
 
 // A descriptor that closes itself.
@@ -87,7 +134,7 @@ public:
     int get() const { return m_fd; }
     void reset(int fd = -1) {
         if (m_fd >= 0)
-            ::close(m_fd);
+            closeSocket(m_fd);
         m_fd = fd;
     }
 
@@ -112,14 +159,15 @@ inline quint16 localPortOf(int fd) {
 
 // A socket of the given type bound to ip:port (port 0 = any free port).
 inline int boundSocket(int type, quint32 ip, quint16 port = 0, bool reuse = false) {
-    const int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
+    const int fd = int(::socket(AF_INET, type | SOCK_CLOEXEC, 0));
     const int on = 1;
+    const char *option = reinterpret_cast<const char *>(&on);
     if (reuse)
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, option, sizeof on);
+    ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, option, sizeof on);
     const sockaddr_in a = addressOf(ip, port);
     if (::bind(fd, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0) {
-        ::close(fd);
+        closeSocket(fd);
         return -1;
     }
     return fd;
@@ -135,12 +183,13 @@ inline bool sendDatagram(int fd, quint32 ip, quint16 port, const QByteArray &dat
 inline QByteArray receiveDatagram(int fd, quint32 *from = nullptr, int timeoutMs = 5000) {
     char buf[2048];
     QByteArray result;
+    setNonBlocking(fd);
     (void)QTest::qWaitFor(
         [&] {
             sockaddr_in a{};
             socklen_t len = sizeof a;
-            const ssize_t n = ::recvfrom(fd, buf, sizeof buf, MSG_DONTWAIT,
-                                         reinterpret_cast<sockaddr *>(&a), &len);
+            const auto n =
+                ::recvfrom(fd, buf, sizeof buf, kDontWait, reinterpret_cast<sockaddr *>(&a), &len);
             if (n < 0)
                 return false;
             result = QByteArray(buf, int(n));

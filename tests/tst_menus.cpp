@@ -183,6 +183,7 @@ private slots:
         QTest::addColumn<bool>("beside");
         QTest::newRow("portable copy") << QStringLiteral("portable") << true;
         QTest::newRow("installed copy") << QStringLiteral("usr/bin") << false;
+        QTest::newRow("Windows setup") << QStringLiteral("setup/bin") << false;
         QTest::newRow("closed folder") << QStringLiteral("closed") << false;
         QTest::newRow("closed folder, open file") << QStringLiteral("closedWithFile") << true;
     }
@@ -190,7 +191,8 @@ private slots:
         QFETCH(QString, programFolder);
         QFETCH(bool, beside);
         const QDir root(m_dir->path());
-        const QStringList openFolders{QStringLiteral("portable"), QStringLiteral("usr/bin")};
+        const QStringList openFolders{QStringLiteral("portable"), QStringLiteral("usr/bin"),
+                                      QStringLiteral("setup/bin")};
         const QStringList closedFolders{QStringLiteral("closed"), QStringLiteral("closedWithFile")};
         for (const QString &name : openFolders + closedFolders)
             QVERIFY(root.mkpath(name));
@@ -198,6 +200,8 @@ private slots:
         QFile desktopEntry(
             root.filePath(QStringLiteral("usr/share/applications/" OSTREL_APP_ID ".desktop")));
         QVERIFY(desktopEntry.open(QIODevice::WriteOnly));
+        QFile uninstaller(root.filePath(QStringLiteral("setup/Uninstall.exe")));
+        QVERIFY(uninstaller.open(QIODevice::WriteOnly));
         // The other user below keeps root's group, so the group's bits count
         // for it; group and others get the same.
         const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;

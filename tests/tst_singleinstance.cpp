@@ -57,7 +57,9 @@ private slots:
         QVERIFY(second.waitForFinished(60000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
-        const QString out = QString::fromUtf8(second.readAllStandardOutput());
+        // The program writes in the system's 8-bit code page (936 on a Chinese
+        // Windows, UTF-8 on Linux).
+        const QString out = QString::fromLocal8Bit(second.readAllStandardOutput());
         // It showed the notice and never opened a window.
         QVERIFY2(out.contains(u"ostrel: message box \"Brenmoor\": 程序已经运行!"_s),
                  qPrintable(out));

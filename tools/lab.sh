@@ -55,6 +55,9 @@ Environment:
                     follow it; more than fit in the /24 switch to a /16
   OSTREL_LAB2_PC_IP, OSTREL_LAB2_FIRST
                     the same for the second LAN (192.168.2.10, 192.168.2.199)
+  OSTREL_LAB_GATEWAY
+                    a gateway for the computer's default route (none by
+                    default; Wine needs one, e.g. 192.168.1.1)
   OSTREL_SIM        simulator executable (default: ostrel-sim beside this
                     script, else build/sim/ostrel-sim, else on PATH)
   OSTREL_SIM_ARGS   extra simulator options (e.g. "--broadcast --fault twice"),
@@ -184,8 +187,15 @@ lab_up() {
     fi
     lan_up eth0 "$FIELD" "$PC_IP" "$FIRST" "$count" "$STATE"
     # Without a default route a socket bound to the wildcard address cannot
-    # send to 255.255.255.255 unless it names the adapter.
-    ip -n "$PC" route add default dev eth0
+    # send to 255.255.255.255 unless it names the adapter. Wine 8.0 cannot
+    # list the adapters (GetAdaptersAddresses with prefixes fails with
+    # ERROR_INVALID_DATA) while that route names no gateway: the Windows
+    # programs under Wine need OSTREL_LAB_GATEWAY.
+    if [ -n "${OSTREL_LAB_GATEWAY:-}" ]; then
+        ip -n "$PC" route add default via "$OSTREL_LAB_GATEWAY" dev eth0
+    else
+        ip -n "$PC" route add default dev eth0
+    fi
     if [ "$lan2" -gt 0 ]; then
         lan_up eth1 "$FIELD2" "$PC_IP2" "$FIRST2" "$lan2" "$STATE/lan2"
     fi
