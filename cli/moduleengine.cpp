@@ -1,6 +1,7 @@
 #include "moduleengine.h"
 
 #include "command.h"
+#include "commandtable.h"
 #include "gbk.h"
 #include "modulebatch.h"
 #include "transport.h"
@@ -104,7 +105,8 @@ public:
                     if (!end.done) {
                         outcome.status = ModuleOutcome::Status::Failed;
                         outcome.step = stepName(end.step);
-                        outcome.message = end.message;
+                        outcome.code = end.code ? codeName(*end.code) : u"timeout"_s;
+                        outcome.message = end.code ? failureWords(*end.code) : end.message;
                     }
                 }
                 result.search.traffic = traffic();
@@ -155,6 +157,7 @@ private:
                 if (!sharers.isEmpty()) {
                     outcome.status = ModuleOutcome::Status::Failed;
                     outcome.step = u"search"_s;
+                    outcome.code = u"shared_mac"_s;
                     outcome.message = u"shares its MAC address with %1 on %2: every frame to "
                                       u"one reaches all; set it through its serial port"_s.arg(
                                           sharers.join(u", "_s), shown.adapter);
@@ -169,6 +172,7 @@ private:
                 outcome.module = job.target.text;
                 outcome.status = ModuleOutcome::Status::NotFound;
                 outcome.step = u"search"_s;
+                outcome.code = u"not_found"_s;
                 outcome.message = u"did not answer the search"_s;
                 outcomes.append(outcome);
             }

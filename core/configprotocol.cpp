@@ -168,8 +168,10 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
     if (!session) {
         const NetworkAdapter *adapter =
             adapterByIndex(m_search.adapters(), m_store.ModuleAdapter[index]);
-        session = std::make_unique<ModuleSession>(m_transport, m_view, m_store.ModuleMAC[index],
+        session = std::make_unique<ModuleSession>(m_transport, m_store.ModuleMAC[index],
                                                   adapter ? *adapter : NetworkAdapter(), this);
+        connect(session.get(), &ModuleSession::result, this,
+                [this](const SessionResult &result) { showResult(m_view, result); });
         m_search.addSession(session.get());
         if (m_delay)
             session->setDelay(m_delay);
@@ -202,8 +204,8 @@ void ConfigProtocol::query(Parameter parameter) {
 
 void ConfigProtocol::set(Parameter parameter, const ParameterValue &value) {
     // The device name's limit is told even before a module is picked.
-    if (const QString refusal = ModuleSession::nameRefusal(parameter, value); !refusal.isEmpty())
-        m_view.notify(SessionView::Notice::InputError, refusal);
+    if (ModuleSession::nameTooLong(parameter, value))
+        showResult(m_view, {SessionResult::Code::NameTooLong, &commands::of(parameter), true});
     else if (ModuleSession *session = requireSelection())
         session->set(parameter, value);
 }
@@ -215,5 +217,5 @@ void ConfigProtocol::restoreFactoryDefaults() {
 
 void ConfigProtocol::writeAll() {
     if (ModuleSession *session = requireSelection())
-        session->writeAll();
+        session->writeAll([this](Parameter parameter) { return m_view.parameterValue(parameter); });
 }

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "modulesearch.h"
-#include "modulesetting.h"
 #include "mylib.h"
 #include "networkadapter.h"
+#include "parameters.h"
 #include "ratelimitedtransport.h"
+#include "sessionresult.h"
 
 #include <QList>
 #include <QObject>
@@ -81,7 +82,9 @@ public:
         // The step that failed, as the command it sent or was about to send;
         // none when the job never started.
         const Command *step = nullptr;
-        // In the session's words ("应答超时", "设置网关IP失败" ...).
+        // Why it failed, as the session's result says; none when the run was
+        // ended from outside, with message.
+        std::optional<SessionResult::Code> code;
         QString message;
         // Read, in the order of reading; the latest read of each parameter.
         ModuleSettings values;

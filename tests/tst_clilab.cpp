@@ -92,14 +92,14 @@ QString differences(const QJsonObject &entry, SimProcess &sim, int module,
     for (const Parameter parameter : parameters) {
         const QString key = cli::keyOf(parameter);
         const QString shown = entry[u"parameters"_s][key].toString();
-        if (cli::valueText(parameter, held.value(parameter)) != shown)
+        if (parameters::text(parameter, held.value(parameter)) != shown)
             wrong.append(key + u'=' + shown);
     }
     return wrong.join(u", "_s);
 }
 
 QList<Parameter> readAllParameters() {
-    return {std::begin(commands::ReadAllOrder), std::end(commands::ReadAllOrder)};
+    return {parameters::readAllOrder().begin(), parameters::readAllOrder().end()};
 }
 
 // "0"/"1" per relay or input, as the simulator's state gives it.
@@ -242,16 +242,19 @@ private slots:
             int module;
             QString status;
             QString step;
+            QString code;
             QString message;
         };
         const QList<Expected> expected{
-            {1, u"ok"_s, {}, {}},
-            {2, u"failed"_s, u"handshake"_s, u"应答超时"_s},
-            {3, u"failed"_s, u"handshake"_s, u"连续3次应答错误"_s},
-            {4, u"ok"_s, {}, {}},
-            {5, u"failed"_s, u"search"_s, u"shares its MAC address with 192.168.1.204 on eth0"_s},
-            {6, u"failed"_s, u"search"_s, u"shares its MAC address with 192.168.1.203 on eth0"_s},
-            {7, u"ok"_s, {}, {}}};
+            {1, u"ok"_s, {}, {}, {}},
+            {2, u"failed"_s, u"handshake"_s, u"no_answer"_s, u"no answer"_s},
+            {3, u"failed"_s, u"handshake"_s, u"wrong_answers"_s, u"answered wrongly"_s},
+            {4, u"ok"_s, {}, {}, {}},
+            {5, u"failed"_s, u"search"_s, u"shared_mac"_s,
+             u"shares its MAC address with 192.168.1.204 on eth0"_s},
+            {6, u"failed"_s, u"search"_s, u"shared_mac"_s,
+             u"shares its MAC address with 192.168.1.203 on eth0"_s},
+            {7, u"ok"_s, {}, {}, {}}};
         const QJsonArray entries = run.json[u"modules"_s].toArray();
         QCOMPARE(entries.size(), expected.size());
         for (const Expected &e : expected) {
@@ -268,6 +271,7 @@ private slots:
                 continue;
             }
             QCOMPARE(got[u"error"_s][u"step"_s].toString(), e.step);
+            QCOMPARE(got[u"error"_s][u"code"_s].toString(), e.code);
             QVERIFY2(got[u"error"_s][u"message"_s].toString().startsWith(e.message),
                      qPrintable(got[u"error"_s][u"message"_s].toString()));
         }

@@ -2,6 +2,7 @@
 // second, and the replies of many modules, arriving in any order, reaching the
 // conversation of the module that sent them.
 #include "atframe.h"
+#include "commandtable.h"
 #include "faketransport.h"
 #include "modulebatch.h"
 
@@ -215,7 +216,7 @@ private slots:
                 return m.ip == jobs[i].module.ip && m.adapter == jobs[i].module.adapter.index;
             });
             QVERIFY2(outcome.done, qPrintable(outcome.message));
-            QCOMPARE(outcome.values.size(), std::size(commands::ReadAllOrder));
+            QCOMPARE(size_t(outcome.values.size()), parameters::readAllOrder().size());
             for (const ModuleSetting &value : outcome.values) {
                 const QByteArray name = QByteArray(commands::of(value.parameter).query).sliced(3);
                 QCOMPARE(valueText(value.value), played->values.at(name.chopped(2)));
