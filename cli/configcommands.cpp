@@ -83,7 +83,7 @@ public:
         report.table = Table({u"NAME"_s, u"ADDRESS"_s, u"MASK"_s, u"MAC"_s});
         QJsonArray list;
         for (const NetworkAdapter &adapter : context.adapters.adapters()) {
-            const QString mask = TMYCLASS::IPToText(adapter.netmask);
+            const QString mask = parameters::addressText(adapter.netmask);
             const QString mac = QString::fromLatin1(adapter.mac);
             report.table.addRow({adapter.name, adapter.addressText(), mask, mac});
             list.append(QJsonObject{{u"name"_s, adapter.name},

@@ -15,7 +15,7 @@ namespace cli {
 namespace {
 
 ListedModule listed(const FoundModule &module) {
-    return {gbk::decode(module.mac), TMYCLASS::IPToText(module.ip), module.adapter.name};
+    return {gbk::decode(module.mac), parameters::addressText(module.ip), module.adapter.name};
 }
 
 // What the error messages call a step.
@@ -38,7 +38,7 @@ bool named(const Target &target, const FoundModule &module) {
     case Target::Kind::Mac:
         return normalizedMac(gbk::decode(module.mac)) == target.text;
     case Target::Kind::Address:
-        return TMYCLASS::IPToText(module.ip) == target.text;
+        return parameters::addressText(module.ip) == target.text;
     case Target::Kind::All:
         break;
     }
@@ -152,7 +152,7 @@ private:
                 for (const FoundModule &other : std::as_const(modules)) {
                     if (other.adapter.index == module.adapter.index && other.mac == module.mac &&
                         other.ip != module.ip)
-                        sharers.append(TMYCLASS::IPToText(other.ip));
+                        sharers.append(parameters::addressText(other.ip));
                 }
                 if (!sharers.isEmpty()) {
                     outcome.status = ModuleOutcome::Status::Failed;

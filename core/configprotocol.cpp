@@ -1,7 +1,7 @@
 #include "configprotocol.h"
 
 #include "mainstate.h"
-#include "mylib.h"
+#include "moduletable.h"
 #include "transport.h"
 
 #include <QThread>
@@ -16,16 +16,15 @@ constexpr int IgnoredReportQuietMs = 1000;
 
 } // namespace
 
-ConfigProtocol::ConfigProtocol(TMYCLASS &store, TMainState &state, Transport &transport,
-                               ConfigView &view, const AdapterSource &adapters, QObject *parent)
+ConfigProtocol::ConfigProtocol(TMainState &state, Transport &transport, ConfigView &view,
+                               const AdapterSource &adapters, QObject *parent)
     : QObject(parent)
-    , m_store(store)
     , m_state(state)
     , m_transport(transport)
     , m_view(view)
     , m_adapterSource(adapters)
     , m_pause([](int ms) { QThread::msleep(ulong(ms)); })
-    , m_search(transport, store) {
+    , m_search(transport, m_store) {
     m_search.onAnswer = [this](const Peer &from, const QByteArray &) { m_state.lastPeer = from; };
     m_search.onDuplicate = [this](const QString &text) { warnDuplicate(text); };
     m_search.onListed = [this](const QString &line) { m_view.appendModuleLine(line); };
@@ -152,7 +151,6 @@ void ConfigProtocol::reportNoAnswer() {
 void ConfigProtocol::selectModule(int index) {
     if (index < 0 || index >= m_store.ModuleCount)
         return;
-    m_store.SelectedIndex = index;
     m_search.endListing();
     ModuleSession &session = sessionOf(index);
     if (m_selected && m_selected != &session)
@@ -180,7 +178,7 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
                 [this, index](const QByteArray &mac) {
                     m_store.ModuleMAC[index] = mac;
                     m_view.replaceModuleLine(index,
-                                             TMYCLASS::ModuleLine(m_store.ModuleIP[index], mac));
+                                             ModuleTable::lineOf(m_store.ModuleIP[index], mac));
                 });
     }
     return *session;

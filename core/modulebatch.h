@@ -1,7 +1,7 @@
 #pragma once
 
 #include "modulesearch.h"
-#include "mylib.h"
+#include "moduletable.h"
 #include "networkadapter.h"
 #include "parameters.h"
 #include "ratelimitedtransport.h"
@@ -127,7 +127,7 @@ private:
     const AdapterSource &m_adapterSource;
     const int m_rate;
     RateLimitedTransport m_limited;
-    TMYCLASS m_store;
+    ModuleTable m_store;
     ModuleSearch m_search;
     int m_inFlight = 1;
     QString m_transportFailure;

@@ -569,7 +569,7 @@ void Harness::set(Parameter parameter, const ParameterValue &value, bool all) {
         Source::Operation,
         [&] {
             if (all)
-                m_session->writeAll([this](Parameter parameter) { return m_values.at(parameter); });
+                m_session->writeAll([this](Parameter p) { return m_values.at(p); });
             else
                 m_session->set(parameter, value);
         },

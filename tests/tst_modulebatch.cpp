@@ -45,7 +45,7 @@ struct Played {
                 {{"MODEL", QByteArray::number(n % 4)},
                  {"GATEWAY", "192.168.1.1"},
                  {"MASK", "255.255.255.0"},
-                 {"IP", TMYCLASS::IPToText(ip).toLatin1()},
+                 {"IP", parameters::addressText(ip).toLatin1()},
                  {"DIP", "192.168.1.10"},
                  {"PORT", QByteArray::number(1000 + n)},
                  {"DPORT", QByteArray::number(2000 + n)},

@@ -4,7 +4,7 @@
 #include "console.h"
 #include "consolewindowview.h"
 #include "lampwidget.h"
-#include "mylib.h"
+#include "parameters.h"
 #include "sockettransport.h"
 #include "ui_mainwindow.h"
 
@@ -87,7 +87,7 @@ void TFrmMain::setupNetwork() {
 
     m_state.holder = SocketHolder::Configuration;
     m_ui->GroupBox2->setEnabled(true);
-    m_ui->Edt_LocalIP->setText(TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast)));
+    m_ui->Edt_LocalIP->setText(parameters::addressText(TcmSocket::get_ip_data(QString(), cmUnicast)));
 }
 
 void TFrmMain::AddInstructionLines() {

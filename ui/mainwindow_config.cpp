@@ -162,7 +162,7 @@ void TFrmMain::setupConfigSide() {
     Ui::TFrmMain &u = *m_ui;
     m_configView = new WindowConfigView(this, u);
     m_config =
-        new ConfigProtocol(MyClass, m_state, *m_transport, *m_configView, systemAdapters, this);
+        new ConfigProtocol(m_state, *m_transport, *m_configView, systemAdapters, this);
 
     using C = ConfigProtocol;
     const std::pair<QPushButton *, void (C::*)()> operations[] = {
