@@ -16,8 +16,8 @@ QString ModuleTable::lineOf(quint32 ip, const QByteArray &mac) {
     return addressText(ip) + u':' + gbk::decode(mac);
 }
 
-QString ModuleTable::add(quint32 ip, quint16 port, const QByteArray &mac,
-                            const WarningSink &sink, int adapter) {
+QString ModuleTable::add(quint32 ip, quint16 port, const QByteArray &mac, const WarningSink &sink,
+                         int adapter) {
     const QString ipText = addressText(ip);
     const QString macText = gbk::decode(mac);
     const QString sixSpaces(6, u' ');

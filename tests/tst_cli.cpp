@@ -184,6 +184,8 @@ private slots:
         row(u"ip=224.0.0.1"_s, u"refused: ip: 224.0.0.1 is no address"_s);
         row(u"ip=239.255.255.255"_s, u"refused: ip:"_s);
         row(u"ip=223.255.255.255"_s, u"AT+IP=223.255.255.255"_s);
+        row(u"ip=10.0.0.7 mask=255.255.255.0 gateway=10.0.1.1"_s,
+            u"refused: gateway: 10.0.1.1 is outside the module's subnet"_s);
         row(u"dip=1.2.3.4.5"_s, u"refused: dip:"_s);
         row(u"port=65535"_s, u"AT+PORT=65535"_s);
         row(u"port=0"_s, u"refused: port:"_s);

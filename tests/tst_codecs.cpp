@@ -55,9 +55,8 @@ private slots:
             QVERIFY(!store.add(ipOf(10, 0, i / 256, i % 256), 5000, QByteArray::number(i), {})
                          .isEmpty());
         int warnings = 0;
-        QVERIFY(
-            store.add(ipOf(10, 0, 0, 7), 5000, "new", [&](const QString &) { ++warnings; })
-                .isEmpty());
+        QVERIFY(store.add(ipOf(10, 0, 0, 7), 5000, "new", [&](const QString &) { ++warnings; })
+                    .isEmpty());
         QCOMPARE(warnings, 1);
         QCOMPARE(store.ModuleCount, ModuleTable::MaxModules);
     }
@@ -188,7 +187,6 @@ private slots:
         QCOMPARE(gbk::decode(QByteArray("a") + QByteArray::fromHex("cce1cabe") + "z"),
                  QStringLiteral("a提示z"));
     }
-
 };
 
 QTEST_APPLESS_MAIN(TstCodecs)

@@ -489,7 +489,8 @@ private slots:
         QCOMPARE(socket->MaxBufSize(), 65535);
         QCOMPARE(m_window->state().holder, SocketHolder::Configuration);
 
-        const QString localIP = parameters::addressText(TcmSocket::get_ip_data(QString(), cmUnicast));
+        const QString localIP =
+            parameters::addressText(TcmSocket::get_ip_data(QString(), cmUnicast));
         QCOMPARE(control<QLineEdit>(u"Edt_LocalIP"_s)->text(), localIP);
     }
 
@@ -503,8 +504,7 @@ private slots:
         auto *list = control<QListWidget>(u"ListBoxIP"_s);
         for (int i = 0; i < 2; ++i) {
             const QByteArray mac = "02:00:c0:a8:01:c" + QByteArray::number(7 + i);
-            list->addItem(
-                modules.add(quint32(0xC701A8C0u + (quint32(i) << 24)), 5000, mac, {}));
+            list->addItem(modules.add(quint32(0xC701A8C0u + (quint32(i) << 24)), 5000, mac, {}));
         }
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));

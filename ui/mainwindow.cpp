@@ -87,7 +87,8 @@ void TFrmMain::setupNetwork() {
 
     m_state.holder = SocketHolder::Configuration;
     m_ui->GroupBox2->setEnabled(true);
-    m_ui->Edt_LocalIP->setText(parameters::addressText(TcmSocket::get_ip_data(QString(), cmUnicast)));
+    m_ui->Edt_LocalIP->setText(
+        parameters::addressText(TcmSocket::get_ip_data(QString(), cmUnicast)));
 }
 
 void TFrmMain::AddInstructionLines() {

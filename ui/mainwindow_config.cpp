@@ -161,8 +161,7 @@ const SystemAdapters systemAdapters;
 void TFrmMain::setupConfigSide() {
     Ui::TFrmMain &u = *m_ui;
     m_configView = new WindowConfigView(this, u);
-    m_config =
-        new ConfigProtocol(m_state, *m_transport, *m_configView, systemAdapters, this);
+    m_config = new ConfigProtocol(m_state, *m_transport, *m_configView, systemAdapters, this);
 
     using C = ConfigProtocol;
     const std::pair<QPushButton *, void (C::*)()> operations[] = {
