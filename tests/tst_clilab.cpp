@@ -324,6 +324,21 @@ private slots:
         QVERIFY2(run.code == 0, qPrintable(run.err));
         QCOMPARE(differences(read, sim, 1, everything), QString());
 
+        // A settings file holding one key changes that parameter and no other.
+        QHash<Parameter, ParameterValue> before;
+        QVERIFY(sim.parameters(2, &before));
+        QFile cfg(dir.filePath(u"CFG.ini"_s));
+        QVERIFY(cfg.open(QIODevice::WriteOnly));
+        cfg.write("[CFG]\r\nPort=5005\r\n");
+        cfg.close();
+        run = ostrelCli(u"write %1 --from %2 --json"_s.arg(mac2, cfg.fileName()));
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(run.json[u"modules"_s][0][u"written"_s].toArray(), QJsonArray({u"port"_s}));
+        QHash<Parameter, ParameterValue> after;
+        QVERIFY(sim.parameters(2, &after));
+        before.insert(Parameter::Port, u"5005"_s);
+        QCOMPARE(after, before);
+
         QFile plan(dir.filePath(u"plan.csv"_s));
         QVERIFY(plan.open(QIODevice::WriteOnly));
         plan.write(
