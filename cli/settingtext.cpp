@@ -34,8 +34,10 @@ QString valueForm(const ParameterInfo &row) {
         form = items(*row.items);
         break;
     case ValueCheck::Address:
-    case ValueCheck::Mask:
         form = u"a dotted IPv4 address"_s;
+        break;
+    case ValueCheck::Mask:
+        form = u"a dotted IPv4 mask, its ones contiguous"_s;
         break;
     case ValueCheck::Port:
         form = u"a port from 1 to 65535"_s;

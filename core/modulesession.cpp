@@ -116,6 +116,8 @@ ReportValue reportValue(const Command &command, QByteArrayView payload) {
 SettingFrame settingFrame(const QByteArray &moduleMac, const QByteArray &localMac,
                           const Command &command, const ParameterValue &value) {
     using C = SessionResult::Code;
+    if (!command.setCommand) // the version is read only
+        return {{}, C::InvalidValue};
     if (command.parameter && ModuleSession::nameTooLong(*command.parameter, value))
         return {{}, C::NameTooLong};
     const std::optional<QByteArray> bytes = settingBytes(command.kind, value);
