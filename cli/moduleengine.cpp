@@ -79,8 +79,8 @@ public:
                            for (const ModuleBatch::Clash &clash : result.clashes)
                                outcome.duplicates.append(
                                    {gbk::decode(clash.module.mac), u"search"_s, clash.warning});
-                           if (!result.failure.isEmpty())
-                               outcome.failure = Problem{{}, u"search"_s, result.failure};
+                           if (const QString why = searchFailure(result); !why.isEmpty())
+                               outcome.failure = Problem{{}, u"search"_s, why};
                            outcome.traffic = traffic();
                            done(outcome);
                        });
@@ -117,6 +117,22 @@ public:
     }
 
 private:
+    QString searchFailure(const ModuleBatch::SearchResult &result) const {
+        using F = ModuleBatch::SearchResult::Failure;
+        switch (result.failure) {
+        case F::None:
+            break;
+        case F::NoAdapter:
+            return m_adapter.isEmpty()
+                       ? u"no adapter is up, can broadcast and has an IPv4 address"_s
+                       : u"adapter %1 has no IPv4 address"_s.arg(m_adapter);
+        case F::NotOpen:
+            return u"the network could not be opened"_s +
+                   (result.systemText.isEmpty() ? QString() : u": "_s + result.systemText);
+        }
+        return {};
+    }
+
     Traffic traffic() const {
         return {m_batch.traffic().sent(), m_batch.traffic().peakPerSecond()};
     }

@@ -249,15 +249,14 @@ void ModuleBatch::search(const QString &adapter, int waitMs,
     const QList<NetworkAdapter> all = m_adapterSource.adapters();
     const QList<NetworkAdapter> searched = ModuleSearch::adaptersToSearch(all, adapter);
     if (searched.isEmpty()) {
-        m_found.failure = adapter.isEmpty()
-                              ? u"没有可用的网络适配器（IPv4），请检查网络连接！"_s
-                              : u"网络适配器%1没有可用的IPv4地址，请检查网络连接！"_s.arg(adapter);
+        m_found.failure = SearchResult::Failure::NoAdapter;
         done(m_found);
         return;
     }
     m_transportFailure.clear();
     if (!m_search.start(all, searched)) {
-        m_found.failure = m_transportFailure.isEmpty() ? u"UDP没建立"_s : m_transportFailure;
+        m_found.failure = SearchResult::Failure::NotOpen;
+        m_found.systemText = m_transportFailure;
         done(m_found);
         return;
     }

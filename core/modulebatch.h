@@ -62,8 +62,10 @@ public:
         // that answered twice is there twice.
         QList<FoundModule> modules;
         QList<Clash> clashes;
-        // Why the search could not go out; empty when it did.
-        QString failure;
+        // Why the search could not go out, with the system's words where the
+        // network failed.
+        enum class Failure { None, NoAdapter, NotOpen } failure = Failure::None;
+        QString systemText;
     };
 
     // One module's part: optionally the factory default (which the session
