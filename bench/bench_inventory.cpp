@@ -75,7 +75,7 @@ Run inventory(const QStringList &arguments, const Held &held, const QList<Parame
             std::ranges::all_of(read, [&](Parameter parameter) {
                 const QJsonValue shown = parameters[cli::keyOf(parameter)];
                 return shown.isString() && values.contains(parameter) &&
-                       cli::valueText(parameter, values.value(parameter)) == shown.toString();
+                       parameters::text(parameter, values.value(parameter)) == shown.toString();
             });
         if (right)
             ++run.ok;
@@ -101,7 +101,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "bench_inventory: %s\n", qPrintable(reason));
         return 2;
     }
-    QList<Parameter> read(std::begin(commands::ReadAllOrder), std::end(commands::ReadAllOrder));
+    QList<Parameter> read(parameters::readAllOrder().begin(), parameters::readAllOrder().end());
     if (options.contains(u"--uart"_s))
         read.append(Parameter::Uart);
 

@@ -7,7 +7,7 @@
 #include "configprotocol.h"
 #include "labfixture.h"
 #include "mainstate.h"
-#include "mylib.h"
+#include "parameters.h"
 #include "sockettransport.h"
 #include "systemadapters.h"
 
@@ -62,12 +62,11 @@ public:
 };
 
 struct Tool {
-    TMYCLASS store;
     TMainState state;
     SocketTransport transport;
     BenchView view;
     SystemAdapters adapters;
-    ConfigProtocol proto{store, state, transport, view, adapters};
+    ConfigProtocol proto{state, transport, view, adapters};
     // The computer's addresses, looked up once: its own broadcasts come back.
     const QList<NetworkAdapter> own = adapters.adapters();
     // Arrival times of datagrams from modules (not our own broadcasts).

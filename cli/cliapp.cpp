@@ -390,10 +390,10 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
     }
     if (isSet(ParallelOption, m_common.parallel)) {
         const std::optional<int> parallel =
-            numberIn(parser.value(m_common.parallel), 1, TMYCLASS::MaxModules);
+            numberIn(parser.value(m_common.parallel), 1, ModuleTable::MaxModules);
         if (!parallel)
             return usageError(name, u"%1: --parallel takes a number from 1 to %2"_s.arg(name).arg(
-                                        TMYCLASS::MaxModules));
+                                        ModuleTable::MaxModules));
         options.parallel = *parallel;
     }
     if (isSet(AdapterOption, m_common.adapter))

@@ -36,11 +36,27 @@ QString noSuchAdapter(const QList<NetworkAdapter> &all, const QString &choice) {
 QString checkUnique(const QList<Target> &targets, const Settings &settings) {
     const bool many = targets.size() > 1 || targets.first().kind == Target::Kind::All;
     for (const Setting &setting : settings) {
-        if (many && (setting.parameter == Parameter::IP || setting.parameter == Parameter::MAC))
+        if (many && parameters::info(setting.parameter).oneModuleAtATime)
             return u"%1: would give every module the same address; set it one module at a "
                    u"time"_s.arg(keyOf(setting.parameter));
     }
     return {};
+}
+
+QCommandLineOption forceOption() {
+    return {u"force"_s, u"Send values that would cut a module off the network (a mask that is not "
+                        u"contiguous, an address no module can have, a router address outside the "
+                        u"subnet)."_s};
+}
+
+// A value that would leave the module unreachable is refused unless forced.
+QString checkCutOff(const Settings &settings, bool force) {
+    const parameters::CutOff cut = parameters::cutOff(settings);
+    if (force || cut.refusal == Refusal::None)
+        return {};
+    const auto it = std::ranges::find(settings, cut.parameter, &Setting::parameter);
+    const QString value = parameters::text(cut.parameter, it->value).value_or(QString());
+    return keyOf(cut.parameter) + u": "_s + refusalText(cut.refusal, cut.parameter, value);
 }
 
 // The session refuses what cannot travel to any module; a MAC text has 17
@@ -68,7 +84,7 @@ public:
         report.table = Table({u"NAME"_s, u"ADDRESS"_s, u"MASK"_s, u"MAC"_s});
         QJsonArray list;
         for (const NetworkAdapter &adapter : context.adapters.adapters()) {
-            const QString mask = TMYCLASS::IPToText(adapter.netmask);
+            const QString mask = parameters::addressText(adapter.netmask);
             const QString mac = QString::fromLatin1(adapter.mac);
             report.table.addRow({adapter.name, adapter.addressText(), mask, mac});
             list.append(QJsonObject{{u"name"_s, adapter.name},
@@ -248,10 +264,12 @@ public:
 
 protected:
     // The targets, then the settings against them.
-    QString parseTargetsFor(const QStringList &words) {
+    QString parseTargetsFor(const QStringList &words, const QCommandLineParser &parser) {
         QString error = parseTargets(words);
         if (error.isEmpty())
             error = checkUnique(m_targets, m_job.settings);
+        if (error.isEmpty())
+            error = checkCutOff(m_job.settings, parser.isSet(u"force"_s));
         return error.isEmpty() ? checkFrames(m_job.settings) : error;
     }
 
@@ -309,7 +327,8 @@ public:
     QList<Argument> arguments() const override {
         return {targetArgument(), {u"SETTING"_s, u"key=value; see below."_s, u"key=value..."_s}};
     }
-    QString parse(const QStringList &words, const QCommandLineParser &) override {
+    QList<QCommandLineOption> options() const override { return {forceOption()}; }
+    QString parse(const QStringList &words, const QCommandLineParser &parser) override {
         QStringList targets;
         for (const QString &word : words) {
             if (!word.contains(u'=')) {
@@ -324,7 +343,7 @@ public:
         }
         if (m_job.settings.isEmpty())
             return u"no key=value given"_s;
-        return parseTargetsFor(targets);
+        return parseTargetsFor(targets, parser);
     }
 
 private:
@@ -360,15 +379,15 @@ public:
                u"it, or a document as 'read --json' prints it."_s;
     }
     QString details() const override {
-        return u"From a CFG.ini: model, gateway, mask, ip, dip, port, dport, uart and mac (a "
-               u"key the file does not hold, which reads \"0\", is left out). From JSON: the "
-               u"\"parameters\" of its one module (the version is left out).\n"_s;
+        return u"From a CFG.ini: the keys it holds, and no others (a field saved empty or "
+               u"\"0\" is left out; BaudRate, DataBit, StopBit and Parity go together). From "
+               u"JSON: the \"parameters\" of its one module (the version is left out).\n"_s;
     }
     QList<Argument> arguments() const override { return {targetArgument()}; }
     QString usage() const override { return u"TARGET... --from FILE"_s; }
     QList<QCommandLineOption> options() const override {
-        return {
-            {u"from"_s, u"The file to write from (needed; - for standard input)."_s, u"FILE"_s}};
+        return {{u"from"_s, u"The file to write from (needed; - for standard input)."_s, u"FILE"_s},
+                forceOption()};
     }
     QString parse(const QStringList &words, const QCommandLineParser &parser) override {
         if (!parser.isSet(u"from"_s))
@@ -377,7 +396,7 @@ public:
         if (!file.error.isEmpty())
             return file.error;
         m_job.settings = std::move(file.settings);
-        return parseTargetsFor(words);
+        return parseTargetsFor(words, parser);
     }
 
 private:
@@ -403,7 +422,8 @@ public:
     }
     int commonOptions() const override { return ModuleOptions | DryRunOption; }
     bool interruptible() const override { return true; }
-    QString parse(const QStringList &words, const QCommandLineParser &) override {
+    QList<QCommandLineOption> options() const override { return {forceOption()}; }
+    QString parse(const QStringList &words, const QCommandLineParser &parser) override {
         if (words.size() != 1)
             return u"takes one plan"_s;
         Plan plan = readPlan(words.first());
@@ -415,8 +435,10 @@ public:
                 settings, [](const Setting &s) { return s.parameter == Parameter::Uart; });
             m_jobs.append({{Target::Kind::Mac, row.module}, false, settings, true, uart});
             m_targets.append(m_jobs.last().target);
-            if (const QString error = checkFrames(settings, row.module.toLatin1());
-                !error.isEmpty())
+            QString error = checkCutOff(settings, parser.isSet(u"force"_s));
+            if (error.isEmpty())
+                error = checkFrames(settings, row.module.toLatin1());
+            if (!error.isEmpty())
                 return row.module + u": "_s + error;
         }
         return {};

@@ -6,11 +6,10 @@
 #include <QList>
 #include <QString>
 
-// The frames a module would be sent, built by the core's own module session
-// over a transport that keeps them instead of sending: a setting the session
-// refuses (a name over its byte limit, a frame over its size) is refused here
-// with the session's own words, and a frame shown is byte for byte the one
-// that would leave.
+// The frames a module would be sent, built as the core's module session
+// builds them: a setting the session refuses (a name over its byte limit, a
+// frame over its size) is refused here, and a frame shown is byte for byte
+// the one that would leave.
 namespace cli {
 
 struct FramePreview {

@@ -1,6 +1,7 @@
 #include "moduleengine.h"
 
 #include "command.h"
+#include "commandtable.h"
 #include "gbk.h"
 #include "modulebatch.h"
 #include "transport.h"
@@ -14,7 +15,7 @@ namespace cli {
 namespace {
 
 ListedModule listed(const FoundModule &module) {
-    return {gbk::decode(module.mac), TMYCLASS::IPToText(module.ip), module.adapter.name};
+    return {gbk::decode(module.mac), parameters::addressText(module.ip), module.adapter.name};
 }
 
 // What the error messages call a step.
@@ -37,7 +38,7 @@ bool named(const Target &target, const FoundModule &module) {
     case Target::Kind::Mac:
         return normalizedMac(gbk::decode(module.mac)) == target.text;
     case Target::Kind::Address:
-        return TMYCLASS::IPToText(module.ip) == target.text;
+        return parameters::addressText(module.ip) == target.text;
     case Target::Kind::All:
         break;
     }
@@ -78,8 +79,8 @@ public:
                            for (const ModuleBatch::Clash &clash : result.clashes)
                                outcome.duplicates.append(
                                    {gbk::decode(clash.module.mac), u"search"_s, clash.warning});
-                           if (!result.failure.isEmpty())
-                               outcome.failure = Problem{{}, u"search"_s, result.failure};
+                           if (const QString why = searchFailure(result); !why.isEmpty())
+                               outcome.failure = Problem{{}, u"search"_s, why};
                            outcome.traffic = traffic();
                            done(outcome);
                        });
@@ -104,7 +105,8 @@ public:
                     if (!end.done) {
                         outcome.status = ModuleOutcome::Status::Failed;
                         outcome.step = stepName(end.step);
-                        outcome.message = end.message;
+                        outcome.code = end.code ? codeName(*end.code) : u"timeout"_s;
+                        outcome.message = end.code ? failureWords(*end.code) : end.message;
                     }
                 }
                 result.search.traffic = traffic();
@@ -117,6 +119,22 @@ public:
     void stopStarting(const QString &message) override { m_batch.stopStarting(message); }
 
 private:
+    QString searchFailure(const ModuleBatch::SearchResult &result) const {
+        using F = ModuleBatch::SearchResult::Failure;
+        switch (result.failure) {
+        case F::None:
+            break;
+        case F::NoAdapter:
+            return m_adapter.isEmpty()
+                       ? u"no adapter is up, can broadcast and has an IPv4 address"_s
+                       : u"adapter %1 has no IPv4 address"_s.arg(m_adapter);
+        case F::NotOpen:
+            return u"the network could not be opened"_s +
+                   (result.systemText.isEmpty() ? QString() : u": "_s + result.systemText);
+        }
+        return {};
+    }
+
     Traffic traffic() const {
         return {m_batch.traffic().sent(), m_batch.traffic().peakPerSecond()};
     }
@@ -152,11 +170,12 @@ private:
                 for (const FoundModule &other : std::as_const(modules)) {
                     if (other.adapter.index == module.adapter.index && other.mac == module.mac &&
                         other.ip != module.ip)
-                        sharers.append(TMYCLASS::IPToText(other.ip));
+                        sharers.append(parameters::addressText(other.ip));
                 }
                 if (!sharers.isEmpty()) {
                     outcome.status = ModuleOutcome::Status::Failed;
                     outcome.step = u"search"_s;
+                    outcome.code = u"shared_mac"_s;
                     outcome.message = u"shares its MAC address with %1 on %2: every frame to "
                                       u"one reaches all; set it through its serial port"_s.arg(
                                           sharers.join(u", "_s), shown.adapter);
@@ -171,6 +190,7 @@ private:
                 outcome.module = job.target.text;
                 outcome.status = ModuleOutcome::Status::NotFound;
                 outcome.step = u"search"_s;
+                outcome.code = u"not_found"_s;
                 outcome.message = u"did not answer the search"_s;
                 outcomes.append(outcome);
             }

@@ -69,8 +69,10 @@ struct ModuleOutcome {
     QString ip;
     QString adapter;
     Status status = Status::Done;
-    // Where it failed ("gateway", "default", "handshake" ...) and why.
+    // Where it failed (a key, "default", "handshake" ...), why as a stable
+    // code ("refused", "no_answer", "timeout" ...), and in words.
     QString step;
+    QString code;
     QString message;
     // Read, in the order of reading.
     Settings values;

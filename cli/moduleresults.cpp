@@ -19,7 +19,7 @@ QJsonValue textJson(const QString &text) {
 }
 
 QJsonValue valueJson(Parameter parameter, const ParameterValue &value) {
-    const std::optional<QString> text = valueText(parameter, value);
+    const std::optional<QString> text = parameters::text(parameter, value);
     // Ports are numbers to a script, as counts and times are.
     bool number = false;
     const int port = text ? text->toInt(&number) : 0;
@@ -29,7 +29,7 @@ QJsonValue valueJson(Parameter parameter, const ParameterValue &value) {
 }
 
 QString valueCell(Parameter parameter, const ParameterValue &value) {
-    return valueText(parameter, value).value_or(u"?"_s);
+    return parameters::text(parameter, value).value_or(u"?"_s);
 }
 
 QJsonObject moduleJson(const ModuleOutcome &outcome) {
@@ -46,10 +46,11 @@ QJsonObject moduleJson(const ModuleOutcome &outcome) {
                         {u"wanted"_s, valueJson(m.parameter, m.wanted)},
                         {u"read"_s, m.read ? valueJson(m.parameter, *m.read) : QJsonValue()}});
     }
-    const QJsonValue error =
-        outcome.status == Status::Done
-            ? QJsonValue()
-            : QJsonObject{{u"step"_s, outcome.step}, {u"message"_s, outcome.message}};
+    const QJsonValue error = outcome.status == Status::Done
+                                 ? QJsonValue()
+                                 : QJsonObject{{u"step"_s, outcome.step},
+                                               {u"code"_s, textJson(outcome.code)},
+                                               {u"message"_s, outcome.message}};
     return {{u"module"_s, outcome.module},
             {u"ip"_s, textJson(outcome.ip)},
             {u"adapter"_s, textJson(outcome.adapter)},
@@ -58,20 +59,6 @@ QJsonObject moduleJson(const ModuleOutcome &outcome) {
             {u"parameters"_s, parameters},
             {u"written"_s, written},
             {u"mismatches"_s, mismatches}};
-}
-
-// The modules' entries, and an error for each that did not get done.
-Report outcomesReport(const QList<ModuleOutcome> &outcomes) {
-    Report report;
-    QJsonArray modules;
-    for (const ModuleOutcome &outcome : outcomes) {
-        modules.append(moduleJson(outcome));
-        if (outcome.status != Status::Done)
-            report.errors.append({outcome.module, outcome.step, outcome.message});
-    }
-    report.fields.insert(u"modules"_s, modules);
-    report.exitCode = exitCodeOf(outcomes);
-    return report;
 }
 
 QString detailOf(const ModuleOutcome &outcome) {
@@ -84,12 +71,33 @@ QString detailOf(const ModuleOutcome &outcome) {
         }
         return texts.join(u"; "_s);
     }
-    if (outcome.status != Status::Done)
-        return Problem{{}, outcome.step, outcome.message}.line();
     QStringList keys;
     for (const Parameter parameter : outcome.written)
         keys.append(keyOf(parameter));
-    return keys.isEmpty() ? QString() : u"wrote "_s + keys.join(u", "_s);
+    const QString wrote = keys.isEmpty() ? QString() : u"wrote "_s + keys.join(u", "_s);
+    if (outcome.status == Status::Done)
+        return wrote;
+    if (outcome.status != Status::Failed)
+        return Problem{{}, outcome.step, outcome.message}.line();
+    // What the module took before it failed is changed on it all the same.
+    const QString failure = u"failed at %1 (%2)"_s.arg(outcome.step, outcome.message);
+    return wrote.isEmpty() ? failure : wrote + u"; "_s + failure;
+}
+
+// The modules' entries, and an error for each that did not get done.
+Report outcomesReport(const QList<ModuleOutcome> &outcomes) {
+    Report report;
+    QJsonArray modules;
+    for (const ModuleOutcome &outcome : outcomes) {
+        modules.append(moduleJson(outcome));
+        if (outcome.status == Status::Failed && !outcome.written.isEmpty())
+            report.errors.append({outcome.module, outcome.step, detailOf(outcome)});
+        else if (outcome.status != Status::Done)
+            report.errors.append({outcome.module, outcome.step, outcome.message});
+    }
+    report.fields.insert(u"modules"_s, modules);
+    report.exitCode = exitCodeOf(outcomes);
+    return report;
 }
 
 } // namespace
@@ -161,7 +169,7 @@ Report searchReport(const SearchOutcome &outcome) {
 
 Report readReport(const QList<ModuleOutcome> &outcomes, bool uart) {
     Report report = outcomesReport(outcomes);
-    QList<Parameter> columns(std::begin(commands::ReadAllOrder), std::end(commands::ReadAllOrder));
+    QList<Parameter> columns(parameters::readAllOrder().begin(), parameters::readAllOrder().end());
     // The module's MAC heads the row already.
     columns.removeOne(Parameter::MAC);
     if (uart)

@@ -1,7 +1,6 @@
 #include "planfiles.h"
 
 #include "gbk.h"
-#include "parameteritems.h"
 #include "settings.h"
 
 #include <QFile>
@@ -76,52 +75,57 @@ QString addParsed(Settings &settings, QStringView key, QStringView value) {
 // ---------------------------------------------------------------------------
 // CFG.ini
 
-// Missing keys read as "0", which no address, port or MAC can be: such a
-// value is taken as not saved, rather than sent.
+// Only the keys the file holds are written. A text the window saved from a
+// field never filled ("0", or empty) is no value, which no address, port or
+// MAC can be; the four keys of the serial settings go together.
 SettingsFile fromCfg(const QString &path) {
     const settings::LoadResult load = settings::loadSettings(path, ParameterSettings());
     if (!load.message.isEmpty())
         return {{}, load.message};
-    const ParameterSettings &v = load.values;
-    using namespace parameteritems;
     SettingsFile file;
     const auto fail = [&](const QString &error) {
         return SettingsFile{{}, path + u": "_s + error};
     };
-    const std::pair<const char16_t *, const QString *> addresses[] = {
-        {u"gateway", &v.GateWay}, {u"mask", &v.Mask},   {u"ip", &v.IP},  {u"dip", &v.DIP},
-        {u"port", &v.Port},       {u"dport", &v.DPort}, {u"mac", &v.MAC}};
-    for (const auto &[key, text] : addresses) {
-        if (text->isEmpty() || *text == u"0"_s)
+    const std::span<const SettingsKey> keys = parameters::settingsKeys();
+    QStringList uart(4);
+    QStringList uartKeys;
+    QStringList uartLacking;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const SettingsKey &key = keys[i];
+        const QString name = QString::fromLatin1(key.name);
+        const bool serial = key.parameter == Parameter::Uart;
+        if (!load.heldKeys.contains(name)) {
+            if (serial)
+                uartLacking.append(name);
             continue;
-        if (const QString error = addParsed(file.settings, key, *text); !error.isEmpty())
+        }
+        QString text = load.values.fields.value(qsizetype(i));
+        if (key.items) {
+            const QString item = key.items->text(text.toInt());
+            if (item.isEmpty())
+                return fail(u"%1=%2 is not an item of its list"_s.arg(name, text));
+            text = item;
+        } else if (text.isEmpty() || text == u"0"_s) {
+            continue;
+        }
+        if (serial) {
+            uart[key.part] = text;
+            uartKeys.append(name);
+        } else if (const QString error = addParsed(file.settings, keyOf(key.parameter), text);
+                   !error.isEmpty()) {
+            return fail(error);
+        }
+    }
+    if (!uartKeys.isEmpty() && !uartLacking.isEmpty())
+        return fail(u"%1 without %2: the serial settings are written whole"_s.arg(
+            uartKeys.join(u", "_s), uartLacking.join(u", "_s)));
+    if (!uartKeys.isEmpty()) {
+        if (const QString error = addParsed(file.settings, keyOf(Parameter::Uart), uart.join(u','));
+            !error.isEmpty())
             return fail(error);
     }
     if (file.settings.isEmpty())
         return fail(u"holds no settings under [CFG]"_s);
-    struct Item {
-        const char *key;
-        const ItemList &list;
-        int number;
-    };
-    const Item items[] = {{"Model", WorkModes, v.Model},
-                          {"BaudRate", BaudRates, v.BaudRate},
-                          {"DataBit", DataBits, v.DataBit},
-                          {"StopBit", StopBits, v.StopBit},
-                          {"Parity", Parities, v.Parity}};
-    QStringList texts;
-    for (const Item &item : items) {
-        texts.append(item.list.text(item.number));
-        if (texts.last().isEmpty())
-            return fail(u"%1=%2 is not an item of its list"_s.arg(QLatin1String(item.key))
-                            .arg(item.number));
-    }
-    const QString model = texts.takeFirst();
-    QString error = addParsed(file.settings, u"model", model);
-    if (error.isEmpty())
-        error = addParsed(file.settings, u"uart", texts.join(u','));
-    if (!error.isEmpty())
-        return fail(error);
     return file;
 }
 
@@ -129,7 +133,7 @@ SettingsFile fromCfg(const QString &path) {
 // JSON as `read --json` prints it
 
 QString addJsonValue(Settings &settings, const QString &key, const QJsonValue &value) {
-    if (value.isNull() || parameterOfKey(key) == Parameter::Version)
+    if (value.isNull() || parameters::ofKey(key) == Parameter::Version)
         return {}; // nothing read, or nothing to write
     if (value.isString())
         return addParsed(settings, key, value.toString());
@@ -244,7 +248,7 @@ Entries csvEntries(const QString &path, const QByteArray &bytes) {
     QStringList columns;
     for (const QString &name : records.first().second) {
         const QString column = name.trimmed().toLower();
-        const std::optional<Parameter> parameter = parameterOfKey(column);
+        const std::optional<Parameter> parameter = parameters::ofKey(column);
         if (columns.contains(column) ||
             (column != u"module"_s && (!parameter || parameter == Parameter::Version)))
             return {{},

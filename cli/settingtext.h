@@ -1,7 +1,7 @@
 #pragma once
 
-#include "commandtable.h"
-#include "modulesetting.h"
+#include "parameters.h"
+#include "sessionresult.h"
 
 #include <QList>
 #include <QString>
@@ -21,14 +21,10 @@ namespace cli {
 using Setting = ModuleSetting;
 using Settings = ModuleSettings;
 
-// What a parameter is called on the command line and in files.
-QString keyOf(Parameter parameter);
-// Any parameter, the read-only version included.
-std::optional<Parameter> parameterOfKey(QStringView key);
-// The parameters a setting may name, in the order they are written: the
-// write-all order with the serial settings before the MAC address, since a
-// module that takes a new MAC answers to it only.
-std::span<const Parameter> writeOrder();
+using parameters::keyOf;
+using parameters::normalizedAddress;
+using parameters::normalizedMac;
+using parameters::writeOrder;
 
 struct SettingParse {
     std::optional<Setting> setting;
@@ -38,9 +34,11 @@ SettingParse parseSetting(QStringView key, QStringView value);
 // "key=value".
 SettingParse parseAssignment(QStringView text);
 
-// The text parseSetting takes back for value; none when the value names no
-// item of its list.
-std::optional<QString> valueText(Parameter parameter, const ParameterValue &value);
+// Why value was refused for parameter, in the command line's words.
+QString refusalText(Refusal refusal, Parameter parameter, QStringView value);
+
+// A session's reason for failing, in the command line's words.
+QString failureWords(SessionResult::Code code);
 
 // The keys and the values each takes, for the help.
 QString settingKeysHelp();
@@ -48,12 +46,6 @@ QString settingKeysHelp();
 // Puts setting into settings at its place in writeOrder(); an error when its
 // parameter is there already.
 QString addSetting(Settings &settings, const Setting &setting);
-
-// Six hex pairs joined by ':' or '-', as lower-case text joined by ':' (the
-// way modules and adapters write theirs); empty when text is none.
-QString normalizedMac(QStringView text);
-// A dotted IPv4 address without leading zeros; empty when text is none.
-QString normalizedAddress(QStringView text);
 
 // Which modules a command is about.
 struct Target {

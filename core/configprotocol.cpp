@@ -1,7 +1,7 @@
 #include "configprotocol.h"
 
 #include "mainstate.h"
-#include "mylib.h"
+#include "moduletable.h"
 #include "transport.h"
 
 #include <QThread>
@@ -16,16 +16,15 @@ constexpr int IgnoredReportQuietMs = 1000;
 
 } // namespace
 
-ConfigProtocol::ConfigProtocol(TMYCLASS &store, TMainState &state, Transport &transport,
-                               ConfigView &view, const AdapterSource &adapters, QObject *parent)
+ConfigProtocol::ConfigProtocol(TMainState &state, Transport &transport, ConfigView &view,
+                               const AdapterSource &adapters, QObject *parent)
     : QObject(parent)
-    , m_store(store)
     , m_state(state)
     , m_transport(transport)
     , m_view(view)
     , m_adapterSource(adapters)
     , m_pause([](int ms) { QThread::msleep(ulong(ms)); })
-    , m_search(transport, store) {
+    , m_search(transport, m_store) {
     m_search.onAnswer = [this](const Peer &from, const QByteArray &) { m_state.lastPeer = from; };
     m_search.onDuplicate = [this](const QString &text) { warnDuplicate(text); };
     m_search.onListed = [this](const QString &line) { m_view.appendModuleLine(line); };
@@ -152,7 +151,6 @@ void ConfigProtocol::reportNoAnswer() {
 void ConfigProtocol::selectModule(int index) {
     if (index < 0 || index >= m_store.ModuleCount)
         return;
-    m_store.SelectedIndex = index;
     m_search.endListing();
     ModuleSession &session = sessionOf(index);
     if (m_selected && m_selected != &session)
@@ -168,8 +166,10 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
     if (!session) {
         const NetworkAdapter *adapter =
             adapterByIndex(m_search.adapters(), m_store.ModuleAdapter[index]);
-        session = std::make_unique<ModuleSession>(m_transport, m_view, m_store.ModuleMAC[index],
+        session = std::make_unique<ModuleSession>(m_transport, m_store.ModuleMAC[index],
                                                   adapter ? *adapter : NetworkAdapter(), this);
+        connect(session.get(), &ModuleSession::result, this,
+                [this](const SessionResult &result) { showResult(m_view, result); });
         m_search.addSession(session.get());
         if (m_delay)
             session->setDelay(m_delay);
@@ -178,7 +178,7 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
                 [this, index](const QByteArray &mac) {
                     m_store.ModuleMAC[index] = mac;
                     m_view.replaceModuleLine(index,
-                                             TMYCLASS::ModuleLine(m_store.ModuleIP[index], mac));
+                                             ModuleTable::lineOf(m_store.ModuleIP[index], mac));
                 });
     }
     return *session;
@@ -202,8 +202,9 @@ void ConfigProtocol::query(Parameter parameter) {
 
 void ConfigProtocol::set(Parameter parameter, const ParameterValue &value) {
     // The device name's limit is told even before a module is picked.
-    if (const QString refusal = ModuleSession::nameRefusal(parameter, value); !refusal.isEmpty())
-        m_view.notify(SessionView::Notice::InputError, refusal);
+    if (ModuleSession::nameTooLong(parameter, value))
+        showResult(m_view, {SessionResult::Code::NameTooLong, &commands::of(parameter), true,
+                            std::nullopt});
     else if (ModuleSession *session = requireSelection())
         session->set(parameter, value);
 }
@@ -215,5 +216,5 @@ void ConfigProtocol::restoreFactoryDefaults() {
 
 void ConfigProtocol::writeAll() {
     if (ModuleSession *session = requireSelection())
-        session->writeAll();
+        session->writeAll([this](Parameter parameter) { return m_view.parameterValue(parameter); });
 }

@@ -3,6 +3,7 @@
 #include "configview.h"
 #include "modulesearch.h"
 #include "modulesession.h"
+#include "moduletable.h"
 #include "networkadapter.h"
 
 #include <QByteArray>
@@ -16,7 +17,6 @@
 #include <optional>
 #include <vector>
 
-class TMYCLASS;
 class Transport;
 struct Peer;
 struct TMainState;
@@ -35,8 +35,11 @@ public:
 
     // The adapters are asked afresh at every search; the source must outlive
     // the controller.
-    ConfigProtocol(TMYCLASS &store, TMainState &state, Transport &transport, ConfigView &view,
+    ConfigProtocol(TMainState &state, Transport &transport, ConfigView &view,
                    const AdapterSource &adapters, QObject *parent = nullptr);
+
+    // The modules of the last search, as the list shows them.
+    ModuleTable &modules() { return m_store; }
 
     // Injection points for tests: the blocking pause of the GUI thread after
     // closing the transport (100 ms), and the sessions' write-all spacing.
@@ -82,7 +85,7 @@ private:
     void reportNoAnswer();
     void addInfoLine(const QString &text);
 
-    TMYCLASS &m_store;
+    ModuleTable m_store;
     TMainState &m_state;
     Transport &m_transport;
     ConfigView &m_view;

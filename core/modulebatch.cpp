@@ -1,7 +1,6 @@
 #include "modulebatch.h"
 
 #include "commandtable.h"
-#include "configview.h"
 #include "modulesession.h"
 
 #include <QStringView>
@@ -11,10 +10,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString text16(const char16_t *text) {
-    return text ? QStringView(text).toString() : QString();
-}
 
 void keep(ModuleSettings &values, Parameter parameter, const ParameterValue &value) {
     const auto it = std::ranges::find(values, parameter, &ModuleSetting::parameter);
@@ -26,16 +21,15 @@ void keep(ModuleSettings &values, Parameter parameter, const ParameterValue &val
 
 } // namespace
 
-// One job: its module's session, the view that session reports to, and the
-// stages of the job. What the session shows and says decides each stage;
-// every step to the next runs from the event loop, never from within the
-// session's own call.
-class ModuleBatch::Conversation final : public QObject, public SessionView {
+// One job: its module's session and the stages of the job. The session's
+// results decide each stage; every step to the next runs from the event
+// loop, never from within the session's own call.
+class ModuleBatch::Conversation final : public QObject {
 public:
     Conversation(ModuleBatch &batch, qsizetype job)
         : m_batch(batch)
         , m_job(job)
-        , m_session(batch.m_limited, *this, batch.m_jobs.at(job).module.mac,
+        , m_session(batch.m_limited, batch.m_jobs.at(job).module.mac,
                     batch.m_jobs.at(job).module.adapter, this) {
         const Job &j = batch.m_jobs.at(job);
         if (j.factoryDefault)
@@ -48,7 +42,9 @@ public:
             m_stages.append(Stage::Uart);
         m_watchdog.setSingleShot(true);
         m_watchdog.setInterval(AnswerTimeoutMs);
-        connect(&m_watchdog, &QTimer::timeout, this, [this] { fail(u"应答超时"_s); });
+        connect(&m_watchdog, &QTimer::timeout, this,
+                [this] { fail(SessionResult::Code::NoAnswer); });
+        connect(&m_session, &ModuleSession::result, this, &Conversation::follow);
     }
 
     ModuleSession &session() { return m_session; }
@@ -57,54 +53,9 @@ public:
 
     // Ends it now, from outside the session's calls.
     void abort(const QString &message) {
-        fail(message);
+        fail(std::nullopt, message);
         m_session.stop();
     }
-
-    ParameterValue parameterValue(Parameter) const override { return {}; }
-
-    void showParameter(Parameter parameter, const ParameterValue &value) override {
-        if (m_ended)
-            return;
-        keep(outcome().values, parameter, value);
-        const bool readEnds = (stage() == Stage::ReadAll || stage() == Stage::Default) &&
-                              parameter == Parameter::Version;
-        if (readEnds || (stage() == Stage::Uart && parameter == Parameter::Uart))
-            advance();
-    }
-
-    void appendMemoLine(const QString &) override {}
-
-    void stepSent(const Command &command, bool setting) override {
-        if (m_ended)
-            return;
-        m_step = &command;
-        // A query the session gives up on itself; an answer to a setting
-        // (the factory default's repeats included) it would wait for forever.
-        if (setting || &command == &commands::FactoryDefault)
-            m_watchdog.start();
-        else
-            m_watchdog.stop();
-    }
-
-    void stepAnswered(const Command &command, bool setting, bool ok) override {
-        if (m_ended)
-            return;
-        m_watchdog.stop();
-        if (&command != m_step)
-            return;
-        if (stage() == Stage::Settings && setting) {
-            if (ok)
-                confirmed();
-            else
-                fail(text16(command.setFail));
-        } else if (!ok && &command == &commands::of(Parameter::Version)) {
-            fail(text16(command.readFail)); // one answer ends a read, right or wrong
-        }
-    }
-
-    // Every notice is the end: a refusal, no answer in time, wrong answers.
-    void notify(Notice, const QString &text) override { fail(text); }
 
 private:
     enum class Stage { Default, Settings, ReadAll, Uart };
@@ -123,6 +74,55 @@ private:
                 m_advancing = false;
                 nextStage();
             });
+    }
+
+    void follow(const SessionResult &result) {
+        if (m_ended)
+            return;
+        using C = SessionResult::Code;
+        switch (result.code) {
+        case C::Sent:
+            m_step = result.step;
+            // A query the session gives up on itself; an answer to a setting
+            // (the factory default's repeats included) it would wait for forever.
+            if (result.setting || result.step == &commands::FactoryDefault)
+                m_watchdog.start();
+            else
+                m_watchdog.stop();
+            return;
+        case C::Answered:
+            m_watchdog.stop();
+            if (result.value && result.parameter())
+                valueRead(*result.parameter(), *result.value);
+            if (result.step == m_step && result.setting && stage() == Stage::Settings)
+                confirmed();
+            return;
+        case C::Refused:
+            m_watchdog.stop();
+            // One answer ends a read, right or wrong.
+            if (result.step == m_step && ((result.setting && stage() == Stage::Settings) ||
+                                          result.step == &commands::of(Parameter::Version)))
+                fail(result.code);
+            return;
+        case C::ModuleChanged:
+            return;
+        case C::WrongAnswers:
+        case C::NoAnswer:
+        case C::NotOpen:
+        case C::InvalidValue:
+        case C::NameTooLong:
+        case C::FrameTooLong:
+            fail(result.code);
+            return;
+        }
+    }
+
+    void valueRead(Parameter parameter, const ParameterValue &value) {
+        keep(outcome().values, parameter, value);
+        const bool readEnds = (stage() == Stage::ReadAll || stage() == Stage::Default) &&
+                              parameter == Parameter::Version;
+        if (readEnds || (stage() == Stage::Uart && parameter == Parameter::Uart))
+            advance();
     }
 
     void beginStage() {
@@ -149,7 +149,7 @@ private:
             break;
         }
         if (!m_batch.m_stoppedWith.isEmpty()) {
-            fail(m_batch.m_stoppedWith);
+            fail(std::nullopt, m_batch.m_stoppedWith);
             return;
         }
         switch (stage()) {
@@ -192,12 +192,13 @@ private:
         });
     }
 
-    void fail(const QString &message) {
+    void fail(std::optional<SessionResult::Code> code, const QString &message = {}) {
         if (m_ended)
             return;
         m_ended = true;
         m_watchdog.stop();
         outcome().step = m_step;
+        outcome().code = code;
         outcome().message = message;
         queue([this] { end(); });
     }
@@ -262,15 +263,14 @@ void ModuleBatch::search(const QString &adapter, int waitMs,
     const QList<NetworkAdapter> all = m_adapterSource.adapters();
     const QList<NetworkAdapter> searched = ModuleSearch::adaptersToSearch(all, adapter);
     if (searched.isEmpty()) {
-        m_found.failure = adapter.isEmpty()
-                              ? u"没有可用的网络适配器（IPv4），请检查网络连接！"_s
-                              : u"网络适配器%1没有可用的IPv4地址，请检查网络连接！"_s.arg(adapter);
+        m_found.failure = SearchResult::Failure::NoAdapter;
         done(m_found);
         return;
     }
     m_transportFailure.clear();
     if (!m_search.start(all, searched)) {
-        m_found.failure = m_transportFailure.isEmpty() ? u"UDP没建立"_s : m_transportFailure;
+        m_found.failure = SearchResult::Failure::NotOpen;
+        m_found.systemText = m_transportFailure;
         done(m_found);
         return;
     }

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "modulesearch.h"
-#include "modulesetting.h"
-#include "mylib.h"
+#include "moduletable.h"
 #include "networkadapter.h"
+#include "parameters.h"
 #include "ratelimitedtransport.h"
+#include "sessionresult.h"
 
 #include <QList>
 #include <QObject>
@@ -61,8 +62,10 @@ public:
         // that answered twice is there twice.
         QList<FoundModule> modules;
         QList<Clash> clashes;
-        // Why the search could not go out; empty when it did.
-        QString failure;
+        // Why the search could not go out, with the system's words where the
+        // network failed.
+        enum class Failure { None, NoAdapter, NotOpen } failure = Failure::None;
+        QString systemText;
     };
 
     // One module's part: optionally the factory default (which the session
@@ -81,7 +84,9 @@ public:
         // The step that failed, as the command it sent or was about to send;
         // none when the job never started.
         const Command *step = nullptr;
-        // In the session's words ("应答超时", "设置网关IP失败" ...).
+        // Why it failed, as the session's result says; none when the run was
+        // ended from outside, with message.
+        std::optional<SessionResult::Code> code;
         QString message;
         // Read, in the order of reading; the latest read of each parameter.
         ModuleSettings values;
@@ -130,7 +135,7 @@ private:
     const AdapterSource &m_adapterSource;
     const int m_rate;
     RateLimitedTransport m_limited;
-    TMYCLASS m_store;
+    ModuleTable m_store;
     ModuleSearch m_search;
     int m_inFlight = 1;
     QString m_transportFailure;

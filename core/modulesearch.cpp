@@ -8,7 +8,7 @@
 
 using namespace Qt::StringLiterals;
 
-ModuleSearch::ModuleSearch(Transport &transport, TMYCLASS &store)
+ModuleSearch::ModuleSearch(Transport &transport, ModuleTable &store)
     : m_transport(transport)
     , m_store(store) {}
 
@@ -29,7 +29,7 @@ bool ModuleSearch::start(const QList<NetworkAdapter> &all, const QList<NetworkAd
     endpoints.localHost = u"0.0.0.0"_s;
     endpoints.localPort = atframe::ConfigPort;
     m_transport.open(endpoints);
-    m_store.ClearModules();
+    m_store.clear();
     m_listing = m_transport.isOpen();
     if (!m_listing)
         return false;
@@ -46,7 +46,7 @@ void ModuleSearch::receive(const Peer &from, QByteArrayView datagram) {
     const atframe::Reply reply = atframe::parseReply(datagram);
     if (!reply.hasMac) {
         qCDebug(lcConfig) << "datagram without a MAC text ignored from"
-                          << TMYCLASS::IPToText(from.ip);
+                          << parameters::addressText(from.ip);
         return;
     }
     if (adapterByAddress(m_adapters, from.ip))
@@ -77,7 +77,7 @@ void ModuleSearch::list(const Peer &from, const QByteArray &mac, QByteArrayView 
     }
     if (onAnswer)
         onAnswer(from, mac);
-    const QString line = m_store.AddModule(from.ip, from.port, mac, onDuplicate, from.adapter);
+    const QString line = m_store.add(from.ip, from.port, mac, onDuplicate, from.adapter);
     if (!line.isEmpty() && onListed)
         onListed(line);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mylib.h"
+#include "moduletable.h"
 #include "networkadapter.h"
 
 #include <QByteArray>
@@ -16,7 +16,7 @@ struct Peer;
 
 // The search for modules and what follows it on the configuration port: the
 // search frame out of each adapter searched, each answer checked against the
-// modules that answered on the same adapter and listed (TMYCLASS::AddModule),
+// modules that answered on the same adapter and listed (ModuleTable::add),
 // and, once the listing has ended, each reply handed to the conversation that
 // awaits it. The window and the command-line tool both search through it, so
 // both find the same modules and warn about the same clashes.
@@ -25,7 +25,7 @@ public:
     // A search answer whose MAC text is longer is not listed (a MAC text has 17).
     static constexpr int MaxMacTextBytes = 64;
 
-    ModuleSearch(Transport &transport, TMYCLASS &store);
+    ModuleSearch(Transport &transport, ModuleTable &store);
 
     // Each adapter once, by its first address: a second search frame out of
     // the same adapter would have every module there listed twice. Only the
@@ -55,7 +55,7 @@ public:
     std::function<void(const Peer &from, const QByteArray &mac)> onAnswer;
     // Each clash with a module listed before, in AddModule's words. It may
     // run a modal loop, in which receive() is entered again.
-    TMYCLASS::WarningSink onDuplicate;
+    ModuleTable::WarningSink onDuplicate;
     // The module's list line, once the table took it.
     std::function<void(const QString &line)> onListed;
     // An answer not listed for its overlong MAC text.
@@ -68,7 +68,7 @@ private:
     void list(const Peer &from, const QByteArray &mac, QByteArrayView payload);
 
     Transport &m_transport;
-    TMYCLASS &m_store;
+    ModuleTable &m_store;
     QList<NetworkAdapter> m_adapters;
     bool m_listing = false;
     QList<ModuleSession *> m_sessions;

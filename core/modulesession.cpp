@@ -5,9 +5,6 @@
 #include "logging.h"
 #include "transport.h"
 
-#include <QLocale>
-#include <QRegularExpression>
-
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -27,10 +24,6 @@ constexpr int SequencerInterval = 150;
 constexpr int ReplyRestartInterval = 30;
 constexpr int WatchdogInterval = 4000;
 constexpr int WriteAllSpacingMs = 300;
-
-QString text16(const char16_t *text) {
-    return QStringView(text).toString();
-}
 
 // A report's value: from pos up to the first carriage return or the end.
 QByteArrayView valueAt(QByteArrayView payload, qsizetype pos) {
@@ -84,30 +77,62 @@ std::optional<QByteArray> settingBytes(ValueKind kind, const ParameterValue &val
     return QByteArray();
 }
 
-} // namespace
+// What a report carries: none when it is malformed; the handshake's and the
+// factory default's carry no value.
+struct ReportValue {
+    bool wellFormed = false;
+    std::optional<ParameterValue> value;
+};
 
-QString infoLine(const QDateTime &when, const QString &text) {
-    const QLocale locale = QLocale::system();
-    // The memo shows local time; Unix locales put the zone name into the
-    // long time format, which only adds noise to every line. The format is
-    // worked out on first use (it compiles a regular expression), so every
-    // line of a run is stamped alike.
-    static const QString timeFormat = [&locale] {
-        QString format = locale.timeFormat(QLocale::LongFormat);
-        format.remove(QRegularExpression(u"\\s*\\bt+\\b"_s));
-        return format.trimmed();
-    }();
-    QString stamp = locale.toString(when.date(), QLocale::ShortFormat);
-    if (when.time() != QTime(0, 0))
-        stamp += u' ' + locale.toString(when.time(), timeFormat);
-    return stamp + u": "_s + text;
+ReportValue reportValue(const Command &command, QByteArrayView payload) {
+    switch (command.kind) {
+    case ValueKind::None:
+        return {true, std::nullopt};
+    case ValueKind::ItemDigit:
+        return {true, digitAt(payload, command.valuePos)};
+    case ValueKind::Text: {
+        const QByteArrayView value = valueAt(payload, command.valuePos);
+        if (value.size() > MaxValueBytes)
+            return {};
+        return {true, gbk::decode(value)};
+    }
+    case ValueKind::Uart: {
+        const QByteArrayView rest = valueAt(payload, command.valuePos);
+        const qsizetype comma = rest.indexOf(',');
+        if (comma < 0 || comma > MaxBaudBytes)
+            return {};
+        return {true, UartSettings{gbk::decode(rest.first(comma)),
+                                   QString::number(digitAt(rest, comma + 1)),
+                                   digitAt(rest, comma + 3), digitAt(rest, comma + 5)}};
+    }
+    case ValueKind::Version: // read under its own rule
+        break;
+    }
+    return {};
 }
 
-ModuleSession::ModuleSession(Transport &transport, SessionView &view, QByteArray moduleMac,
-                             NetworkAdapter adapter, QObject *parent)
+} // namespace
+
+SettingFrame settingFrame(const QByteArray &moduleMac, const QByteArray &localMac,
+                          const Command &command, const ParameterValue &value) {
+    using C = SessionResult::Code;
+    if (!command.setCommand) // the version is read only
+        return {{}, C::InvalidValue};
+    if (command.parameter && ModuleSession::nameTooLong(*command.parameter, value))
+        return {{}, C::NameTooLong};
+    const std::optional<QByteArray> bytes = settingBytes(command.kind, value);
+    if (!bytes)
+        return {{}, C::InvalidValue};
+    QByteArray frame = atframe::build(moduleMac, localMac, command.setCommand + *bytes);
+    if (frame.size() > ModuleSession::MaxSetFrameBytes)
+        return {{}, C::FrameTooLong};
+    return {frame, std::nullopt};
+}
+
+ModuleSession::ModuleSession(Transport &transport, QByteArray moduleMac, NetworkAdapter adapter,
+                             QObject *parent)
     : QObject(parent)
     , m_transport(transport)
-    , m_view(view)
     , m_moduleMac(std::move(moduleMac))
     , m_adapter(std::move(adapter))
     , m_delay([this](int ms, std::function<void()> then) {
@@ -123,21 +148,14 @@ ModuleSession::ModuleSession(Transport &transport, SessionView &view, QByteArray
     // stretch that by a few per cent on every step of a read-all.
     m_sequencer.setTimerType(Qt::PreciseTimer);
     connect(&m_sequencer, &QTimer::timeout, this, &ModuleSession::sequencerFired);
-    connect(&m_watchdog, &QTimer::timeout, this,
-            [this] { addInfoLine(u"模块内部数据已被更改，请稍后重新搜索!"_s); });
+    connect(&m_watchdog, &QTimer::timeout, this, [this] {
+        report(SessionResult::Code::ModuleChanged, &commands::of(Parameter::DestinationIP), true);
+    });
 }
 
-void ModuleSession::addInfoLine(const QString &text) {
-    m_view.appendMemoLine(infoLine(QDateTime::currentDateTime(), text));
-}
-
-// A result is indented by ten spaces and followed by an empty line.
-void ModuleSession::addResult(const Command &command, bool setting, bool ok) {
-    const char16_t *text =
-        setting ? (ok ? command.setOk : command.setFail) : (ok ? command.readOk : command.readFail);
-    addInfoLine(QString(10, u' ') + text16(text));
-    m_view.stepAnswered(command, setting, ok);
-    m_view.appendMemoLine(QString());
+void ModuleSession::report(SessionResult::Code code, const Command *step, bool setting,
+                           std::optional<ParameterValue> value) {
+    Q_EMIT result(SessionResult{code, step, setting, std::move(value)});
 }
 
 void ModuleSession::sendFrame(const QByteArray &frame) {
@@ -205,18 +223,17 @@ void ModuleSession::sequencerFired() {
     m_sequencer.stop();
     m_sequencer.setInterval(SequencerInterval);
     if (std::exchange(m_awaitingReply, false)) {
-        m_view.notify(SessionView::Notice::ProtocolEvent, u"应答超时"_s);
+        report(SessionResult::Code::NoAnswer, m_step);
         return;
     }
     if (!m_transport.isOpen()) {
-        m_view.notify(SessionView::Notice::ProtocolEvent, u"UDP没建立"_s);
+        report(SessionResult::Code::NotOpen, m_step);
         return;
     }
     if (m_phase == Phase::Sending) {
         sendFrame(atframe::build(m_moduleMac, m_adapter.mac, m_step->query));
         m_phase = Phase::AwaitingReport;
-        addInfoLine(text16(m_step->queryLog));
-        m_view.stepSent(*m_step, false);
+        report(SessionResult::Code::Sent, m_step);
         m_awaitingReply = m_step->answerDueAtOnce;
         m_silentFirings = 0;
     } else if (m_phase == Phase::AwaitingReport && m_silentFirings >= 0 &&
@@ -225,7 +242,7 @@ void ModuleSession::sequencerFired() {
         // the way a silent handshake ends it instead of waiting forever.
         m_silentFirings = -1;
         m_singleQuery = false;
-        m_view.notify(SessionView::Notice::ProtocolEvent, u"应答超时"_s);
+        report(SessionResult::Code::NoAnswer, m_step);
         return;
     }
     m_sequencer.start();
@@ -262,37 +279,6 @@ void ModuleSession::handleReply(QByteArrayView payload) {
     }
 }
 
-bool ModuleSession::showReport(const Command &command, QByteArrayView payload) {
-    switch (command.kind) {
-    case ValueKind::None:
-        return true;
-    case ValueKind::ItemDigit:
-        m_view.showParameter(*command.parameter, digitAt(payload, command.valuePos));
-        return true;
-    case ValueKind::Text: {
-        const QByteArrayView value = valueAt(payload, command.valuePos);
-        if (value.size() > MaxValueBytes)
-            return false;
-        m_view.showParameter(*command.parameter, gbk::decode(value));
-        return true;
-    }
-    case ValueKind::Uart: {
-        const QByteArrayView rest = valueAt(payload, command.valuePos);
-        const qsizetype comma = rest.indexOf(',');
-        if (comma < 0 || comma > MaxBaudBytes)
-            return false;
-        m_view.showParameter(Parameter::Uart,
-                             UartSettings{gbk::decode(rest.first(comma)),
-                                          QString::number(digitAt(rest, comma + 1)),
-                                          digitAt(rest, comma + 3), digitAt(rest, comma + 5)});
-        return true;
-    }
-    case ValueKind::Version: // read under its own rule
-        break;
-    }
-    return false;
-}
-
 void ModuleSession::interpretReport(const Command &command, QByteArrayView payload) {
     // Whatever came, the module is not silent.
     m_silentFirings = -1;
@@ -302,35 +288,33 @@ void ModuleSession::interpretReport(const Command &command, QByteArrayView paylo
         // held to the bound of the other values.
         m_sequencer.stop();
         if (!payload.contains(command.keyword)) {
-            addResult(command, false, false);
+            report(SessionResult::Code::Refused, &command);
             return;
         }
-        const QString version = gbk::decode(valueAt(payload, command.valuePos));
-        m_view.showParameter(Parameter::Version, version);
-        addInfoLine(QString(10, u' ') + text16(command.readOk));
-        m_view.stepAnswered(command, false, true);
-        addInfoLine(u"版本号为： "_s + version);
-        m_view.appendMemoLine(QString());
         m_singleQuery = false;
+        report(SessionResult::Code::Answered, &command, false,
+               gbk::decode(valueAt(payload, command.valuePos)));
         return;
     }
 
-    if (payload.contains(command.keyword) && showReport(command, payload)) {
+    const ReportValue read =
+        payload.contains(command.keyword) ? reportValue(command, payload) : ReportValue();
+    if (read.wellFormed) {
         m_replyErrors = 0;
         if (&command == &commands::FactoryDefault) {
             readAll();
         } else if (&command == &commands::Handshake) {
             // Even a single query's handshake goes on with the read-all.
             m_phase = Phase::Sending;
-            m_step = &commands::of(commands::ReadAllOrder[0]);
+            m_step = &commands::of(parameters::readAllOrder()[0]);
         } else if (!std::exchange(m_singleQuery, false)) {
             if (const std::optional<Parameter> next =
-                    commands::next(commands::ReadAllOrder, *command.parameter)) {
+                    commands::next(parameters::readAllOrder(), *command.parameter)) {
                 m_phase = Phase::Sending;
                 m_step = &commands::of(*next);
             }
         }
-        addResult(command, false, true);
+        report(SessionResult::Code::Answered, &command, false, read.value);
         return;
     }
 
@@ -347,8 +331,7 @@ void ModuleSession::interpretReport(const Command &command, QByteArrayView paylo
     }
     m_replyErrors = 0;
     m_sequencer.stop();
-    addResult(command, false, false);
-    m_view.notify(SessionView::Notice::ProtocolEvent, u"连续3次应答错误"_s);
+    report(SessionResult::Code::WrongAnswers, &command);
 }
 
 void ModuleSession::interpretConfirmation(const Command &command, QByteArrayView payload) {
@@ -357,10 +340,10 @@ void ModuleSession::interpretConfirmation(const Command &command, QByteArrayView
     m_sequencer.stop();
     if (!payload.contains("OK")) {
         m_writeAll = false;
-        addResult(command, true, false);
+        report(SessionResult::Code::Refused, &command, true);
         return;
     }
-    addResult(command, true, true);
+    report(SessionResult::Code::Answered, &command, true);
     if (command.parameter == Parameter::MAC) {
         // The module goes by the text that was sent, not by whatever the
         // field holds when the answer comes back.
@@ -372,13 +355,13 @@ void ModuleSession::interpretConfirmation(const Command &command, QByteArrayView
     if (!m_writeAll)
         return;
     if (const std::optional<Parameter> next =
-            commands::next(commands::WriteAllOrder, *command.parameter)) {
+            commands::next(parameters::writeAllOrder(), *command.parameter)) {
         m_delay(WriteAllSpacingMs, [this, next = *next, sent = m_framesSent, step = &command] {
             // A search or a command of the user's own in the meantime has
             // taken over.
             if (m_writeAll && m_framesSent == sent && m_phase == Phase::AwaitingConfirmation &&
                 m_step == step)
-                set(next, m_view.parameterValue(next));
+                set(next, m_writeAllValues(next));
         });
     }
 }
@@ -386,52 +369,44 @@ void ModuleSession::interpretConfirmation(const Command &command, QByteArrayView
 // ---------------------------------------------------------------------------
 // Settings
 
-QString ModuleSession::nameRefusal(Parameter parameter, const ParameterValue &value) {
+bool ModuleSession::nameTooLong(Parameter parameter, const ParameterValue &value) {
     const QString *name = std::get_if<QString>(&value);
-    if (parameter == Parameter::DeviceName && name && gbk::byteLength(*name) > MaxDeviceNameBytes)
-        return u"设备名称不能超过15个字节"_s;
-    return {};
+    return parameter == Parameter::DeviceName && name &&
+           gbk::byteLength(*name) > MaxDeviceNameBytes;
 }
 
 void ModuleSession::set(Parameter parameter, const ParameterValue &value) {
     const Command &command = commands::of(parameter);
     if (!command.setCommand)
         return; // the version is read only
-    QString refusal = nameRefusal(parameter, value);
-    const std::optional<QByteArray> bytes = settingBytes(command.kind, value);
-    if (refusal.isEmpty() && !bytes)
-        refusal = u"请在下拉列表中选择有效的选项！"_s;
-    if (!refusal.isEmpty()) {
-        m_view.notify(SessionView::Notice::InputError, refusal);
-        return;
-    }
-    if (sendSetting(command, *bytes, Phase::AwaitingConfirmation) &&
+    if (sendSetting(command, value, Phase::AwaitingConfirmation) &&
         parameter == Parameter::DestinationIP)
         m_watchdog.start();
 }
 
 void ModuleSession::restoreFactoryDefaults() {
-    sendSetting(commands::FactoryDefault, {}, Phase::AwaitingReport);
+    sendSetting(commands::FactoryDefault, QString(), Phase::AwaitingReport);
 }
 
-void ModuleSession::writeAll() {
+void ModuleSession::writeAll(ValueSource values) {
     m_writeAll = true;
-    const Parameter first = commands::WriteAllOrder[0];
-    set(first, m_view.parameterValue(first));
+    m_writeAllValues = std::move(values);
+    const Parameter first = parameters::writeAllOrder()[0];
+    set(first, m_writeAllValues(first));
 }
 
-bool ModuleSession::sendSetting(const Command &command, const QByteArray &value, Phase awaiting) {
-    const QByteArray frame = atframe::build(m_moduleMac, m_adapter.mac, command.setCommand + value);
-    if (frame.size() > MaxSetFrameBytes) {
-        m_view.notify(SessionView::Notice::InputError, u"参数过长，命令帧不能超过100个字节"_s);
+bool ModuleSession::sendSetting(const Command &command, const ParameterValue &value,
+                                Phase awaiting) {
+    const SettingFrame frame = settingFrame(m_moduleMac, m_adapter.mac, command, value);
+    if (frame.refusal) {
+        report(*frame.refusal, &command, true);
         return false;
     }
     if (command.parameter == Parameter::MAC)
-        m_macSent = value;
+        m_macSent = settingBytes(command.kind, value).value_or(QByteArray());
     m_phase = awaiting;
     m_step = &command;
-    addInfoLine(text16(command.setLog));
-    m_view.stepSent(command, true);
-    sendFrame(frame);
+    report(SessionResult::Code::Sent, &command, true);
+    sendFrame(frame.bytes);
     return true;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "commandtable.h"
-#include "configview.h"
 #include "networkadapter.h"
+#include "sessionresult.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -16,9 +16,15 @@
 class Transport;
 struct Peer;
 
-// "date time: text", date and time as the system's short date and long time
-// formats render them; at exactly midnight the date alone.
-QString infoLine(const QDateTime &when, const QString &text);
+// The frame of a setting of command to value, addressed to moduleMac and
+// signed with localMac; or why it cannot be sent (a name over its byte
+// limit, a list showing no item, a frame over its size).
+struct SettingFrame {
+    QByteArray bytes;
+    std::optional<SessionResult::Code> refusal;
+};
+SettingFrame settingFrame(const QByteArray &moduleMac, const QByteArray &localMac,
+                          const Command &command, const ParameterValue &value);
 
 // The configuration conversation with one module: a read-all or a single
 // query paced by its own sequencer, the settings, write-all and the factory
@@ -26,7 +32,8 @@ QString infoLine(const QDateTime &when, const QString &text);
 // addressed to the module's MAC text and signed with that adapter's; it is
 // handed the replies signed by its module that came in there. It shares
 // nothing with other sessions but the transport, so several may talk to
-// their modules at once, through one adapter or several.
+// their modules at once, through one adapter or several. It shows nothing:
+// each step and its end come out as results, for a view or a caller to use.
 class ModuleSession : public QObject {
     Q_OBJECT
 
@@ -36,16 +43,18 @@ public:
     static constexpr int SilentFiringsLimit = 20;
     // Longest setting frame sent; longer values are refused before anything goes out.
     static constexpr int MaxSetFrameBytes = 100;
-    static constexpr int MaxDeviceNameBytes = 15;
+    static constexpr int MaxDeviceNameBytes = parameters::MaxDeviceNameBytes;
 
     // The wait between write-all steps: runs then after ms while the event
     // loop goes on, so that replies arriving meanwhile are seen (and not
     // taken for the next step's) before the next step leaves.
     using Delay = std::function<void(int ms, std::function<void()> then)>;
+    // The value each write-all step takes, asked for when the step leaves.
+    using ValueSource = std::function<ParameterValue(Parameter)>;
 
     // An adapter with index 0 leaves the way out to the routing table.
-    ModuleSession(Transport &transport, SessionView &view, QByteArray moduleMac,
-                  NetworkAdapter adapter, QObject *parent = nullptr);
+    ModuleSession(Transport &transport, QByteArray moduleMac, NetworkAdapter adapter,
+                  QObject *parent = nullptr);
 
     void setDelay(Delay delay) { m_delay = std::move(delay); }
     // The MAC text frames are addressed to; a confirmed MAC setting changes it.
@@ -54,12 +63,12 @@ public:
 
     void readAll();
     void query(Parameter parameter);
-    // Refused with a notice, and nothing sent, when the value cannot travel.
+    // Refused, and nothing sent, when the value cannot travel.
     void set(Parameter parameter, const ParameterValue &value);
     void restoreFactoryDefaults();
-    // Writes WriteAllOrder, each setting once the one before is confirmed,
-    // with the value the view holds when it leaves.
-    void writeAll();
+    // Writes the write-all order, each setting once the one before is
+    // confirmed, with the value values gives when it leaves.
+    void writeAll(ValueSource values);
     // Ends what runs: nothing more is sent and no reply is taken until the
     // next operation. The destination-IP watchdog keeps reminding that the
     // module changed.
@@ -72,9 +81,11 @@ public:
     void handleReply(QByteArrayView payload);
 
     // The device name's limit, which is checked before anything else.
-    static QString nameRefusal(Parameter parameter, const ParameterValue &value);
+    static bool nameTooLong(Parameter parameter, const ParameterValue &value);
 
 Q_SIGNALS:
+    // Each step and its end, in the order they happen.
+    void result(const SessionResult &result);
     // A MAC setting was confirmed: the module now goes by mac.
     void moduleMacChanged(const QByteArray &mac);
 
@@ -87,17 +98,15 @@ private:
     };
 
     void sequencerFired();
-    void addInfoLine(const QString &text);
-    // The result of command's query or setting, in the memo and to the view.
-    void addResult(const Command &command, bool setting, bool ok);
+    void report(SessionResult::Code code, const Command *step, bool setting = false,
+                std::optional<ParameterValue> value = std::nullopt);
     void sendFrame(const QByteArray &frame);
-    bool sendSetting(const Command &command, const QByteArray &value, Phase awaiting);
+    bool sendSetting(const Command &command, const ParameterValue &value, Phase awaiting);
     void interpretReport(const Command &command, QByteArrayView payload);
-    bool showReport(const Command &command, QByteArrayView payload);
     void interpretConfirmation(const Command &command, QByteArrayView payload);
 
     Transport &m_transport;
-    SessionView &m_view;
+    ValueSource m_writeAllValues;
     QByteArray m_moduleMac;
     const NetworkAdapter m_adapter;
     Delay m_delay;

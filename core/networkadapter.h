@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mylib.h"
+#include "parameters.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,7 +19,7 @@ struct NetworkAdapter {
     // Six lower-case hex pairs joined by ':'; empty when it has none.
     QByteArray mac;
 
-    QString addressText() const { return TMYCLASS::IPToText(address); }
+    QString addressText() const { return parameters::addressText(address); }
     // "eth0 192.168.1.10 (02:00:c0:a8:01:0a)"
     QString label() const {
         return name + QLatin1Char(' ') + addressText() + QStringLiteral(" (") +

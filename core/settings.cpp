@@ -10,8 +10,6 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include <array>
-
 namespace settings {
 
 namespace {
@@ -22,23 +20,7 @@ const QString Section = QStringLiteral("CFG");
 // reading it whole would only cost memory.
 constexpr qint64 MaxFileSize = 1 << 20;
 
-// The keys of the file in their order, and where each lives in
-// ParameterSettings: an item number or a text.
-struct Key {
-    const char *name;
-    int ParameterSettings::*index = nullptr;
-    QString ParameterSettings::*text = nullptr;
-};
-using P = ParameterSettings;
-constexpr Key Keys[] = {
-    {.name = "Model", .index = &P::Model},     {.name = "GateWay", .text = &P::GateWay},
-    {.name = "Mask", .text = &P::Mask},        {.name = "IP", .text = &P::IP},
-    {.name = "DIP", .text = &P::DIP},          {.name = "Port", .text = &P::Port},
-    {.name = "DPort", .text = &P::DPort},      {.name = "BaudRate", .index = &P::BaudRate},
-    {.name = "DataBit", .index = &P::DataBit}, {.name = "StopBit", .index = &P::StopBit},
-    {.name = "Parity", .index = &P::Parity},   {.name = "MAC", .text = &P::MAC},
-    {.name = "Adapter", .text = &P::Adapter},
-};
+const QString AdapterKey = QStringLiteral("Adapter");
 
 QString shown(const QString &path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
@@ -205,16 +187,18 @@ SaveResult WriteSetting(const QString &path, const QString &key, const QString &
 }
 
 SaveResult saveSettings(const QString &path, const ParameterSettings &values) {
-    std::array<QString, std::size(Keys)> texts;
-    for (size_t i = 0; i < std::size(Keys); ++i) {
-        const Key &key = Keys[i];
-        texts[i] = key.index ? QString::number(values.*key.index) : values.*key.text;
-        if (IniDocument::holdsLineBreak(texts[i]))
-            return lineBreakFailure(path, QString::fromLatin1(key.name));
+    QStringList names;
+    for (const SettingsKey &key : parameters::settingsKeys())
+        names.append(QString::fromLatin1(key.name));
+    names.append(AdapterKey);
+    const QStringList texts = values.fields + QStringList{values.Adapter};
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (IniDocument::holdsLineBreak(texts.value(i)))
+            return lineBreakFailure(path, names[i]);
     }
     return replaceDocument(path, [&](IniDocument &doc) {
-        for (size_t i = 0; i < std::size(Keys); ++i)
-            doc.setValue(Section, QString::fromLatin1(Keys[i].name), texts[i]);
+        for (qsizetype i = 0; i < names.size(); ++i)
+            doc.setValue(Section, names[i], texts.value(i));
     });
 }
 
@@ -235,25 +219,30 @@ LoadResult loadSettings(const QString &path, const ParameterSettings &current) {
         break;
     }
 
-    for (const Key &key : Keys) {
-        const QString name = QString::fromLatin1(key.name);
+    const std::span<const SettingsKey> keys = parameters::settingsKeys();
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const QString name = QString::fromLatin1(keys[i].name);
         // A file saved before a key existed keeps its default.
         const std::optional<QString> text = read.doc.value(Section, name);
         if (!text)
             continue;
-        if (key.text) {
-            result.values.*key.text = *text;
+        result.heldKeys.append(name);
+        QString &field = result.values.fields[qsizetype(i)];
+        if (!keys[i].items) {
+            field = *text;
             continue;
         }
         bool ok = false;
         const int index = text->trimmed().toInt(&ok, 10);
         if (ok) {
-            result.values.*key.index = index;
+            field = QString::number(index);
         } else {
-            result.values.*key.index = current.*key.index;
+            field = current.fields.value(qsizetype(i));
             result.unreadableKeys.append(name);
         }
     }
+    if (const std::optional<QString> adapter = read.doc.value(Section, AdapterKey))
+        result.values.Adapter = *adapter;
     if (!result.unreadableKeys.isEmpty()) {
         result.message =
             QCoreApplication::translate(
@@ -265,3 +254,25 @@ LoadResult loadSettings(const QString &path, const ParameterSettings &current) {
 }
 
 } // namespace settings
+
+namespace {
+
+qsizetype placeOf(QStringView key) {
+    const std::span<const SettingsKey> keys = parameters::settingsKeys();
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (key == QLatin1String(keys[i].name))
+            return qsizetype(i);
+    }
+    return -1;
+}
+
+} // namespace
+
+QString ParameterSettings::field(QStringView key) const {
+    return fields.value(placeOf(key));
+}
+
+void ParameterSettings::setField(QStringView key, const QString &text) {
+    if (const qsizetype place = placeOf(key); place >= 0 && place < fields.size())
+        fields[place] = text;
+}

@@ -1,33 +1,30 @@
 #pragma once
 
+#include "parameters.h"
+
 #include <QString>
 #include <QStringList>
 
-// The parameter fields of the main window as the settings file keeps them:
-// combo boxes by item index (-1 for no selection), edit fields by their text;
-// and the adapter the search goes through. The member initialisers are what
-// a missing file or key restores.
+// The parameter fields of the main window as the settings file keeps them,
+// one text per key of parameters::settingsKeys() in its order: an edit
+// field's text, or a list's item number in decimal ("-1": no selection); and
+// the adapter the search goes through. The initial values are what a missing
+// file or key restores.
 struct ParameterSettings {
-    int Model = 0;
-    QString GateWay = QStringLiteral("0");
-    QString Mask = QStringLiteral("0");
-    QString IP = QStringLiteral("0");
-    QString DIP = QStringLiteral("0");
-    QString Port = QStringLiteral("0");
-    QString DPort = QStringLiteral("0");
-    int BaudRate = 0;
-    int DataBit = 0;
-    int StopBit = 0;
-    int Parity = 0;
-    QString MAC = QStringLiteral("0");
+    QStringList fields =
+        QStringList(qsizetype(parameters::settingsKeys().size()), QStringLiteral("0"));
     // The adapter's name; empty: every adapter.
     QString Adapter;
+
+    // The text under the settings key of that name (empty for none).
+    QString field(QStringView key) const;
+    void setField(QStringView key, const QString &text);
 
     friend bool operator==(const ParameterSettings &, const ParameterSettings &) = default;
 };
 
 // CFG.ini: section "CFG", one "Key=Value" line per key in the order of
-// ParameterSettings, GBK text (or the Unicode encoding of a file that begins
+// the settings keys, GBK text (or the Unicode encoding of a file that begins
 // with a byte-order mark), CRLF line ends. Every function takes the file's
 // path so that tests never touch the file beside the executable.
 namespace settings {
@@ -48,9 +45,11 @@ struct SaveResult {
 
 struct LoadResult {
     ParameterSettings values;
-    // Keys whose combo box index is not a decimal number; their members of
+    // Keys whose combo box index is not a decimal number; their fields of
     // values keep what the caller passed in.
     QStringList unreadableKeys;
+    // The parameter keys the file holds, in its order.
+    QStringList heldKeys;
     // Empty when everything was read; otherwise a text for the user that
     // names the file.
     QString message;

@@ -24,6 +24,7 @@
 
 #include "atframe.h"
 #include "commandtable.h"
+#include "configview.h"
 #include "gbk.h"
 #include "modulesession.h"
 
@@ -144,12 +145,12 @@ QByteArray successor(QByteArrayView query) {
     if (query == commands::FactoryDefault.query)
         return commands::Handshake.query;
     if (query == commands::Handshake.query)
-        return commands::of(commands::ReadAllOrder[0]).query;
+        return commands::of(parameters::readAllOrder()[0]).query;
     const Command *command = commandOf(query);
     if (!command || !command->parameter)
         return {};
     const std::optional<Parameter> next =
-        commands::next(commands::ReadAllOrder, *command->parameter);
+        commands::next(parameters::readAllOrder(), *command->parameter);
     return next ? QByteArray(commands::of(*next).query) : QByteArray();
 }
 
@@ -273,9 +274,6 @@ public:
     static constexpr int StateCount = 59;
 
     // SessionView
-    ParameterValue parameterValue(Parameter parameter) const override {
-        return m_values.at(parameter);
-    }
     void showParameter(Parameter parameter, const ParameterValue &value) override;
     void appendMemoLine(const QString &line) override;
     void notify(Notice notice, const QString &text) override;
@@ -327,7 +325,7 @@ private:
     // A setting, or with all a write-all (whose first step value is).
     void set(Parameter parameter, const ParameterValue &value, bool all = false);
     void writeAll() {
-        set(commands::WriteAllOrder[0], m_values.at(commands::WriteAllOrder[0]), true);
+        set(parameters::writeAllOrder()[0], m_values.at(parameters::writeAllOrder()[0]), true);
     }
     void restoreFactoryDefaults() {
         as(
@@ -394,7 +392,9 @@ private:
 };
 
 void Harness::build() {
-    m_session = std::make_unique<ModuleSession>(m_transport, *this, ModuleMac, m_adapter);
+    m_session = std::make_unique<ModuleSession>(m_transport, ModuleMac, m_adapter);
+    QObject::connect(m_session.get(), &ModuleSession::result, m_session.get(),
+                     [this](const SessionResult &result) { showResult(*this, result); });
     m_session->setDelay([this](int, std::function<void()> then) {
         FUZZ_CHECK(!m_events.empty() && m_events.back().source == Source::Arrival);
         FUZZ_CHECK(++m_events.back().delays == 1);
@@ -569,7 +569,7 @@ void Harness::set(Parameter parameter, const ParameterValue &value, bool all) {
         Source::Operation,
         [&] {
             if (all)
-                m_session->writeAll();
+                m_session->writeAll([this](Parameter p) { return m_values.at(p); });
             else
                 m_session->set(parameter, value);
         },
@@ -660,7 +660,7 @@ void Harness::frameSent(const Peer &to, QByteArrayView bytes) {
         FUZZ_CHECK(m_writeAllRuns && m_okCame);
         FUZZ_CHECK(m_lastSetting);
         const std::optional<Parameter> next =
-            commands::next(commands::WriteAllOrder, *m_lastSetting);
+            commands::next(parameters::writeAllOrder(), *m_lastSetting);
         FUZZ_CHECK(next);
         const Command &command = commands::of(*next);
         const std::optional<QByteArray> value = settingValue(command.kind, m_values.at(*next));

@@ -102,8 +102,8 @@ void checkFile(QByteArrayView bytes) {
         return;
     const bool unicode = startsWithMark(bytes);
     const ParameterSettings &v = loaded.values;
-    for (const QString *text : {&v.GateWay, &v.Mask, &v.IP, &v.DIP, &v.Port, &v.DPort, &v.MAC}) {
-        if (IniDocument::holdsLineBreak(*text) || !storable(unicode, *text))
+    for (const QString &text : v.fields + QStringList{v.Adapter}) {
+        if (IniDocument::holdsLineBreak(text) || !storable(unicode, text))
             return;
     }
     FUZZ_CHECK(settings::saveSettings(path, v).ok);

@@ -4,7 +4,8 @@
 
 #include "atframe.h"
 #include "gbk.h"
-#include "mylib.h"
+#include "moduletable.h"
+#include "parameters.h"
 
 #include <QRegularExpression>
 
@@ -56,23 +57,19 @@ void checkGbk(QByteArrayView bytes) {
                    length);
 }
 
-// Addresses: any 32-bit value survives text and back, and whatever bytes
-// TextToIP is given, its answer is a fixed point.
+// Addresses: any 32-bit value gives dotted text that reads back as itself.
 void checkAddresses(QByteArrayView bytes) {
     static const QRegularExpression dotted(
         QStringLiteral("^(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])(\\.(?1)){3}$"));
     quint32 ip = 0;
     for (qsizetype i = 0; i < 4 && i < bytes.size(); ++i)
         ip |= quint32(quint8(bytes[i])) << (8 * i);
-    const QString text = TMYCLASS::IPToText(ip);
+    const QString text = parameters::addressText(ip);
     FUZZ_CHECK(dotted.match(text).hasMatch());
-    FUZZ_CHECK(TMYCLASS::TextToIP(text.toLatin1()) == ip);
-
-    const quint32 parsed = TMYCLASS::TextToIP(bytes);
-    FUZZ_CHECK(TMYCLASS::TextToIP(TMYCLASS::IPToText(parsed).toLatin1()) == parsed);
+    FUZZ_CHECK(parameters::normalizedAddress(text) == text);
 
     // A list line shows the address, ":" and the MAC text as sent.
-    const QString line = TMYCLASS::ModuleLine(ip, bytes.toByteArray());
+    const QString line = ModuleTable::lineOf(ip, bytes.toByteArray());
     FUZZ_CHECK(line.section(QLatin1Char(':'), 0, 0) == text);
     FUZZ_CHECK(line.mid(text.size() + 1) == gbk::decode(bytes));
 }
@@ -103,12 +100,12 @@ void checkReply(QByteArrayView bytes) {
 // clash with an earlier entry is warned about once, and the table never
 // holds more than it can.
 void checkModuleTable(const QList<QByteArrayView> &replies) {
-    TMYCLASS table;
-    table.ClearModules();
+    ModuleTable table;
+    table.clear();
     // A few more than the table holds reach its end; every further reply
     // would only cost a warning per entry.
     for (const QByteArrayView reply :
-         replies.first(qMin(replies.size(), TMYCLASS::MaxModules + 4))) {
+         replies.first(qMin(replies.size(), ModuleTable::MaxModules + 4))) {
         if (reply.isEmpty())
             continue;
         const quint32 ip = 10u | quint32(quint8(reply[0])) << 24;
@@ -118,17 +115,15 @@ void checkModuleTable(const QList<QByteArrayView> &replies) {
             clashes += table.ModuleIP[i] == ip || table.ModuleMAC[i] == mac;
         const int before = table.ModuleCount;
         int warnings = 0;
-        const QString line = table.AddModule(ip, 5000, mac, [&](const QString &) { ++warnings; });
+        const QString line = table.add(ip, 5000, mac, [&](const QString &) { ++warnings; });
         FUZZ_CHECK(warnings == clashes);
-        if (before == TMYCLASS::MaxModules) {
+        if (before == ModuleTable::MaxModules) {
             FUZZ_CHECK(line.isEmpty() && table.ModuleCount == before);
             continue;
         }
         FUZZ_CHECK(table.ModuleCount == before + 1);
-        FUZZ_CHECK(line == TMYCLASS::ModuleLine(ip, mac));
-        FUZZ_CHECK(table.GetLastModuleText() == line);
-        table.SelectedIndex = before;
-        FUZZ_CHECK(table.GetSelectedMAC() == mac);
+        FUZZ_CHECK(line == ModuleTable::lineOf(ip, mac));
+        FUZZ_CHECK(table.ModuleMAC[before] == mac && table.ModuleIP[before] == ip);
     }
 }
 

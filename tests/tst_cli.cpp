@@ -66,7 +66,7 @@ QString settingsText(const cli::Settings &settings) {
     QStringList texts;
     for (const cli::Setting &s : settings)
         texts.append(cli::keyOf(s.parameter) + u'=' +
-                     cli::valueText(s.parameter, s.value).value_or(u"?"_s));
+                     parameters::text(s.parameter, s.value).value_or(u"?"_s));
     return texts.join(u';');
 }
 
@@ -266,13 +266,24 @@ private slots:
         row(u"uart=9601,8,1,None"_s, u"refused: uart:"_s);
         row(u"name="_s, u"AT+NAME="_s);
         row(u"name=123456789012345"_s, u"AT+NAME=123456789012345"_s);
-        row(u"name=1234567890123456"_s, u"refused: name: 设备名称不能超过15个字节"_s);
+        row(u"name=1234567890123456"_s, u"refused: name: at most 15 bytes"_s);
         row(u"name=继电器继电器继1"_s, u"AT+NAME=继电器继电器继1"_s);
-        row(u"name=继电器继电器继电"_s, u"refused: name: 设备名称不能超过15个字节"_s);
+        row(u"name=继电器继电器继电"_s, u"refused: name: at most 15 bytes"_s);
         row(u"name=relay😀"_s, u"refused: name: \"relay😀\" has characters that GBK"_s);
         row(u"ip=192.168.001.020"_s, u"AT+IP=192.168.1.20"_s);
         row(u"gateway=256.1.1.1"_s, u"refused: gateway:"_s);
         row(u"mask=255.255.255"_s, u"refused: mask:"_s);
+        // Values that would cut the module off, unless forced.
+        row(u"mask=255.0.255.0"_s, u"refused: mask: 255.0.255.0 is not a contiguous mask"_s);
+        row(u"mask=255.0.255.0 --force"_s, u"AT+MASK=255.0.255.0"_s);
+        row(u"mask=0.0.0.0"_s, u"AT+MASK=0.0.0.0"_s);
+        row(u"ip=0.0.0.0"_s, u"refused: ip: 0.0.0.0 is no address"_s);
+        row(u"ip=255.255.255.255"_s, u"refused: ip: 255.255.255.255 is no address"_s);
+        row(u"ip=224.0.0.1"_s, u"refused: ip: 224.0.0.1 is no address"_s);
+        row(u"ip=239.255.255.255"_s, u"refused: ip:"_s);
+        row(u"ip=223.255.255.255"_s, u"AT+IP=223.255.255.255"_s);
+        row(u"ip=10.0.0.7 mask=255.255.255.0 gateway=10.0.1.1"_s,
+            u"refused: gateway: 10.0.1.1 is outside the module's subnet"_s);
         row(u"dip=1.2.3.4.5"_s, u"refused: dip:"_s);
         row(u"port=65535"_s, u"AT+PORT=65535"_s);
         row(u"port=0"_s, u"refused: port:"_s);
@@ -308,17 +319,17 @@ private slots:
         for (int i = 0; i < WorkModes.count(); ++i) {
             const cli::SettingParse parse = cli::parseSetting(u"model", WorkModes.text(i));
             QCOMPARE(parse.setting->value, ParameterValue(i));
-            QCOMPARE(cli::valueText(Parameter::Model, i), WorkModes.text(i));
+            QCOMPARE(parameters::text(Parameter::Model, i), WorkModes.text(i));
         }
         for (const QString &baud : BaudRates.texts()) {
             for (int stop = 0; stop < StopBits.count(); ++stop) {
                 const QString text = u"%1,9,%2,Odd"_s.arg(baud, StopBits.text(stop));
                 const cli::SettingParse parse = cli::parseSetting(u"uart", text);
                 QCOMPARE(parse.setting->value, ParameterValue(UartSettings{baud, u"9"_s, stop, 1}));
-                QCOMPARE(cli::valueText(Parameter::Uart, parse.setting->value), text);
+                QCOMPARE(parameters::text(Parameter::Uart, parse.setting->value), text);
             }
         }
-        QCOMPARE(cli::valueText(Parameter::Dhcp, 2), std::nullopt);
+        QCOMPARE(parameters::text(Parameter::Dhcp, 2), std::nullopt);
     }
 
     // The lists the window offers are the core's, item for item, with the
@@ -393,9 +404,14 @@ private slots:
         QTest::newRow("CFG.ini without its section")
             << u"CFG.ini"_s << QByteArray("[Other]\r\nIP=10.0.0.7\r\n")
             << u"error: holds no settings under [CFG]"_s;
+        QTest::newRow("CFG.ini holding one key")
+            << u"CFG.ini"_s << QByteArray("[CFG]\r\nPort=5005\r\n") << u"port=5005"_s;
         QTest::newRow("CFG.ini, item beyond its list")
-            << u"CFG.ini"_s << QByteArray(cfg).replace("BaudRate=6", "BaudRate=15")
-            << u"error: BaudRate=15 is not an item"_s;
+            << u"CFG.ini"_s << QByteArray("[CFG]\r\nModel=7\r\n")
+            << u"error: Model=7 is not an item"_s;
+        QTest::newRow("CFG.ini, serial settings in part")
+            << u"CFG.ini"_s << QByteArray(cfg).replace("StopBit=3\r\n", "")
+            << u"error: BaudRate, DataBit, Parity without StopBit"_s;
         QTest::newRow("CFG.ini, address mistyped")
             << u"CFG.ini"_s << QByteArray(cfg).replace("DIP=10.0.0.100", "DIP=10.0.0")
             << u"error: dip: \"10.0.0\""_s;
@@ -545,7 +561,7 @@ private slots:
                        {Parameter::DeviceName, u"继电器"_s},
                        {Parameter::Version, u"V1.0"_s}};
         const cli::ModuleOutcome failed =
-            outcome(Other, Status::Failed, u"gateway"_s, u"查询网关IP地址失败"_s);
+            outcome(Other, Status::Failed, u"gateway"_s, u"no answer"_s);
         const cli::Report read = cli::readReport({good, failed}, false);
         QCOMPARE(read.exitCode, int(cli::ModuleFailed));
         const QJsonObject document =
@@ -579,7 +595,10 @@ private slots:
         applied.written = {Parameter::Model, Parameter::Port};
         cli::compareReadBack({{Parameter::Model, 2}, {Parameter::Port, u"5001"_s}}, applied);
         const cli::ModuleOutcome missing = outcome(u"02:00:00:00:00:01"_s, Status::NotFound);
-        const cli::Report apply = cli::changeReport({good, applied, missing}, true);
+        // A module that failed part-way says what it took before.
+        cli::ModuleOutcome halfway = outcome(Other, Status::Failed, u"dip"_s, u"refused"_s);
+        halfway.written = {Parameter::Gateway};
+        const cli::Report apply = cli::changeReport({good, applied, missing, halfway}, true);
         QCOMPARE(apply.exitCode, int(cli::ModuleFailed));
         const QJsonObject summary = cli::Output::document(u"apply"_s, apply);
         QCOMPARE(summary[u"summary"_s][u"done"_s].toInt(), 1);
@@ -587,7 +606,12 @@ private slots:
         const QString applyTable = apply.table.render();
         QVERIFY2(applyTable.contains(QRegularExpression(u"mismatch +port is 5000, not 5001"_s)),
                  qPrintable(applyTable));
-        QCOMPARE(apply.notes, QStringList{u"1 of 3 modules done"_s});
+        QVERIFY2(applyTable.contains(
+                     QRegularExpression(u"failed +wrote gateway; failed at dip \\(refused\\)"_s)),
+                 qPrintable(applyTable));
+        QCOMPARE(apply.errors.last().line(),
+                 u"%1: dip: wrote gateway; failed at dip (refused)"_s.arg(Other));
+        QCOMPARE(apply.notes, QStringList{u"1 of 4 modules done"_s});
         QCOMPARE(cli::exitCodeOf({missing}), int(cli::NothingFound));
     }
 };

@@ -106,16 +106,16 @@ QString differences(const QJsonObject &entry, SimProcess &sim, int module,
         return u"the simulator did not say"_s;
     QStringList wrong;
     for (const Parameter parameter : parameters) {
-        const QString key = cli::keyOf(parameter);
+        const QString key = parameters::keyOf(parameter);
         const QString shown = entry[u"parameters"_s][key].toVariant().toString();
-        if (cli::valueText(parameter, held.value(parameter)) != shown)
+        if (parameters::text(parameter, held.value(parameter)) != shown)
             wrong.append(key + u'=' + shown);
     }
     return wrong.join(u", "_s);
 }
 
 QList<Parameter> readAllParameters() {
-    return {std::begin(commands::ReadAllOrder), std::end(commands::ReadAllOrder)};
+    return {parameters::readAllOrder().begin(), parameters::readAllOrder().end()};
 }
 
 // "0"/"1" per relay or input, as the simulator's state gives it.
@@ -258,16 +258,19 @@ private slots:
             int module;
             QString status;
             QString step;
+            QString code;
             QString message;
         };
         const QList<Expected> expected{
-            {1, u"ok"_s, {}, {}},
-            {2, u"failed"_s, u"handshake"_s, u"应答超时"_s},
-            {3, u"failed"_s, u"handshake"_s, u"连续3次应答错误"_s},
-            {4, u"ok"_s, {}, {}},
-            {5, u"failed"_s, u"search"_s, u"shares its MAC address with 192.168.1.204 on eth0"_s},
-            {6, u"failed"_s, u"search"_s, u"shares its MAC address with 192.168.1.203 on eth0"_s},
-            {7, u"ok"_s, {}, {}}};
+            {1, u"ok"_s, {}, {}, {}},
+            {2, u"failed"_s, u"handshake"_s, u"no_answer"_s, u"no answer"_s},
+            {3, u"failed"_s, u"handshake"_s, u"wrong_answers"_s, u"answered wrongly"_s},
+            {4, u"ok"_s, {}, {}, {}},
+            {5, u"failed"_s, u"search"_s, u"shared_mac"_s,
+             u"shares its MAC address with 192.168.1.204 on eth0"_s},
+            {6, u"failed"_s, u"search"_s, u"shared_mac"_s,
+             u"shares its MAC address with 192.168.1.203 on eth0"_s},
+            {7, u"ok"_s, {}, {}, {}}};
         const QJsonArray entries = run.json[u"modules"_s].toArray();
         QCOMPARE(entries.size(), expected.size());
         for (const Expected &e : expected) {
@@ -284,6 +287,7 @@ private slots:
                 continue;
             }
             QCOMPARE(got[u"error"_s][u"step"_s].toString(), e.step);
+            QCOMPARE(got[u"error"_s][u"code"_s].toString(), e.code);
             QVERIFY2(got[u"error"_s][u"message"_s].toString().startsWith(e.message),
                      qPrintable(got[u"error"_s][u"message"_s].toString()));
         }
@@ -316,7 +320,7 @@ private slots:
                 {Parameter::DeviceName, u"Row%1"_s.arg(n)}};
             QStringList settings;
             for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
-                settings.append(cli::keyOf(it.key()) + u'=' + std::get<QString>(it.value()));
+                settings.append(parameters::keyOf(it.key()) + u'=' + std::get<QString>(it.value()));
             const auto holds = [&](int module) {
                 QHash<Parameter, ParameterValue> held;
                 QList<Parameter> changed;
@@ -363,7 +367,7 @@ private slots:
                 const QJsonObject entry = entries[module - 1].toObject();
                 QList<Parameter> written;
                 for (const QJsonValue &key : entry[u"written"_s].toArray())
-                    written.append(*cli::parameterOfKey(key.toString()));
+                    written.append(*parameters::ofKey(key.toString()));
                 QList<Parameter> held = holds(module);
                 std::ranges::sort(written);
                 std::ranges::sort(held);
@@ -455,6 +459,21 @@ private slots:
         run = ostrelCli(u"write %1 --from - --json"_s.arg(mac1), saved);
         QVERIFY2(run.code == 0, qPrintable(run.err));
         QCOMPARE(differences(read, sim, 1, everything), QString());
+
+        // A settings file holding one key changes that parameter and no other.
+        QHash<Parameter, ParameterValue> before;
+        QVERIFY(sim.parameters(2, &before));
+        QFile cfg(dir.filePath(u"CFG.ini"_s));
+        QVERIFY(cfg.open(QIODevice::WriteOnly));
+        cfg.write("[CFG]\r\nPort=5005\r\n");
+        cfg.close();
+        run = ostrelCli(u"write %1 --from %2 --json"_s.arg(mac2, cfg.fileName()));
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(run.json[u"modules"_s][0][u"written"_s].toArray(), QJsonArray({u"port"_s}));
+        QHash<Parameter, ParameterValue> after;
+        QVERIFY(sim.parameters(2, &after));
+        before.insert(Parameter::Port, u"5005"_s);
+        QCOMPARE(after, before);
 
         QFile plan(dir.filePath(u"plan.csv"_s));
         QVERIFY(plan.open(QIODevice::WriteOnly));

@@ -168,7 +168,7 @@ private slots:
     void adapterList() {
         QStringList listed;
         for (const NetworkAdapter &a : SystemAdapters().adapters())
-            listed.append(a.label() + u" /"_s + TMYCLASS::IPToText(a.netmask) + u" #"_s +
+            listed.append(a.label() + u" /"_s + parameters::addressText(a.netmask) + u" #"_s +
                           QString::number(a.index));
         QCOMPARE(listed, (QStringList{
                              u"docker0 172.17.0.1 (02:42:ac:11:00:01) /255.255.0.0 #"_s +

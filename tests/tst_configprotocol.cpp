@@ -7,7 +7,7 @@
 #include "faketransport.h"
 #include "gbk.h"
 #include "mainstate.h"
-#include "mylib.h"
+#include "moduletable.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -115,12 +115,12 @@ public:
 // Everything the controller is wired to, the view holding the window's
 // design values; the computer has one adapter unless a test adds more.
 struct Rig {
-    TMYCLASS store;
     TMainState state;
     FakeTransport transport;
     FakeView view;
     FakeAdapters adapters;
-    ConfigProtocol proto{store, state, transport, view, adapters};
+    ConfigProtocol proto{state, transport, view, adapters};
+    ModuleTable &store = proto.modules();
     QList<int> pauses;
     // Write-all steps waiting for their spacing to pass.
     QList<std::function<void()>> delayed;
@@ -332,7 +332,7 @@ private slots:
         QVERIFY(r.state.lastPeer == Peer{});
         QCOMPARE(r.view.enabled, QList<bool>{true});
         QVERIFY(r.view.modules.isEmpty());
-        QCOMPARE(r.store.SelectedIndex, -1);
+        QVERIFY(!r.proto.selectedSession());
         QVERIFY(r.view.notices.isEmpty());
         // The unchanged search frame out of each adapter, with its own MAC.
         QCOMPARE(r.transport.sent.size(), searched.size());
@@ -368,7 +368,6 @@ private slots:
         QVERIFY(r.view.notices.isEmpty());
 
         r.proto.selectModule(1);
-        QCOMPARE(r.store.SelectedIndex, 1);
         QCOMPARE(r.proto.selectedSession()->moduleMac(), MacA);
         QVERIFY(r.sequencer()->isActive());
         QCOMPARE(r.sequencer()->interval(), 30);
@@ -493,7 +492,6 @@ private slots:
         r.proto.selectModule(-1);
         r.proto.selectModule(1);
         QVERIFY(!r.proto.selectedSession());
-        QCOMPARE(r.store.SelectedIndex, -1);
 
         int operations = 3;
         r.proto.readAll();
@@ -1247,7 +1245,7 @@ private slots:
             const quint32 sender = random.bounded(8) == 0 ? HostIp : ModuleA;
             r.proto.receive(Peer{sender, quint16(random.bounded(65536)), Lan.index}, datagram);
             r.runDelayed();
-            QVERIFY(r.store.ModuleCount >= 0 && r.store.ModuleCount <= TMYCLASS::MaxModules);
+            QVERIFY(r.store.ModuleCount >= 0 && r.store.ModuleCount <= ModuleTable::MaxModules);
             // A report never grows a field beyond what a module may report.
             for (const auto &[shownParameter, value] : r.view.values)
                 QVERIFY2(shownParameter == Parameter::Version || shown(value).size() < 600,

@@ -5,7 +5,7 @@
 #include "labfixture.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
-#include "mylib.h"
+#include "parameters.h"
 #include "sockettransport.h"
 #include "transcriptview.h"
 
@@ -136,7 +136,7 @@ private slots:
         click(window, "Button3");
         QTRY_COMPARE(lamp(window, "Shape21"), LampWidget::Lime);
         QTest::qWait(300);
-        QCOMPARE(TMYCLASS::IPToText(window.state().lastPeer.ip), selected);
+        QCOMPARE(parameters::addressText(window.state().lastPeer.ip), selected);
         QCOMPARE(shown(window).count(QStringLiteral("+OCCH5=1")), 1);
     }
 

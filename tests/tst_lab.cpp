@@ -108,7 +108,7 @@ private slots:
                         if (adapterByAddress(adapters, from.ip))
                             return; // our own broadcast, heard back
                         const NetworkAdapter *by = adapterByIndex(adapters, from.adapter);
-                        replies.append(TMYCLASS::IPToText(from.ip) + QStringLiteral(" by ") +
+                        replies.append(parameters::addressText(from.ip) + QStringLiteral(" by ") +
                                        (by ? by->name : QString()) + QLatin1Char(' ') +
                                        QString::fromLatin1(bytes.toByteArray().toHex()));
                         replies.sort();

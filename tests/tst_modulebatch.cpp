@@ -2,6 +2,7 @@
 // second, and the replies of many modules, arriving in any order, reaching the
 // conversation of the module that sent them.
 #include "atframe.h"
+#include "commandtable.h"
 #include "faketransport.h"
 #include "modulebatch.h"
 
@@ -44,7 +45,7 @@ struct Played {
                 {{"MODEL", QByteArray::number(n % 4)},
                  {"GATEWAY", "192.168.1.1"},
                  {"MASK", "255.255.255.0"},
-                 {"IP", TMYCLASS::IPToText(ip).toLatin1()},
+                 {"IP", parameters::addressText(ip).toLatin1()},
                  {"DIP", "192.168.1.10"},
                  {"PORT", QByteArray::number(1000 + n)},
                  {"DPORT", QByteArray::number(2000 + n)},
@@ -215,7 +216,7 @@ private slots:
                 return m.ip == jobs[i].module.ip && m.adapter == jobs[i].module.adapter.index;
             });
             QVERIFY2(outcome.done, qPrintable(outcome.message));
-            QCOMPARE(outcome.values.size(), std::size(commands::ReadAllOrder));
+            QCOMPARE(size_t(outcome.values.size()), parameters::readAllOrder().size());
             for (const ModuleSetting &value : outcome.values) {
                 const QByteArray name = QByteArray(commands::of(value.parameter).query).sliced(3);
                 QCOMPARE(valueText(value.value), played->values.at(name.chopped(2)));

@@ -8,7 +8,7 @@
 #include "formaccess.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
-#include "mylib.h"
+#include "moduletable.h"
 #include "sockettransport.h"
 
 #include <QApplication>
@@ -489,25 +489,26 @@ private slots:
         QCOMPARE(socket->MaxBufSize(), 65535);
         QCOMPARE(m_window->state().holder, SocketHolder::Configuration);
 
-        const QString localIP = TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast));
+        const QString localIP =
+            parameters::addressText(TcmSocket::get_ip_data(QString(), cmUnicast));
         QCOMPARE(control<QLineEdit>(u"Edt_LocalIP"_s)->text(), localIP);
     }
 
     // A line picked with the arrow keys reads its module as a mouse pick does,
     // and clicking the picked line again starts a new read.
     void moduleListPicks() {
-        MyClass.ClearModules();
+        auto *config = m_window->findChild<ConfigProtocol *>();
+        QVERIFY(config);
+        ModuleTable &modules = config->modules();
+        modules.clear();
         auto *list = control<QListWidget>(u"ListBoxIP"_s);
         for (int i = 0; i < 2; ++i) {
             const QByteArray mac = "02:00:c0:a8:01:c" + QByteArray::number(7 + i);
-            list->addItem(
-                MyClass.AddModule(quint32(0xC701A8C0u + (quint32(i) << 24)), 5000, mac, {}));
+            list->addItem(modules.add(quint32(0xC701A8C0u + (quint32(i) << 24)), 5000, mac, {}));
         }
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         list->setFocus();
-        const auto *config = m_window->findChild<ConfigProtocol *>();
-        QVERIFY(config);
         // The picked module's read-all has started; it is stopped before it
         // would find the network closed.
         const auto readStarted = [config] {
@@ -519,7 +520,6 @@ private slots:
 
         QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Down);
-        QCOMPARE(MyClass.SelectedIndex, 1);
         QCOMPARE(config->selectedSession()->moduleMac(), QByteArray("02:00:c0:a8:01:c8"));
         QVERIFY(readStarted());
 
@@ -529,18 +529,19 @@ private slots:
 
         const QRect first = list->visualItemRect(list->item(0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
-        QCOMPARE(MyClass.SelectedIndex, 0);
+        QCOMPARE(config->selectedSession()->moduleMac(), QByteArray("02:00:c0:a8:01:c7"));
         QVERIFY(readStarted());
-        MyClass.ClearModules();
+        modules.clear();
     }
 
     // What the configuration side tells the user comes in a box captioned
     // "提示": an input error with a stop icon and OK, a protocol event with
     // OK and Cancel.
     void noticesAreMessageBoxes() {
-        MyClass.ClearModules();
+        ModuleTable &modules = m_window->findChild<ConfigProtocol *>()->modules();
+        modules.clear();
         auto *list = control<QListWidget>(u"ListBoxIP"_s);
-        list->addItem(MyClass.AddModule(0xC701A8C0u, 5000, "02:00:c0:a8:01:c7", {}));
+        list->addItem(modules.add(0xC701A8C0u, 5000, "02:00:c0:a8:01:c7", {}));
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         BoxWatcher watcher;
@@ -557,7 +558,7 @@ private slots:
         QCOMPARE(event.text, u"UDP没建立"_s);
         QCOMPARE(event.icon, QMessageBox::NoIcon);
         QCOMPARE(event.buttons, QMessageBox::Ok | QMessageBox::Cancel);
-        MyClass.ClearModules();
+        modules.clear();
     }
 
     void closingClosesSocket() {

@@ -1,7 +1,7 @@
 #include "consolewindowview.h"
 
 #include "lampwidget.h"
-#include "mylib.h"
+#include "parameters.h"
 #include "transcriptview.h"
 #include "ui_mainwindow.h"
 
@@ -265,7 +265,7 @@ void ConsoleWindowView::showClients(const QList<Peer> &clients) {
             list->removeItem(list->count() - 1);
     }
     for (const Peer &client : clients) {
-        addresses->addItem(TMYCLASS::IPToText(client.ip));
+        addresses->addItem(parameters::addressText(client.ip));
         ports->addItem(QString::number(client.port));
     }
     // The first client, or "NoConnect" when there is none.

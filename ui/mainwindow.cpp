@@ -4,7 +4,7 @@
 #include "console.h"
 #include "consolewindowview.h"
 #include "lampwidget.h"
-#include "mylib.h"
+#include "parameters.h"
 #include "sockettransport.h"
 #include "ui_mainwindow.h"
 
@@ -87,18 +87,8 @@ void TFrmMain::setupNetwork() {
 
     m_state.holder = SocketHolder::Configuration;
     m_ui->GroupBox2->setEnabled(true);
-    m_ui->Edt_LocalIP->setText(TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast)));
-}
-
-void TFrmMain::EnableConfigControls(bool enabled) {
-    Ui::TFrmMain &u = *m_ui;
-    for (QWidget *control : std::initializer_list<QWidget *>{
-             u.But_Read,     u.But_Default,   u.But_OneKey,       u.But_ModelCheck, u.But_Model,
-             u.But_IPCheck,  u.But_IP,        u.But_GATEWAYCheck, u.But_GATEWAY,    u.But_DIPCheck,
-             u.But_DIP,      u.But_MASKCheck, u.But_MASK,         u.But_PortCheck,  u.But_Port,
-             u.But_MACCheck, u.But_SetMAC,    u.But_DPortCheck,   u.But_DPort,      u.But_DCHPCheck,
-             u.But_SetDCHP,  u.But_NameCheck, u.But_SetName,      u.GroupBox5,      u.ListBoxIP})
-        control->setEnabled(enabled);
+    m_ui->Edt_LocalIP->setText(
+        parameters::addressText(TcmSocket::get_ip_data(QString(), cmUnicast)));
 }
 
 void TFrmMain::AddInstructionLines() {

@@ -11,6 +11,7 @@
 
 class ConfigProtocol;
 class ConfigView;
+struct ParameterSettings;
 class Console;
 class ConsoleWindowView;
 class LampWidget;
@@ -84,6 +85,9 @@ private:
     void pickModule(int row);
     // "Computer IP" names the adapter that stands for the computer.
     void showComputerIP();
+    // The parameter fields as the settings file keeps them.
+    ParameterSettings parameterFields() const;
+    void showParameterFields(const ParameterSettings &values);
 
     // ---- Test console (mainwindow_console.cpp) ---------------------------
     // Connects the console controls and shows the start-up mode.

@@ -4,7 +4,7 @@
 
 #include "configprotocol.h"
 #include "configview.h"
-#include "mylib.h"
+#include "settings.h"
 #include "sockettransport.h"
 #include "systemadapters.h"
 #include "ui_mainwindow.h"
@@ -38,6 +38,47 @@ int itemOf(const QComboBox *list) {
 
 void showItem(QComboBox *list, int item) {
     list->setCurrentIndex(item >= 0 && item < list->count() ? item : -1);
+}
+
+// The widget that shows parameter; the serial settings take four, one per
+// part, the baud rate first.
+QWidget *widgetShowing(const Ui::TFrmMain &u, Parameter parameter, int part = 0) {
+    switch (parameter) {
+    case Parameter::Model:
+        return u.Cmb_Model;
+    case Parameter::Gateway:
+        return u.Edt_GATEWAY;
+    case Parameter::Mask:
+        return u.Edt_MASK;
+    case Parameter::IP:
+        return u.Edt_IP;
+    case Parameter::DestinationIP:
+        return u.Edt_DIP;
+    case Parameter::Port:
+        return u.Edt_Port;
+    case Parameter::DestinationPort:
+        return u.Edt_DPort;
+    case Parameter::Uart: {
+        QWidget *const parts[] = {u.Cmb_Baud, u.Cmb_DataBit, u.Cmb_StopBit, u.Cmb_Parity};
+        return parts[std::clamp(part, 0, 3)];
+    }
+    case Parameter::MAC:
+        return u.Edt_MAC;
+    case Parameter::Dhcp:
+        return u.DCHP_Model;
+    case Parameter::DeviceName:
+        return u.Edt_Name;
+    case Parameter::Version:
+        return u.LaVersion;
+    }
+    return nullptr;
+}
+
+void selectItem(QComboBox *box, int index) {
+    // An index outside the list leaves no selection; the edit text must
+    // follow even when the index does not change, or typed text would stay.
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
+    box->setEditText(box->itemText(box->currentIndex()));
 }
 
 // The configuration side as the window's widgets show it.
@@ -107,36 +148,7 @@ public:
     void enableConfiguration(bool enabled) override { m_window->EnableConfigControls(enabled); }
 
 private:
-    // The serial settings take four widgets, Cmb_Baud first.
-    QWidget *widgetOf(Parameter parameter) const {
-        switch (parameter) {
-        case Parameter::Model:
-            return m_ui.Cmb_Model;
-        case Parameter::Gateway:
-            return m_ui.Edt_GATEWAY;
-        case Parameter::Mask:
-            return m_ui.Edt_MASK;
-        case Parameter::IP:
-            return m_ui.Edt_IP;
-        case Parameter::DestinationIP:
-            return m_ui.Edt_DIP;
-        case Parameter::Port:
-            return m_ui.Edt_Port;
-        case Parameter::DestinationPort:
-            return m_ui.Edt_DPort;
-        case Parameter::Uart:
-            return m_ui.Cmb_Baud;
-        case Parameter::MAC:
-            return m_ui.Edt_MAC;
-        case Parameter::Dhcp:
-            return m_ui.DCHP_Model;
-        case Parameter::DeviceName:
-            return m_ui.Edt_Name;
-        case Parameter::Version:
-            return m_ui.LaVersion;
-        }
-        return nullptr;
-    }
+    QWidget *widgetOf(Parameter parameter) const { return widgetShowing(m_ui, parameter); }
 
     TFrmMain *m_window;
     Ui::TFrmMain &m_ui;
@@ -149,8 +161,7 @@ const SystemAdapters systemAdapters;
 void TFrmMain::setupConfigSide() {
     Ui::TFrmMain &u = *m_ui;
     m_configView = new WindowConfigView(this, u);
-    m_config =
-        new ConfigProtocol(MyClass, m_state, *m_transport, *m_configView, systemAdapters, this);
+    m_config = new ConfigProtocol(m_state, *m_transport, *m_configView, systemAdapters, this);
 
     using C = ConfigProtocol;
     const std::pair<QPushButton *, void (C::*)()> operations[] = {
@@ -208,6 +219,43 @@ void TFrmMain::setupConfigSide() {
         if (!std::exchange(m_listPickedByPress, false))
             pickModule(index.row());
     });
+}
+
+// Lists are kept by item number, edit fields by their text.
+ParameterSettings TFrmMain::parameterFields() const {
+    ParameterSettings values;
+    values.fields.clear();
+    for (const SettingsKey &key : parameters::settingsKeys()) {
+        QWidget *shown = widgetShowing(*m_ui, key.parameter, key.part);
+        if (const auto *list = qobject_cast<QComboBox *>(shown))
+            values.fields.append(QString::number(list->currentIndex()));
+        else
+            values.fields.append(qobject_cast<QLineEdit *>(shown)->text());
+    }
+    return values;
+}
+
+void TFrmMain::showParameterFields(const ParameterSettings &values) {
+    const std::span<const SettingsKey> keys = parameters::settingsKeys();
+    for (size_t i = 0; i < keys.size(); ++i) {
+        QWidget *shown = widgetShowing(*m_ui, keys[i].parameter, keys[i].part);
+        const QString text = values.fields.value(qsizetype(i));
+        if (auto *list = qobject_cast<QComboBox *>(shown))
+            selectItem(list, text.toInt());
+        else
+            qobject_cast<QLineEdit *>(shown)->setText(text);
+    }
+}
+
+void TFrmMain::EnableConfigControls(bool enabled) {
+    Ui::TFrmMain &u = *m_ui;
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             u.But_Read,     u.But_Default,   u.But_OneKey,       u.But_ModelCheck, u.But_Model,
+             u.But_IPCheck,  u.But_IP,        u.But_GATEWAYCheck, u.But_GATEWAY,    u.But_DIPCheck,
+             u.But_DIP,      u.But_MASKCheck, u.But_MASK,         u.But_PortCheck,  u.But_Port,
+             u.But_MACCheck, u.But_SetMAC,    u.But_DPortCheck,   u.But_DPort,      u.But_DCHPCheck,
+             u.But_SetDCHP,  u.But_NameCheck, u.But_SetName,      u.GroupBox5,      u.ListBoxIP})
+        control->setEnabled(enabled);
 }
 
 void TFrmMain::pickModule(int row) {

@@ -56,45 +56,6 @@ private:
     QList<QAction *> m_actions;
 };
 
-void selectItem(QComboBox *box, int index) {
-    // An index outside the list leaves no selection; the edit text must
-    // follow even when the index does not change, or typed text would stay.
-    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
-    box->setEditText(box->itemText(box->currentIndex()));
-}
-
-ParameterSettings parameterControls(const Ui::TFrmMain &u) {
-    ParameterSettings v;
-    v.Model = u.Cmb_Model->currentIndex();
-    v.GateWay = u.Edt_GATEWAY->text();
-    v.Mask = u.Edt_MASK->text();
-    v.IP = u.Edt_IP->text();
-    v.DIP = u.Edt_DIP->text();
-    v.Port = u.Edt_Port->text();
-    v.DPort = u.Edt_DPort->text();
-    v.BaudRate = u.Cmb_Baud->currentIndex();
-    v.DataBit = u.Cmb_DataBit->currentIndex();
-    v.StopBit = u.Cmb_StopBit->currentIndex();
-    v.Parity = u.Cmb_Parity->currentIndex();
-    v.MAC = u.Edt_MAC->text();
-    return v;
-}
-
-void setParameterControls(const Ui::TFrmMain &u, const ParameterSettings &v) {
-    selectItem(u.Cmb_Model, v.Model);
-    u.Edt_GATEWAY->setText(v.GateWay);
-    u.Edt_MASK->setText(v.Mask);
-    u.Edt_IP->setText(v.IP);
-    u.Edt_DIP->setText(v.DIP);
-    u.Edt_Port->setText(v.Port);
-    u.Edt_DPort->setText(v.DPort);
-    selectItem(u.Cmb_Baud, v.BaudRate);
-    selectItem(u.Cmb_DataBit, v.DataBit);
-    selectItem(u.Cmb_StopBit, v.StopBit);
-    selectItem(u.Cmb_Parity, v.Parity);
-    u.Edt_MAC->setText(v.MAC);
-}
-
 } // namespace
 
 void TFrmMain::setupMenus() {
@@ -185,7 +146,7 @@ void TFrmMain::N4Click() {
 }
 
 void TFrmMain::SaveSettings() {
-    ParameterSettings values = parameterControls(*m_ui);
+    ParameterSettings values = parameterFields();
     values.Adapter = m_config->searchAdapter();
     const settings::SaveResult result = settings::saveSettings(m_settingsPath, values);
     if (!result.ok)
@@ -193,10 +154,10 @@ void TFrmMain::SaveSettings() {
 }
 
 void TFrmMain::LoadSettings() {
-    ParameterSettings current = parameterControls(*m_ui);
+    ParameterSettings current = parameterFields();
     current.Adapter = m_config->searchAdapter();
     const settings::LoadResult result = settings::loadSettings(m_settingsPath, current);
-    setParameterControls(*m_ui, result.values);
+    showParameterFields(result.values);
     m_config->setSearchAdapter(result.values.Adapter);
     showComputerIP();
     if (!result.message.isEmpty())

@@ -2,7 +2,7 @@
 // that the tool and the simulator share.
 #include "atframe.h"
 #include "gbk.h"
-#include "mylib.h"
+#include "moduletable.h"
 #include "relaycodec.h"
 
 #include <QTest>
@@ -15,76 +15,23 @@ quint32 ipOf(int a, int b, int c, int d) {
 
 } // namespace
 
-class TstMylib : public QObject {
+class TstCodecs : public QObject {
     Q_OBJECT
 
 private slots:
-    void textToIp_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<quint32>("ip");
-        QTest::newRow("broadcast") << QByteArray("255.255.255.255") << 0xFFFFFFFFu;
-        QTest::newRow("module") << QByteArray("192.168.1.199") << ipOf(192, 168, 1, 199);
-        QTest::newRow("three fields") << QByteArray("1.2.3") << ipOf(1, 2, 3, 0);
-        QTest::newRow("empty second field") << QByteArray("1..3.4") << ipOf(1, 0, 3, 4);
-        QTest::newRow("four-digit field") << QByteArray("1234.1.1.1") << ipOf(0, 1, 1, 1);
-        QTest::newRow("300 wraps") << QByteArray("300.0.0.1") << ipOf(44, 0, 0, 1);
-        QTest::newRow("letters are summed")
-            << QByteArray("1a.0.0.0") << ipOf(quint8(10 + 'a' - '0'), 0, 0, 0);
-        QTest::newRow("fifth field ignored") << QByteArray("1.2.3.4.5") << ipOf(1, 2, 3, 4);
-        QTest::newRow("empty") << QByteArray() << 0u;
-    }
-    void textToIp() {
-        QFETCH(QByteArray, text);
-        QFETCH(quint32, ip);
-        QCOMPARE(TMYCLASS::TextToIP(text), ip);
-    }
-
-    void ipToText() {
-        QCOMPARE(TMYCLASS::IPToText(ipOf(10, 0, 0, 1)), QStringLiteral("10.0.0.1"));
-        QCOMPARE(TMYCLASS::IPToText(0), QStringLiteral("0.0.0.0"));
-        const QByteArray text = "192.168.1.199";
-        QCOMPARE(TMYCLASS::IPToText(TMYCLASS::TextToIP(text)).toLatin1(), text);
-    }
-
-    void storeAfterConstructionAndClear() {
-        TMYCLASS store;
-        QCOMPARE(store.SelectedIndex, -1);
-        QCOMPARE(store.ModuleCount, 0);
-
-        store.AddModule(ipOf(192, 168, 1, 199), 5000, "00:11:22:33:44:55", {});
-        store.SelectedIndex = 0;
-        QCOMPARE(store.GetSelectedMAC(), QByteArray("00:11:22:33:44:55"));
-        store.ClearModules();
-        QCOMPARE(store.GetModuleCount(), 0);
-        QCOMPARE(store.SelectedIndex, -1);
-        for (const QByteArray &mac : store.ModuleMAC)
-            QCOMPARE(mac, QByteArray("0"));
-        QVERIFY(store.GetSelectedMAC().isEmpty());
-    }
-
-    void lastModuleText() {
-        TMYCLASS store;
-        QVERIFY(store.GetLastModuleText().isEmpty());
-        store.AddModule(ipOf(192, 168, 1, 199), 5000, "aa", {});
-        store.AddModule(ipOf(192, 168, 1, 200), 5000, "bb", {});
-        store.SetLastMAC("00:11:22:33:44:66");
-        QCOMPARE(store.GetLastModuleText(), QStringLiteral("192.168.1.200:00:11:22:33:44:66"));
-        QCOMPARE(store.ModuleMAC[0], QByteArray("aa"));
-    }
-
     void addModuleWarnings() {
-        TMYCLASS store;
+        ModuleTable store;
         QStringList boxes;
         auto sink = [&](const QString &text) { boxes << text; };
         const quint32 x = ipOf(192, 168, 1, 199), y = ipOf(192, 168, 1, 200);
 
-        QCOMPARE(store.AddModule(x, 5000, "m", sink), QStringLiteral("192.168.1.199:m"));
+        QCOMPARE(store.add(x, 5000, "m", sink), QStringLiteral("192.168.1.199:m"));
         QVERIFY(boxes.isEmpty());
-        store.AddModule(y, 5000, "n", sink);
+        store.add(y, 5000, "n", sink);
         QVERIFY(boxes.isEmpty());
 
         // Same MAC as A, same IP as C: one box per clash, in table order.
-        QCOMPARE(store.AddModule(y, 5001, "m", sink), QStringLiteral("192.168.1.200:m"));
+        QCOMPARE(store.add(y, 5001, "m", sink), QStringLiteral("192.168.1.200:m"));
         QCOMPARE(boxes.size(), 2);
         QCOMPARE(boxes[0], QStringLiteral("两模块的MAC地址相同，MAC地址为：m，IP地址分别为："
                                           "192.168.1.199      192.168.1.200，请通过串口功能设置"));
@@ -93,44 +40,43 @@ private slots:
 
         // The same module twice, and case that differs.
         boxes.clear();
-        store.AddModule(x, 5000, "M", sink);
+        store.add(x, 5000, "M", sink);
         QVERIFY(boxes.size() == 1 && boxes[0].startsWith(QStringLiteral("两模块的IP地址相同")));
         boxes.clear();
-        store.AddModule(y, 5000, "n", sink);
+        store.add(y, 5000, "n", sink);
         QVERIFY(boxes.contains(QStringLiteral("两个或以上的模块MAC地址、IP地址相同，MAC地址为：n，"
                                               "IP地址为：192.168.1.200，请通过串口功能设置")));
         QCOMPARE(store.ModuleCount, 5);
     }
 
     void addModuleFullTable() {
-        TMYCLASS store;
-        for (int i = 0; i < TMYCLASS::MaxModules; ++i)
-            QVERIFY(!store.AddModule(ipOf(10, 0, i / 256, i % 256), 5000, QByteArray::number(i), {})
+        ModuleTable store;
+        for (int i = 0; i < ModuleTable::MaxModules; ++i)
+            QVERIFY(!store.add(ipOf(10, 0, i / 256, i % 256), 5000, QByteArray::number(i), {})
                          .isEmpty());
         int warnings = 0;
-        QVERIFY(
-            store.AddModule(ipOf(10, 0, 0, 7), 5000, "new", [&](const QString &) { ++warnings; })
-                .isEmpty());
+        QVERIFY(store.add(ipOf(10, 0, 0, 7), 5000, "new", [&](const QString &) { ++warnings; })
+                    .isEmpty());
         QCOMPARE(warnings, 1);
-        QCOMPARE(store.ModuleCount, TMYCLASS::MaxModules);
+        QCOMPARE(store.ModuleCount, ModuleTable::MaxModules);
     }
 
     void addModuleNestedDuringWarning() {
         // A reply handled inside a warning box is compared and appended
         // before the outer newcomer, which is then compared with it too.
-        TMYCLASS store;
+        ModuleTable store;
         const quint32 x = ipOf(192, 168, 1, 199), z = ipOf(192, 168, 1, 201);
-        store.AddModule(x, 5000, "a", {});
+        store.add(x, 5000, "a", {});
         QStringList boxes;
         bool nested = false;
         std::function<void(const QString &)> sink = [&](const QString &text) {
             boxes << text;
             if (!nested) {
                 nested = true;
-                store.AddModule(z, 5000, "b", sink);
+                store.add(z, 5000, "b", sink);
             }
         };
-        store.AddModule(x, 5000, "b", sink);
+        store.add(x, 5000, "b", sink);
         QCOMPARE(store.ModuleCount, 3);
         QCOMPARE(store.ModuleMAC[1], QByteArray("b"));
         QCOMPARE(store.ModuleIP[1], z);
@@ -241,16 +187,7 @@ private slots:
         QCOMPARE(gbk::decode(QByteArray("a") + QByteArray::fromHex("cce1cabe") + "z"),
                  QStringLiteral("a提示z"));
     }
-
-    void macOfLoopback() {
-        // The loopback interface has an all-zero hardware address; an address
-        // no interface holds and no neighbour knows gives empty text.
-        QCOMPARE(TMYCLASS::GetMACByARP(QStringLiteral("127.0.0.1")),
-                 QByteArray("00:00:00:00:00:00"));
-        QVERIFY(TMYCLASS::GetMACByARP(QStringLiteral("203.0.113.77")).isEmpty());
-        QVERIFY(TMYCLASS::GetMACByARP(QStringLiteral("not an address")).isEmpty());
-    }
 };
 
-QTEST_APPLESS_MAIN(TstMylib)
-#include "tst_mylib.moc"
+QTEST_APPLESS_MAIN(TstCodecs)
+#include "tst_codecs.moc"
