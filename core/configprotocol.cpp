@@ -1,8 +1,7 @@
 #include "configprotocol.h"
 
-#include "mainstate.h"
 #include "mylib.h"
-#include "transport.h"
+#include "transportrouter.h"
 
 #include <QThread>
 
@@ -16,17 +15,20 @@ constexpr int IgnoredReportQuietMs = 1000;
 
 } // namespace
 
-ConfigProtocol::ConfigProtocol(TMYCLASS &store, TMainState &state, Transport &transport,
-                               ConfigView &view, const AdapterSource &adapters, QObject *parent)
+ConfigProtocol::ConfigProtocol(TMYCLASS &store, TransportRouter &router, ConfigView &view,
+                               const AdapterSource &adapters, QObject *parent)
     : QObject(parent)
     , m_store(store)
-    , m_state(state)
-    , m_transport(transport)
+    , m_router(router)
+    , m_transport(router.transport())
     , m_view(view)
     , m_adapterSource(adapters)
     , m_pause([](int ms) { QThread::msleep(ulong(ms)); })
-    , m_search(transport, store) {
-    m_search.onAnswer = [this](const Peer &from, const QByteArray &) { m_state.lastPeer = from; };
+    , m_search(router, store) {
+    m_search.onAnswer = [this](const Peer &from, const QByteArray &) {
+        m_router.setLastPeer(from);
+    };
+    m_search.onSettled = [this] { m_clashesReported.clear(); };
     m_search.onDuplicate = [this](const QString &text) { warnDuplicate(text); };
     m_search.onListed = [this](const QString &line) { m_view.appendModuleLine(line); };
     m_search.onIgnored = [this] {
@@ -64,7 +66,7 @@ void ConfigProtocol::searchModules() {
     // A search ends whatever runs: nothing more is sent for it, and its late
     // answers are not taken for modules found.
     m_selected = nullptr;
-    m_search.clearSessions();
+    m_router.clearSessions();
     m_sessions.clear();
     reportIgnoredReplies(); // they belong to the search before
     m_noAnswerReport.stop();
@@ -74,10 +76,10 @@ void ConfigProtocol::searchModules() {
         m_pause(TransportCloseWaitMs);
     }
     const bool searching = m_search.start(adapters, searched);
-    m_state.holder = SocketHolder::Configuration;
+    m_router.setHolder(TransportRouter::Holder::Configuration);
     m_view.enableConfiguration(true);
     m_view.clearModuleList();
-    m_state.lastPeer = {};
+    m_router.setLastPeer({});
     m_view.appendMemoLine(u"现在切换到设置模式"_s);
     if (!searching)
         return;
@@ -104,13 +106,6 @@ std::optional<NetworkAdapter> ConfigProtocol::computerAdapter() const {
     if (adapters.isEmpty())
         return std::nullopt;
     return adapters.first();
-}
-
-void ConfigProtocol::receive(const Peer &from, QByteArrayView datagram) {
-    ++m_listingDepth;
-    m_search.receive(from, datagram);
-    if (--m_listingDepth == 0)
-        m_clashesReported.clear();
 }
 
 // One warning box at a time: replies that arrive while it is open are still
@@ -170,7 +165,7 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
             adapterByIndex(m_search.adapters(), m_store.ModuleAdapter[index]);
         session = std::make_unique<ModuleSession>(m_transport, m_view, m_store.ModuleMAC[index],
                                                   adapter ? *adapter : NetworkAdapter(), this);
-        m_search.addSession(session.get());
+        m_router.addSession(session.get());
         if (m_delay)
             session->setDelay(m_delay);
         // The module's entry and its list line take the new address.

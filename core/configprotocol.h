@@ -18,8 +18,8 @@
 
 class TMYCLASS;
 class Transport;
+class TransportRouter;
 struct Peer;
-struct TMainState;
 
 // The configuration side as the window drives it: the module search through
 // every adapter (or the one the user chose) and the module list with its
@@ -35,7 +35,7 @@ public:
 
     // The adapters are asked afresh at every search; the source must outlive
     // the controller.
-    ConfigProtocol(TMYCLASS &store, TMainState &state, Transport &transport, ConfigView &view,
+    ConfigProtocol(TMYCLASS &store, TransportRouter &router, ConfigView &view,
                    const AdapterSource &adapters, QObject *parent = nullptr);
 
     // Injection points for tests: the blocking pause of the GUI thread after
@@ -67,10 +67,6 @@ public:
     void restoreFactoryDefaults();
     void writeAll();
 
-    // A datagram that reached the configuration side. What is kept of it is
-    // copied before anything that may open a modal loop.
-    void receive(const Peer &from, QByteArrayView datagram);
-
     // The conversation with the picked module; none before a module is picked.
     ModuleSession *selectedSession() const { return m_selected; }
 
@@ -83,7 +79,7 @@ private:
     void addInfoLine(const QString &text);
 
     TMYCLASS &m_store;
-    TMainState &m_state;
+    TransportRouter &m_router;
     Transport &m_transport;
     ConfigView &m_view;
     const AdapterSource &m_adapterSource;
@@ -104,10 +100,9 @@ private:
     QTimer m_ignoredReport;
     QTimer m_noAnswerReport;
 
-    // Duplicate warnings: the text of the box open now, the clashes reported
-    // while a box was open (cleared when the reply that opened it is done),
-    // and how deep the receive handler is (a box lets replies in).
+    // Duplicate warnings: the text of the box open now, and the clashes
+    // reported while a box was open (cleared when the reply that opened it
+    // is done: a box lets replies in).
     QString m_openWarning;
     QSet<QString> m_clashesReported;
-    int m_listingDepth = 0;
 };

@@ -2,18 +2,21 @@
 
 #include "gbk.h"
 #include "logging.h"
-#include "mainstate.h"
 #include "relaycodec.h"
+#include "transportrouter.h"
 
 #include <QThread>
 
 #include <algorithm>
 
-Console::Console(TMainState &state, Transport &transport, ConsoleView &view, QObject *parent)
+Console::Console(TransportRouter &router, ConsoleView &view, QObject *parent)
     : QObject(parent)
-    , m_state(state)
-    , m_transport(transport)
+    , m_router(router)
+    , m_transport(router.transport())
     , m_view(view) {
+    router.setConsoleReceiver(
+        [this](const Peer &from, QByteArrayView bytes) { receive(from, bytes); });
+    Transport &transport = m_transport;
     // The form's names and design intervals; each wait sets its own when it
     // starts.
     m_listenTimer.setObjectName(QStringLiteral("TimerConnOut"));
@@ -30,6 +33,10 @@ Console::Console(TMainState &state, Transport &transport, ConsoleView &view, QOb
             [this](int, const QString &text) { m_lastFailure = text; });
 }
 
+bool Console::holdsTransport() const {
+    return m_router.holder() == TransportRouter::Holder::Console;
+}
+
 void Console::setMode(ConsoleMode mode) {
     m_mode = mode;
     m_view.showMode(mode);
@@ -37,7 +44,7 @@ void Console::setMode(ConsoleMode mode) {
 
 void Console::toggle() {
     if (m_transport.isOpen()) {
-        const bool ours = m_state.holder == SocketHolder::Console;
+        const bool ours = holdsTransport();
         closeConsole();
         if (ours)
             return;
@@ -57,7 +64,7 @@ void Console::closeConsole() {
 
 void Console::openConsole() {
     m_view.showConfigurationAvailable(false);
-    m_state.holder = SocketHolder::Console;
+    m_router.setHolder(TransportRouter::Holder::Console);
     m_mode = m_view.mode().value_or(m_mode);
     m_view.showState(ConsoleState::Opening, m_mode);
     const std::optional<Transport::Endpoints> endpoints = endpointsToOpen();
@@ -156,7 +163,7 @@ void Console::listenTimedOut() {
     m_listenTimer.stop();
     // A module search may have taken the transport meanwhile: it is not ours
     // to close, but nobody is waited for any more.
-    const bool ours = m_state.holder == SocketHolder::Console;
+    const bool ours = holdsTransport();
     if (ours)
         m_transport.close();
     else
@@ -167,7 +174,7 @@ void Console::listenTimedOut() {
 }
 
 void Console::checkConnection() {
-    if (m_state.holder != SocketHolder::Console) {
+    if (!holdsTransport()) {
         m_connectWatch.stop();
         return;
     }
@@ -195,7 +202,7 @@ void Console::sendText(const QString &text) {
 ConsoleMode Console::sendingMode() const {
     // After a module search the transport is the configuration side's
     // datagram socket, and what the console sends goes out as datagrams.
-    if (m_state.holder != SocketHolder::Console && m_transport.isOpen())
+    if (!holdsTransport() && m_transport.isOpen())
         return ConsoleMode::Udp;
     return m_mode;
 }
@@ -241,8 +248,8 @@ void Console::receive(const Peer &from, QByteArrayView bytes) {
 
     handleReply(data);
 
-    if (from != m_state.lastPeer) {
-        m_state.lastPeer = from;
+    if (from != m_router.lastPeer()) {
+        m_router.setLastPeer(from);
         flushHeldByte();
         if (!m_view.transcriptLastLineEmpty())
             m_view.appendTranscript(QStringLiteral("\r\n"));

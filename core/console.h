@@ -12,7 +12,7 @@
 
 #include <optional>
 
-struct TMainState;
+class TransportRouter;
 
 // What a relay setting asks of the relay: nothing said sends the setting
 // without a state.
@@ -24,8 +24,8 @@ enum class RelaySwitch { Unsaid, On, Off };
 // writes everything sent and received into the transcript, lighting the
 // relay and input lamps from the replies.
 //
-// The window reads its controls and calls these operations; it hands the
-// console what arrives while the console holds the transport.
+// The window reads its controls and calls these operations; the router hands
+// the console what arrives while the console holds the transport.
 class Console : public QObject {
     Q_OBJECT
 
@@ -35,7 +35,7 @@ public:
     static constexpr int RelayRepollMs = 300;
     static constexpr int CloseWaitMs = 100;
 
-    Console(TMainState &state, Transport &transport, ConsoleView &view, QObject *parent = nullptr);
+    Console(TransportRouter &router, ConsoleView &view, QObject *parent = nullptr);
 
     // The user picked a mode: shown at once, opened with at the next opening.
     void setMode(ConsoleMode mode);
@@ -79,7 +79,9 @@ private:
     void showArrival(QByteArrayView data);
     void flushHeldByte();
 
-    TMainState &m_state;
+    bool holdsTransport() const;
+
+    TransportRouter &m_router;
     Transport &m_transport;
     ConsoleView &m_view;
     ConsoleMode m_mode = ConsoleMode::TcpServer;

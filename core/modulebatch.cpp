@@ -190,7 +190,7 @@ private:
 
     void end() {
         m_session.stop();
-        m_batch.m_search.removeSession(&m_session);
+        m_batch.m_router.removeSession(&m_session);
         m_batch.conversationEnded();
     }
 
@@ -212,9 +212,8 @@ ModuleBatch::ModuleBatch(Transport &network, const AdapterSource &adapters, int 
     , m_adapterSource(adapters)
     , m_rate(std::max(MinRate, rate))
     , m_limited(network, m_rate)
-    , m_search(m_limited, m_store) {
-    connect(&m_limited, &Transport::received, this,
-            [this](const Peer &from, QByteArrayView bytes) { m_search.receive(from, bytes); });
+    , m_router(m_limited)
+    , m_search(m_router, m_store) {
     connect(&m_limited, &Transport::failed, this,
             [this](int, const QString &text) { m_transportFailure = text; });
     setInFlight(DefaultInFlight);
@@ -237,7 +236,7 @@ ModuleBatch::ModuleBatch(Transport &network, const AdapterSource &adapters, int 
 }
 
 ModuleBatch::~ModuleBatch() {
-    m_search.clearSessions();
+    m_router.clearSessions();
     m_conversations.clear();
     m_limited.close();
 }
@@ -273,7 +272,7 @@ void ModuleBatch::endSearch() {
 }
 
 void ModuleBatch::run(QList<Job> jobs, std::function<void(QList<Outcome>)> done) {
-    m_search.clearSessions();
+    m_router.clearSessions();
     m_conversations.clear();
     m_jobs = std::move(jobs);
     m_outcomes = QList<Outcome>(m_jobs.size());
@@ -299,7 +298,7 @@ void ModuleBatch::launch() {
         Conversation &conversation =
             *m_conversations.emplace_back(std::make_unique<Conversation>(*this, job));
         ++m_running;
-        m_search.addSession(&conversation.session());
+        m_router.addSession(&conversation.session());
         conversation.start();
     }
 }
@@ -331,7 +330,7 @@ void ModuleBatch::abort(const QString &message) {
         else
             m_outcomes[job].message = message;
     }
-    m_search.clearSessions();
+    m_router.clearSessions();
     endRun();
 }
 

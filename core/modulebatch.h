@@ -5,6 +5,7 @@
 #include "mylib.h"
 #include "networkadapter.h"
 #include "ratelimitedtransport.h"
+#include "transportrouter.h"
 
 #include <QList>
 #include <QObject>
@@ -124,6 +125,7 @@ private:
     const AdapterSource &m_adapterSource;
     const int m_rate;
     RateLimitedTransport m_limited;
+    TransportRouter m_router;
     TMYCLASS m_store;
     ModuleSearch m_search;
     int m_inFlight = 1;

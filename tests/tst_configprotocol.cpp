@@ -6,8 +6,8 @@
 #include "configprotocol.h"
 #include "faketransport.h"
 #include "gbk.h"
-#include "mainstate.h"
 #include "mylib.h"
+#include "transportrouter.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -116,11 +116,11 @@ public:
 // design values; the computer has one adapter unless a test adds more.
 struct Rig {
     TMYCLASS store;
-    TMainState state;
     FakeTransport transport;
+    TransportRouter router{transport};
     FakeView view;
     FakeAdapters adapters;
-    ConfigProtocol proto{store, state, transport, view, adapters};
+    ConfigProtocol proto{store, router, view, adapters};
     QList<int> pauses;
     // Write-all steps waiting for their spacing to pass.
     QList<std::function<void()>> delayed;
@@ -147,7 +147,7 @@ struct Rig {
 
     void reply(quint32 ip, const QByteArray &mac, const QByteArray &payload,
                const NetworkAdapter &on = Lan) {
-        proto.receive(Peer{ip, atframe::ConfigPort, on.index}, atframe::buildReply(mac, payload));
+        router.receive(Peer{ip, atframe::ConfigPort, on.index}, atframe::buildReply(mac, payload));
     }
     // Modules found (A first), A picked, and its read-all stopped before
     // anything left, so each test starts from a quiet picked module.
@@ -304,8 +304,8 @@ private slots:
             r.transport.open(server);
         }
         r.transport.openFails = !opens;
-        r.state.holder = SocketHolder::Console;
-        r.state.lastPeer = Peer{7, 7};
+        r.router.setHolder(TransportRouter::Holder::Console);
+        r.router.setLastPeer(Peer{7, 7});
         r.view.modules << u"stale"_s;
         r.proto.searchModules();
 
@@ -316,7 +316,7 @@ private slots:
             QCOMPARE(r.transport.closes, 0);
             QCOMPARE(r.transport.opened.size(), 1);
             QVERIFY(r.transport.sent.isEmpty());
-            QCOMPARE(r.state.holder, SocketHolder::Console);
+            QCOMPARE(r.router.holder(), TransportRouter::Holder::Console);
             QCOMPARE(r.view.modules, QStringList{u"stale"_s});
             QVERIFY(r.view.memo.isEmpty());
             return;
@@ -327,8 +327,8 @@ private slots:
         QCOMPARE(endpoints.kind, Transport::Kind::Datagram);
         QCOMPARE(endpoints.localHost, u"0.0.0.0"_s);
         QCOMPARE(endpoints.localPort, quint16(5000));
-        QCOMPARE(r.state.holder, SocketHolder::Configuration);
-        QVERIFY(r.state.lastPeer == Peer{});
+        QCOMPARE(r.router.holder(), TransportRouter::Holder::Configuration);
+        QVERIFY(r.router.lastPeer() == Peer{});
         QCOMPARE(r.view.enabled, QList<bool>{true});
         QVERIFY(r.view.modules.isEmpty());
         QCOMPARE(r.store.SelectedIndex, -1);
@@ -351,8 +351,8 @@ private slots:
         Rig r;
         r.proto.searchModules();
         r.reply(HostIp, HostMac, "AT\r\n"); // our broadcast, heard back
-        r.proto.receive(Peer{ModuleB, 5000, Lan.index}, "no closing bracket at all, long enough");
-        r.proto.receive(Peer{ModuleB, 5001, Lan.index}, atframe::buildReply(MacB, "OK\r\n"));
+        r.router.receive(Peer{ModuleB, 5000, Lan.index}, "no closing bracket at all, long enough");
+        r.router.receive(Peer{ModuleB, 5001, Lan.index}, atframe::buildReply(MacB, "OK\r\n"));
         r.reply(ModuleA, MacA, "+IP=192.168.1.199\r\n"); // a report answers no search
         r.reply(ModuleA, MacA, "OK\r\n");
         r.reply(ipOf(192, 168, 1, 201), "short", "OK");
@@ -363,7 +363,7 @@ private slots:
             QStringList({u"192.168.1.200:00:11:22:33:44:66"_s, u"192.168.1.199:00:11:22:33:44:5a"_s,
                          u"192.168.1.201:short"_s, u"192.168.1.202:"_s + QString(64, u'm')}));
         QCOMPARE(r.store.ModulePort[0], quint16(5001));
-        QVERIFY(r.state.lastPeer == (Peer{ipOf(192, 168, 1, 202), 5000, Lan.index}));
+        QVERIFY(r.router.lastPeer() == (Peer{ipOf(192, 168, 1, 202), 5000, Lan.index}));
         QVERIFY(r.view.notices.isEmpty());
 
         r.proto.selectModule(1);
@@ -472,9 +472,9 @@ private slots:
             const QByteArray other = atframe::buildReply(MacB, "OK\r\n");
             QCOMPARE(other.size(), buffer.size());
             std::copy(other.begin(), other.end(), buffer.begin());
-            r.proto.receive(Peer{ModuleB, 5000, Lan.index}, buffer);
+            r.router.receive(Peer{ModuleB, 5000, Lan.index}, buffer);
         };
-        r.proto.receive(Peer{ipOf(192, 168, 1, 9), 5000, Lan.index}, buffer);
+        r.router.receive(Peer{ipOf(192, 168, 1, 9), 5000, Lan.index}, buffer);
         QCOMPARE(r.view.modules, QStringList({u"192.168.1.199:00:11:22:33:44:5a"_s,
                                               u"192.168.1.200:00:11:22:33:44:66"_s,
                                               u"192.168.1.9:00:11:22:33:44:5a"_s}));
@@ -1244,7 +1244,7 @@ private slots:
             for (int i = 0; i < noise; ++i)
                 datagram += char(random.bounded(256));
             const quint32 sender = random.bounded(8) == 0 ? HostIp : ModuleA;
-            r.proto.receive(Peer{sender, quint16(random.bounded(65536)), Lan.index}, datagram);
+            r.router.receive(Peer{sender, quint16(random.bounded(65536)), Lan.index}, datagram);
             r.runDelayed();
             QVERIFY(r.store.ModuleCount >= 0 && r.store.ModuleCount <= TMYCLASS::MaxModules);
             // A report never grows a field beyond what a module may report.

@@ -4,7 +4,7 @@
 #include "consoleview.h"
 #include "faketransport.h"
 #include "gbk.h"
-#include "mainstate.h"
+#include "transportrouter.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -130,7 +130,7 @@ struct Rig {
     void searchTakesTheTransport() {
         transport.close();
         transport.open({Transport::Kind::Datagram, {}, 5000, {}, 0});
-        state.holder = SocketHolder::Configuration;
+        router.setHolder(TransportRouter::Holder::Configuration);
     }
     QTimer *timer(const char *name) {
         return console.findChild<QTimer *>(QString::fromLatin1(name));
@@ -158,10 +158,10 @@ struct Rig {
         return texts;
     }
 
-    TMainState state;
     FakeTransport transport;
+    TransportRouter router{transport};
     FakeView view;
-    Console console{state, transport, view};
+    Console console{router, view};
 };
 
 } // namespace
@@ -201,13 +201,13 @@ private slots:
         // Picking a mode shows it and opens nothing.
         QCOMPARE(rig.view.modes, (QList<ConsoleMode>{ConsoleMode::TcpServer, mode}));
         QVERIFY(rig.transport.opened.isEmpty());
-        QCOMPARE(rig.state.holder, SocketHolder::Configuration);
+        QCOMPARE(rig.router.holder(), TransportRouter::Holder::Configuration);
 
         rig.console.toggle();
         QCOMPARE(rig.transport.opened.size(), 1);
         QCOMPARE(describe(rig.transport.opened.first()), endpoints);
         QCOMPARE(rig.view.states, states);
-        QCOMPARE(rig.state.holder, SocketHolder::Console);
+        QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
         QVERIFY(!rig.view.configuration);
         QVERIFY(rig.view.warnings.isEmpty());
         QCOMPARE(rig.activeTimers(), timer.isEmpty() ? QStringList() : QStringList{timer});
@@ -267,7 +267,7 @@ private slots:
         QCOMPARE(rig.view.states, states);
         QVERIFY(rig.activeTimers().isEmpty());
         // Refused or failed, the console has the transport's use.
-        QCOMPARE(rig.state.holder, SocketHolder::Console);
+        QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
         QCOMPARE(rig.view.clients.isEmpty(), field.isEmpty());
     }
 
@@ -295,7 +295,7 @@ private slots:
         QVERIFY(rig.activeTimers().isEmpty());
         // The configuration side stays unusable until the next module search.
         QVERIFY(!rig.view.configuration);
-        QCOMPARE(rig.state.holder, SocketHolder::Console);
+        QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
     }
 
     void takesTheTransportFromTheConfigurationSide() {
@@ -306,7 +306,7 @@ private slots:
         QCOMPARE(rig.transport.opened.size(), 2);
         QCOMPARE(describe(rig.transport.opened.last()), u"datagram 127.0.0.1:6000 -> :0"_s);
         QCOMPARE(rig.view.states, (QStringList{u"Closed"_s, u"Opening"_s, u"UdpOpen"_s}));
-        QCOMPARE(rig.state.holder, SocketHolder::Console);
+        QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
     }
 
     void listenTimeOut_data() {
@@ -375,7 +375,7 @@ private slots:
         QVERIFY(!rig.transport.isOpen());
         QVERIFY(rig.view.clients.isEmpty());
         QCOMPARE(rig.view.states.last(), u"Closed"_s);
-        QCOMPARE(rig.state.holder, SocketHolder::Console);
+        QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
     }
 
     void connectWatch_data() {
@@ -520,7 +520,7 @@ private slots:
             }
         }
         QCOMPARE(rig.view.transcript, shown);
-        QCOMPARE(rig.state.lastPeer, last);
+        QCOMPARE(rig.router.lastPeer(), last);
         // Nothing typed is neither echoed nor sent.
         QCOMPARE(rig.view.warnings, QStringList(steps.count(u"> "_s), u"输入框不能为空!"_s));
         // Typed text goes out as GBK, exactly as typed.

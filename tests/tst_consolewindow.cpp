@@ -6,6 +6,7 @@
 #include "mainwindow.h"
 #include "sockettransport.h"
 #include "transcriptview.h"
+#include "transportrouter.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -202,7 +203,7 @@ private slots:
             QVERIFY2(get<QWidget>(name)->isEnabled(), name);
         QCOMPARE(button("But_TCPCtl")->text(), QStringLiteral("断开"));
         QCOMPARE(lamp("TCPStateDisplay"), LampWidget::Red);
-        QCOMPARE(m_window->state().holder, SocketHolder::Console);
+        QCOMPARE(m_window->router().holder(), TransportRouter::Holder::Console);
 
         click("But_TCPCtl");
         QVERIFY(!isOpen());

@@ -10,6 +10,7 @@
 #include "mainwindow.h"
 #include "mylib.h"
 #include "sockettransport.h"
+#include "transportrouter.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -487,7 +488,7 @@ private slots:
         QVERIFY(socket);
         QVERIFY(!socket->Active());
         QCOMPARE(socket->MaxBufSize(), 65535);
-        QCOMPARE(m_window->state().holder, SocketHolder::Configuration);
+        QCOMPARE(m_window->router().holder(), TransportRouter::Holder::Configuration);
 
         const QString localIP = TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast));
         QCOMPARE(control<QLineEdit>(u"Edt_LocalIP"_s)->text(), localIP);

@@ -6,6 +6,7 @@
 #include "lampwidget.h"
 #include "mylib.h"
 #include "sockettransport.h"
+#include "transportrouter.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
@@ -83,9 +84,7 @@ void TFrmMain::fillControlTables() {
 
 void TFrmMain::setupNetwork() {
     m_transport = new SocketTransport(this);
-    connect(m_transport, &Transport::received, this, &TFrmMain::received);
-
-    m_state.holder = SocketHolder::Configuration;
+    m_router = new TransportRouter(*m_transport, this);
     m_ui->GroupBox2->setEnabled(true);
     m_ui->Edt_LocalIP->setText(TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast)));
 }
@@ -147,11 +146,4 @@ void TFrmMain::showEvent(QShowEvent *event) {
 void TFrmMain::closeEvent(QCloseEvent *event) {
     FormClose();
     QMainWindow::closeEvent(event);
-}
-
-void TFrmMain::received(const Peer &from, QByteArrayView bytes) {
-    if (m_state.holder == SocketHolder::Configuration)
-        configReceive(from, bytes);
-    else
-        consoleReceive(from, bytes);
 }

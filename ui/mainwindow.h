@@ -1,7 +1,5 @@
 #pragma once
 
-#include "mainstate.h"
-
 #include <QByteArray>
 #include <QMainWindow>
 #include <QString>
@@ -17,6 +15,7 @@ class LampWidget;
 class QCheckBox;
 class QMenu;
 class SocketTransport;
+class TransportRouter;
 
 namespace Ui {
 class TFrmMain;
@@ -24,7 +23,7 @@ class TFrmMain;
 
 // The main window: the configuration half on the left, the test console on
 // the right. It owns the program's one transport and the state both halves
-// share. Handlers are named after their controls
+// share, routed by the core. Handlers are named after their controls
 // and stay thin: they read widgets and hand over to the core controllers.
 //
 // The class is split by area so that each area's code lives in its own file:
@@ -42,7 +41,7 @@ public:
     // The controls are reachable by name: their objectNames are the form's
     // control names.
     SocketTransport *transport() const { return m_transport; }
-    TMainState &state() { return m_state; }
+    TransportRouter &router() const { return *m_router; }
 
     // Where "Save" and "Restore settings" keep the parameter fields:
     // settings::defaultFilePath(), unless a test points elsewhere.
@@ -73,14 +72,9 @@ private:
     void FormClose();
     void Button1Click();
 
-    // Arrivals go to the side that holds the transport (m_state.holder).
-    // The bytes are valid only during the call.
-    void received(const Peer &from, QByteArrayView bytes);
-
     // ---- Configuration side (mainwindow_config.cpp) ----------------------
     // Connects the configuration controls and the configuration timers.
     void setupConfigSide();
-    void configReceive(const Peer &from, QByteArrayView datagram);
     void pickModule(int row);
     // "Computer IP" names the adapter that stands for the computer.
     void showComputerIP();
@@ -88,7 +82,6 @@ private:
     // ---- Test console (mainwindow_console.cpp) ---------------------------
     // Connects the console controls and shows the start-up mode.
     void setupConsole();
-    void consoleReceive(const Peer &from, QByteArrayView bytes);
 
     // ---- Settings and menus (mainwindow_menus.cpp) -----------------------
     // Connects the menu actions.
@@ -105,10 +98,11 @@ private:
 
     // ---- Members ---------------------------------------------------------
     Ui::TFrmMain *m_ui;
-    TMainState m_state;
     QString m_settingsPath;
-    // The one transport of both sides; owned through the QObject tree.
+    // The one transport of both sides and the core's router of what arrives
+    // on it; owned through the QObject tree.
     SocketTransport *m_transport = nullptr;
+    TransportRouter *m_router = nullptr;
     // The configuration controller and the window's face towards it; both
     // owned through the QObject tree.
     ConfigView *m_configView = nullptr;
