@@ -76,8 +76,15 @@ public:
                            for (const FoundModule &module : result.modules)
                                outcome.modules.append(listed(module));
                            for (const ModuleBatch::Clash &clash : result.clashes)
-                               outcome.duplicates.append(
+                               outcome.warnings.append(
                                    {gbk::decode(clash.module.mac), u"search"_s, clash.warning});
+                           if (result.framesQueued > 0)
+                               outcome.warnings.append(
+                                   {{},
+                                    u"search"_s,
+                                    u"%1 of its frames were still queued when the search ended "
+                                    "(--rate): modules behind their adapters were not asked"_s.arg(
+                                        result.framesQueued)});
                            if (!result.failure.isEmpty())
                                outcome.failure = Problem{{}, u"search"_s, result.failure};
                            outcome.traffic = traffic();

@@ -3,8 +3,6 @@
 #include "mylib.h"
 #include "transportrouter.h"
 
-#include <QThread>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -16,15 +14,22 @@ constexpr int IgnoredReportQuietMs = 1000;
 } // namespace
 
 ConfigProtocol::ConfigProtocol(TMYCLASS &store, TransportRouter &router, ConfigView &view,
-                               const AdapterSource &adapters, QObject *parent)
+                               const AdapterSource &adapters, QObject *parent, Clock &clock)
     : QObject(parent)
     , m_store(store)
     , m_router(router)
     , m_transport(router.transport())
     , m_view(view)
     , m_adapterSource(adapters)
-    , m_pause([](int ms) { QThread::msleep(ulong(ms)); })
-    , m_search(router, store) {
+    , m_clock(clock)
+    , m_reopen(clock,
+               [this] {
+                   if (auto then = std::exchange(m_afterReopen, {}))
+                       then();
+               })
+    , m_search(router, store)
+    , m_ignoredReport(clock, [this] { reportIgnoredReplies(); })
+    , m_noAnswerReport(clock, [this] { reportNoAnswer(); }) {
     m_search.onAnswer = [this](const Peer &from, const QByteArray &) {
         m_router.setLastPeer(from);
     };
@@ -35,12 +40,11 @@ ConfigProtocol::ConfigProtocol(TMYCLASS &store, TransportRouter &router, ConfigV
         ++m_ignoredReplies;
         m_ignoredReport.start();
     };
+    m_reopen.setSingleShot(true);
     m_ignoredReport.setSingleShot(true);
     m_ignoredReport.setInterval(IgnoredReportQuietMs);
-    connect(&m_ignoredReport, &QTimer::timeout, this, &ConfigProtocol::reportIgnoredReplies);
     m_noAnswerReport.setSingleShot(true);
     m_noAnswerReport.setInterval(NoAnswerQuietMs);
-    connect(&m_noAnswerReport, &QTimer::timeout, this, &ConfigProtocol::reportNoAnswer);
 }
 
 void ConfigProtocol::addInfoLine(const QString &text) {
@@ -71,10 +75,18 @@ void ConfigProtocol::searchModules() {
     reportIgnoredReplies(); // they belong to the search before
     m_noAnswerReport.stop();
 
+    m_reopen.stop();
     if (m_transport.isOpen()) {
         m_transport.close();
-        m_pause(TransportCloseWaitMs);
+        m_afterReopen = [this, adapters, searched] { startSearch(adapters, searched); };
+        m_reopen.start(TransportCloseWaitMs);
+        return;
     }
+    startSearch(adapters, searched);
+}
+
+void ConfigProtocol::startSearch(const QList<NetworkAdapter> &adapters,
+                                 const QList<NetworkAdapter> &searched) {
     const bool searching = m_search.start(adapters, searched);
     m_router.setHolder(TransportRouter::Holder::Configuration);
     m_view.enableConfiguration(true);
@@ -145,7 +157,8 @@ void ConfigProtocol::reportNoAnswer() {
 // The picked module
 
 void ConfigProtocol::selectModule(int index) {
-    if (index < 0 || index >= m_store.ModuleCount)
+    // Nothing is listed while a search waits to reopen the transport.
+    if (index < 0 || index >= m_store.ModuleCount || m_reopen.isActive())
         return;
     m_store.SelectedIndex = index;
     m_search.endListing();
@@ -163,11 +176,10 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
     if (!session) {
         const NetworkAdapter *adapter =
             adapterByIndex(m_search.adapters(), m_store.ModuleAdapter[index]);
-        session = std::make_unique<ModuleSession>(m_transport, m_view, m_store.ModuleMAC[index],
-                                                  adapter ? *adapter : NetworkAdapter(), this);
+        session =
+            std::make_unique<ModuleSession>(m_transport, m_view, m_store.ModuleMAC[index],
+                                            adapter ? *adapter : NetworkAdapter(), this, m_clock);
         m_router.addSession(session.get());
-        if (m_delay)
-            session->setDelay(m_delay);
         // The module's entry and its list line take the new address.
         connect(session.get(), &ModuleSession::moduleMacChanged, this,
                 [this, index](const QByteArray &mac) {

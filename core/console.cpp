@@ -5,28 +5,21 @@
 #include "relaycodec.h"
 #include "transportrouter.h"
 
-#include <QThread>
-
 #include <algorithm>
 
-Console::Console(TransportRouter &router, ConsoleView &view, QObject *parent)
+Console::Console(TransportRouter &router, ConsoleView &view, QObject *parent, Clock &clock)
     : QObject(parent)
     , m_router(router)
     , m_transport(router.transport())
-    , m_view(view) {
+    , m_view(view)
+    , m_listenTimer(clock, [this] { listenTimedOut(); })
+    , m_connectWatch(clock, [this] { checkConnection(); })
+    , m_relayRepoll(clock, [this] { repollRelays(); })
+    , m_reopen(clock, [this] { openConsole(); }) {
     router.setConsoleReceiver(
         [this](const Peer &from, QByteArrayView bytes) { receive(from, bytes); });
     Transport &transport = m_transport;
-    // The form's names and design intervals; each wait sets its own when it
-    // starts.
-    m_listenTimer.setObjectName(QStringLiteral("TimerConnOut"));
-    m_connectWatch.setObjectName(QStringLiteral("Timer_CheckTCPClient"));
-    m_relayRepoll.setObjectName(QStringLiteral("TimerReadAllRelay"));
-    for (QTimer *timer : {&m_listenTimer, &m_connectWatch, &m_relayRepoll})
-        timer->setInterval(1000);
-    connect(&m_listenTimer, &QTimer::timeout, this, &Console::listenTimedOut);
-    connect(&m_connectWatch, &QTimer::timeout, this, &Console::checkConnection);
-    connect(&m_relayRepoll, &QTimer::timeout, this, &Console::repollRelays);
+    m_reopen.setSingleShot(true);
     connect(&transport, &Transport::connectionAdded, this, &Console::clientCame);
     connect(&transport, &Transport::connectionRemoved, this, &Console::clientLeft);
     connect(&transport, &Transport::failed, this,
@@ -43,11 +36,13 @@ void Console::setMode(ConsoleMode mode) {
 }
 
 void Console::toggle() {
+    m_reopen.stop();
     if (m_transport.isOpen()) {
         const bool ours = holdsTransport();
         closeConsole();
-        if (ours)
-            return;
+        if (!ours)
+            m_reopen.start(CloseWaitMs);
+        return;
     }
     openConsole();
 }
@@ -58,8 +53,6 @@ void Console::closeConsole() {
     m_connectWatch.stop();
     listClients();
     m_view.showState(ConsoleState::Closed, m_mode);
-    // Gives the system time to release the address before a reopen.
-    QThread::msleep(CloseWaitMs);
 }
 
 void Console::openConsole() {

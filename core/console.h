@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clock.h"
 #include "consoleview.h"
 #include "transport.h"
 
@@ -8,7 +9,6 @@
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <optional>
 
@@ -35,14 +35,16 @@ public:
     static constexpr int RelayRepollMs = 300;
     static constexpr int CloseWaitMs = 100;
 
-    Console(TransportRouter &router, ConsoleView &view, QObject *parent = nullptr);
+    Console(TransportRouter &router, ConsoleView &view, QObject *parent = nullptr,
+            Clock &clock = Clock::system());
 
     // The user picked a mode: shown at once, opened with at the next opening.
     void setMode(ConsoleMode mode);
     ConsoleMode mode() const { return m_mode; }
     // The open/close button: closes an open transport; opens the console
     // when it did not hold it, so one click takes it over from the
-    // configuration side.
+    // configuration side (CloseWaitMs after closing, once the system has let
+    // go of the address).
     void toggle();
     void openConsole();
     // Closes the transport, whoever holds it.
@@ -87,9 +89,10 @@ private:
     ConsoleMode m_mode = ConsoleMode::TcpServer;
     // The clients last shown, in the order they came.
     QList<Transport::Connection> m_clients;
-    QTimer m_listenTimer{this};
-    QTimer m_connectWatch{this};
-    QTimer m_relayRepoll{this};
+    Timer m_listenTimer;
+    Timer m_connectWatch;
+    Timer m_relayRepoll;
+    Timer m_reopen;
     bool m_relayRepollPending = false;
     QString m_lastFailure;
     // A GBK lead byte that ended an arrival: its trail byte is the first byte

@@ -36,7 +36,12 @@ public:
         : m_batch(batch)
         , m_job(job)
         , m_session(batch.m_limited, *this, batch.m_jobs.at(job).module.mac,
-                    batch.m_jobs.at(job).module.adapter, this) {
+                    batch.m_jobs.at(job).module.adapter, this, batch.m_clock)
+        , m_watchdog(batch.m_clock, [this] { fail(u"应答超时"_s); })
+        , m_spacing(batch.m_clock, [this] {
+            if (auto then = std::exchange(m_afterSpacing, {}))
+                then();
+        }) {
         const Job &j = batch.m_jobs.at(job);
         if (j.factoryDefault)
             m_stages.append(Stage::Default);
@@ -48,7 +53,12 @@ public:
             m_stages.append(Stage::Uart);
         m_watchdog.setSingleShot(true);
         m_watchdog.setInterval(AnswerTimeoutMs);
-        connect(&m_watchdog, &QTimer::timeout, this, [this] { fail(u"应答超时"_s); });
+        m_spacing.setSingleShot(true);
+        // The answer's time counts from when the frame left the rate's queue.
+        connect(&m_session, &ModuleSession::frameLeft, this, [this] {
+            if (std::exchange(m_watchdogArmed, false))
+                m_watchdog.start();
+        });
     }
 
     ModuleSession &session() { return m_session; }
@@ -81,16 +91,15 @@ public:
         m_step = &command;
         // A query the session gives up on itself; an answer to a setting
         // (the factory default's repeats included) it would wait for forever.
-        if (setting || &command == &commands::FactoryDefault)
-            m_watchdog.start();
-        else
-            m_watchdog.stop();
+        m_watchdog.stop();
+        m_watchdogArmed = setting || &command == &commands::FactoryDefault;
     }
 
     void stepAnswered(const Command &command, bool setting, bool ok) override {
         if (m_ended)
             return;
         m_watchdog.stop();
+        m_watchdogArmed = false;
         if (&command != m_step)
             return;
         if (stage() == Stage::Settings && setting) {
@@ -168,14 +177,15 @@ private:
             advance();
             return;
         }
-        QTimer::singleShot(SettingSpacingMs, this, [this, more] {
+        m_afterSpacing = [this, more] {
             if (m_ended)
                 return;
             if (more)
                 beginStage();
             else
                 nextStage();
-        });
+        };
+        m_spacing.start(SettingSpacingMs);
     }
 
     void fail(const QString &message) {
@@ -183,6 +193,7 @@ private:
             return;
         m_ended = true;
         m_watchdog.stop();
+        m_watchdogArmed = false;
         outcome().step = m_step;
         outcome().message = message;
         queue([this] { end(); });
@@ -203,17 +214,27 @@ private:
     const Command *m_step = nullptr;
     bool m_ended = false;
     bool m_advancing = false;
-    QTimer m_watchdog;
+    // An answer is awaited; the watchdog starts once the frame has left.
+    bool m_watchdogArmed = false;
+    Timer m_watchdog;
+    Timer m_spacing;
+    std::function<void()> m_afterSpacing;
 };
 
 ModuleBatch::ModuleBatch(Transport &network, const AdapterSource &adapters, int rate,
-                         QObject *parent)
+                         QObject *parent, Clock &clock)
     : QObject(parent)
     , m_adapterSource(adapters)
     , m_rate(std::max(MinRate, rate))
-    , m_limited(network, m_rate)
+    , m_clock(clock)
+    , m_limited(network, m_rate, nullptr, clock)
     , m_router(m_limited)
-    , m_search(m_router, m_store) {
+    , m_search(m_router, m_store)
+    , m_searchWait(clock, [this] { endSearch(); })
+    , m_searchQuiet(clock, [this] {
+        if (m_search.framesWaiting() == 0)
+            endSearch();
+    }) {
     connect(&m_limited, &Transport::failed, this,
             [this](int, const QString &text) { m_transportFailure = text; });
     setInFlight(DefaultInFlight);
@@ -231,8 +252,10 @@ ModuleBatch::ModuleBatch(Transport &network, const AdapterSource &adapters, int 
     m_searchWait.setSingleShot(true);
     m_searchQuiet.setSingleShot(true);
     m_searchQuiet.setInterval(SearchQuietMs);
-    connect(&m_searchWait, &QTimer::timeout, this, &ModuleBatch::endSearch);
-    connect(&m_searchQuiet, &QTimer::timeout, this, &ModuleBatch::endSearch);
+    m_search.onFramesLeft = [this] {
+        if (m_searchDone)
+            m_searchWait.start(m_searchWaitMs);
+    };
 }
 
 ModuleBatch::~ModuleBatch() {
@@ -254,19 +277,19 @@ void ModuleBatch::search(const QString &adapter, int waitMs,
         return;
     }
     m_transportFailure.clear();
+    m_searchDone = std::move(done);
+    m_searchWaitMs = waitMs;
     if (!m_search.start(all, searched)) {
         m_found.failure = m_transportFailure.isEmpty() ? u"UDP没建立"_s : m_transportFailure;
-        done(m_found);
-        return;
+        std::exchange(m_searchDone, {})(m_found);
     }
-    m_searchDone = std::move(done);
-    m_searchWait.start(waitMs);
 }
 
 void ModuleBatch::endSearch() {
     m_searchWait.stop();
     m_searchQuiet.stop();
     m_search.endListing();
+    m_found.framesQueued = m_search.framesWaiting();
     if (auto done = std::exchange(m_searchDone, {}))
         done(m_found);
 }

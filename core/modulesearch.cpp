@@ -31,6 +31,8 @@ bool ModuleSearch::start(const QList<NetworkAdapter> &all, const QList<NetworkAd
     transport.open(endpoints);
     m_store.ClearModules();
     m_router.endListing();
+    ++m_starts;
+    m_framesWaiting = 0;
     if (!transport.isOpen())
         return false;
     QList<quint32> own;
@@ -43,9 +45,16 @@ bool ModuleSearch::start(const QList<NetworkAdapter> &all, const QList<NetworkAd
             onSettled();
     });
     // Each frame leaves by the adapter it names.
-    for (const NetworkAdapter &adapter : searched)
-        transport.sendDatagram(Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index},
-                               atframe::searchFrame(adapter.mac));
+    const quint64 start = ++m_starts;
+    m_framesWaiting = int(searched.size());
+    for (const NetworkAdapter &adapter : searched) {
+        transport.sendDatagramThen(Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index},
+                                   atframe::searchFrame(adapter.mac), [this, start] {
+                                       if (start == m_starts && --m_framesWaiting == 0 &&
+                                           onFramesLeft)
+                                           onFramesLeft();
+                                   });
+    }
     return true;
 }
 

@@ -58,6 +58,11 @@ public:
     std::function<void()> onIgnored;
     // An answer, and every answer that came in during its warnings, is done.
     std::function<void()> onSettled;
+    // Every search frame has left (at once, unless a queue holds them).
+    std::function<void()> onFramesLeft;
+
+    // Search frames of the last start that have not left yet.
+    int framesWaiting() const { return m_framesWaiting; }
 
 private:
     void list(const Peer &from, const atframe::Reply &reply);
@@ -66,4 +71,7 @@ private:
     TMYCLASS &m_store;
     QList<NetworkAdapter> m_adapters;
     int m_depth = 0;
+    int m_framesWaiting = 0;
+    // Which start the frames waited for belong to.
+    quint64 m_starts = 0;
 };

@@ -1,5 +1,6 @@
 // The test console without a window or a network: a recording view and a
 // recording transport; the console's timers are fired by hand.
+#include "clock.h"
 #include "console.h"
 #include "consoleview.h"
 #include "faketransport.h"
@@ -8,7 +9,6 @@
 
 #include <QRandomGenerator>
 #include <QTest>
-#include <QTimer>
 
 #include <cstring>
 #include <functional>
@@ -132,19 +132,10 @@ struct Rig {
         transport.open({Transport::Kind::Datagram, {}, 5000, {}, 0});
         router.setHolder(TransportRouter::Holder::Configuration);
     }
-    QTimer *timer(const char *name) {
-        return console.findChild<QTimer *>(QString::fromLatin1(name));
-    }
-    // Runs what the timer's time-out runs, without waiting for it.
-    void fire(const char *name) { QMetaObject::invokeMethod(timer(name), "timeout"); }
-    QStringList activeTimers() {
-        QStringList names;
-        for (const char *name : {"TimerConnOut", "Timer_CheckTCPClient", "TimerReadAllRelay"}) {
-            if (timer(name)->isActive())
-                names.append(QString::fromLatin1(name));
-        }
-        return names;
-    }
+    // Time runs on to the end of what the console waits for.
+    void fire() { QVERIFY(clock.advanceToNext()); }
+    // Milliseconds until the console's next wait ends; -1: it waits for nothing.
+    qint64 waiting() const { return clock.nextEndMs(); }
     QStringList sent() const {
         QStringList texts;
         for (const FakeTransport::Sent &s : transport.sent)
@@ -158,10 +149,11 @@ struct Rig {
         return texts;
     }
 
+    ManualClock clock;
     FakeTransport transport;
     TransportRouter router{transport};
     FakeView view;
-    Console console{router, view};
+    Console console{router, view, nullptr, clock};
 };
 
 } // namespace
@@ -210,9 +202,7 @@ private slots:
         QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
         QVERIFY(!rig.view.configuration);
         QVERIFY(rig.view.warnings.isEmpty());
-        QCOMPARE(rig.activeTimers(), timer.isEmpty() ? QStringList() : QStringList{timer});
-        if (!timer.isEmpty())
-            QCOMPARE(rig.timer(qPrintable(timer))->interval(), interval);
+        QCOMPARE(rig.waiting(), timer.isEmpty() ? -1 : interval);
     }
 
     void openingRefusedOrFailed_data() {
@@ -265,7 +255,7 @@ private slots:
         QVERIFY(!rig.transport.isOpen());
         QCOMPARE(rig.view.warnings, QStringList{warning});
         QCOMPARE(rig.view.states, states);
-        QVERIFY(rig.activeTimers().isEmpty());
+        QCOMPARE(rig.waiting(), -1);
         // Refused or failed, the console has the transport's use.
         QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
         QCOMPARE(rig.view.clients.isEmpty(), field.isEmpty());
@@ -292,7 +282,7 @@ private slots:
         QCOMPARE(rig.view.states.last(), u"Closed"_s);
         QVERIFY(rig.view.clients.isEmpty());
         // A watch left running would judge whatever is opened next.
-        QVERIFY(rig.activeTimers().isEmpty());
+        QCOMPARE(rig.waiting(), -1);
         // The configuration side stays unusable until the next module search.
         QVERIFY(!rig.view.configuration);
         QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
@@ -303,6 +293,10 @@ private slots:
         rig.searchTakesTheTransport();
         rig.open(ConsoleMode::Udp);
         QCOMPARE(rig.transport.closes, 2); // the search's own, then the console's
+        // Reopened once the system has had 100 ms to let go of the address.
+        rig.clock.advance(Console::CloseWaitMs - 1);
+        QCOMPARE(rig.transport.opened.size(), 1);
+        rig.clock.advance(1);
         QCOMPARE(rig.transport.opened.size(), 2);
         QCOMPARE(describe(rig.transport.opened.last()), u"datagram 127.0.0.1:6000 -> :0"_s);
         QCOMPARE(rig.view.states, (QStringList{u"Closed"_s, u"Opening"_s, u"UdpOpen"_s}));
@@ -328,14 +322,14 @@ private slots:
         }
         if (reopenInBox)
             rig.view.duringWarning = [&rig] { rig.console.toggle(); };
-        rig.fire("TimerConnOut");
+        rig.fire();
         // Whoever has the transport, nobody is waited for any more and the
         // console can be opened again.
         QCOMPARE(rig.view.states.mid(2, 1), QStringList{u"ListenTimedOut"_s});
         QCOMPARE(rig.view.warnings, searched ? QStringList() : QStringList{u"等待客户端超时!"_s});
         // A search's transport is not the console's to close.
         QCOMPARE(rig.transport.isOpen(), searched || reopenInBox);
-        QCOMPARE(rig.activeTimers(), reopenInBox ? QStringList{u"TimerConnOut"_s} : QStringList());
+        QCOMPARE(rig.waiting(), reopenInBox ? Console::ListenTimeoutMs : -1);
 
         if (searched)
             return;
@@ -351,7 +345,7 @@ private slots:
         rig.open(ConsoleMode::TcpServer);
         const Peer ClientA2{ClientA.ip, 1002};
         rig.transport.addConnection(11, ClientA);
-        QVERIFY(rig.activeTimers().isEmpty());
+        QCOMPARE(rig.waiting(), -1);
         QCOMPARE(rig.view.states.last(), u"Connected"_s);
         rig.transport.addConnection(12, ClientB);
         rig.transport.addConnection(13, ClientA2);
@@ -402,10 +396,10 @@ private slots:
         if (searched)
             rig.searchTakesTheTransport();
         const int closes = rig.transport.closes;
-        rig.fire("Timer_CheckTCPClient");
+        rig.fire();
         QCOMPARE(rig.view.states.last(), state);
         const bool watching = state == u"ClientOpen"_s;
-        QCOMPARE(rig.timer("Timer_CheckTCPClient")->isActive(), watching);
+        QCOMPARE(rig.waiting() >= 0, watching);
         // A pending attempt is given up: completing later, it would be open
         // behind a console that shows it closed.
         QCOMPARE(rig.transport.closes, state == u"Dropped"_s ? closes + 1 : closes);
@@ -589,21 +583,20 @@ private slots:
         Rig rig;
         rig.open(ConsoleMode::Udp);
         QVERIFY(rig.console.setRelay(3, RelaySwitch::On, u"100000"_s));
-        QVERIFY(rig.activeTimers().isEmpty());
+        QCOMPARE(rig.waiting(), -1);
         // Any arrival starts the 300 ms re-query, once.
         rig.console.receive(ClientA, "+STACH3=1,100000\r\n");
-        QCOMPARE(rig.activeTimers(), QStringList{u"TimerReadAllRelay"_s});
-        QCOMPARE(rig.timer("TimerReadAllRelay")->interval(), 300);
+        QCOMPARE(rig.waiting(), 300);
         QVERIFY(!rig.console.relayRepollPending());
         QCOMPARE(rig.view.relays[2], LampState::On);
 
         // It asks for the relays the boxes pick then.
         rig.view.relay = 0;
-        rig.fire("TimerReadAllRelay");
-        QVERIFY(rig.activeTimers().isEmpty());
+        rig.fire();
+        QCOMPARE(rig.waiting(), -1);
         QCOMPARE(rig.sentBytes().last(), u"AT+STACH0=?\r\n"_s);
         rig.console.receive(ClientA, "+STACH0=0,0\r\n");
-        QVERIFY(rig.activeTimers().isEmpty());
+        QCOMPARE(rig.waiting(), -1);
     }
 
     void overlongTimeIsRefused_data() {

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "clock.h"
 #include "cmsocket.h"
 #include "console.h"
 #include "consolewindowview.h"
@@ -22,8 +23,12 @@ constexpr int ClientHeight = 579;
 } // namespace
 
 TFrmMain::TFrmMain(QWidget *parent)
+    : TFrmMain(parent, Clock::system()) {}
+
+TFrmMain::TFrmMain(QWidget *parent, Clock &clock)
     : QMainWindow(parent)
-    , m_ui(new Ui::TFrmMain) {
+    , m_ui(new Ui::TFrmMain)
+    , m_clock(clock) {
     m_ui->setupUi(this);
 
     // The layout is drawn in pixels for a narrow 8-point face; prefer such a

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+class Clock;
 class ConfigProtocol;
 class ConfigView;
 class Console;
@@ -35,7 +36,9 @@ class TFrmMain : public QMainWindow {
     Q_OBJECT
 
 public:
+    // The core's controllers wait on clock (tests move one of their own).
     explicit TFrmMain(QWidget *parent = nullptr);
+    TFrmMain(QWidget *parent, Clock &clock);
     ~TFrmMain() override;
 
     // The controls are reachable by name: their objectNames are the form's
@@ -98,6 +101,7 @@ private:
 
     // ---- Members ---------------------------------------------------------
     Ui::TFrmMain *m_ui;
+    Clock &m_clock;
     QString m_settingsPath;
     // The one transport of both sides and the core's router of what arrives
     // on it; owned through the QObject tree.
@@ -118,8 +122,7 @@ private:
     std::array<LampWidget *, 12> InputLamps{};
 
     // The test console's logic and its view over this window's widgets; the
-    // console goes first. It is also a child of the window, so that its
-    // timers can be found by name.
+    // console goes first.
     std::unique_ptr<ConsoleWindowView> m_consoleView;
     std::unique_ptr<Console> m_console;
 };

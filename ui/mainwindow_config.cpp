@@ -149,7 +149,7 @@ const SystemAdapters systemAdapters;
 void TFrmMain::setupConfigSide() {
     Ui::TFrmMain &u = *m_ui;
     m_configView = new WindowConfigView(this, u);
-    m_config = new ConfigProtocol(MyClass, *m_router, *m_configView, systemAdapters, this);
+    m_config = new ConfigProtocol(MyClass, *m_router, *m_configView, systemAdapters, this, m_clock);
 
     using C = ConfigProtocol;
     const std::pair<QPushButton *, void (C::*)()> operations[] = {

@@ -17,7 +17,7 @@ void TFrmMain::setupConsole() {
     m_consoleView = std::make_unique<ConsoleWindowView>(
         u, RelayBoxes, RelayLamps, InputBoxes, InputLamps,
         [this](bool enabled) { EnableConfigControls(enabled); }, this);
-    m_console = std::make_unique<Console>(*m_router, *m_consoleView, this);
+    m_console = std::make_unique<Console>(*m_router, *m_consoleView, this, m_clock);
     Console *console = m_console.get();
     ConsoleWindowView *view = m_consoleView.get();
 
