@@ -1,5 +1,7 @@
 #include "moduleengine.h"
 
+#include "atframe.h"
+
 #include "command.h"
 #include "gbk.h"
 #include "modulebatch.h"
@@ -26,6 +28,15 @@ QString stepName(const ::Command *step) {
     if (step == &commands::FactoryDefault)
         return u"default"_s;
     return keyOf(*step->parameter);
+}
+
+// The search's port is held elsewhere, as a rule by a window that has
+// searched: it keeps the port for as long as it runs.
+QString portTaken(const QString &reason) {
+    return u"UDP port %1 could not be opened (%2): another program holds it, such as an "
+           "Ostrel window that has searched, which keeps the port until it is closed; nothing "
+           "was sent"_s.arg(atframe::ConfigPort)
+               .arg(reason);
 }
 
 bool sameModule(const FoundModule &a, const FoundModule &b) {
@@ -69,27 +80,30 @@ public:
 
     void search(int waitMs, std::function<void(SearchOutcome)> done) override {
         m_context.output.progress(u"searching"_s);
-        m_batch.search(m_adapter, waitMs,
-                       [this, done = std::move(done)](const ModuleBatch::SearchResult &result) {
-                           m_found = result.modules;
-                           SearchOutcome outcome;
-                           for (const FoundModule &module : result.modules)
-                               outcome.modules.append(listed(module));
-                           for (const ModuleBatch::Clash &clash : result.clashes)
-                               outcome.warnings.append(
-                                   {gbk::decode(clash.module.mac), u"search"_s, clash.warning});
-                           if (result.framesQueued > 0)
-                               outcome.warnings.append(
-                                   {{},
-                                    u"search"_s,
-                                    u"%1 of its frames were still queued when the search ended "
-                                    "(--rate): modules behind their adapters were not asked"_s.arg(
-                                        result.framesQueued)});
-                           if (!result.failure.isEmpty())
-                               outcome.failure = Problem{{}, u"search"_s, result.failure};
-                           outcome.traffic = traffic();
-                           done(outcome);
-                       });
+        m_batch.search(
+            m_adapter, waitMs,
+            [this, done = std::move(done)](const ModuleBatch::SearchResult &result) {
+                m_found = result.modules;
+                SearchOutcome outcome;
+                for (const FoundModule &module : result.modules)
+                    outcome.modules.append(listed(module));
+                for (const ModuleBatch::Clash &clash : result.clashes)
+                    outcome.warnings.append(
+                        {gbk::decode(clash.module.mac), u"search"_s, clash.warning});
+                if (result.framesQueued > 0)
+                    outcome.warnings.append(
+                        {{},
+                         u"search"_s,
+                         u"%1 of its frames were still queued when the search ended "
+                         "(--rate): modules behind their adapters were not asked"_s.arg(
+                             result.framesQueued)});
+                if (result.portUnavailable)
+                    outcome.failure = Problem{{}, u"search"_s, portTaken(result.failure)};
+                else if (!result.failure.isEmpty())
+                    outcome.failure = Problem{{}, u"search"_s, result.failure};
+                outcome.traffic = traffic();
+                done(outcome);
+            });
     }
 
     void run(QList<ModuleJob> jobs, std::function<void(RunOutcome)> done) override {

@@ -1,5 +1,7 @@
 #include "configprotocol.h"
 
+#include "atframe.h"
+
 #include "mylib.h"
 #include "transportrouter.h"
 
@@ -45,6 +47,8 @@ ConfigProtocol::ConfigProtocol(TMYCLASS &store, TransportRouter &router, ConfigV
     m_ignoredReport.setInterval(IgnoredReportQuietMs);
     m_noAnswerReport.setSingleShot(true);
     m_noAnswerReport.setInterval(NoAnswerQuietMs);
+    connect(&m_transport, &Transport::failed, this,
+            [this](int, const QString &text) { m_transportFailure = text; });
 }
 
 void ConfigProtocol::addInfoLine(const QString &text) {
@@ -87,14 +91,21 @@ void ConfigProtocol::searchModules() {
 
 void ConfigProtocol::startSearch(const QList<NetworkAdapter> &adapters,
                                  const QList<NetworkAdapter> &searched) {
+    m_transportFailure.clear();
     const bool searching = m_search.start(adapters, searched);
     m_router.setHolder(TransportRouter::Holder::Configuration);
     m_view.enableConfiguration(true);
     m_view.clearModuleList();
     m_router.setLastPeer({});
     m_view.appendMemoLine(u"现在切换到设置模式"_s);
-    if (!searching)
+    if (!searching) {
+        // Another program holds the port, as a rule: an empty list would
+        // read as no module there.
+        addInfoLine(
+            u"无法打开UDP端口%1，可能已被其他程序占用，没有发送搜索：%2"_s.arg(atframe::ConfigPort)
+                .arg(m_transportFailure));
         return;
+    }
     QStringList names;
     for (const NetworkAdapter &adapter : searched)
         names << adapter.name + u' ' + adapter.addressText();

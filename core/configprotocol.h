@@ -97,6 +97,8 @@ private:
     // Search replies not listed for an overlong MAC text; the memo gets their
     // number once they stop coming.
     int m_ignoredReplies = 0;
+    // The system's report of the last failure on the transport.
+    QString m_transportFailure;
     Timer m_ignoredReport;
     Timer m_noAnswerReport;
 

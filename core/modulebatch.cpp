@@ -281,6 +281,7 @@ void ModuleBatch::search(const QString &adapter, int waitMs,
     m_searchWaitMs = waitMs;
     if (!m_search.start(all, searched)) {
         m_found.failure = m_transportFailure.isEmpty() ? u"UDP没建立"_s : m_transportFailure;
+        m_found.portUnavailable = true;
         std::exchange(m_searchDone, {})(m_found);
     }
 }

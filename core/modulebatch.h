@@ -66,6 +66,9 @@ public:
         QString failure;
         // Search frames still waiting for the rate when the search ended.
         int framesQueued = 0;
+        // The configuration port could not be opened (failure says why):
+        // nothing was sent.
+        bool portUnavailable = false;
     };
 
     // One module's part: optionally the factory default (which the session

@@ -27,10 +27,6 @@ public:
     bool sendDatagram(const QString &host, quint16 port, QByteArrayView bytes) override {
         return m_inner.sendDatagram(host, port, bytes);
     }
-    bool sendDatagramThen(const Peer &to, QByteArrayView bytes,
-                          std::function<void()> left) override {
-        return m_inner.sendDatagramThen(to, bytes, std::move(left));
-    }
     bool send(QByteArrayView bytes) override { return m_inner.send(bytes); }
     bool sendTo(int connection, QByteArrayView bytes) override {
         return m_inner.sendTo(connection, bytes);

@@ -270,7 +270,9 @@ private slots:
         QTest::newRow("left open by the console")
             << true << true << L{Lan} << QString() << L{Lan} << eth0 << QString();
         QTest::newRow("will not open")
-            << false << false << L{Lan} << QString() << L{} << QString() << QString();
+            << false << false << L{Lan} << QString() << L{}
+            << u"无法打开UDP端口5000，可能已被其他程序占用，没有发送搜索：address in use"_s
+            << QString();
         QTest::newRow("every adapter, the bridge first")
             << false << true << L{Decoy, Lan, Lan2} << QString() << L{Decoy, Lan, Lan2}
             << u"搜索: docker0 172.17.0.1, eth0 192.168.1.10, eth1 10.0.0.7"_s << QString();
