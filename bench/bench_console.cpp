@@ -41,7 +41,7 @@ constexpr int ChunkBytes = 4096;
 constexpr int DatagramsPerSecond = 10000;
 constexpr int UdpSeconds = 5;
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 // 4 KB of text lines, each ending in "\r\n", as a module's output would be.
 QByteArray textChunk() {
@@ -93,7 +93,7 @@ public:
         m_thread = std::thread([this] {
             const int fd = ::accept(m_listener, nullptr, nullptr);
             const QByteArray chunk = textChunk();
-            m_start = Clock::now();
+            m_start = SteadyClock::now();
             for (qint64 sent = 0; sent < TotalBytes;) {
                 const ssize_t n = ::send(fd, chunk.constData(), size_t(chunk.size()), 0);
                 if (n <= 0)
@@ -111,13 +111,13 @@ public:
         ::close(m_listener);
     }
     quint16 port() const { return m_port; }
-    Clock::time_point start() const { return m_start; }
+    SteadyClock::time_point start() const { return m_start; }
 
 private:
     quint16 m_port = 0;
     int m_listener;
     std::atomic<bool> m_release{false};
-    Clock::time_point m_start;
+    SteadyClock::time_point m_start;
     std::thread m_thread;
 };
 
@@ -138,7 +138,7 @@ double plainReaderMBps() {
             break;
         received += n;
     }
-    const double seconds = std::chrono::duration<double>(Clock::now() - peer.start()).count();
+    const double seconds = std::chrono::duration<double>(SteadyClock::now() - peer.start()).count();
     ::close(fd);
     return double(received) / seconds / 1e6;
 }
@@ -243,7 +243,7 @@ int main(int argc, char *argv[]) {
         // wait sleeps between its rounds and would throttle the console.
         runUntil(
             [&] { return memo->characterCount() >= expected || deadline.elapsed() >= 300000; });
-        const auto end = Clock::now();
+        const auto end = SteadyClock::now();
         tcpStall = meter.maxMs();
         const qint64 shown = memo->characterCount();
         console = double(shown) / std::chrono::duration<double>(end - peer.start()).count() / 1e6;
@@ -272,7 +272,7 @@ int main(int argc, char *argv[]) {
         to.sin_family = AF_INET;
         to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         to.sin_port = htons(consolePort);
-        const auto begin = Clock::now();
+        const auto begin = SteadyClock::now();
         const int total = DatagramsPerSecond * UdpSeconds;
         for (int i = 0; i < total; ++i) {
             // Paced per millisecond: ten datagrams, then wait for the next one.

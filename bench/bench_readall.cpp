@@ -6,10 +6,10 @@
 // handshake 30 ms after the pick), plus the round trips measured in the run.
 #include "configprotocol.h"
 #include "labfixture.h"
-#include "mainstate.h"
 #include "parameters.h"
 #include "sockettransport.h"
 #include "systemadapters.h"
+#include "transportrouter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -62,24 +62,22 @@ public:
 };
 
 struct Tool {
-    TMainState state;
     SocketTransport transport;
     BenchView view;
     SystemAdapters adapters;
-    ConfigProtocol proto{state, transport, view, adapters};
     // The computer's addresses, looked up once: its own broadcasts come back.
     const QList<NetworkAdapter> own = adapters.adapters();
-    // Arrival times of datagrams from modules (not our own broadcasts).
+    // Arrival times of datagrams from modules (not our own broadcasts),
+    // taken before the router hands them on.
     QList<double> receivedAt;
+    QMetaObject::Connection timing = QObject::connect(&transport, &Transport::received, &transport,
+                                                      [this](const Peer &from, QByteArrayView) {
+                                                          if (!adapterByAddress(own, from.ip))
+                                                              receivedAt << nowMs();
+                                                      });
+    TransportRouter router{transport};
+    ConfigProtocol proto{router, view, adapters};
 
-    Tool() {
-        QObject::connect(&transport, &Transport::received, &proto,
-                         [this](const Peer &from, QByteArrayView bytes) {
-                             if (!adapterByAddress(own, from.ip))
-                                 receivedAt << nowMs();
-                             proto.receive(from, bytes);
-                         });
-    }
     ~Tool() { transport.close(); }
 };
 

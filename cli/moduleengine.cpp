@@ -1,5 +1,7 @@
 #include "moduleengine.h"
 
+#include "atframe.h"
+
 #include "command.h"
 #include "commandtable.h"
 #include "gbk.h"
@@ -27,6 +29,15 @@ QString stepName(const ::Command *step) {
     if (step == &commands::FactoryDefault)
         return u"default"_s;
     return keyOf(*step->parameter);
+}
+
+// The search's port is held elsewhere, as a rule by a window that has
+// searched: it keeps the port for as long as it runs.
+QString portTaken(const QString &reason) {
+    return u"UDP port %1 could not be opened (%2): another program holds it, such as an "
+           "Ostrel window that has searched, which keeps the port until it is closed; nothing "
+           "was sent"_s.arg(atframe::ConfigPort)
+               .arg(reason);
 }
 
 bool sameModule(const FoundModule &a, const FoundModule &b) {
@@ -70,20 +81,28 @@ public:
 
     void search(int waitMs, std::function<void(SearchOutcome)> done) override {
         m_context.output.progress(u"searching"_s);
-        m_batch.search(m_adapter, waitMs,
-                       [this, done = std::move(done)](const ModuleBatch::SearchResult &result) {
-                           m_found = result.modules;
-                           SearchOutcome outcome;
-                           for (const FoundModule &module : result.modules)
-                               outcome.modules.append(listed(module));
-                           for (const ModuleBatch::Clash &clash : result.clashes)
-                               outcome.duplicates.append(
-                                   {gbk::decode(clash.module.mac), u"search"_s, clash.warning});
-                           if (const QString why = searchFailure(result); !why.isEmpty())
-                               outcome.failure = Problem{{}, u"search"_s, why};
-                           outcome.traffic = traffic();
-                           done(outcome);
-                       });
+        m_batch.search(
+            m_adapter, waitMs,
+            [this, done = std::move(done)](const ModuleBatch::SearchResult &result) {
+                m_found = result.modules;
+                SearchOutcome outcome;
+                for (const FoundModule &module : result.modules)
+                    outcome.modules.append(listed(module));
+                for (const ModuleBatch::Clash &clash : result.clashes)
+                    outcome.warnings.append(
+                        {gbk::decode(clash.module.mac), u"search"_s, clash.warning});
+                if (result.framesQueued > 0)
+                    outcome.warnings.append(
+                        {{},
+                         u"search"_s,
+                         u"%1 of its frames were still queued when the search ended "
+                         "(--rate): modules behind their adapters were not asked"_s.arg(
+                             result.framesQueued)});
+                if (const QString why = searchFailure(result); !why.isEmpty())
+                    outcome.failure = Problem{{}, u"search"_s, why};
+                outcome.traffic = traffic();
+                done(outcome);
+            });
     }
 
     void run(QList<ModuleJob> jobs, std::function<void(RunOutcome)> done) override {
@@ -129,8 +148,8 @@ private:
                        ? u"no adapter is up, can broadcast and has an IPv4 address"_s
                        : u"adapter %1 has no IPv4 address"_s.arg(m_adapter);
         case F::NotOpen:
-            return u"the network could not be opened"_s +
-                   (result.systemText.isEmpty() ? QString() : u": "_s + result.systemText);
+            return portTaken(result.systemText.isEmpty() ? u"no reason given"_s
+                                                         : result.systemText);
         }
         return {};
     }

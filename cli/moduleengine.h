@@ -37,8 +37,9 @@ struct Traffic {
 
 struct SearchOutcome {
     QList<ListedModule> modules;
-    // Modules that share a MAC or IP address, said as the window says it.
-    QList<Problem> duplicates;
+    // Modules that share a MAC or IP address, said as the window says it,
+    // and search frames that never left.
+    QList<Problem> warnings;
     // The search could not go out, or (before jobs on "all") found nothing.
     std::optional<Problem> failure;
     Traffic traffic;

@@ -143,7 +143,7 @@ int exitCodeOf(const QList<ModuleOutcome> &outcomes) {
 }
 
 Report withSearch(Report report, const SearchOutcome &search) {
-    report.warnings.append(search.duplicates);
+    report.warnings.append(search.warnings);
     if (search.failure)
         report.fail(NothingFound, *search.failure);
     report.fields.insert(u"traffic"_s,

@@ -1,10 +1,10 @@
 #include "configprotocol.h"
 
-#include "mainstate.h"
+#include "atframe.h"
 #include "moduletable.h"
 #include "transport.h"
 
-#include <QThread>
+#include "transportrouter.h"
 
 using namespace Qt::StringLiterals;
 
@@ -16,28 +16,39 @@ constexpr int IgnoredReportQuietMs = 1000;
 
 } // namespace
 
-ConfigProtocol::ConfigProtocol(TMainState &state, Transport &transport, ConfigView &view,
-                               const AdapterSource &adapters, QObject *parent)
+ConfigProtocol::ConfigProtocol(TransportRouter &router, ConfigView &view,
+                               const AdapterSource &adapters, QObject *parent, Clock &clock)
     : QObject(parent)
-    , m_state(state)
-    , m_transport(transport)
+    , m_router(router)
+    , m_transport(router.transport())
     , m_view(view)
     , m_adapterSource(adapters)
-    , m_pause([](int ms) { QThread::msleep(ulong(ms)); })
-    , m_search(transport, m_store) {
-    m_search.onAnswer = [this](const Peer &from, const QByteArray &) { m_state.lastPeer = from; };
+    , m_clock(clock)
+    , m_reopen(clock,
+               [this] {
+                   if (auto then = std::exchange(m_afterReopen, {}))
+                       then();
+               })
+    , m_search(router, m_store)
+    , m_ignoredReport(clock, [this] { reportIgnoredReplies(); })
+    , m_noAnswerReport(clock, [this] { reportNoAnswer(); }) {
+    m_search.onAnswer = [this](const Peer &from, const QByteArray &) {
+        m_router.setLastPeer(from);
+    };
+    m_search.onSettled = [this] { m_clashesReported.clear(); };
     m_search.onDuplicate = [this](const QString &text) { warnDuplicate(text); };
     m_search.onListed = [this](const QString &line) { m_view.appendModuleLine(line); };
     m_search.onIgnored = [this] {
         ++m_ignoredReplies;
         m_ignoredReport.start();
     };
+    m_reopen.setSingleShot(true);
     m_ignoredReport.setSingleShot(true);
     m_ignoredReport.setInterval(IgnoredReportQuietMs);
-    connect(&m_ignoredReport, &QTimer::timeout, this, &ConfigProtocol::reportIgnoredReplies);
     m_noAnswerReport.setSingleShot(true);
     m_noAnswerReport.setInterval(NoAnswerQuietMs);
-    connect(&m_noAnswerReport, &QTimer::timeout, this, &ConfigProtocol::reportNoAnswer);
+    connect(&m_transport, &Transport::failed, this,
+            [this](int, const QString &text) { m_transportFailure = text; });
 }
 
 void ConfigProtocol::addInfoLine(const QString &text) {
@@ -63,23 +74,38 @@ void ConfigProtocol::searchModules() {
     // A search ends whatever runs: nothing more is sent for it, and its late
     // answers are not taken for modules found.
     m_selected = nullptr;
-    m_search.clearSessions();
+    m_router.clearSessions();
     m_sessions.clear();
     reportIgnoredReplies(); // they belong to the search before
     m_noAnswerReport.stop();
 
+    m_reopen.stop();
     if (m_transport.isOpen()) {
         m_transport.close();
-        m_pause(TransportCloseWaitMs);
+        m_afterReopen = [this, adapters, searched] { startSearch(adapters, searched); };
+        m_reopen.start(TransportCloseWaitMs);
+        return;
     }
+    startSearch(adapters, searched);
+}
+
+void ConfigProtocol::startSearch(const QList<NetworkAdapter> &adapters,
+                                 const QList<NetworkAdapter> &searched) {
+    m_transportFailure.clear();
     const bool searching = m_search.start(adapters, searched);
-    m_state.holder = SocketHolder::Configuration;
+    m_router.setHolder(TransportRouter::Holder::Configuration);
     m_view.enableConfiguration(true);
     m_view.clearModuleList();
-    m_state.lastPeer = {};
+    m_router.setLastPeer({});
     m_view.appendMemoLine(u"现在切换到设置模式"_s);
-    if (!searching)
+    if (!searching) {
+        // Another program holds the port, as a rule: an empty list would
+        // read as no module there.
+        addInfoLine(
+            u"无法打开UDP端口%1，可能已被其他程序占用，没有发送搜索：%2"_s.arg(atframe::ConfigPort)
+                .arg(m_transportFailure));
         return;
+    }
     QStringList names;
     for (const NetworkAdapter &adapter : searched)
         names << adapter.name + u' ' + adapter.addressText();
@@ -103,13 +129,6 @@ std::optional<NetworkAdapter> ConfigProtocol::computerAdapter() const {
     if (adapters.isEmpty())
         return std::nullopt;
     return adapters.first();
-}
-
-void ConfigProtocol::receive(const Peer &from, QByteArrayView datagram) {
-    ++m_listingDepth;
-    m_search.receive(from, datagram);
-    if (--m_listingDepth == 0)
-        m_clashesReported.clear();
 }
 
 // One warning box at a time: replies that arrive while it is open are still
@@ -149,7 +168,8 @@ void ConfigProtocol::reportNoAnswer() {
 // The picked module
 
 void ConfigProtocol::selectModule(int index) {
-    if (index < 0 || index >= m_store.ModuleCount)
+    // Nothing is listed while a search waits to reopen the transport.
+    if (index < 0 || index >= m_store.ModuleCount || m_reopen.isActive())
         return;
     m_search.endListing();
     ModuleSession &session = sessionOf(index);
@@ -167,12 +187,11 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
         const NetworkAdapter *adapter =
             adapterByIndex(m_search.adapters(), m_store.ModuleAdapter[index]);
         session = std::make_unique<ModuleSession>(m_transport, m_store.ModuleMAC[index],
-                                                  adapter ? *adapter : NetworkAdapter(), this);
+                                                  adapter ? *adapter : NetworkAdapter(), this,
+                                                  m_clock);
         connect(session.get(), &ModuleSession::result, this,
                 [this](const SessionResult &result) { showResult(m_view, result); });
-        m_search.addSession(session.get());
-        if (m_delay)
-            session->setDelay(m_delay);
+        m_router.addSession(session.get());
         // The module's entry and its list line take the new address.
         connect(session.get(), &ModuleSession::moduleMacChanged, this,
                 [this, index](const QByteArray &mac) {

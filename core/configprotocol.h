@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clock.h"
 #include "configview.h"
 #include "modulesearch.h"
 #include "modulesession.h"
@@ -10,7 +11,6 @@
 #include <QByteArrayView>
 #include <QObject>
 #include <QSet>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -18,8 +18,8 @@
 #include <vector>
 
 class Transport;
+class TransportRouter;
 struct Peer;
-struct TMainState;
 
 // The configuration side as the window drives it: the module search through
 // every adapter (or the one the user chose) and the module list with its
@@ -35,16 +35,11 @@ public:
 
     // The adapters are asked afresh at every search; the source must outlive
     // the controller.
-    ConfigProtocol(TMainState &state, Transport &transport, ConfigView &view,
-                   const AdapterSource &adapters, QObject *parent = nullptr);
+    ConfigProtocol(TransportRouter &router, ConfigView &view, const AdapterSource &adapters,
+                   QObject *parent = nullptr, Clock &clock = Clock::system());
 
     // The modules of the last search, as the list shows them.
     ModuleTable &modules() { return m_store; }
-
-    // Injection points for tests: the blocking pause of the GUI thread after
-    // closing the transport (100 ms), and the sessions' write-all spacing.
-    void setPause(std::function<void(int ms)> pause) { m_pause = std::move(pause); }
-    void setDelay(ModuleSession::Delay delay) { m_delay = std::move(delay); }
 
     const AdapterSource &adapterSource() const { return m_adapterSource; }
     // The name of the only adapter searched through; empty: every adapter.
@@ -57,8 +52,10 @@ public:
 
     // Ends every conversation, opens the transport for the configuration
     // port on every adapter and asks every module to answer, out of each
-    // adapter searched. Without an adapter to search through the user is
-    // told so, and nothing changes.
+    // adapter searched; a transport that was open is closed first, and
+    // reopened 100 ms later, once the system has let go of its address.
+    // Without an adapter to search through the user is told so, and nothing
+    // changes.
     void searchModules();
     // Picks a module of the list and reads all its parameters.
     void selectModule(int index);
@@ -70,14 +67,11 @@ public:
     void restoreFactoryDefaults();
     void writeAll();
 
-    // A datagram that reached the configuration side. What is kept of it is
-    // copied before anything that may open a modal loop.
-    void receive(const Peer &from, QByteArrayView datagram);
-
     // The conversation with the picked module; none before a module is picked.
     ModuleSession *selectedSession() const { return m_selected; }
 
 private:
+    void startSearch(const QList<NetworkAdapter> &adapters, const QList<NetworkAdapter> &searched);
     ModuleSession *requireSelection();
     ModuleSession &sessionOf(int index);
     void warnDuplicate(const QString &warning);
@@ -86,31 +80,33 @@ private:
     void addInfoLine(const QString &text);
 
     ModuleTable m_store;
-    TMainState &m_state;
+    TransportRouter &m_router;
     Transport &m_transport;
     ConfigView &m_view;
     const AdapterSource &m_adapterSource;
     QString m_searchAdapter;
-    std::function<void(int)> m_pause;
-    ModuleSession::Delay m_delay;
+    Clock &m_clock;
+    // The search that waits for the closed transport's address to be let go.
+    Timer m_reopen;
+    std::function<void()> m_afterReopen;
 
     // From a search until a module is picked, replies are modules found.
     ModuleSearch m_search;
-    // One per module picked since the search, by list row; children of this
-    // object so that their timers can be found by name.
+    // One per module picked since the search, by list row.
     std::vector<std::unique_ptr<ModuleSession>> m_sessions;
     ModuleSession *m_selected = nullptr;
 
     // Search replies not listed for an overlong MAC text; the memo gets their
     // number once they stop coming.
     int m_ignoredReplies = 0;
-    QTimer m_ignoredReport;
-    QTimer m_noAnswerReport;
+    // The system's report of the last failure on the transport.
+    QString m_transportFailure;
+    Timer m_ignoredReport;
+    Timer m_noAnswerReport;
 
-    // Duplicate warnings: the text of the box open now, the clashes reported
-    // while a box was open (cleared when the reply that opened it is done),
-    // and how deep the receive handler is (a box lets replies in).
+    // Duplicate warnings: the text of the box open now, and the clashes
+    // reported while a box was open (cleared when the reply that opened it
+    // is done: a box lets replies in).
     QString m_openWarning;
     QSet<QString> m_clashesReported;
-    int m_listingDepth = 0;
 };

@@ -2,32 +2,32 @@
 
 #include "gbk.h"
 #include "logging.h"
-#include "mainstate.h"
 #include "relaycodec.h"
-
-#include <QThread>
+#include "transportrouter.h"
 
 #include <algorithm>
 
-Console::Console(TMainState &state, Transport &transport, ConsoleView &view, QObject *parent)
+Console::Console(TransportRouter &router, ConsoleView &view, QObject *parent, Clock &clock)
     : QObject(parent)
-    , m_state(state)
-    , m_transport(transport)
-    , m_view(view) {
-    // The form's names and design intervals; each wait sets its own when it
-    // starts.
-    m_listenTimer.setObjectName(QStringLiteral("TimerConnOut"));
-    m_connectWatch.setObjectName(QStringLiteral("Timer_CheckTCPClient"));
-    m_relayRepoll.setObjectName(QStringLiteral("TimerReadAllRelay"));
-    for (QTimer *timer : {&m_listenTimer, &m_connectWatch, &m_relayRepoll})
-        timer->setInterval(1000);
-    connect(&m_listenTimer, &QTimer::timeout, this, &Console::listenTimedOut);
-    connect(&m_connectWatch, &QTimer::timeout, this, &Console::checkConnection);
-    connect(&m_relayRepoll, &QTimer::timeout, this, &Console::repollRelays);
+    , m_router(router)
+    , m_transport(router.transport())
+    , m_view(view)
+    , m_listenTimer(clock, [this] { listenTimedOut(); })
+    , m_connectWatch(clock, [this] { checkConnection(); })
+    , m_relayRepoll(clock, [this] { repollRelays(); })
+    , m_reopen(clock, [this] { openConsole(); }) {
+    router.setConsoleReceiver(
+        [this](const Peer &from, QByteArrayView bytes) { receive(from, bytes); });
+    Transport &transport = m_transport;
+    m_reopen.setSingleShot(true);
     connect(&transport, &Transport::connectionAdded, this, &Console::clientCame);
     connect(&transport, &Transport::connectionRemoved, this, &Console::clientLeft);
     connect(&transport, &Transport::failed, this,
             [this](int, const QString &text) { m_lastFailure = text; });
+}
+
+bool Console::holdsTransport() const {
+    return m_router.holder() == TransportRouter::Holder::Console;
 }
 
 void Console::setMode(ConsoleMode mode) {
@@ -36,11 +36,13 @@ void Console::setMode(ConsoleMode mode) {
 }
 
 void Console::toggle() {
+    m_reopen.stop();
     if (m_transport.isOpen()) {
-        const bool ours = m_state.holder == SocketHolder::Console;
+        const bool ours = holdsTransport();
         closeConsole();
-        if (ours)
-            return;
+        if (!ours)
+            m_reopen.start(CloseWaitMs);
+        return;
     }
     openConsole();
 }
@@ -51,13 +53,11 @@ void Console::closeConsole() {
     m_connectWatch.stop();
     listClients();
     m_view.showState(ConsoleState::Closed, m_mode);
-    // Gives the system time to release the address before a reopen.
-    QThread::msleep(CloseWaitMs);
 }
 
 void Console::openConsole() {
     m_view.showConfigurationAvailable(false);
-    m_state.holder = SocketHolder::Console;
+    m_router.setHolder(TransportRouter::Holder::Console);
     m_mode = m_view.mode().value_or(m_mode);
     m_view.showState(ConsoleState::Opening, m_mode);
     const std::optional<Transport::Endpoints> endpoints = endpointsToOpen();
@@ -156,7 +156,7 @@ void Console::listenTimedOut() {
     m_listenTimer.stop();
     // A module search may have taken the transport meanwhile: it is not ours
     // to close, but nobody is waited for any more.
-    const bool ours = m_state.holder == SocketHolder::Console;
+    const bool ours = holdsTransport();
     if (ours)
         m_transport.close();
     else
@@ -167,7 +167,7 @@ void Console::listenTimedOut() {
 }
 
 void Console::checkConnection() {
-    if (m_state.holder != SocketHolder::Console) {
+    if (!holdsTransport()) {
         m_connectWatch.stop();
         return;
     }
@@ -195,7 +195,7 @@ void Console::sendText(const QString &text) {
 ConsoleMode Console::sendingMode() const {
     // After a module search the transport is the configuration side's
     // datagram socket, and what the console sends goes out as datagrams.
-    if (m_state.holder != SocketHolder::Console && m_transport.isOpen())
+    if (!holdsTransport() && m_transport.isOpen())
         return ConsoleMode::Udp;
     return m_mode;
 }
@@ -241,8 +241,8 @@ void Console::receive(const Peer &from, QByteArrayView bytes) {
 
     handleReply(data);
 
-    if (from != m_state.lastPeer) {
-        m_state.lastPeer = from;
+    if (from != m_router.lastPeer()) {
+        m_router.setLastPeer(from);
         flushHeldByte();
         if (!m_view.transcriptLastLineEmpty())
             m_view.appendTranscript(QStringLiteral("\r\n"));

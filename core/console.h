@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clock.h"
 #include "consoleview.h"
 #include "transport.h"
 
@@ -8,11 +9,10 @@
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <optional>
 
-struct TMainState;
+class TransportRouter;
 
 // What a relay setting asks of the relay: nothing said sends the setting
 // without a state.
@@ -24,8 +24,8 @@ enum class RelaySwitch { Unsaid, On, Off };
 // writes everything sent and received into the transcript, lighting the
 // relay and input lamps from the replies.
 //
-// The window reads its controls and calls these operations; it hands the
-// console what arrives while the console holds the transport.
+// The window reads its controls and calls these operations; the router hands
+// the console what arrives while the console holds the transport.
 class Console : public QObject {
     Q_OBJECT
 
@@ -35,14 +35,16 @@ public:
     static constexpr int RelayRepollMs = 300;
     static constexpr int CloseWaitMs = 100;
 
-    Console(TMainState &state, Transport &transport, ConsoleView &view, QObject *parent = nullptr);
+    Console(TransportRouter &router, ConsoleView &view, QObject *parent = nullptr,
+            Clock &clock = Clock::system());
 
     // The user picked a mode: shown at once, opened with at the next opening.
     void setMode(ConsoleMode mode);
     ConsoleMode mode() const { return m_mode; }
     // The open/close button: closes an open transport; opens the console
     // when it did not hold it, so one click takes it over from the
-    // configuration side.
+    // configuration side (CloseWaitMs after closing, once the system has let
+    // go of the address).
     void toggle();
     void openConsole();
     // Closes the transport, whoever holds it.
@@ -79,15 +81,18 @@ private:
     void showArrival(QByteArrayView data);
     void flushHeldByte();
 
-    TMainState &m_state;
+    bool holdsTransport() const;
+
+    TransportRouter &m_router;
     Transport &m_transport;
     ConsoleView &m_view;
     ConsoleMode m_mode = ConsoleMode::TcpServer;
     // The clients last shown, in the order they came.
     QList<Transport::Connection> m_clients;
-    QTimer m_listenTimer{this};
-    QTimer m_connectWatch{this};
-    QTimer m_relayRepoll{this};
+    Timer m_listenTimer;
+    Timer m_connectWatch;
+    Timer m_relayRepoll;
+    Timer m_reopen;
     bool m_relayRepollPending = false;
     QString m_lastFailure;
     // A GBK lead byte that ended an arrival: its trail byte is the first byte

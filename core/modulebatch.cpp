@@ -30,7 +30,12 @@ public:
         : m_batch(batch)
         , m_job(job)
         , m_session(batch.m_limited, batch.m_jobs.at(job).module.mac,
-                    batch.m_jobs.at(job).module.adapter, this) {
+                    batch.m_jobs.at(job).module.adapter, this, batch.m_clock)
+        , m_watchdog(batch.m_clock, [this] { fail(SessionResult::Code::NoAnswer); })
+        , m_spacing(batch.m_clock, [this] {
+            if (auto then = std::exchange(m_afterSpacing, {}))
+                then();
+        }) {
         const Job &j = batch.m_jobs.at(job);
         if (j.factoryDefault)
             m_stages.append(Stage::Default);
@@ -42,9 +47,13 @@ public:
             m_stages.append(Stage::Uart);
         m_watchdog.setSingleShot(true);
         m_watchdog.setInterval(AnswerTimeoutMs);
-        connect(&m_watchdog, &QTimer::timeout, this,
-                [this] { fail(SessionResult::Code::NoAnswer); });
+        m_spacing.setSingleShot(true);
         connect(&m_session, &ModuleSession::result, this, &Conversation::follow);
+        // The answer's time counts from when the frame left the rate's queue.
+        connect(&m_session, &ModuleSession::frameLeft, this, [this] {
+            if (std::exchange(m_watchdogArmed, false))
+                m_watchdog.start();
+        });
     }
 
     ModuleSession &session() { return m_session; }
@@ -85,13 +94,12 @@ private:
             m_step = result.step;
             // A query the session gives up on itself; an answer to a setting
             // (the factory default's repeats included) it would wait for forever.
-            if (result.setting || result.step == &commands::FactoryDefault)
-                m_watchdog.start();
-            else
-                m_watchdog.stop();
+            m_watchdog.stop();
+            m_watchdogArmed = result.setting || result.step == &commands::FactoryDefault;
             return;
         case C::Answered:
             m_watchdog.stop();
+            m_watchdogArmed = false;
             if (result.value && result.parameter())
                 valueRead(*result.parameter(), *result.value);
             if (result.step == m_step && result.setting && stage() == Stage::Settings)
@@ -99,6 +107,7 @@ private:
             return;
         case C::Refused:
             m_watchdog.stop();
+            m_watchdogArmed = false;
             // One answer ends a read, right or wrong.
             if (result.step == m_step && ((result.setting && stage() == Stage::Settings) ||
                                           result.step == &commands::of(Parameter::Version)))
@@ -182,14 +191,15 @@ private:
             advance();
             return;
         }
-        QTimer::singleShot(SettingSpacingMs, this, [this, more] {
+        m_afterSpacing = [this, more] {
             if (m_ended)
                 return;
             if (more)
                 beginStage();
             else
                 nextStage();
-        });
+        };
+        m_spacing.start(SettingSpacingMs);
     }
 
     void fail(std::optional<SessionResult::Code> code, const QString &message = {}) {
@@ -197,6 +207,7 @@ private:
             return;
         m_ended = true;
         m_watchdog.stop();
+        m_watchdogArmed = false;
         outcome().step = m_step;
         outcome().code = code;
         outcome().message = message;
@@ -205,7 +216,7 @@ private:
 
     void end() {
         m_session.stop();
-        m_batch.m_search.removeSession(&m_session);
+        m_batch.m_router.removeSession(&m_session);
         m_batch.conversationEnded();
     }
 
@@ -218,18 +229,27 @@ private:
     const Command *m_step = nullptr;
     bool m_ended = false;
     bool m_advancing = false;
-    QTimer m_watchdog;
+    // An answer is awaited; the watchdog starts once the frame has left.
+    bool m_watchdogArmed = false;
+    Timer m_watchdog;
+    Timer m_spacing;
+    std::function<void()> m_afterSpacing;
 };
 
 ModuleBatch::ModuleBatch(Transport &network, const AdapterSource &adapters, int rate,
-                         QObject *parent)
+                         QObject *parent, Clock &clock)
     : QObject(parent)
     , m_adapterSource(adapters)
     , m_rate(std::max(MinRate, rate))
-    , m_limited(network, m_rate)
-    , m_search(m_limited, m_store) {
-    connect(&m_limited, &Transport::received, this,
-            [this](const Peer &from, QByteArrayView bytes) { m_search.receive(from, bytes); });
+    , m_clock(clock)
+    , m_limited(network, m_rate, nullptr, clock)
+    , m_router(m_limited)
+    , m_search(m_router, m_store)
+    , m_searchWait(clock, [this] { endSearch(); })
+    , m_searchQuiet(clock, [this] {
+        if (m_search.framesWaiting() == 0)
+            endSearch();
+    }) {
     connect(&m_limited, &Transport::failed, this,
             [this](int, const QString &text) { m_transportFailure = text; });
     setInFlight(DefaultInFlight);
@@ -247,12 +267,14 @@ ModuleBatch::ModuleBatch(Transport &network, const AdapterSource &adapters, int 
     m_searchWait.setSingleShot(true);
     m_searchQuiet.setSingleShot(true);
     m_searchQuiet.setInterval(SearchQuietMs);
-    connect(&m_searchWait, &QTimer::timeout, this, &ModuleBatch::endSearch);
-    connect(&m_searchQuiet, &QTimer::timeout, this, &ModuleBatch::endSearch);
+    m_search.onFramesLeft = [this] {
+        if (m_searchDone)
+            m_searchWait.start(m_searchWaitMs);
+    };
 }
 
 ModuleBatch::~ModuleBatch() {
-    m_search.clearSessions();
+    m_router.clearSessions();
     m_conversations.clear();
     m_limited.close();
 }
@@ -268,26 +290,26 @@ void ModuleBatch::search(const QString &adapter, int waitMs,
         return;
     }
     m_transportFailure.clear();
+    m_searchDone = std::move(done);
+    m_searchWaitMs = waitMs;
     if (!m_search.start(all, searched)) {
         m_found.failure = SearchResult::Failure::NotOpen;
         m_found.systemText = m_transportFailure;
-        done(m_found);
-        return;
+        std::exchange(m_searchDone, {})(m_found);
     }
-    m_searchDone = std::move(done);
-    m_searchWait.start(waitMs);
 }
 
 void ModuleBatch::endSearch() {
     m_searchWait.stop();
     m_searchQuiet.stop();
     m_search.endListing();
+    m_found.framesQueued = m_search.framesWaiting();
     if (auto done = std::exchange(m_searchDone, {}))
         done(m_found);
 }
 
 void ModuleBatch::run(QList<Job> jobs, std::function<void(QList<Outcome>)> done) {
-    m_search.clearSessions();
+    m_router.clearSessions();
     m_conversations.clear();
     m_jobs = std::move(jobs);
     m_outcomes = QList<Outcome>(m_jobs.size());
@@ -314,7 +336,7 @@ void ModuleBatch::launch() {
         Conversation &conversation =
             *m_conversations.emplace_back(std::make_unique<Conversation>(*this, job));
         ++m_running;
-        m_search.addSession(&conversation.session());
+        m_router.addSession(&conversation.session());
         conversation.start();
     }
 }
@@ -346,7 +368,7 @@ void ModuleBatch::abort(const QString &message) {
         else
             m_outcomes[job].message = message;
     }
-    m_search.clearSessions();
+    m_router.clearSessions();
     endRun();
 }
 

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "clock.h"
 #include "modulesearch.h"
 #include "moduletable.h"
 #include "networkadapter.h"
 #include "parameters.h"
 #include "ratelimitedtransport.h"
 #include "sessionresult.h"
+#include "transportrouter.h"
 
 #include <QList>
 #include <QObject>
-#include <QTimer>
 
 #include <algorithm>
 #include <functional>
@@ -39,10 +40,10 @@ class ModuleBatch : public QObject {
 public:
     static constexpr int DefaultInFlight = 64;
     static constexpr int DefaultRate = 2000;
-    // A handshake must be answered within 150 ms of leaving the session, time
-    // it may spend in the rate's queue included. No more jobs run at once
-    // than a tenth of a second of the rate sends, so that a frame waits at
-    // most about 100 ms; below this rate even one job could not keep that.
+    // Answers are timed from when a frame left the rate's queue, so a frame
+    // that waits costs time, not the answer. No more jobs run at once than a
+    // tenth of a second of the rate sends, so that a frame waits at most
+    // about 100 ms and a module keeps the pace it would have alone.
     static constexpr int MinRate = 10;
     // A search ends once no answer has come for this long after the last one.
     static constexpr int SearchQuietMs = 300;
@@ -63,9 +64,12 @@ public:
         QList<FoundModule> modules;
         QList<Clash> clashes;
         // Why the search could not go out, with the system's words where the
-        // network failed.
+        // network failed: NotOpen is the configuration port that could not be
+        // opened, and nothing was sent.
         enum class Failure { None, NoAdapter, NotOpen } failure = Failure::None;
         QString systemText;
+        // Search frames still waiting for the rate when the search ended.
+        int framesQueued = 0;
     };
 
     // One module's part: optionally the factory default (which the session
@@ -96,7 +100,7 @@ public:
 
     // Frames go out through network at no more than rate per second.
     ModuleBatch(Transport &network, const AdapterSource &adapters, int rate = DefaultRate,
-                QObject *parent = nullptr);
+                QObject *parent = nullptr, Clock &clock = Clock::system());
     ~ModuleBatch() override;
 
     // How many jobs run at once, at most a tenth of the rate.
@@ -104,7 +108,8 @@ public:
 
     // Through the adapter of that name only, or every adapter for an empty
     // one. Ends once no answer has come for SearchQuietMs after the last, or
-    // after waitMs.
+    // waitMs after the last search frame left (frames wait for the rate),
+    // never while one waits.
     void search(const QString &adapter, int waitMs, std::function<void(SearchResult)> done);
     // On the modules of the last search. One outcome per job, in their order.
     void run(QList<Job> jobs, std::function<void(QList<Outcome>)> done);
@@ -134,7 +139,9 @@ private:
 
     const AdapterSource &m_adapterSource;
     const int m_rate;
+    Clock &m_clock;
     RateLimitedTransport m_limited;
+    TransportRouter m_router;
     ModuleTable m_store;
     ModuleSearch m_search;
     int m_inFlight = 1;
@@ -145,8 +152,9 @@ private:
     SearchResult m_found;
     FoundModule m_answering;
     std::function<void(SearchResult)> m_searchDone;
-    QTimer m_searchWait;
-    QTimer m_searchQuiet;
+    int m_searchWaitMs = 0;
+    Timer m_searchWait;
+    Timer m_searchQuiet;
 
     QList<Job> m_jobs;
     QList<Outcome> m_outcomes;

@@ -3,13 +3,12 @@
 #include "atframe.h"
 #include "commandtable.h"
 #include "logging.h"
-#include "modulesession.h"
-#include "transport.h"
+#include "transportrouter.h"
 
 using namespace Qt::StringLiterals;
 
-ModuleSearch::ModuleSearch(Transport &transport, ModuleTable &store)
-    : m_transport(transport)
+ModuleSearch::ModuleSearch(TransportRouter &router, ModuleTable &store)
+    : m_router(router)
     , m_store(store) {}
 
 QList<NetworkAdapter> ModuleSearch::adaptersToSearch(const QList<NetworkAdapter> &all,
@@ -28,50 +27,54 @@ bool ModuleSearch::start(const QList<NetworkAdapter> &all, const QList<NetworkAd
     endpoints.kind = Transport::Kind::Datagram;
     endpoints.localHost = u"0.0.0.0"_s;
     endpoints.localPort = atframe::ConfigPort;
-    m_transport.open(endpoints);
+    Transport &transport = m_router.transport();
+    transport.open(endpoints);
     m_store.clear();
-    m_listing = m_transport.isOpen();
-    if (!m_listing)
+    m_router.endListing();
+    ++m_starts;
+    m_framesWaiting = 0;
+    if (!transport.isOpen())
         return false;
+    QList<quint32> own;
+    for (const NetworkAdapter &adapter : all)
+        own.append(adapter.address);
+    m_router.startListing(own, [this](const Peer &from, const atframe::Reply &reply) {
+        ++m_depth;
+        list(from, reply);
+        if (--m_depth == 0 && onSettled)
+            onSettled();
+    });
     // Each frame leaves by the adapter it names.
-    for (const NetworkAdapter &adapter : searched)
-        m_transport.sendDatagram(Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index},
-                                 atframe::searchFrame(adapter.mac));
+    const quint64 start = ++m_starts;
+    m_framesWaiting = int(searched.size());
+    for (const NetworkAdapter &adapter : searched) {
+        transport.sendDatagramThen(Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index},
+                                   atframe::searchFrame(adapter.mac), [this, start] {
+                                       if (start == m_starts && --m_framesWaiting == 0 &&
+                                           onFramesLeft)
+                                           onFramesLeft();
+                                   });
+    }
     return true;
 }
 
-void ModuleSearch::receive(const Peer &from, QByteArrayView datagram) {
-    // parseReply copies what it returns: a duplicate warning may run a modal
-    // loop in which the transport reuses its receive buffer.
-    const atframe::Reply reply = atframe::parseReply(datagram);
-    if (!reply.hasMac) {
-        qCDebug(lcConfig) << "datagram without a MAC text ignored from"
-                          << parameters::addressText(from.ip);
-        return;
-    }
-    if (adapterByAddress(m_adapters, from.ip))
-        return; // our own broadcast heard back
-    if (m_listing) {
-        list(from, reply.mac, reply.payload);
-        return;
-    }
-    for (ModuleSession *session : std::as_const(m_sessions)) {
-        if (session->awaitsReplyFrom(from, reply.mac)) {
-            session->handleReply(reply.payload);
-            return;
-        }
-    }
-    qCDebug(lcConfig) << "reply from" << reply.mac << "that no module's conversation awaits";
+void ModuleSearch::endListing() {
+    m_router.endListing();
 }
 
-void ModuleSearch::list(const Peer &from, const QByteArray &mac, QByteArrayView payload) {
+bool ModuleSearch::isListing() const {
+    return m_router.isListing();
+}
+
+void ModuleSearch::list(const Peer &from, const atframe::Reply &reply) {
+    const QByteArray &mac = reply.mac;
     if (mac.size() > MaxMacTextBytes) {
         // Not a module; a flood of them must not fill the list or the screen.
         if (onIgnored)
             onIgnored();
         return;
     }
-    if (commands::isReport(payload)) {
+    if (commands::isReport(reply.payload)) {
         qCDebug(lcConfig) << "parameter report from" << mac << "is no answer to the search";
         return;
     }

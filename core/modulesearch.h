@@ -10,22 +10,24 @@
 
 #include <functional>
 
-class ModuleSession;
-class Transport;
+class TransportRouter;
 struct Peer;
+namespace atframe {
+struct Reply;
+}
 
-// The search for modules and what follows it on the configuration port: the
-// search frame out of each adapter searched, each answer checked against the
-// modules that answered on the same adapter and listed (ModuleTable::add),
-// and, once the listing has ended, each reply handed to the conversation that
-// awaits it. The window and the command-line tool both search through it, so
-// both find the same modules and warn about the same clashes.
+// The search for modules on the configuration port: the search frame out of
+// each adapter searched, and each answer the router hands over while the
+// search lists checked against the modules that answered on the same adapter
+// and listed (ModuleTable::add). The window and the command-line tool both
+// search through it, so both find the same modules and warn about the same
+// clashes.
 class ModuleSearch {
 public:
     // A search answer whose MAC text is longer is not listed (a MAC text has 17).
     static constexpr int MaxMacTextBytes = 64;
 
-    ModuleSearch(Transport &transport, ModuleTable &store);
+    ModuleSearch(TransportRouter &router, ModuleTable &store);
 
     // Each adapter once, by its first address: a second search frame out of
     // the same adapter would have every module there listed twice. Only the
@@ -40,16 +42,10 @@ public:
     // own. False, and nothing sent, when the transport did not open.
     bool start(const QList<NetworkAdapter> &all, const QList<NetworkAdapter> &searched);
     // From now on replies go to the conversations, not into the table.
-    void endListing() { m_listing = false; }
-    bool isListing() const { return m_listing; }
+    void endListing();
+    bool isListing() const;
     // Every adapter as the last search found them.
     const QList<NetworkAdapter> &adapters() const { return m_adapters; }
-
-    // The conversations replies are handed to: the first that awaits one
-    // gets it. Not owned; each is removed before it goes.
-    void addSession(ModuleSession *session) { m_sessions.append(session); }
-    void removeSession(ModuleSession *session) { m_sessions.removeOne(session); }
-    void clearSessions() { m_sessions.clear(); }
 
     // A module answered the search; called before it is checked and listed.
     std::function<void(const Peer &from, const QByteArray &mac)> onAnswer;
@@ -60,16 +56,22 @@ public:
     std::function<void(const QString &line)> onListed;
     // An answer not listed for its overlong MAC text.
     std::function<void()> onIgnored;
+    // An answer, and every answer that came in during its warnings, is done.
+    std::function<void()> onSettled;
+    // Every search frame has left (at once, unless a queue holds them).
+    std::function<void()> onFramesLeft;
 
-    // A datagram that reached the configuration port.
-    void receive(const Peer &from, QByteArrayView datagram);
+    // Search frames of the last start that have not left yet.
+    int framesWaiting() const { return m_framesWaiting; }
 
 private:
-    void list(const Peer &from, const QByteArray &mac, QByteArrayView payload);
+    void list(const Peer &from, const atframe::Reply &reply);
 
-    Transport &m_transport;
+    TransportRouter &m_router;
     ModuleTable &m_store;
     QList<NetworkAdapter> m_adapters;
-    bool m_listing = false;
-    QList<ModuleSession *> m_sessions;
+    int m_depth = 0;
+    int m_framesWaiting = 0;
+    // Which start the frames waited for belong to.
+    quint64 m_starts = 0;
 };

@@ -5,6 +5,8 @@
 #include "logging.h"
 #include "transport.h"
 
+#include <QPointer>
+
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -130,27 +132,24 @@ SettingFrame settingFrame(const QByteArray &moduleMac, const QByteArray &localMa
 }
 
 ModuleSession::ModuleSession(Transport &transport, QByteArray moduleMac, NetworkAdapter adapter,
-                             QObject *parent)
+                             QObject *parent, Clock &clock)
     : QObject(parent)
     , m_transport(transport)
     , m_moduleMac(std::move(moduleMac))
     , m_adapter(std::move(adapter))
-    , m_delay([this](int ms, std::function<void()> then) {
-        QTimer::singleShot(ms, this, std::move(then));
-    })
-    , m_sequencer(this)
-    , m_watchdog(this) {
-    m_sequencer.setObjectName(u"TimerRead"_s);
-    m_watchdog.setObjectName(u"TimerOut"_s);
+    , m_sequencer(clock, [this] { sequencerFired(); })
+    , m_watchdog(clock,
+                 [this] {
+                     report(SessionResult::Code::ModuleChanged,
+                            &commands::of(Parameter::DestinationIP), true);
+                 })
+    , m_spacing(clock, [this] {
+        if (auto then = std::exchange(m_afterSpacing, {}))
+            then();
+    }) {
     m_sequencer.setInterval(1000);
     m_watchdog.setInterval(WatchdogInterval);
-    // Each query leaves 30 ms after the previous reply; a coarse timer may
-    // stretch that by a few per cent on every step of a read-all.
-    m_sequencer.setTimerType(Qt::PreciseTimer);
-    connect(&m_sequencer, &QTimer::timeout, this, &ModuleSession::sequencerFired);
-    connect(&m_watchdog, &QTimer::timeout, this, [this] {
-        report(SessionResult::Code::ModuleChanged, &commands::of(Parameter::DestinationIP), true);
-    });
+    m_spacing.setSingleShot(true);
 }
 
 void ModuleSession::report(SessionResult::Code code, const Command *step, bool setting,
@@ -161,8 +160,26 @@ void ModuleSession::report(SessionResult::Code code, const Command *step, bool s
 void ModuleSession::sendFrame(const QByteArray &frame) {
     m_addressedMac = m_moduleMac;
     m_setAnswered = false;
-    ++m_framesSent;
-    m_transport.sendDatagram(Peer{atframe::Broadcast, atframe::ConfigPort, m_adapter.index}, frame);
+    const quint64 sent = ++m_framesSent;
+    m_frameQueued = true;
+    m_sequencerHeld = false;
+    m_transport.sendDatagramThen(Peer{atframe::Broadcast, atframe::ConfigPort, m_adapter.index},
+                                 frame, [self = QPointer<ModuleSession>(this), sent] {
+                                     if (!self || self->m_framesSent != sent)
+                                         return;
+                                     self->m_frameQueued = false;
+                                     if (std::exchange(self->m_sequencerHeld, false))
+                                         self->m_sequencer.start();
+                                     Q_EMIT self->frameLeft();
+                                 });
+}
+
+// After a frame the sequencer times its answer: from when the frame left.
+void ModuleSession::restartSequencer() {
+    if (m_frameQueued)
+        m_sequencerHeld = true;
+    else
+        m_sequencer.start();
 }
 
 // Every module hears every frame, and any of them may answer late: only the
@@ -181,6 +198,7 @@ bool ModuleSession::awaitsReplyFrom(const Peer &from, const QByteArray &mac) con
 
 void ModuleSession::stop() {
     m_sequencer.stop();
+    m_sequencerHeld = false;
     m_phase = Phase::Idle;
     m_step = nullptr;
     m_singleQuery = false;
@@ -236,8 +254,11 @@ void ModuleSession::sequencerFired() {
         report(SessionResult::Code::Sent, m_step);
         m_awaitingReply = m_step->answerDueAtOnce;
         m_silentFirings = 0;
-    } else if (m_phase == Phase::AwaitingReport && m_silentFirings >= 0 &&
-               ++m_silentFirings >= SilentFiringsLimit) {
+        restartSequencer();
+        return;
+    }
+    if (m_phase == Phase::AwaitingReport && m_silentFirings >= 0 &&
+        ++m_silentFirings >= SilentFiringsLimit) {
         // The module went silent in the middle of a query: end the sequence
         // the way a silent handshake ends it instead of waiting forever.
         m_silentFirings = -1;
@@ -356,13 +377,14 @@ void ModuleSession::interpretConfirmation(const Command &command, QByteArrayView
         return;
     if (const std::optional<Parameter> next =
             commands::next(parameters::writeAllOrder(), *command.parameter)) {
-        m_delay(WriteAllSpacingMs, [this, next = *next, sent = m_framesSent, step = &command] {
+        m_afterSpacing = [this, next = *next, sent = m_framesSent, step = &command] {
             // A search or a command of the user's own in the meantime has
             // taken over.
             if (m_writeAll && m_framesSent == sent && m_phase == Phase::AwaitingConfirmation &&
                 m_step == step)
                 set(next, m_writeAllValues(next));
-        });
+        };
+        m_spacing.start(WriteAllSpacingMs);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clock.h"
 #include "commandtable.h"
 #include "networkadapter.h"
 #include "sessionresult.h"
@@ -8,7 +9,6 @@
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QObject>
-#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -45,18 +45,13 @@ public:
     static constexpr int MaxSetFrameBytes = 100;
     static constexpr int MaxDeviceNameBytes = parameters::MaxDeviceNameBytes;
 
-    // The wait between write-all steps: runs then after ms while the event
-    // loop goes on, so that replies arriving meanwhile are seen (and not
-    // taken for the next step's) before the next step leaves.
-    using Delay = std::function<void(int ms, std::function<void()> then)>;
     // The value each write-all step takes, asked for when the step leaves.
     using ValueSource = std::function<ParameterValue(Parameter)>;
 
     // An adapter with index 0 leaves the way out to the routing table.
     ModuleSession(Transport &transport, QByteArray moduleMac, NetworkAdapter adapter,
-                  QObject *parent = nullptr);
+                  QObject *parent = nullptr, Clock &clock = Clock::system());
 
-    void setDelay(Delay delay) { m_delay = std::move(delay); }
     // The MAC text frames are addressed to; a confirmed MAC setting changes it.
     const QByteArray &moduleMac() const { return m_moduleMac; }
     const NetworkAdapter &adapter() const { return m_adapter; }
@@ -88,6 +83,9 @@ Q_SIGNALS:
     void result(const SessionResult &result);
     // A MAC setting was confirmed: the module now goes by mac.
     void moduleMacChanged(const QByteArray &mac);
+    // The last frame has left, out of whatever queue it waited in: the time
+    // its answer may take counts from now.
+    void frameLeft();
 
 private:
     enum class Phase {
@@ -101,6 +99,7 @@ private:
     void report(SessionResult::Code code, const Command *step, bool setting = false,
                 std::optional<ParameterValue> value = std::nullopt);
     void sendFrame(const QByteArray &frame);
+    void restartSequencer();
     bool sendSetting(const Command &command, const ParameterValue &value, Phase awaiting);
     void interpretReport(const Command &command, QByteArrayView payload);
     void interpretConfirmation(const Command &command, QByteArrayView payload);
@@ -109,10 +108,14 @@ private:
     ValueSource m_writeAllValues;
     QByteArray m_moduleMac;
     const NetworkAdapter m_adapter;
-    Delay m_delay;
-    // The read sequencer ("TimerRead") and the destination-IP watchdog ("TimerOut").
-    QTimer m_sequencer;
-    QTimer m_watchdog;
+    // The read sequencer and the destination-IP watchdog.
+    Timer m_sequencer;
+    Timer m_watchdog;
+    // The wait between write-all steps, while the event loop goes on, so that
+    // replies arriving meanwhile are seen (and not taken for the next step's)
+    // before the next step leaves; then the next step.
+    Timer m_spacing;
+    std::function<void()> m_afterSpacing;
 
     Phase m_phase = Phase::Idle;
     const Command *m_step = nullptr;
@@ -128,6 +131,10 @@ private:
     // module that answers twice) answers nothing.
     bool m_setAnswered = false;
     quint64 m_framesSent = 0;
+    // The last frame waits in a queue on the way out; the sequencer, which
+    // times its answer, starts once it has left.
+    bool m_frameQueued = false;
+    bool m_sequencerHeld = false;
     // The MAC text the last frame was addressed to: replies are read only
     // from there. None before the first frame.
     std::optional<QByteArray> m_addressedMac;

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "clock.h"
 #include "transport.h"
 
 #include <QByteArray>
-#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -47,23 +47,23 @@ private:
 // bucket refilled at the rate smooths the flow (bursts of at most 20 ms
 // worth), and no second holds more than the rate, however the seconds are
 // cut. The queue is as long as the conversations that wait, since each
-// waits for its answer before it sends again.
+// waits for its answer before it sends again. Seconds are measured on a
+// monotonic clock to the nanosecond: whole milliseconds would let a
+// second's worth and one more leave within 999.x ms.
 class RateLimitedTransport final : public TransportDecorator {
     Q_OBJECT
 
 public:
-    // Milliseconds from any fixed point; tests set their own.
-    using Clock = std::function<qint64()>;
-
-    RateLimitedTransport(Transport &inner, int perSecond, QObject *parent = nullptr);
-
-    void setClock(Clock clock) { m_clock = std::move(clock); }
+    RateLimitedTransport(Transport &inner, int perSecond, QObject *parent = nullptr,
+                         Clock &clock = Clock::system());
 
     // Queued datagrams are dropped: they were for the socket closed.
     void close() override;
     // True when the datagram left, or waits and the transport is open.
     bool sendDatagram(const Peer &to, QByteArrayView bytes) override;
     bool sendDatagram(const QString &host, quint16 port, QByteArrayView bytes) override;
+    bool sendDatagramThen(const Peer &to, QByteArrayView bytes,
+                          std::function<void()> left) override;
 
     // Sends what the rate allows now; the timer calls it when the next one
     // is due.
@@ -79,6 +79,7 @@ private:
         Peer to;
         QString host; // when not empty, to.port with this host
         QByteArray bytes;
+        std::function<void()> left;
     };
 
     bool enqueue(Datagram datagram);
@@ -88,12 +89,13 @@ private:
     int m_rate;
     double m_burst;
     double m_tokens;
+    // Nanoseconds on m_clock.
     qint64 m_refilledAt = -1;
-    Clock m_clock;
+    Clock &m_clock;
     std::deque<Datagram> m_queue;
-    // When each datagram of the last second left.
+    // When each datagram of the last second left, in nanoseconds.
     std::deque<qint64> m_lastSecond;
     quint64 m_sent = 0;
     int m_peak = 0;
-    QTimer m_timer;
+    Timer m_timer;
 };

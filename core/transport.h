@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 // An IPv4 address and port. The address is a 32-bit value whose first dotted
 // octet is the lowest byte, as everywhere in the tool; the port is a plain
 // number. The adapter is the system's interface index a datagram arrived on,
@@ -63,6 +65,15 @@ public:
     virtual QString localAddress() const = 0;
 
     virtual bool sendDatagram(const Peer &to, QByteArrayView bytes) = 0;
+    // As sendDatagram; left runs once the datagram has gone to the system: at
+    // once, unless something on the way queues it. A datagram dropped from a
+    // queue never runs it.
+    virtual bool sendDatagramThen(const Peer &to, QByteArrayView bytes,
+                                  std::function<void()> left) {
+        const bool sent = sendDatagram(to, bytes);
+        left();
+        return sent;
+    }
     // To a host given as dotted text or as a name to look up.
     virtual bool sendDatagram(const QString &host, quint16 port, QByteArrayView bytes) = 0;
     // A stream client's bytes to its peer.

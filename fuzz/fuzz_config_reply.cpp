@@ -23,6 +23,7 @@
 #include "recordingtransport.h"
 
 #include "atframe.h"
+#include "clock.h"
 #include "commandtable.h"
 #include "configview.h"
 #include "gbk.h"
@@ -32,7 +33,6 @@
 #include <QDateTime>
 #include <QHash>
 #include <QSet>
-#include <QTimer>
 
 #include <map>
 #include <memory>
@@ -250,6 +250,46 @@ int itemAt(QByteArrayView bytes, qsizetype pos) {
     return quint8((pos < bytes.size() ? quint8(bytes[pos]) : 0) - quint8('0'));
 }
 
+// The session's clock: its waits end when an input says so, each on its
+// own. A session makes its waits in one order: the sequencer, the
+// destination-IP watchdog, the write-all spacing.
+class HarnessClock final : public Clock {
+public:
+    class HarnessWait final : public Wait {
+    public:
+        void start(qint64) override {
+            m_active = true;
+            if (onStart)
+                onStart();
+        }
+        void stop() override { m_active = false; }
+        bool isActive() const override { return m_active; }
+        void end() {
+            m_active = false;
+            ended();
+        }
+
+        std::function<void()> ended;
+        std::function<void()> onStart;
+
+    private:
+        bool m_active = false;
+    };
+    enum WaitOf { Sequencer, Watchdog, Spacing };
+
+    qint64 nanoseconds() const override { return 0; }
+    std::unique_ptr<Wait> wait(std::function<void()> ended) override {
+        auto wait = std::make_unique<HarnessWait>();
+        wait->ended = std::move(ended);
+        made.append(wait.get());
+        return wait;
+    }
+    HarnessWait *operator[](WaitOf which) const { return made.value(which); }
+
+    // Of the session built last.
+    QList<HarnessWait *> made;
+};
+
 class Harness final : public SessionView {
 public:
     explicit Harness(bool lan)
@@ -305,8 +345,8 @@ private:
     void piece(QByteArrayView piece);
     void event(int kind, QByteArrayView body);
     void arrive(int adapter, const QByteArray &datagram);
-    void fire(QTimer *timer, Source source);
-    void fireSequencer() { fire(m_sequencer, Source::Sequencer); }
+    void fire(HarnessClock::WaitOf which, Source source);
+    void fireSequencer() { fire(HarnessClock::Sequencer, Source::Sequencer); }
     void runDelayed();
     void answer(QByteArrayView extra = {});
     QByteArray soundAnswer() const;
@@ -354,10 +394,8 @@ private:
     fuzz::RecordingTransport m_transport;
     const NetworkAdapter m_adapter;
     std::unique_ptr<ModuleSession> m_session;
-    QTimer *m_sequencer = nullptr;
-    QTimer *m_watchdog = nullptr;
+    HarnessClock m_clock;
     std::map<Parameter, ParameterValue> m_values;
-    QList<std::function<void()>> m_delayed;
 
     // What went out, as the harness saw it: the target and command of the
     // last frame since the session was built or stopped, whether the
@@ -392,19 +430,20 @@ private:
 };
 
 void Harness::build() {
-    m_session = std::make_unique<ModuleSession>(m_transport, ModuleMac, m_adapter);
+    m_session.reset();
+    m_clock.made.clear();
+    m_session =
+        std::make_unique<ModuleSession>(m_transport, ModuleMac, m_adapter, nullptr, m_clock);
+    FUZZ_CHECK(m_clock.made.size() == 3);
     QObject::connect(m_session.get(), &ModuleSession::result, m_session.get(),
                      [this](const SessionResult &result) { showResult(*this, result); });
-    m_session->setDelay([this](int, std::function<void()> then) {
+    // A write-all step waits for its spacing only after its answer came.
+    m_clock[HarnessClock::Spacing]->onStart = [this] {
         FUZZ_CHECK(!m_events.empty() && m_events.back().source == Source::Arrival);
         FUZZ_CHECK(++m_events.back().delays == 1);
-        m_delayed.append(std::move(then));
-    });
+    };
     QObject::connect(m_session.get(), &ModuleSession::moduleMacChanged, m_session.get(),
                      [this](const QByteArray &mac) { macChanged(mac); });
-    m_sequencer = m_session->findChild<QTimer *>(u"TimerRead"_s);
-    m_watchdog = m_session->findChild<QTimer *>(u"TimerOut"_s);
-    FUZZ_CHECK(m_sequencer && m_watchdog);
 }
 
 // Leaves the session as a fresh one would be: stopped, its watchdog too, and
@@ -413,12 +452,12 @@ void Harness::build() {
 // libFuzzer would run it twice, taking the difference for a leak.
 void Harness::reset() {
     m_session->stop();
-    m_watchdog->stop();
+    m_clock[HarnessClock::Watchdog]->stop();
+    m_clock[HarnessClock::Spacing]->stop();
     if (m_session->moduleMac() != ModuleMac)
         build();
     m_transport.opened = true;
     m_values = windowValues();
-    m_delayed.clear();
     m_addressed.reset();
     m_lastCommand.clear();
     m_lastQueried = false;
@@ -528,11 +567,13 @@ void Harness::event(int kind, QByteArrayView body) {
         return fireSequencer();
     case 1:
         // Until it runs out or something leaves: a silent module's whole wait.
-        for (int i = 0; i <= ModuleSession::SilentFiringsLimit && m_sequencer->isActive(); ++i)
+        for (int i = 0;
+             i <= ModuleSession::SilentFiringsLimit && m_clock[HarnessClock::Sequencer]->isActive();
+             ++i)
             fireSequencer();
         return;
     case 2:
-        return fire(m_watchdog, Source::Watchdog);
+        return fire(HarnessClock::Watchdog, Source::Watchdog);
     case 3:
         return runDelayed();
     case 4:
@@ -576,15 +617,15 @@ void Harness::set(Parameter parameter, const ParameterValue &value, bool all) {
         expected);
 }
 
-void Harness::fire(QTimer *timer, Source source) {
-    // A stopped timer does not fire.
-    if (timer->isActive())
-        as(source, [timer] { QMetaObject::invokeMethod(timer, "timeout"); });
+void Harness::fire(HarnessClock::WaitOf which, Source source) {
+    // A stopped wait does not end.
+    HarnessClock::HarnessWait *wait = m_clock[which];
+    if (wait->isActive())
+        as(source, [wait] { wait->end(); });
 }
 
 void Harness::runDelayed() {
-    for (const std::function<void()> &step : std::exchange(m_delayed, {}))
-        as(Source::Delayed, step);
+    fire(HarnessClock::Spacing, Source::Delayed);
 }
 
 QByteArray Harness::soundAnswer() const {

@@ -20,8 +20,8 @@
 
 #include "console.h"
 #include "gbk.h"
-#include "mainstate.h"
 #include "relaycodec.h"
+#include "transportrouter.h"
 
 #include <QCoreApplication>
 
@@ -171,17 +171,17 @@ private:
 // user works with it, so it sends nothing (no client is connected).
 struct Rig {
     fuzz::RecordingTransport transport;
-    TMainState state;
+    TransportRouter router{transport};
     View view;
-    Console console{state, transport, view};
+    Console console{router, view};
 
     Rig() {
         transport.opened = false;
-        state.holder = SocketHolder::Console;
+        router.setHolder(TransportRouter::Holder::Console);
     }
     void reset() {
         console.clearTranscript();
-        state.lastPeer = {};
+        router.setLastPeer({});
     }
 };
 

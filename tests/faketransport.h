@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clock.h"
 #include "transport.h"
 
 #include <QByteArray>
@@ -16,9 +17,14 @@ public:
         QString host;        // Host (with to.port)
         int connection = -1; // Connection
         QByteArray bytes;
+        // On the clock, when one is set.
+        qint64 atNs = 0;
     };
 
     using Transport::Transport;
+
+    // Stamps what is sent with this clock's time.
+    const Clock *clock = nullptr;
 
     // What the next open() does: succeed, fail with a report, or (stream
     // client) stay connecting until connectionCompleted().
@@ -49,7 +55,12 @@ public:
     QString localAddress() const override { return m_open ? opened.last().localHost : QString(); }
 
     bool sendDatagram(const Peer &to, QByteArrayView bytes) override {
-        sent.append({Sent::Route::Datagram, to, {}, -1, bytes.toByteArray()});
+        sent.append({Sent::Route::Datagram,
+                     to,
+                     {},
+                     -1,
+                     bytes.toByteArray(),
+                     clock ? clock->nanoseconds() : 0});
         return m_open;
     }
     bool sendDatagram(const QString &host, quint16 port, QByteArrayView bytes) override {

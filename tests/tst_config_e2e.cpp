@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -26,6 +27,10 @@
 #include <atomic>
 #include <memory>
 #include <thread>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -139,10 +144,6 @@ struct Tool {
         }
         return false;
     }
-    bool readRuns() const {
-        const QList<QTimer *> timers = window->findChildren<QTimer *>(u"TimerRead"_s);
-        return std::any_of(timers.cbegin(), timers.cend(), [](QTimer *t) { return t->isActive(); });
-    }
 };
 
 LabFixture::Options oneModule() {
@@ -194,6 +195,40 @@ class TstConfigE2E : public QObject {
     Q_OBJECT
 
 private slots:
+    // Another program holds UDP 5000 on the computer (here a plain socket):
+    // the window says so instead of showing an empty list, and so does the
+    // command-line tool, naming the port and who may hold it.
+    void searchWhileAnotherProgramHoldsThePort() {
+        LabFixture lab;
+        LAB_SETUP_OR_SKIP(lab);
+        struct Held {
+            int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+            ~Held() { ::close(fd); }
+        } held;
+        sockaddr_in any{};
+        any.sin_family = AF_INET;
+        any.sin_port = htons(atframe::ConfigPort);
+        QCOMPARE(::bind(held.fd, reinterpret_cast<const sockaddr *>(&any), sizeof any), 0);
+
+        Tool tool;
+        const qsizetype from = tool.memo().size();
+        tool.click("But_UDPFind");
+        QTest::qWait(300);
+        QCOMPARE(tool.list->count(), 0);
+        const QStringList texts = tool.memoTextsFrom(from);
+        QVERIFY2(
+            texts.filter(u"无法打开UDP端口5000，可能已被其他程序占用，没有发送搜索"_s).size() == 1,
+            qPrintable(texts.join(u" | "_s)));
+
+        QProcess cli;
+        cli.start(QStringLiteral(OSTREL_CLI_EXE), {u"search"_s});
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 3);
+        const QString said = QString::fromUtf8(cli.readAllStandardError());
+        QVERIFY2(said.contains(u"UDP port 5000"_s) && said.contains(u"window that has searched"_s),
+                 qPrintable(said));
+    }
+
     void searchListsModulesInArrivalOrder() {
         LabFixture lab;
         LAB_SETUP_OR_SKIP(lab);
@@ -579,10 +614,11 @@ private slots:
         const auto before = queriesSent();
         QTRY_VERIFY_WITH_TIMEOUT(queriesSent() > before, Deadline);
         QVERIFY(tool.search(1));
+        const auto afterSearch = queriesSent();
         QTest::qWait(800); // both the late answer and the search answer are in
         QCOMPARE(tool.listLines(), QStringList{tool.line(lab.modules()[0])});
         QVERIFY(tool.boxes.boxes.isEmpty());
-        QVERIFY(!tool.readRuns());
+        QCOMPARE(queriesSent(), afterSearch); // the read ended with the search
     }
 
     // A reply whose MAC text is far longer than any MAC is not a module; the

@@ -3,11 +3,12 @@
 // module list, for the search, the module sessions' sequencer and
 // interpreter, and the settings.
 #include "atframe.h"
+#include "clock.h"
 #include "configprotocol.h"
 #include "faketransport.h"
 #include "gbk.h"
-#include "mainstate.h"
 #include "moduletable.h"
+#include "transportrouter.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -115,22 +116,17 @@ public:
 // Everything the controller is wired to, the view holding the window's
 // design values; the computer has one adapter unless a test adds more.
 struct Rig {
-    TMainState state;
+    ManualClock clock;
     FakeTransport transport;
+    TransportRouter router{transport};
     FakeView view;
     FakeAdapters adapters;
-    ConfigProtocol proto{state, transport, view, adapters};
+    ConfigProtocol proto{router, view, adapters, nullptr, clock};
     ModuleTable &store = proto.modules();
-    QList<int> pauses;
-    // Write-all steps waiting for their spacing to pass.
-    QList<std::function<void()>> delayed;
 
-    Rig() {
-        proto.setPause([this](int ms) { pauses << ms; });
-        proto.setDelay([this](int ms, std::function<void()> then) {
-            pauses << ms;
-            delayed << std::move(then);
-        });
+    // realTime: the system's clock, as in the window.
+    explicit Rig(bool realTime = false)
+        : proto{router, view, adapters, nullptr, realTime ? Clock::system() : clock} {
         using P = Parameter;
         view.values = {{P::Model, 0},
                        {P::Gateway, u"192.168.1.1"_s},
@@ -147,7 +143,7 @@ struct Rig {
 
     void reply(quint32 ip, const QByteArray &mac, const QByteArray &payload,
                const NetworkAdapter &on = Lan) {
-        proto.receive(Peer{ip, atframe::ConfigPort, on.index}, atframe::buildReply(mac, payload));
+        router.receive(Peer{ip, atframe::ConfigPort, on.index}, atframe::buildReply(mac, payload));
     }
     // Modules found (A first), A picked, and its read-all stopped before
     // anything left, so each test starts from a quiet picked module.
@@ -157,21 +153,23 @@ struct Rig {
         if (modules > 1)
             reply(ModuleB, MacB, "OK\r\n");
         proto.selectModule(0);
-        sequencer()->stop();
+        proto.selectedSession()->stop();
+        clock.advance(ConfigProtocol::NoAnswerQuietMs); // nothing waits any more
         transport.sent.clear();
         view.memo.clear();
     }
-    QTimer *sequencer() const { return timer("TimerRead"); }
-    QTimer *watchdog() const { return timer("TimerOut"); }
-    QTimer *timer(const char *name) const {
-        return proto.selectedSession()->findChild<QTimer *>(QString::fromLatin1(name));
-    }
-    // What the timer's firing does.
-    static void fire(QTimer *timer) { QMetaObject::invokeMethod(timer, "timeout"); }
-    void fire() { fire(sequencer()); }
-    void runDelayed() {
-        for (const std::function<void()> &step : std::exchange(delayed, {}))
-            step();
+    // Time runs on to the next thing the controller waits for, as a rule
+    // the sequencer's next firing.
+    void fire() { QVERIFY(clock.advanceToNext()); }
+    qint64 nextMs() const { return clock.nextEndMs(); }
+    // The write-all spacing passes.
+    void space() { clock.advance(300); }
+    // Nothing leaves and nothing is told for the next ten seconds.
+    bool quiet() {
+        const qsizetype sent = transport.sent.size();
+        const qsizetype notices = view.notices.size();
+        clock.advance(10000);
+        return transport.sent.size() == sent && view.notices.size() == notices;
     }
 
     QByteArrayList commands() const {
@@ -189,13 +187,14 @@ struct Rig {
         });
     }
 
-    // Fires the sequencer while it runs, letting module A answer each frame
+    // Runs the clock on while anything waits, letting module A answer each frame
     // (a null answer is silence); returns the number of firings.
     int run(const std::function<QByteArray(const QByteArray &)> &module, int maxFirings = 200) {
         int i = 0;
-        for (; i < maxFirings && sequencer()->isActive(); ++i) {
+        for (; i < maxFirings; ++i) {
             const qsizetype before = transport.sent.size();
-            fire();
+            if (!clock.advanceToNext())
+                break;
             if (transport.sent.size() > before) {
                 const QByteArray answer = module(lastCommand());
                 if (!answer.isNull())
@@ -272,7 +271,9 @@ private slots:
         QTest::newRow("left open by the console")
             << true << true << L{Lan} << QString() << L{Lan} << eth0 << QString();
         QTest::newRow("will not open")
-            << false << false << L{Lan} << QString() << L{} << QString() << QString();
+            << false << false << L{Lan} << QString() << L{}
+            << u"无法打开UDP端口5000，可能已被其他程序占用，没有发送搜索：address in use"_s
+            << QString();
         QTest::newRow("every adapter, the bridge first")
             << false << true << L{Decoy, Lan, Lan2} << QString() << L{Decoy, Lan, Lan2}
             << u"搜索: docker0 172.17.0.1, eth0 192.168.1.10, eth1 10.0.0.7"_s << QString();
@@ -305,8 +306,8 @@ private slots:
             r.transport.open(server);
         }
         r.transport.openFails = !opens;
-        r.state.holder = SocketHolder::Console;
-        r.state.lastPeer = Peer{7, 7};
+        r.router.setHolder(TransportRouter::Holder::Console);
+        r.router.setLastPeer(Peer{7, 7});
         r.view.modules << u"stale"_s;
         r.proto.searchModules();
 
@@ -317,19 +318,26 @@ private slots:
             QCOMPARE(r.transport.closes, 0);
             QCOMPARE(r.transport.opened.size(), 1);
             QVERIFY(r.transport.sent.isEmpty());
-            QCOMPARE(r.state.holder, SocketHolder::Console);
+            QCOMPARE(r.router.holder(), TransportRouter::Holder::Console);
             QCOMPARE(r.view.modules, QStringList{u"stale"_s});
             QVERIFY(r.view.memo.isEmpty());
             return;
         }
         QCOMPARE(r.transport.closes, wasOpen ? 1 : 0);
-        QCOMPARE(r.pauses, wasOpen ? QList<int>{100} : QList<int>());
+        // A transport that was open is reopened 100 ms after it closed.
+        if (wasOpen) {
+            QCOMPARE(r.transport.opened.size(), 1);
+            QVERIFY(r.view.memo.isEmpty());
+            r.clock.advance(99);
+            QCOMPARE(r.transport.opened.size(), 1);
+            r.clock.advance(1);
+        }
         const Transport::Endpoints &endpoints = r.transport.opened.last();
         QCOMPARE(endpoints.kind, Transport::Kind::Datagram);
         QCOMPARE(endpoints.localHost, u"0.0.0.0"_s);
         QCOMPARE(endpoints.localPort, quint16(5000));
-        QCOMPARE(r.state.holder, SocketHolder::Configuration);
-        QVERIFY(r.state.lastPeer == Peer{});
+        QCOMPARE(r.router.holder(), TransportRouter::Holder::Configuration);
+        QVERIFY(r.router.lastPeer() == Peer{});
         QCOMPARE(r.view.enabled, QList<bool>{true});
         QVERIFY(r.view.modules.isEmpty());
         QVERIFY(!r.proto.selectedSession());
@@ -352,8 +360,8 @@ private slots:
         Rig r;
         r.proto.searchModules();
         r.reply(HostIp, HostMac, "AT\r\n"); // our broadcast, heard back
-        r.proto.receive(Peer{ModuleB, 5000, Lan.index}, "no closing bracket at all, long enough");
-        r.proto.receive(Peer{ModuleB, 5001, Lan.index}, atframe::buildReply(MacB, "OK\r\n"));
+        r.router.receive(Peer{ModuleB, 5000, Lan.index}, "no closing bracket at all, long enough");
+        r.router.receive(Peer{ModuleB, 5001, Lan.index}, atframe::buildReply(MacB, "OK\r\n"));
         r.reply(ModuleA, MacA, "+IP=192.168.1.199\r\n"); // a report answers no search
         r.reply(ModuleA, MacA, "OK\r\n");
         r.reply(ipOf(192, 168, 1, 201), "short", "OK");
@@ -364,13 +372,12 @@ private slots:
             QStringList({u"192.168.1.200:00:11:22:33:44:66"_s, u"192.168.1.199:00:11:22:33:44:5a"_s,
                          u"192.168.1.201:short"_s, u"192.168.1.202:"_s + QString(64, u'm')}));
         QCOMPARE(r.store.ModulePort[0], quint16(5001));
-        QVERIFY(r.state.lastPeer == (Peer{ipOf(192, 168, 1, 202), 5000, Lan.index}));
+        QVERIFY(r.router.lastPeer() == (Peer{ipOf(192, 168, 1, 202), 5000, Lan.index}));
         QVERIFY(r.view.notices.isEmpty());
 
         r.proto.selectModule(1);
         QCOMPARE(r.proto.selectedSession()->moduleMac(), MacA);
-        QVERIFY(r.sequencer()->isActive());
-        QCOMPARE(r.sequencer()->interval(), 30);
+        QCOMPARE(r.nextMs(), 30);
         // Once a module is picked, late search replies are not listed.
         r.reply(ipOf(192, 168, 1, 204), "late", "OK\r\n");
         QCOMPARE(r.view.modules.size(), 4);
@@ -379,6 +386,7 @@ private slots:
         // coming, at the latest when the next search begins.
         r.view.memo.clear();
         r.proto.searchModules();
+        r.clock.advance(100); // the transport reopens
         QCOMPARE(r.view.memoTexts(),
                  QStringList({u"已忽略1个搜索应答：MAC地址超过64个字节"_s, u"现在切换到设置模式"_s,
                               u"搜索: eth0 192.168.1.10"_s}));
@@ -472,9 +480,9 @@ private slots:
             const QByteArray other = atframe::buildReply(MacB, "OK\r\n");
             QCOMPARE(other.size(), buffer.size());
             std::copy(other.begin(), other.end(), buffer.begin());
-            r.proto.receive(Peer{ModuleB, 5000, Lan.index}, buffer);
+            r.router.receive(Peer{ModuleB, 5000, Lan.index}, buffer);
         };
-        r.proto.receive(Peer{ipOf(192, 168, 1, 9), 5000, Lan.index}, buffer);
+        r.router.receive(Peer{ipOf(192, 168, 1, 9), 5000, Lan.index}, buffer);
         QCOMPARE(r.view.modules, QStringList({u"192.168.1.199:00:11:22:33:44:5a"_s,
                                               u"192.168.1.200:00:11:22:33:44:66"_s,
                                               u"192.168.1.9:00:11:22:33:44:5a"_s}));
@@ -553,13 +561,13 @@ private slots:
 
         r.proto.writeAll(); // B's work mode leaves
         r.proto.selectModule(0);
+        r.proto.selectedSession()->stop(); // A's read-all is not what is looked at
         r.reply(ModuleB, MacB, "OK\r\n");
-        r.runDelayed();
+        r.space();
         r.proto.set(Parameter::IP, u"10.0.0.9"_s);
         r.reply(ModuleA, MacA, "OK\r\n");
-        r.runDelayed();
+        r.space();
         QCOMPARE(r.commands().last(3), QByteArrayList({"AT", "AT+MODEL=0", "AT+IP=10.0.0.9"}));
-        QVERIFY(r.pauses.isEmpty());
     }
 
     // ---- reports -----------------------------------------------------------
@@ -631,20 +639,19 @@ private slots:
         Rig r;
         r.selectA();
         r.proto.query(parameter);
-        QVERIFY(r.sequencer()->isActive());
-        QCOMPARE(r.sequencer()->interval(), 50);
+        QCOMPARE(r.nextMs(), 50);
         QVERIFY(r.transport.sent.isEmpty());
 
         r.fire();
         QCOMPARE(r.transport.sent.size(), 1);
         QVERIFY(r.allBroadcast());
         QCOMPARE(r.transport.sent[0].bytes, atframe::build(MacA, HostMac, query));
-        QCOMPARE(r.sequencer()->interval(), 150);
+        QCOMPARE(r.nextMs(), 150);
 
         r.reply(ModuleA, MacA, payload);
         QCOMPARE(r.view.shownValue(parameter), shown);
         QCOMPARE(r.view.memoTexts().mid(1), QStringList({indented(success), QString()}));
-        QCOMPARE(r.sequencer()->interval(), 30);
+        QCOMPARE(r.nextMs(), 30);
         r.fire();
         QCOMPARE(r.transport.sent.size(), 1);
 
@@ -703,14 +710,13 @@ private slots:
         QCOMPARE(r.view.memoTexts().mid(1),
                  QStringList({indented(u"读取版本号成功"_s),
                               u"版本号为： "_s + QString::fromLatin1(version), QString()}));
-        QVERIFY(!r.sequencer()->isActive());
+        QVERIFY(r.quiet());
 
         // A wrong answer to the version is not repeated.
-        r.sequencer()->start();
         r.view.memo.clear();
         r.reply(ModuleA, MacA, "ERROR\r\n");
         QCOMPARE(r.view.memoTexts(), QStringList({indented(u"读取版本号失败"_s), QString()}));
-        QVERIFY(!r.sequencer()->isActive());
+        QVERIFY(r.quiet());
         QVERIFY(r.view.notices.isEmpty());
         QCOMPARE(r.commands(), QByteArrayList{"AT+VER=?"});
     }
@@ -732,7 +738,7 @@ private slots:
                  QStringList({indented(u"查询网关IP地址失败"_s), QString(),
                               indented(u"查询网关IP地址成功"_s), QString()}));
         QCOMPARE(r.view.shownValue(Parameter::Gateway), u"1.1.1.1"_s);
-        QVERIFY(!r.sequencer()->isActive());
+        QVERIFY(r.quiet());
     }
 
     void acceptedReportResetsTheRepeatCount() {
@@ -762,10 +768,10 @@ private slots:
         r.transport.sent.clear();
         r.view.memo.clear();
         r.proto.readAll();
-        QCOMPARE(r.sequencer()->interval(), 30);
+        QCOMPARE(r.nextMs(), 30);
         r.run(wellBehaved);
         QCOMPARE(r.commands(), ReadAllCommands);
-        QVERIFY(!r.sequencer()->isActive());
+        QVERIFY(r.quiet());
         using P = Parameter;
         const std::map<P, QString> expected = {{P::Model, u"#1"_s},
                                                {P::Gateway, u"10.0.0.1"_s},
@@ -793,7 +799,7 @@ private slots:
     // The same read-all paced by the real timer and answered from the event
     // loop, as the window runs it.
     void readAllOnTheRealTimer() {
-        Rig r;
+        Rig r(true);
         r.selectA();
         QObject context;
         r.proto.selectModule(0);
@@ -802,7 +808,7 @@ private slots:
             const QByteArray answer = wellBehaved(r.lastCommand());
             QTimer::singleShot(1, &context, [&r, answer] { r.reply(ModuleA, MacA, answer); });
         }
-        QTRY_VERIFY_WITH_TIMEOUT(!r.sequencer()->isActive(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(r.view.shownValue(Parameter::Version), u"V2.05"_s, 5000);
         QCOMPARE(r.commands(), ReadAllCommands);
         QCOMPARE(r.view.shownValue(Parameter::Version), u"V2.05"_s);
         QVERIFY(r.view.notices.isEmpty());
@@ -853,7 +859,7 @@ private slots:
         QCOMPARE(fired, firings);
         QCOMPARE(r.commands(), commands);
         QCOMPARE(r.view.notices, notice.isEmpty() ? QStringList() : QStringList{notice});
-        QCOMPARE(r.sequencer()->isActive(), notice.isEmpty());
+        QCOMPARE(r.nextMs() >= 0, notice.isEmpty()); // an idling sequencer waits on
     }
 
     void replyDuringTimeOutBox() {
@@ -866,7 +872,7 @@ private slots:
         QCOMPARE(r.view.notices, QStringList{u"应答超时"_s});
         QCOMPARE(r.view.memoTexts().last(2),
                  QStringList({indented(u"AT命令响应成功"_s), QString()}));
-        QVERIFY(!r.sequencer()->isActive());
+        QVERIFY(r.quiet());
         QCOMPARE(r.commands(), QByteArrayList{"AT"});
     }
 
@@ -879,11 +885,10 @@ private slots:
         QCOMPARE(r.transport.sent.size(), 1);
         QCOMPARE(r.transport.sent[0].bytes, atframe::build(MacA, HostMac, "AT+DEFAULT"));
         QCOMPARE(r.view.memoTexts(), QStringList{u"设置模块出厂默认参数"_s});
-        QVERIFY(!r.sequencer()->isActive());
+        QVERIFY(r.quiet());
 
         r.reply(ModuleA, MacA, "OK\r\n");
-        QVERIFY(r.sequencer()->isActive());
-        QCOMPARE(r.sequencer()->interval(), 2000);
+        QCOMPARE(r.nextMs(), 2000);
         QCOMPARE(r.view.memoTexts().mid(1),
                  QStringList({indented(u"恢复出厂设置命令响应成功"_s), QString()}));
         r.run(wellBehaved);
@@ -895,7 +900,6 @@ private slots:
         r.selectA();
         r.proto.restoreFactoryDefaults();
         r.reply(ModuleA, MacA, "ERROR\r\n");
-        QVERIFY(r.sequencer()->isActive());
         r.fire();
         QCOMPARE(r.lastCommand(), QByteArray("AT+DEFAULT"));
         QCOMPARE(r.view.memoTexts().last(), u"发送恢复出厂设置命令"_s);
@@ -965,7 +969,6 @@ private slots:
 
         Rig r;
         r.selectA();
-        r.sequencer()->start();
         r.proto.set(parameter, r.view.parameterValue(parameter));
         QCOMPARE(r.transport.sent.size(), 1);
         QVERIFY(r.allBroadcast());
@@ -975,7 +978,7 @@ private slots:
         // A device name holding "OK" is an "OK": the test is a substring test.
         r.reply(ModuleA, MacA, "+NAME=OKAY\r\n");
         QCOMPARE(r.view.memoTexts().mid(1), QStringList({indented(ok), QString()}));
-        QVERIFY(!r.sequencer()->isActive());
+        QVERIFY(r.quiet());
         QVERIFY(r.view.notices.isEmpty());
 
         r.view.memo.clear();
@@ -984,7 +987,6 @@ private slots:
         r.reply(ModuleA, r.proto.selectedSession()->moduleMac(), "ERROR\r\n");
         QCOMPARE(r.view.memoTexts().mid(1), QStringList({indented(fail), QString()}));
         QCOMPARE(r.transport.sent.size(), 2);
-        QVERIFY(r.pauses.isEmpty());
     }
 
     void settingValues_data() {
@@ -1071,22 +1073,23 @@ private slots:
         QVERIFY(r.view.memo.isEmpty());
         QCOMPARE(r.view.notices, QStringList{message});
         QCOMPARE(r.view.noticeKinds, QList<Notice>{Notice::InputError});
-        if (picked)
-            QVERIFY(!r.watchdog()->isActive());
+        QVERIFY(r.quiet());
+        QVERIFY(!r.view.memoTexts().contains(u"模块内部数据已被更改，请稍后重新搜索!"_s));
     }
 
     void destinationIPWatchdog() {
         Rig r;
         r.selectA();
         r.proto.set(Parameter::DestinationIP, u"10.0.0.2"_s);
-        QVERIFY(r.watchdog()->isActive());
-        QCOMPARE(r.watchdog()->interval(), 4000);
-        Rig::fire(r.watchdog());
-        Rig::fire(r.watchdog());
+        r.clock.advance(3999);
+        QCOMPARE(r.view.memo.size(), 1);
+        r.clock.advance(4001);
         QCOMPARE(r.view.memoTexts().mid(1),
                  QStringList(2, u"模块内部数据已被更改，请稍后重新搜索!"_s));
         r.reply(ModuleA, MacA, "ERROR\r\n");
-        QVERIFY(!r.watchdog()->isActive());
+        r.view.memo.clear();
+        r.clock.advance(8000);
+        QCOMPARE(r.view.memoTexts(), QStringList());
     }
 
     // The module may sign its "OK" with the address it had or the new one.
@@ -1120,14 +1123,13 @@ private slots:
         r.proto.writeAll();
         for (int i = 0; i < 20; ++i) {
             r.reply(ModuleA, MacA, "OK\r\n");
-            r.runDelayed();
+            r.space();
         }
         QByteArrayList keys;
         for (const QByteArray &c : r.commands())
             keys << c.left(c.indexOf('='));
         QCOMPARE(keys, QByteArrayList({"AT+MODEL", "AT+GATEWAY", "AT+MASK", "AT+IP", "AT+DIP",
                                        "AT+PORT", "AT+DPORT", "AT+DCHP", "AT+NAME", "AT+MAC"}));
-        QCOMPARE(r.pauses, QList<int>(9, 300));
         QStringList logs;
         const QStringList memo = r.view.memoTexts();
         for (qsizetype i = 0; i < memo.size(); i += 3)
@@ -1136,7 +1138,6 @@ private slots:
                                     u"设置模块IP地址"_s, u"设置目的IP"_s, u"设置模块端口号"_s,
                                     u"设置目的端口号"_s, u"设置DCHP模式"_s, u"设置模块设备名称"_s,
                                     u"设置模块MAC地址"_s}));
-        QVERIFY(!r.watchdog()->isActive());
     }
 
     // Each row answers the work mode "OK", then does something before the
@@ -1166,7 +1167,7 @@ private slots:
             r.proto.set(Parameter::IP, u"10.0.0.9"_s);
         if (then == "name")
             r.view.values[Parameter::DeviceName] = QString(16, u'n');
-        r.runDelayed();
+        r.space();
         QCOMPARE(r.commands(), commands);
         // One answer read for the work mode, whatever came.
         const QString result = then == "refused" ? u"设置工作模式失败"_s : u"设置工作模式成功"_s;
@@ -1175,7 +1176,7 @@ private slots:
         if (then == "name") {
             for (int i = 0; i < 8; ++i) {
                 r.reply(ModuleA, MacA, "OK\r\n");
-                r.runDelayed();
+                r.space();
             }
             QCOMPARE(r.lastCommand(), QByteArray("AT+DCHP=0"));
             QCOMPARE(r.view.notices, QStringList{NameLimit});
@@ -1188,9 +1189,8 @@ private slots:
         r.proto.writeAll();
         r.proto.set(Parameter::Uart, r.view.parameterValue(Parameter::Uart));
         r.reply(ModuleA, MacA, "OK\r\n");
-        r.runDelayed();
+        r.space();
         QCOMPARE(r.lastCommand(), QByteArray("AT+MAC="));
-        QCOMPARE(r.pauses, QList<int>{300});
     }
 
     // Whatever a network delivers, under whatever the picked module's
@@ -1243,8 +1243,8 @@ private slots:
             for (int i = 0; i < noise; ++i)
                 datagram += char(random.bounded(256));
             const quint32 sender = random.bounded(8) == 0 ? HostIp : ModuleA;
-            r.proto.receive(Peer{sender, quint16(random.bounded(65536)), Lan.index}, datagram);
-            r.runDelayed();
+            r.router.receive(Peer{sender, quint16(random.bounded(65536)), Lan.index}, datagram);
+            r.space();
             QVERIFY(r.store.ModuleCount >= 0 && r.store.ModuleCount <= ModuleTable::MaxModules);
             // A report never grows a field beyond what a module may report.
             for (const auto &[shownParameter, value] : r.view.values)

@@ -1,14 +1,14 @@
 // The test console without a window or a network: a recording view and a
 // recording transport; the console's timers are fired by hand.
+#include "clock.h"
 #include "console.h"
 #include "consoleview.h"
 #include "faketransport.h"
 #include "gbk.h"
-#include "mainstate.h"
+#include "transportrouter.h"
 
 #include <QRandomGenerator>
 #include <QTest>
-#include <QTimer>
 
 #include <cstring>
 #include <functional>
@@ -130,21 +130,12 @@ struct Rig {
     void searchTakesTheTransport() {
         transport.close();
         transport.open({Transport::Kind::Datagram, {}, 5000, {}, 0});
-        state.holder = SocketHolder::Configuration;
+        router.setHolder(TransportRouter::Holder::Configuration);
     }
-    QTimer *timer(const char *name) {
-        return console.findChild<QTimer *>(QString::fromLatin1(name));
-    }
-    // Runs what the timer's time-out runs, without waiting for it.
-    void fire(const char *name) { QMetaObject::invokeMethod(timer(name), "timeout"); }
-    QStringList activeTimers() {
-        QStringList names;
-        for (const char *name : {"TimerConnOut", "Timer_CheckTCPClient", "TimerReadAllRelay"}) {
-            if (timer(name)->isActive())
-                names.append(QString::fromLatin1(name));
-        }
-        return names;
-    }
+    // Time runs on to the end of what the console waits for.
+    void fire() { QVERIFY(clock.advanceToNext()); }
+    // Milliseconds until the console's next wait ends; -1: it waits for nothing.
+    qint64 waiting() const { return clock.nextEndMs(); }
     QStringList sent() const {
         QStringList texts;
         for (const FakeTransport::Sent &s : transport.sent)
@@ -158,10 +149,11 @@ struct Rig {
         return texts;
     }
 
-    TMainState state;
+    ManualClock clock;
     FakeTransport transport;
+    TransportRouter router{transport};
     FakeView view;
-    Console console{state, transport, view};
+    Console console{router, view, nullptr, clock};
 };
 
 } // namespace
@@ -178,22 +170,21 @@ private slots:
         QTest::addColumn<ConsoleMode>("mode");
         QTest::addColumn<QString>("endpoints");
         QTest::addColumn<QStringList>("states");
-        QTest::addColumn<QString>("timer");
+        // How long the console then waits (for a client, for the
+        // connection); -1: it waits for nothing.
         QTest::addColumn<int>("interval");
-        QTest::newRow("TCP server")
-            << ConsoleMode::TcpServer << u"server 127.0.0.1:6000 -> :0"_s
-            << QStringList{u"Opening"_s, u"Listening"_s} << u"TimerConnOut"_s << 5000;
+        QTest::newRow("TCP server") << ConsoleMode::TcpServer << u"server 127.0.0.1:6000 -> :0"_s
+                                    << QStringList{u"Opening"_s, u"Listening"_s} << 5000;
         QTest::newRow("TCP client")
             << ConsoleMode::TcpClient << u"client :0 -> 192.168.1.199:12345"_s
-            << QStringList{u"Opening"_s, u"Connecting"_s} << u"Timer_CheckTCPClient"_s << 1000;
+            << QStringList{u"Opening"_s, u"Connecting"_s} << 1000;
         QTest::newRow("UDP") << ConsoleMode::Udp << u"datagram 127.0.0.1:6000 -> :0"_s
-                             << QStringList{u"Opening"_s, u"UdpOpen"_s} << QString() << 0;
+                             << QStringList{u"Opening"_s, u"UdpOpen"_s} << -1;
     }
     void openingByMode() {
         QFETCH(ConsoleMode, mode);
         QFETCH(QString, endpoints);
         QFETCH(QStringList, states);
-        QFETCH(QString, timer);
         QFETCH(int, interval);
         Rig rig;
         rig.view.picked = mode;
@@ -201,18 +192,16 @@ private slots:
         // Picking a mode shows it and opens nothing.
         QCOMPARE(rig.view.modes, (QList<ConsoleMode>{ConsoleMode::TcpServer, mode}));
         QVERIFY(rig.transport.opened.isEmpty());
-        QCOMPARE(rig.state.holder, SocketHolder::Configuration);
+        QCOMPARE(rig.router.holder(), TransportRouter::Holder::Configuration);
 
         rig.console.toggle();
         QCOMPARE(rig.transport.opened.size(), 1);
         QCOMPARE(describe(rig.transport.opened.first()), endpoints);
         QCOMPARE(rig.view.states, states);
-        QCOMPARE(rig.state.holder, SocketHolder::Console);
+        QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
         QVERIFY(!rig.view.configuration);
         QVERIFY(rig.view.warnings.isEmpty());
-        QCOMPARE(rig.activeTimers(), timer.isEmpty() ? QStringList() : QStringList{timer});
-        if (!timer.isEmpty())
-            QCOMPARE(rig.timer(qPrintable(timer))->interval(), interval);
+        QCOMPARE(rig.waiting(), interval);
     }
 
     void openingRefusedOrFailed_data() {
@@ -265,9 +254,9 @@ private slots:
         QVERIFY(!rig.transport.isOpen());
         QCOMPARE(rig.view.warnings, QStringList{warning});
         QCOMPARE(rig.view.states, states);
-        QVERIFY(rig.activeTimers().isEmpty());
+        QCOMPARE(rig.waiting(), -1);
         // Refused or failed, the console has the transport's use.
-        QCOMPARE(rig.state.holder, SocketHolder::Console);
+        QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
         QCOMPARE(rig.view.clients.isEmpty(), field.isEmpty());
     }
 
@@ -292,10 +281,10 @@ private slots:
         QCOMPARE(rig.view.states.last(), u"Closed"_s);
         QVERIFY(rig.view.clients.isEmpty());
         // A watch left running would judge whatever is opened next.
-        QVERIFY(rig.activeTimers().isEmpty());
+        QCOMPARE(rig.waiting(), -1);
         // The configuration side stays unusable until the next module search.
         QVERIFY(!rig.view.configuration);
-        QCOMPARE(rig.state.holder, SocketHolder::Console);
+        QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
     }
 
     void takesTheTransportFromTheConfigurationSide() {
@@ -303,10 +292,14 @@ private slots:
         rig.searchTakesTheTransport();
         rig.open(ConsoleMode::Udp);
         QCOMPARE(rig.transport.closes, 2); // the search's own, then the console's
+        // Reopened once the system has had 100 ms to let go of the address.
+        rig.clock.advance(Console::CloseWaitMs - 1);
+        QCOMPARE(rig.transport.opened.size(), 1);
+        rig.clock.advance(1);
         QCOMPARE(rig.transport.opened.size(), 2);
         QCOMPARE(describe(rig.transport.opened.last()), u"datagram 127.0.0.1:6000 -> :0"_s);
         QCOMPARE(rig.view.states, (QStringList{u"Closed"_s, u"Opening"_s, u"UdpOpen"_s}));
-        QCOMPARE(rig.state.holder, SocketHolder::Console);
+        QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
     }
 
     void listenTimeOut_data() {
@@ -328,14 +321,14 @@ private slots:
         }
         if (reopenInBox)
             rig.view.duringWarning = [&rig] { rig.console.toggle(); };
-        rig.fire("TimerConnOut");
+        rig.fire();
         // Whoever has the transport, nobody is waited for any more and the
         // console can be opened again.
         QCOMPARE(rig.view.states.mid(2, 1), QStringList{u"ListenTimedOut"_s});
         QCOMPARE(rig.view.warnings, searched ? QStringList() : QStringList{u"等待客户端超时!"_s});
         // A search's transport is not the console's to close.
         QCOMPARE(rig.transport.isOpen(), searched || reopenInBox);
-        QCOMPARE(rig.activeTimers(), reopenInBox ? QStringList{u"TimerConnOut"_s} : QStringList());
+        QCOMPARE(rig.waiting(), reopenInBox ? Console::ListenTimeoutMs : -1);
 
         if (searched)
             return;
@@ -351,7 +344,7 @@ private slots:
         rig.open(ConsoleMode::TcpServer);
         const Peer ClientA2{ClientA.ip, 1002};
         rig.transport.addConnection(11, ClientA);
-        QVERIFY(rig.activeTimers().isEmpty());
+        QCOMPARE(rig.waiting(), -1);
         QCOMPARE(rig.view.states.last(), u"Connected"_s);
         rig.transport.addConnection(12, ClientB);
         rig.transport.addConnection(13, ClientA2);
@@ -375,7 +368,7 @@ private slots:
         QVERIFY(!rig.transport.isOpen());
         QVERIFY(rig.view.clients.isEmpty());
         QCOMPARE(rig.view.states.last(), u"Closed"_s);
-        QCOMPARE(rig.state.holder, SocketHolder::Console);
+        QCOMPARE(rig.router.holder(), TransportRouter::Holder::Console);
     }
 
     void connectWatch_data() {
@@ -402,10 +395,10 @@ private slots:
         if (searched)
             rig.searchTakesTheTransport();
         const int closes = rig.transport.closes;
-        rig.fire("Timer_CheckTCPClient");
+        rig.fire();
         QCOMPARE(rig.view.states.last(), state);
         const bool watching = state == u"ClientOpen"_s;
-        QCOMPARE(rig.timer("Timer_CheckTCPClient")->isActive(), watching);
+        QCOMPARE(rig.waiting() >= 0, watching);
         // A pending attempt is given up: completing later, it would be open
         // behind a console that shows it closed.
         QCOMPARE(rig.transport.closes, state == u"Dropped"_s ? closes + 1 : closes);
@@ -520,7 +513,7 @@ private slots:
             }
         }
         QCOMPARE(rig.view.transcript, shown);
-        QCOMPARE(rig.state.lastPeer, last);
+        QCOMPARE(rig.router.lastPeer(), last);
         // Nothing typed is neither echoed nor sent.
         QCOMPARE(rig.view.warnings, QStringList(steps.count(u"> "_s), u"输入框不能为空!"_s));
         // Typed text goes out as GBK, exactly as typed.
@@ -589,21 +582,20 @@ private slots:
         Rig rig;
         rig.open(ConsoleMode::Udp);
         QVERIFY(rig.console.setRelay(3, RelaySwitch::On, u"100000"_s));
-        QVERIFY(rig.activeTimers().isEmpty());
+        QCOMPARE(rig.waiting(), -1);
         // Any arrival starts the 300 ms re-query, once.
         rig.console.receive(ClientA, "+STACH3=1,100000\r\n");
-        QCOMPARE(rig.activeTimers(), QStringList{u"TimerReadAllRelay"_s});
-        QCOMPARE(rig.timer("TimerReadAllRelay")->interval(), 300);
+        QCOMPARE(rig.waiting(), 300);
         QVERIFY(!rig.console.relayRepollPending());
         QCOMPARE(rig.view.relays[2], LampState::On);
 
         // It asks for the relays the boxes pick then.
         rig.view.relay = 0;
-        rig.fire("TimerReadAllRelay");
-        QVERIFY(rig.activeTimers().isEmpty());
+        rig.fire();
+        QCOMPARE(rig.waiting(), -1);
         QCOMPARE(rig.sentBytes().last(), u"AT+STACH0=?\r\n"_s);
         rig.console.receive(ClientA, "+STACH0=0,0\r\n");
-        QVERIFY(rig.activeTimers().isEmpty());
+        QCOMPARE(rig.waiting(), -1);
     }
 
     void overlongTimeIsRefused_data() {

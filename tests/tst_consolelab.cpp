@@ -8,6 +8,7 @@
 #include "parameters.h"
 #include "sockettransport.h"
 #include "transcriptview.h"
+#include "transportrouter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -136,7 +137,7 @@ private slots:
         click(window, "Button3");
         QTRY_COMPARE(lamp(window, "Shape21"), LampWidget::Lime);
         QTest::qWait(300);
-        QCOMPARE(parameters::addressText(window.state().lastPeer.ip), selected);
+        QCOMPARE(parameters::addressText(window.router().lastPeer().ip), selected);
         QCOMPARE(shown(window).count(QStringLiteral("+OCCH5=1")), 1);
     }
 

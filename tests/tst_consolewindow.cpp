@@ -1,11 +1,14 @@
 // The test console in the real window, offscreen: the controls start the
 // console's operations, the window shows what the console reports on the
 // right widgets, and the transcript shows exactly the text appended.
+#include "clock.h"
+#include "console.h"
 #include "formaccess.h"
 #include "lampwidget.h"
 #include "mainwindow.h"
 #include "sockettransport.h"
 #include "transcriptview.h"
+#include "transportrouter.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -135,12 +138,15 @@ private:
         click("But_TCPCtl");
     }
 
-private slots:
-    void init() {
-        m_window = std::make_unique<TFrmMain>();
+    // A window whose console waits on clock.
+    void openWindow(Clock &clock = Clock::system()) {
+        m_window = std::make_unique<TFrmMain>(nullptr, clock);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
+
+private slots:
+    void init() { openWindow(); }
     void cleanup() { m_window.reset(); }
 
     void userPicksAMode() {
@@ -202,7 +208,7 @@ private slots:
             QVERIFY2(get<QWidget>(name)->isEnabled(), name);
         QCOMPARE(button("But_TCPCtl")->text(), QStringLiteral("断开"));
         QCOMPARE(lamp("TCPStateDisplay"), LampWidget::Red);
-        QCOMPARE(m_window->state().holder, SocketHolder::Console);
+        QCOMPARE(m_window->router().holder(), TransportRouter::Holder::Console);
 
         click("But_TCPCtl");
         QVERIFY(!isOpen());
@@ -335,6 +341,8 @@ private slots:
     void openingThatFailsSaysWhy() {
         QFETCH(int, mode);
         QFETCH(int, type);
+        ManualClock clock;
+        openWindow(clock);
         const LoopbackPeer holder(type); // the port is taken
         combo("Cmb_TCPMode")->setCurrentIndex(mode);
         edit("Edt_LocalIP")->setText(QStringLiteral("127.0.0.1"));
@@ -351,7 +359,7 @@ private slots:
         QVERIFY(button("But_TCPCtl")->isEnabled());
         QVERIFY(!button("But_TCPSend")->isEnabled());
         QCOMPARE(lamp("TCPStateDisplay"), LampWidget::Silver);
-        QVERIFY(!m_window->findChild<QTimer *>(QStringLiteral("TimerConnOut"))->isActive());
+        QCOMPARE(clock.nextEndMs(), -1);
     }
 
     // Listens on a loopback port that was free a moment ago; false if it is
@@ -409,11 +417,13 @@ private slots:
     }
 
     void listenTimeOutInTheWindow() {
+        ManualClock clock;
+        openWindow(clock);
         quint16 port = 0;
         if (!listenOnLoopback(port))
             QSKIP("no loopback port for the console here");
         BoxSeen seen;
-        m_window->findChild<QTimer *>(QStringLiteral("TimerConnOut"))->start(1);
+        clock.advance(Console::ListenTimeoutMs);
         QTRY_COMPARE(seen.text, QStringLiteral("等待客户端超时!"));
         QVERIFY(!isOpen());
         // The button works again; captions and lamp stay as they were.

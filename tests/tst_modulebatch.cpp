@@ -2,12 +2,15 @@
 // second, and the replies of many modules, arriving in any order, reaching the
 // conversation of the module that sent them.
 #include "atframe.h"
+#include "clock.h"
 #include "commandtable.h"
 #include "faketransport.h"
 #include "modulebatch.h"
 
+#include <QCoreApplication>
 #include <QSet>
 #include <QTest>
+#include <QTimer>
 
 #include <map>
 
@@ -26,6 +29,12 @@ const NetworkAdapter Lan2{u"eth1"_s, 4, ipOf(10, 0, 0, 7), ipOf(255, 0, 0, 0), "
 class FixedAdapters final : public AdapterSource {
 public:
     QList<NetworkAdapter> adapters() const override { return {Lan, Lan2}; }
+};
+
+class ListedAdapters final : public AdapterSource {
+public:
+    QList<NetworkAdapter> list;
+    QList<NetworkAdapter> adapters() const override { return list; }
 };
 
 // A module as the responder plays it: every parameter its own.
@@ -119,36 +128,45 @@ class TstModuleBatch : public QObject {
 
 private slots:
     // A producer that offers more than the rate, on a clock the test moves
-    // a millisecond at a time.
+    // on in steps shorter than a millisecond: the cap holds to the
+    // nanosecond, as on the wire.
     void rateCap_data() {
         QTest::addColumn<int>("rate");
-        QTest::addColumn<int>("offeredPerMs");
+        QTest::addColumn<int>("offeredPerStep");
+        QTest::addColumn<qint64>("stepUs");
         QTest::addColumn<int>("burst");
-        QTest::newRow("one a second") << 1 << 1 << 1;
-        QTest::newRow("a hundred a second") << 100 << 1 << 2;
-        QTest::newRow("the default, flooded") << 2000 << 10 << 40;
+        QTest::newRow("one a second") << 1 << 1 << qint64(1000) << 1;
+        QTest::newRow("ten a second, steps of 0.7 ms") << 10 << 1 << qint64(700) << 1;
+        QTest::newRow("ten a second, steps of 0.97 ms") << 10 << 1 << qint64(970) << 1;
+        QTest::newRow("a hundred a second") << 100 << 1 << qint64(1000) << 2;
+        QTest::newRow("the default, flooded") << 2000 << 10 << qint64(1000) << 40;
     }
     void rateCap() {
         QFETCH(int, rate);
-        QFETCH(int, offeredPerMs);
+        QFETCH(int, offeredPerStep);
+        QFETCH(qint64, stepUs);
         QFETCH(int, burst);
+        constexpr qint64 Second = 1'000'000'000;
+        ManualClock clock;
         FakeTransport network;
+        network.clock = &clock;
         network.open({});
-        RateLimitedTransport limited(network, rate);
-        qint64 now = 0;
-        limited.setClock([&now] { return now; });
-        constexpr qint64 RunMs = 3000;
-        QList<qint64> leftAt;
+        RateLimitedTransport limited(network, rate, nullptr, clock);
+        // Late in a millisecond, where whole milliseconds would be a
+        // millisecond short.
+        clock.advanceNs(900'000);
+        constexpr qint64 Run = 3 * Second;
         int offered = 0;
-        for (; now <= RunMs; ++now) {
-            for (int i = 0; i < offeredPerMs; ++i)
+        for (bool first = true; clock.nanoseconds() <= Run; first = false) {
+            for (int i = 0; i < offeredPerStep; ++i)
                 QVERIFY(limited.sendDatagram(Peer{1, 2, 3}, QByteArray::number(offered++)));
-            if (now == 0) // what the rate allows leaves at once
+            if (first) // what the rate allows leaves at once
                 QCOMPARE(network.sent.size(), std::min(offered, burst));
-            limited.sendDue();
-            while (leftAt.size() < network.sent.size())
-                leftAt.append(now);
+            clock.advanceNs(stepUs * 1000);
         }
+        QList<qint64> leftAt;
+        for (const FakeTransport::Sent &sent : std::as_const(network.sent))
+            leftAt.append(sent.atNs);
         // In order, and nothing lost.
         QCOMPARE(network.sent.size() + limited.waiting(), qsizetype(offered));
         for (qsizetype i = 0; i < network.sent.size(); ++i)
@@ -157,17 +175,91 @@ private slots:
         // a second over its share and a burst; the rate used, not only capped.
         int peak = 0;
         for (qsizetype first = 0, last = 0; last < leftAt.size(); ++last) {
-            while (leftAt[first] <= leftAt[last] - 1000)
+            while (leftAt[first] <= leftAt[last] - Second)
                 ++first;
             peak = std::max(peak, int(last - first + 1));
-            const auto tenth = std::ranges::count_if(
-                leftAt, [&](qint64 t) { return t > leftAt[last] - 100 && t <= leftAt[last]; });
+            const auto tenth = std::ranges::count_if(leftAt, [&](qint64 t) {
+                return t > leftAt[last] - Second / 10 && t <= leftAt[last];
+            });
             QVERIFY2(tenth <= rate / 10 + burst, qPrintable(QString::number(tenth)));
         }
         QVERIFY(peak <= rate);
         QCOMPARE(limited.peakPerSecond(), peak);
         QVERIFY2(network.sent.size() >= 3 * rate && network.sent.size() <= 3 * rate + burst,
                  qPrintable(QString::number(network.sent.size())));
+    }
+
+    // At twenty frames a second the search frames of twelve adapters wait in
+    // the rate's queue for up to 550 ms, and the frames of two reads at once
+    // wait for their turn. Each module answers 120 ms after the frame to it
+    // left: the search ends after the last of its frames left, and no answer
+    // counts as late for the time its frame waited (a handshake is given
+    // 150 ms). A search cut short says how many of its frames never left.
+    void timeCountsFromWhenTheFrameLeft() {
+        ManualClock clock;
+        FakeTransport network;
+        network.open({});
+        ListedAdapters adapters;
+        QList<Played> modules;
+        for (int n = 1; n <= 12; ++n) {
+            adapters.list.append({u"eth"_s + QString::number(n), 10 + n, ipOf(10, n, 0, 1),
+                                  ipOf(255, 255, 0, 0),
+                                  "00:0c:29:00:00:" + QByteArray::number(n + 10)});
+            modules.append(Played::make(n, 10 + n, "02:00:00:00:02:" + QByteArray::number(n + 10)));
+        }
+        ModuleBatch batch(network, adapters, 2 * ModuleBatch::MinRate, nullptr, clock);
+        // Answers each frame 120 ms after it left.
+        QList<std::pair<qint64, qsizetype>> due; // when, which frame
+        qsizetype seen = 0;
+        const auto runFor = [&](qint64 ms, const std::function<bool()> &done) {
+            for (qint64 t = 0; t < ms && !done(); ++t) {
+                for (; seen < network.sent.size(); ++seen)
+                    due.append({clock.nanoseconds() + 120'000'000, seen});
+                while (!due.isEmpty() && due.first().first <= clock.nanoseconds()) {
+                    const FakeTransport::Sent &sent = network.sent[due.takeFirst().second];
+                    const atframe::Frame frame = atframe::parseFrame(sent.bytes);
+                    for (const Played &module : std::as_const(modules)) {
+                        if (module.adapter != sent.to.adapter)
+                            continue;
+                        const atframe::Command command = atframe::parseCommand(frame.command);
+                        const QByteArray payload =
+                            command.kind == atframe::Command::Kind::Query
+                                ? atframe::report("+" + command.name,
+                                                  module.values.at(command.name))
+                                : QByteArray("OK\r\n");
+                        network.deliver(module.peer(), atframe::buildReply(module.mac, payload));
+                    }
+                }
+                QCoreApplication::processEvents();
+                clock.advance(1);
+            }
+        };
+
+        std::optional<ModuleBatch::SearchResult> found;
+        batch.search({}, 500, [&](const ModuleBatch::SearchResult &result) { found = result; });
+        runFor(5000, [&] { return found.has_value(); });
+        QVERIFY(found.has_value());
+        QCOMPARE(found->modules.size(), modules.size());
+        QCOMPARE(found->framesQueued, 0);
+
+        QList<ModuleBatch::Job> jobs;
+        for (const FoundModule &module : std::as_const(found->modules).first(4))
+            jobs.append({module, false, {}, true, false});
+        std::optional<QList<ModuleBatch::Outcome>> outcomes;
+        batch.run(jobs, [&](const QList<ModuleBatch::Outcome> &ends) { outcomes = ends; });
+        runFor(20000, [&] { return outcomes.has_value(); });
+        QVERIFY(outcomes.has_value());
+        for (const ModuleBatch::Outcome &outcome : std::as_const(*outcomes)) {
+            QVERIFY2(outcome.done, qPrintable(outcome.message));
+            QCOMPARE(size_t(outcome.values.size()), parameters::readAllOrder().size());
+        }
+
+        found.reset();
+        batch.search({}, 500, [&](const ModuleBatch::SearchResult &result) { found = result; });
+        runFor(125, [] { return false; });
+        batch.abort(u"not done in time"_s);
+        QVERIFY(found.has_value());
+        QCOMPARE(found->framesQueued, 12 - 3);
     }
 
     // A search answered by modules behind two adapters (one of them twice,

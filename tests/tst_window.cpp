@@ -3,6 +3,7 @@
 // application object's handling of exceptions thrown by event handlers.
 #include "application.h"
 #include "boxwatcher.h"
+#include "clock.h"
 #include "cmsocket.h"
 #include "configprotocol.h"
 #include "formaccess.h"
@@ -10,6 +11,7 @@
 #include "mainwindow.h"
 #include "moduletable.h"
 #include "sockettransport.h"
+#include "transportrouter.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -74,6 +76,8 @@ class TstWindow : public QObject {
     Q_OBJECT
 
 private:
+    // Declared first: the window's waits outlive no clock.
+    ManualClock m_clock;
     std::unique_ptr<TFrmMain> m_window;
 
     template <typename T> T *control(const QString &name) const {
@@ -81,7 +85,7 @@ private:
     }
 
 private slots:
-    void init() { m_window = std::make_unique<TFrmMain>(); }
+    void init() { m_window = std::make_unique<TFrmMain>(nullptr, m_clock); }
     void cleanup() { m_window.reset(); }
 
     void designTexts_data() {
@@ -372,23 +376,6 @@ private slots:
         QCOMPARE(memo->document()->blockCount(), 1);
     }
 
-    void timers_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("interval");
-        QTest::newRow("TimerConnOut") << QStringLiteral("TimerConnOut") << 1000;
-        QTest::newRow("Timer_CheckTCPClient") << QStringLiteral("Timer_CheckTCPClient") << 1000;
-        QTest::newRow("TimerReadAllRelay") << QStringLiteral("TimerReadAllRelay") << 1000;
-    }
-    void timers() {
-        QFETCH(QString, name);
-        QFETCH(int, interval);
-        const auto *timer = m_window->findChild<QTimer *>(name);
-        QVERIFY(timer);
-        QCOMPARE(timer->interval(), interval);
-        QVERIFY(!timer->isActive());
-        QVERIFY(!timer->isSingleShot());
-    }
-
     void windowFrame() {
         QCOMPARE(m_window->windowTitle(), QStringLiteral("Ostrel V1.01 "));
         QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
@@ -487,7 +474,7 @@ private slots:
         QVERIFY(socket);
         QVERIFY(!socket->Active());
         QCOMPARE(socket->MaxBufSize(), 65535);
-        QCOMPARE(m_window->state().holder, SocketHolder::Configuration);
+        QCOMPARE(m_window->router().holder(), TransportRouter::Holder::Configuration);
 
         const QString localIP =
             parameters::addressText(TcmSocket::get_ip_data(QString(), cmUnicast));
@@ -511,10 +498,9 @@ private slots:
         list->setFocus();
         // The picked module's read-all has started; it is stopped before it
         // would find the network closed.
-        const auto readStarted = [config] {
-            auto *timer = config->selectedSession()->findChild<QTimer *>(u"TimerRead"_s);
-            const bool started = timer->isActive() && timer->interval() == 30;
-            timer->stop();
+        const auto readStarted = [this, config] {
+            const bool started = m_clock.nextEndMs() == 30;
+            config->selectedSession()->stop();
             return started;
         };
 
@@ -547,6 +533,7 @@ private slots:
         BoxWatcher watcher;
         control<QPushButton>(u"But_Read"_s)->click();
         list->setCurrentRow(0); // reads the module over a network never opened
+        m_clock.advance(30);
         QTRY_COMPARE(watcher.boxes.size(), 2);
         const BoxWatcher::Box &error = watcher.boxes[0];
         QCOMPARE(error.caption, u"提示"_s);

@@ -1,11 +1,13 @@
 #include "mainwindow.h"
 
+#include "clock.h"
 #include "cmsocket.h"
 #include "console.h"
 #include "consolewindowview.h"
 #include "lampwidget.h"
 #include "parameters.h"
 #include "sockettransport.h"
+#include "transportrouter.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
@@ -21,8 +23,12 @@ constexpr int ClientHeight = 579;
 } // namespace
 
 TFrmMain::TFrmMain(QWidget *parent)
+    : TFrmMain(parent, Clock::system()) {}
+
+TFrmMain::TFrmMain(QWidget *parent, Clock &clock)
     : QMainWindow(parent)
-    , m_ui(new Ui::TFrmMain) {
+    , m_ui(new Ui::TFrmMain)
+    , m_clock(clock) {
     m_ui->setupUi(this);
 
     // The layout is drawn in pixels for a narrow 8-point face; prefer such a
@@ -83,9 +89,7 @@ void TFrmMain::fillControlTables() {
 
 void TFrmMain::setupNetwork() {
     m_transport = new SocketTransport(this);
-    connect(m_transport, &Transport::received, this, &TFrmMain::received);
-
-    m_state.holder = SocketHolder::Configuration;
+    m_router = new TransportRouter(*m_transport, this);
     m_ui->GroupBox2->setEnabled(true);
     m_ui->Edt_LocalIP->setText(
         parameters::addressText(TcmSocket::get_ip_data(QString(), cmUnicast)));
@@ -137,11 +141,4 @@ void TFrmMain::showEvent(QShowEvent *event) {
 void TFrmMain::closeEvent(QCloseEvent *event) {
     FormClose();
     QMainWindow::closeEvent(event);
-}
-
-void TFrmMain::received(const Peer &from, QByteArrayView bytes) {
-    if (m_state.holder == SocketHolder::Configuration)
-        configReceive(from, bytes);
-    else
-        consoleReceive(from, bytes);
 }

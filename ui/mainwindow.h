@@ -1,7 +1,5 @@
 #pragma once
 
-#include "mainstate.h"
-
 #include <QByteArray>
 #include <QMainWindow>
 #include <QString>
@@ -9,6 +7,7 @@
 #include <array>
 #include <memory>
 
+class Clock;
 class ConfigProtocol;
 class ConfigView;
 struct ParameterSettings;
@@ -18,6 +17,7 @@ class LampWidget;
 class QCheckBox;
 class QMenu;
 class SocketTransport;
+class TransportRouter;
 
 namespace Ui {
 class TFrmMain;
@@ -25,7 +25,7 @@ class TFrmMain;
 
 // The main window: the configuration half on the left, the test console on
 // the right. It owns the program's one transport and the state both halves
-// share. Handlers are named after their controls
+// share, routed by the core. Handlers are named after their controls
 // and stay thin: they read widgets and hand over to the core controllers.
 //
 // The class is split by area so that each area's code lives in its own file:
@@ -37,13 +37,15 @@ class TFrmMain : public QMainWindow {
     Q_OBJECT
 
 public:
+    // The core's controllers wait on clock (tests move one of their own).
     explicit TFrmMain(QWidget *parent = nullptr);
+    TFrmMain(QWidget *parent, Clock &clock);
     ~TFrmMain() override;
 
     // The controls are reachable by name: their objectNames are the form's
     // control names.
     SocketTransport *transport() const { return m_transport; }
-    TMainState &state() { return m_state; }
+    TransportRouter &router() const { return *m_router; }
 
     // Where "Save" and "Restore settings" keep the parameter fields:
     // settings::defaultFilePath(), unless a test points elsewhere.
@@ -74,14 +76,9 @@ private:
     void FormClose();
     void Button1Click();
 
-    // Arrivals go to the side that holds the transport (m_state.holder).
-    // The bytes are valid only during the call.
-    void received(const Peer &from, QByteArrayView bytes);
-
     // ---- Configuration side (mainwindow_config.cpp) ----------------------
     // Connects the configuration controls and the configuration timers.
     void setupConfigSide();
-    void configReceive(const Peer &from, QByteArrayView datagram);
     void pickModule(int row);
     // "Computer IP" names the adapter that stands for the computer.
     void showComputerIP();
@@ -92,7 +89,6 @@ private:
     // ---- Test console (mainwindow_console.cpp) ---------------------------
     // Connects the console controls and shows the start-up mode.
     void setupConsole();
-    void consoleReceive(const Peer &from, QByteArrayView bytes);
 
     // ---- Settings and menus (mainwindow_menus.cpp) -----------------------
     // Connects the menu actions.
@@ -109,10 +105,12 @@ private:
 
     // ---- Members ---------------------------------------------------------
     Ui::TFrmMain *m_ui;
-    TMainState m_state;
+    Clock &m_clock;
     QString m_settingsPath;
-    // The one transport of both sides; owned through the QObject tree.
+    // The one transport of both sides and the core's router of what arrives
+    // on it; owned through the QObject tree.
     SocketTransport *m_transport = nullptr;
+    TransportRouter *m_router = nullptr;
     // The configuration controller and the window's face towards it; both
     // owned through the QObject tree.
     ConfigView *m_configView = nullptr;
@@ -128,8 +126,7 @@ private:
     std::array<LampWidget *, 12> InputLamps{};
 
     // The test console's logic and its view over this window's widgets; the
-    // console goes first. It is also a child of the window, so that its
-    // timers can be found by name.
+    // console goes first.
     std::unique_ptr<ConsoleWindowView> m_consoleView;
     std::unique_ptr<Console> m_console;
 };

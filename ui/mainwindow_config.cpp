@@ -161,7 +161,7 @@ const SystemAdapters systemAdapters;
 void TFrmMain::setupConfigSide() {
     Ui::TFrmMain &u = *m_ui;
     m_configView = new WindowConfigView(this, u);
-    m_config = new ConfigProtocol(m_state, *m_transport, *m_configView, systemAdapters, this);
+    m_config = new ConfigProtocol(*m_router, *m_configView, systemAdapters, this, m_clock);
 
     using C = ConfigProtocol;
     const std::pair<QPushButton *, void (C::*)()> operations[] = {
@@ -267,8 +267,4 @@ void TFrmMain::showComputerIP() {
     // Without an adapter the field keeps what it shows, for the console.
     if (const std::optional<NetworkAdapter> adapter = m_config->computerAdapter())
         m_ui->Edt_LocalIP->setText(adapter->addressText());
-}
-
-void TFrmMain::configReceive(const Peer &from, QByteArrayView datagram) {
-    m_config->receive(from, datagram);
 }

@@ -17,7 +17,7 @@ void TFrmMain::setupConsole() {
     m_consoleView = std::make_unique<ConsoleWindowView>(
         u, RelayBoxes, RelayLamps, InputBoxes, InputLamps,
         [this](bool enabled) { EnableConfigControls(enabled); }, this);
-    m_console = std::make_unique<Console>(m_state, *m_transport, *m_consoleView, this);
+    m_console = std::make_unique<Console>(*m_router, *m_consoleView, this, m_clock);
     Console *console = m_console.get();
     ConsoleWindowView *view = m_consoleView.get();
 
@@ -45,8 +45,4 @@ void TFrmMain::setupConsole() {
                 [view, box] { view->keepOnlyChecked(box); });
 
     console->setMode(view->mode().value_or(ConsoleMode::TcpServer));
-}
-
-void TFrmMain::consoleReceive(const Peer &from, QByteArrayView bytes) {
-    m_console->receive(from, bytes);
 }
