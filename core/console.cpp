@@ -27,7 +27,7 @@ Console::Console(TMainState &state, Transport &transport, ConsoleView &view, QOb
     connect(&transport, &Transport::connectionAdded, this, &Console::clientCame);
     connect(&transport, &Transport::connectionRemoved, this, &Console::clientLeft);
     connect(&transport, &Transport::failed, this,
-            [this](int, const QString &text) { m_lastFailure = text; });
+            [this](const Transport::Failure &failure) { m_lastFailure = failure.report; });
 }
 
 void Console::setMode(ConsoleMode mode) {

@@ -1,6 +1,5 @@
 #include "mainwindow.h"
 
-#include "cmsocket.h"
 #include "console.h"
 #include "consolewindowview.h"
 #include "lampwidget.h"
@@ -87,7 +86,7 @@ void TFrmMain::setupNetwork() {
 
     m_state.holder = SocketHolder::Configuration;
     m_ui->GroupBox2->setEnabled(true);
-    m_ui->Edt_LocalIP->setText(TMYCLASS::IPToText(TcmSocket::get_ip_data(QString(), cmUnicast)));
+    m_ui->Edt_LocalIP->setText(SocketTransport::ownAddress());
 }
 
 void TFrmMain::EnableConfigControls(bool enabled) {
