@@ -1,0 +1,99 @@
+// ostrel-bridge: every module's relays and inputs in MQTT and Home
+// Assistant, as a service.
+#include "bridge.h"
+#include "buildinfo.h"
+#include "sockettransport.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int g_signalWrite = -1;
+
+// Only what is safe in a signal handler: one byte into a socket the event
+// loop watches.
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalWrite, &byte, 1);
+}
+
+void printConfig(const bridge::Config &config) {
+    std::printf("broker %s:%d (MQTT %s%s), client id %s\n", qPrintable(config.broker.host),
+                config.broker.port, config.broker.protocol == 5 ? "5" : "3.1.1",
+                config.broker.caFile.isEmpty() ? "" : ", TLS", qPrintable(config.broker.clientId));
+    std::printf("topics %s/..., discovery %s/..., poll every %d ms\n",
+                qPrintable(config.topics.base), qPrintable(config.topics.discoveryPrefix),
+                config.pollMs);
+    for (const bridge::ModuleEntry &m : config.modules)
+        std::printf("module %s at %s (%s)\n", qPrintable(m.mac), qPrintable(m.endpoint.text()),
+                    m.endpoint.udp ? "udp" : "tcp");
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"ostrel-bridge"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Publishes the relays and inputs of Ostrel relay modules to an MQTT broker, takes "
+        u"relay commands from it, and announces every relay and input to Home Assistant."_s);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    bridge::addOptions(parser);
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "ostrel-bridge: unexpected argument %s\n",
+                     qPrintable(parser.positionalArguments().constFirst()));
+        return 2;
+    }
+    QStringList errors;
+    const bridge::Config config = bridge::readConfig(parser, &errors);
+    for (const QString &error : std::as_const(errors))
+        std::fprintf(stderr, "ostrel-bridge: %s\n", qPrintable(error));
+    if (!errors.isEmpty())
+        return 2;
+    if (parser.isSet(u"check"_s)) {
+        printConfig(config);
+        return 0;
+    }
+
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+        std::perror("ostrel-bridge: socketpair");
+        return 1;
+    }
+    g_signalWrite = pair[1];
+    ::fcntl(pair[1], F_SETFL, O_NONBLOCK);
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+
+    bridge::Bridge bridge(config, [] { return std::make_unique<SocketTransport>(); });
+    QSocketNotifier stopSignal(pair[0], QSocketNotifier::Read);
+    QObject::connect(&stopSignal, &QSocketNotifier::activated, &app, [&] {
+        char byte;
+        [[maybe_unused]] const auto n = ::read(pair[0], &byte, 1);
+        bridge.stop();
+        QCoreApplication::quit();
+    });
+    QString error;
+    if (!bridge.start(&error)) {
+        std::fprintf(stderr, "ostrel-bridge: %s\n", qPrintable(error));
+        return 1;
+    }
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,215 @@
+// ostrel-bridge between simulated modules and a real mosquitto broker, in the
+// virtual lab (private namespaces only): discovery, commands, states,
+// availability, the last will, and the commands it must refuse.
+#include "labfixture.h"
+#include "topics.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int BrokerPort = 1883;
+
+// Every message a subscription sees, as "retained|topic|payload" lines.
+class Watcher {
+public:
+    void start(const QString &host, const QString &filter, const QStringList &more = {}) {
+        m_process.start(u"mosquitto_sub"_s,
+                        QStringList{u"-h"_s, host, u"-p"_s, QString::number(BrokerPort), u"-t"_s,
+                                    filter, u"-F"_s, u"%r|%t|%p"_s} +
+                            more);
+    }
+    bool waitStarted() { return m_process.waitForStarted(); }
+    QStringList lines() {
+        m_buffer += m_process.readAllStandardOutput();
+        const qsizetype end = m_buffer.lastIndexOf('\n');
+        if (end >= 0) {
+            for (const QByteArray &line : m_buffer.first(end).split('\n'))
+                m_lines.append(QString::fromUtf8(line));
+            m_buffer.remove(0, end + 1);
+        }
+        return m_lines;
+    }
+    bool saw(const QString &topic, const QString &payload) {
+        return lines().contains(u"1|"_s + topic + u'|' + payload) ||
+               m_lines.contains(u"0|"_s + topic + u'|' + payload);
+    }
+    void clear() {
+        lines();
+        m_lines.clear();
+    }
+    QProcess &process() { return m_process; }
+
+private:
+    QProcess m_process;
+    QByteArray m_buffer;
+    QStringList m_lines;
+};
+
+bool publish(const QString &host, const QString &topic, const QByteArray &payload) {
+    QProcess process;
+    process.start(u"mosquitto_pub"_s, {u"-h"_s, host, u"-p"_s, QString::number(BrokerPort), u"-q"_s,
+                                       u"1"_s, u"-t"_s, topic, u"-s"_s});
+    process.write(payload);
+    process.closeWriteChannel();
+    return process.waitForFinished(5000) && process.exitCode() == 0;
+}
+
+bool brokerListens(const QString &host) {
+    QTcpSocket probe;
+    probe.connectToHost(host, BrokerPort);
+    return probe.waitForConnected(200);
+}
+
+} // namespace
+
+class TstBridgeLab : public QObject {
+    Q_OBJECT
+
+private slots:
+    void bridgeWithBroker() {
+        if (QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s})
+                .isEmpty())
+            QSKIP("mosquitto is not installed");
+        LabFixture::Options options;
+        options.modules = 2;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        const QString host = QString::fromLatin1(lab.computerIp());
+        SimProcess &sim = lab.sim();
+        QStringList macs;
+        for (const SimProcess::Module &m : lab.modules())
+            macs.append(bridge::macKey(QString::fromLatin1(m.mac)));
+
+        QTemporaryDir dir;
+        QFile conf(dir.filePath(u"mosquitto.conf"_s));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("listener " + QByteArray::number(BrokerPort) + ' ' + lab.computerIp() +
+                   "\nallow_anonymous true\npersistence false\n");
+        conf.close();
+        QProcess broker;
+        broker.setProgram(
+            QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s}));
+        broker.setArguments({u"-c"_s, conf.fileName()});
+        broker.start();
+        QVERIFY(broker.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(brokerListens(host), 10000);
+
+        Watcher watch;
+        watch.start(host, u"ostrel/#"_s);
+        QVERIFY(watch.waitStarted());
+        const QString events = dir.filePath(u"events.jsonl"_s);
+        QProcess bridge;
+        QStringList arguments{u"--broker"_s, host,   u"--poll"_s,      u"300"_s,
+                              u"--events"_s, events, u"--client-id"_s, u"labbridge"_s};
+        for (qsizetype i = 0; i < macs.size(); ++i)
+            arguments << u"--module"_s
+                      << u"%1@%2:12345"_s.arg(macs[i], QString::fromLatin1(lab.modules()[i].ip));
+        const auto startBridge = [&] {
+            bridge.start(QStringLiteral(OSTREL_BRIDGE_EXE), arguments);
+            return bridge.waitForStarted();
+        };
+        QVERIFY(startBridge());
+        for (const QString &mac : macs)
+            QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(mac), u"online"_s),
+                                     10000);
+        QTRY_VERIFY(watch.saw(u"ostrel/bridge/availability"_s, u"online"_s));
+
+        // Home Assistant finds every relay and input of every module, kept by
+        // the broker for whoever subscribes later.
+        QProcess discovery;
+        discovery.start(u"mosquitto_sub"_s,
+                        {u"-h"_s, host, u"-t"_s, u"homeassistant/#"_s, u"-F"_s, u"%r|%t|%p"_s,
+                         u"-W"_s, u"3"_s, u"-C"_s, QString::number(27 * macs.size())});
+        QVERIFY(discovery.waitForFinished(10000));
+        QSet<QString> ids;
+        for (const QByteArray &line : discovery.readAllStandardOutput().trimmed().split('\n')) {
+            const QList<QByteArray> parts = line.split('|');
+            QCOMPARE(parts.value(0), QByteArray("1"));
+            const QJsonObject config = QJsonDocument::fromJson(parts.value(2)).object();
+            const QString id = config[u"unique_id"_s].toString();
+            QCOMPARE(QString::fromUtf8(parts.value(1)),
+                     u"homeassistant/%1/labbridge/%2/config"_s.arg(
+                         id.contains(u"relay"_s) ? u"switch"_s : u"binary_sensor"_s, id));
+            const QString mac = bridge::macOfObjectId(id);
+            QCOMPARE(config[u"device"_s][u"identifiers"_s][0].toString(), mac);
+            QCOMPARE(config[u"availability"_s][1][u"topic"_s].toString(),
+                     u"ostrel/%1/availability"_s.arg(mac));
+            ids.insert(id);
+        }
+        QSet<QString> expected;
+        for (const QString &mac : macs) {
+            for (int n = 1; n <= 15; ++n)
+                expected.insert(u"ostrel_%1_relay%2"_s.arg(mac).arg(n));
+            for (int n = 1; n <= 12; ++n)
+                expected.insert(u"ostrel_%1_input%2"_s.arg(mac).arg(n));
+        }
+        QCOMPARE(ids, expected);
+
+        // What must not switch anything: a word that is no command, a payload
+        // too long, a timed switch without a sane time, relays 0 (all) and 16.
+        const QString set = u"ostrel/%1/relay/%2/set"_s;
+        QVERIFY(publish(host, set.arg(macs[0]).arg(5), "MAYBE"));
+        QVERIFY(publish(host, set.arg(macs[0]).arg(5), QByteArray(300, 'O')));
+        QVERIFY(publish(host, set.arg(macs[0]).arg(5), R"({"state":"ON","seconds":-4})"));
+        QVERIFY(publish(host, set.arg(macs[0]).arg(0), "ON"));
+        QVERIFY(publish(host, set.arg(macs[0]).arg(16), "ON"));
+        // A command switches the module's relay, and the state follows.
+        QVERIFY(publish(host, set.arg(macs[0]).arg(3), "ON"));
+        QTRY_VERIFY(watch.saw(u"ostrel/%1/relay/3"_s.arg(macs[0]), u"ON"_s));
+        QByteArray relays, inputs;
+        QVERIFY(sim.state(1, &relays, &inputs));
+        QCOMPARE(relays, QByteArray("001000000000000"));
+        QFile log(events);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll().count("\"result\":\"ignored\""), 5);
+        log.close();
+
+        // An input switched at the module is published.
+        QVERIFY(sim.setInput(1, 4, true));
+        QTRY_VERIFY(watch.saw(u"ostrel/%1/input/4"_s.arg(macs[0]), u"ON"_s));
+
+        // A module whose working port goes away is offline after three
+        // unanswered polls, and online again at its next answer.
+        watch.clear();
+        QVERIFY(sim.control("set 2 port 12399"));
+        QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(macs[1]), u"offline"_s),
+                                 10000);
+        QVERIFY(!watch.saw(u"ostrel/%1/availability"_s.arg(macs[0]), u"offline"_s));
+        QVERIFY(sim.control("set 2 port 12345"));
+        QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(macs[1]), u"online"_s),
+                                 10000);
+
+        // Killed, the bridge leaves its last will; stopped, it says offline
+        // itself and ends cleanly.
+        watch.clear();
+        bridge.kill();
+        QVERIFY(bridge.waitForFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/bridge/availability"_s, u"offline"_s), 10000);
+        QVERIFY(startBridge());
+        QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/bridge/availability"_s, u"online"_s), 10000);
+        watch.clear();
+        bridge.terminate();
+        QVERIFY(bridge.waitForFinished());
+        QCOMPARE(bridge.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(bridge.exitCode(), 0);
+        QTRY_VERIFY(watch.saw(u"ostrel/bridge/availability"_s, u"offline"_s));
+
+        watch.process().terminate();
+        watch.process().waitForFinished();
+        broker.terminate();
+        broker.waitForFinished();
+    }
+};
+
+QTEST_GUILESS_MAIN(TstBridgeLab)
+#include "tst_bridgelab.moc"
