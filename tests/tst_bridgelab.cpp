@@ -64,6 +64,16 @@ bool publish(const QString &host, const QString &topic, const QByteArray &payloa
     return process.waitForFinished(5000) && process.exitCode() == 0;
 }
 
+// The retained messages under filter, as "topic|payload" lines.
+QStringList retained(const QString &host, const QString &filter) {
+    QProcess process;
+    process.start(u"mosquitto_sub"_s,
+                  {u"-h"_s, host, u"-p"_s, QString::number(BrokerPort), u"-t"_s, filter,
+                   u"--retained-only"_s, u"-W"_s, u"1"_s, u"-F"_s, u"%t|%p"_s});
+    process.waitForFinished(5000);
+    return QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+}
+
 bool brokerListens(const QString &host) {
     QTcpSocket probe;
     probe.connectToHost(host, BrokerPort);
@@ -178,34 +188,58 @@ private slots:
         QVERIFY(sim.setInput(1, 4, true));
         QTRY_VERIFY(watch.saw(u"ostrel/%1/input/4"_s.arg(macs[0]), u"ON"_s));
 
+        // The broker restarts with nothing kept: the bridge connects again and
+        // publishes everything anew.
+        watch.process().terminate();
+        watch.process().waitForFinished();
+        broker.terminate();
+        QVERIFY(broker.waitForFinished());
+        broker.start();
+        QVERIFY(broker.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(brokerListens(host), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(retained(host, u"ostrel/%1/relay/3"_s.arg(macs[0]))
+                                     .contains(u"ostrel/%1/relay/3|ON"_s.arg(macs[0])),
+                                 10000);
+        QTRY_COMPARE(retained(host, u"homeassistant/#"_s).size(), 27 * macs.size());
+        Watcher watch2;
+        watch2.start(host, u"ostrel/#"_s);
+        QVERIFY(watch2.waitStarted());
+
         // A module whose working port goes away is offline after three
         // unanswered polls, and online again at its next answer.
-        watch.clear();
+        watch2.clear();
         QVERIFY(sim.control("set 2 port 12399"));
-        QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(macs[1]), u"offline"_s),
+        QTRY_VERIFY_WITH_TIMEOUT(watch2.saw(u"ostrel/%1/availability"_s.arg(macs[1]), u"offline"_s),
                                  10000);
-        QVERIFY(!watch.saw(u"ostrel/%1/availability"_s.arg(macs[0]), u"offline"_s));
+        QVERIFY(!watch2.saw(u"ostrel/%1/availability"_s.arg(macs[0]), u"offline"_s));
         QVERIFY(sim.control("set 2 port 12345"));
-        QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(macs[1]), u"online"_s),
+        QTRY_VERIFY_WITH_TIMEOUT(watch2.saw(u"ostrel/%1/availability"_s.arg(macs[1]), u"online"_s),
                                  10000);
 
         // Killed, the bridge leaves its last will; stopped, it says offline
         // itself and ends cleanly.
-        watch.clear();
+        watch2.clear();
         bridge.kill();
         QVERIFY(bridge.waitForFinished());
-        QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/bridge/availability"_s, u"offline"_s), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(watch2.saw(u"ostrel/bridge/availability"_s, u"offline"_s), 10000);
+        // Back with the second module taken out of its configuration: Home
+        // Assistant's entities of that module are removed.
+        arguments.removeLast();
+        arguments.removeLast();
         QVERIFY(startBridge());
-        QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/bridge/availability"_s, u"online"_s), 10000);
-        watch.clear();
+        QTRY_VERIFY_WITH_TIMEOUT(watch2.saw(u"ostrel/bridge/availability"_s, u"online"_s), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(retained(host, u"homeassistant/#"_s).filter(macs[1]).isEmpty(),
+                                 10000);
+        QCOMPARE(retained(host, u"homeassistant/#"_s).size(), 27);
+        watch2.clear();
         bridge.terminate();
         QVERIFY(bridge.waitForFinished());
         QCOMPARE(bridge.exitStatus(), QProcess::NormalExit);
         QCOMPARE(bridge.exitCode(), 0);
-        QTRY_VERIFY(watch.saw(u"ostrel/bridge/availability"_s, u"offline"_s));
+        QTRY_VERIFY(watch2.saw(u"ostrel/bridge/availability"_s, u"offline"_s));
 
-        watch.process().terminate();
-        watch.process().waitForFinished();
+        watch2.process().terminate();
+        watch2.process().waitForFinished();
         broker.terminate();
         broker.waitForFinished();
     }
