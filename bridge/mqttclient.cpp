@@ -45,6 +45,9 @@ bool MqttClient::start(QString *error) {
     }
     mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION,
                          m_settings.protocol == 5 ? MQTT_PROTOCOL_V5 : MQTT_PROTOCOL_V311);
+    // A state goes out the moment it is known, not when the broker's
+    // acknowledgement of the previous message has come back.
+    mosquitto_int_option(m_mosq, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(m_mosq, &MqttClient::onConnect);
     mosquitto_message_callback_set(m_mosq, &MqttClient::onMessage);
     const QByteArray willTopic = m_will.topic.toUtf8();
