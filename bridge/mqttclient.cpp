@@ -142,8 +142,9 @@ void MqttClient::lose(const QString &why) {
     unwatchSocket();
     if (m_finishing)
         return;
-    if (std::exchange(m_connected, false))
-        Q_EMIT disconnected(why);
+    const QString refusal = std::exchange(m_refusal, {});
+    if (std::exchange(m_connected, false) || !refusal.isEmpty())
+        Q_EMIT disconnected(refusal.isEmpty() ? why : refusal);
     m_retry.start(m_retryMs);
     m_retryMs = std::min(m_retryMs * 2, LastRetryMs);
 }
@@ -151,14 +152,14 @@ void MqttClient::lose(const QString &why) {
 void MqttClient::onConnect(mosquitto *, void *self, int rc) {
     auto *client = static_cast<MqttClient *>(self);
     if (rc != 0) {
-        // The broker said no (bad credentials, protocol): the connection is
-        // closed by the library; the next attempt comes after the back-off.
-        client->m_connected = true; // so that the refusal is reported
-        QMetaObject::invokeMethod(
-            client, [client, rc] { client->lose(QString::fromUtf8(mosquitto_connack_string(rc))); },
-            Qt::QueuedConnection);
+        // The broker said no (credentials, protocol); the library ends the
+        // connection, and the next attempt comes after the back-off.
+        client->m_refusal =
+            QString::fromUtf8(client->m_settings.protocol == 5 ? mosquitto_reason_string(rc)
+                                                               : mosquitto_connack_string(rc));
         return;
     }
+    client->m_refusal.clear();
     client->m_connected = true;
     client->m_retryMs = FirstRetryMs;
     Q_EMIT client->connected();

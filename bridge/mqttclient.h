@@ -43,6 +43,7 @@ public:
 
 Q_SIGNALS:
     void connected();
+    // The connection was lost, or the broker refused it.
     void disconnected(const QString &why);
     void message(const QString &topic, const QByteArray &payload, bool retained);
 
@@ -69,6 +70,8 @@ private:
     QTimer m_misc;
     QTimer m_retry;
     int m_retryMs = FirstRetryMs;
+    // Why the broker refused the last attempt, until it is reported.
+    QString m_refusal;
     bool m_connected = false;
     bool m_started = false;
     bool m_finishing = false;
