@@ -45,9 +45,23 @@ bool Bridge::start(QString *error) {
     });
     connect(m_mqtt.get(), &MqttClient::message, this, &Bridge::brokerMessage);
     for (const ModuleEntry &module : std::as_const(m_config.modules)) {
+        std::unique_ptr<Transport> transport;
+        if (module.connectsToUs) {
+            std::unique_ptr<ModuleServer> &server = m_servers[module.endpoint.port];
+            if (!server) {
+                server = std::make_unique<ModuleServer>(m_transports(), module.endpoint.port);
+                if (!server->open(error))
+                    return false;
+            }
+            quint32 ip = 0;
+            addressOf(module.endpoint.host, &ip);
+            transport = server->transportFor(ip);
+        } else {
+            transport = m_transports();
+        }
         m_index.insert(module.mac, int(m_pollers.size()));
-        m_pollers.push_back(std::make_unique<ModulePoller>(module, m_transports(), m_config.pollMs,
-                                                           m_config.queryTimeoutMs));
+        m_pollers.push_back(std::make_unique<ModulePoller>(
+            module, std::move(transport), m_config.pollMs, m_config.queryTimeoutMs));
         watch(*m_pollers.back());
     }
     if (!m_mqtt->start(error))
@@ -142,7 +156,9 @@ void Bridge::publishModule(ModulePoller &poller) {
     QJsonObject info{{u"mac"_s, macText(module.mac)},
                      {u"ip"_s, module.endpoint.host},
                      {u"port"_s, module.endpoint.port},
-                     {u"mode"_s, module.endpoint.udp ? u"udp"_s : u"tcp"_s}};
+                     {u"mode"_s, module.connectsToUs   ? u"tcp-client"_s
+                                 : module.endpoint.udp ? u"udp"_s
+                                                       : u"tcp"_s}};
     if (!module.name.isEmpty())
         info.insert(u"name"_s, module.name);
     m_mqtt->publish(topics.info(module.mac), QJsonDocument(info).toJson(QJsonDocument::Compact),

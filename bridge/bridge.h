@@ -2,6 +2,7 @@
 
 #include "bridgeconfig.h"
 #include "modulepoller.h"
+#include "moduleserver.h"
 #include "mqttclient.h"
 
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QObject>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -44,6 +46,9 @@ private:
     Config m_config;
     TransportFactory m_transports;
     std::unique_ptr<MqttClient> m_mqtt;
+    // By port: where modules in TCP client mode connect to. Made before the
+    // pollers, whose transports they hold, and gone after them.
+    std::map<quint16, std::unique_ptr<ModuleServer>> m_servers;
     std::vector<std::unique_ptr<ModulePoller>> m_pollers;
     QHash<QString, int> m_index;
     // Modules that answered at least once, and are known to have vanished.

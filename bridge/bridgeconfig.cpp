@@ -1,5 +1,7 @@
 #include "bridgeconfig.h"
 
+#include "moduleserver.h"
+
 #include <QCommandLineParser>
 #include <QFile>
 #include <QJsonArray>
@@ -119,6 +121,7 @@ void readFile(const QString &path, Config &config, QStringList &errors) {
         entry.endpoint.port = quint16(std::clamp(port, 0, 65535));
         const QString transport = m[u"transport"_s].toString(u"tcp"_s);
         entry.endpoint.udp = transport == u"udp"_s;
+        entry.connectsToUs = transport == u"client"_s;
         entry.name = m[u"name"_s].toString();
         const QString where = u"%1: module %2"_s.arg(path).arg(i + 1);
         if (entry.mac.isEmpty())
@@ -127,8 +130,8 @@ void readFile(const QString &path, Config &config, QStringList &errors) {
             errors.append(where + u": \"host\" is missing"_s);
         if (port < 1 || port > 65535)
             errors.append(where + u": \"port\" is not from 1 to 65535"_s);
-        if (transport != u"tcp"_s && transport != u"udp"_s)
-            errors.append(where + u": \"transport\" is \"tcp\" or \"udp\""_s);
+        if (transport != u"tcp"_s && transport != u"udp"_s && transport != u"client"_s)
+            errors.append(where + u": \"transport\" is \"tcp\", \"udp\" or \"client\""_s);
         config.modules.append(entry);
     }
 }
@@ -136,7 +139,7 @@ void readFile(const QString &path, Config &config, QStringList &errors) {
 } // namespace
 
 std::optional<ModuleEntry> moduleOf(const QString &text) {
-    static const QRegularExpression form(u"^([^@]+)@([^:/]+):([0-9]+)(/udp|/tcp)?$"_s);
+    static const QRegularExpression form(u"^([^@]+)@([^:/]+):([0-9]+)(/udp|/tcp|/client)?$"_s);
     const QRegularExpressionMatch match = form.match(text);
     if (!match.hasMatch())
         return std::nullopt;
@@ -146,6 +149,7 @@ std::optional<ModuleEntry> moduleOf(const QString &text) {
     if (entry.mac.isEmpty() || !port)
         return std::nullopt;
     entry.endpoint = {match.captured(2), *port, match.captured(4) == u"/udp"_s};
+    entry.connectsToUs = match.captured(4) == u"/client"_s;
     return entry;
 }
 
@@ -156,8 +160,10 @@ void addOptions(QCommandLineParser &parser) {
          u"--module is given)."_s.arg(QLatin1StringView(DefaultConfigPath)),
          u"file"_s},
         {u"broker"_s, u"The MQTT broker (port 1883 unless given)."_s, u"host[:port]"_s},
-        {u"module"_s, u"A module in its working mode; repeat for more."_s,
-         u"mac@host:port[/udp]"_s},
+        {u"module"_s,
+         u"A module in its working mode; repeat for more. /client: a module in TCP client "
+         u"mode, which connects from host to the bridge's port."_s,
+         u"mac@host:port[/udp|/client]"_s},
         {u"base-topic"_s, u"First level of every topic (default ostrel)."_s, u"topic"_s},
         {u"discovery-prefix"_s, u"Home Assistant's discovery prefix (default homeassistant)."_s,
          u"prefix"_s},
@@ -242,6 +248,13 @@ Config readConfig(const QCommandLineParser &parser, QStringList *errors) {
         faults.append(u"no module: give --module or \"modules\" in the configuration"_s);
     if (config.search)
         faults.append(u"\"search\" is not supported by this version; list the modules"_s);
+    for (const ModuleEntry &m : std::as_const(config.modules)) {
+        quint32 ip = 0;
+        if (m.connectsToUs && !addressOf(m.endpoint.host, &ip))
+            faults.append(
+                u"module %1 connects to the bridge: give its IPv4 address, not \"%2\""_s.arg(
+                    m.mac, m.endpoint.host));
+    }
     QSet<QString> seen;
     QSet<QString> twice;
     for (const ModuleEntry &m : std::as_const(config.modules)) {

@@ -13,8 +13,12 @@ namespace bridge {
 
 struct ModuleEntry {
     QString mac; // key
+    // For a module in TCP client mode, its address and the port the bridge
+    // listens on for it.
     RelayLink::Endpoint endpoint;
     QString name;
+    // In TCP client mode: the module connects to the bridge.
+    bool connectsToUs = false;
 };
 
 struct BrokerSettings {
@@ -51,7 +55,7 @@ void addOptions(QCommandLineParser &parser);
 // The configuration file (if any) with the command line over it; errors
 // lists every fault found, each as a line for the user.
 Config readConfig(const QCommandLineParser &parser, QStringList *errors);
-// "MAC@HOST:PORT[/udp]".
+// "MAC@HOST:PORT[/udp|/tcp|/client]".
 std::optional<ModuleEntry> moduleOf(const QString &text);
 // User name and password from the credentials file.
 bool readCredentials(const QString &path, QString *user, QString *password, QString *error);

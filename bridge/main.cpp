@@ -36,7 +36,9 @@ void printConfig(const bridge::Config &config) {
                 config.pollMs);
     for (const bridge::ModuleEntry &m : config.modules)
         std::printf("module %s at %s (%s)\n", qPrintable(m.mac), qPrintable(m.endpoint.text()),
-                    m.endpoint.udp ? "udp" : "tcp");
+                    m.connectsToUs   ? "tcp, connects to the bridge"
+                    : m.endpoint.udp ? "udp"
+                                     : "tcp");
 }
 
 } // namespace

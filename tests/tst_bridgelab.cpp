@@ -4,6 +4,7 @@
 #include "labfixture.h"
 #include "topics.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -74,6 +75,32 @@ QStringList retained(const QString &host, const QString &filter) {
     return QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
 }
 
+bool brokerListens(const QString &host);
+
+// mosquitto on the lab's computer side, keeping nothing on disk.
+bool startBroker(QProcess &broker, const QTemporaryDir &dir, const QByteArray &address) {
+    QFile conf(dir.filePath(u"mosquitto.conf"_s));
+    if (!conf.open(QIODevice::WriteOnly))
+        return false;
+    conf.write("listener " + QByteArray::number(BrokerPort) + ' ' + address +
+               "\nallow_anonymous true\npersistence false\n");
+    conf.close();
+    broker.setProgram(
+        QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s}));
+    broker.setArguments({u"-c"_s, conf.fileName()});
+    broker.start();
+    if (!broker.waitForStarted())
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (!brokerListens(QString::fromLatin1(address))) {
+        if (clock.elapsed() > 10000)
+            return false;
+        QTest::qWait(50);
+    }
+    return true;
+}
+
 bool brokerListens(const QString &host) {
     QTcpSocket probe;
     probe.connectToHost(host, BrokerPort);
@@ -101,18 +128,8 @@ private slots:
             macs.append(bridge::macKey(QString::fromLatin1(m.mac)));
 
         QTemporaryDir dir;
-        QFile conf(dir.filePath(u"mosquitto.conf"_s));
-        QVERIFY(conf.open(QIODevice::WriteOnly));
-        conf.write("listener " + QByteArray::number(BrokerPort) + ' ' + lab.computerIp() +
-                   "\nallow_anonymous true\npersistence false\n");
-        conf.close();
         QProcess broker;
-        broker.setProgram(
-            QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s}));
-        broker.setArguments({u"-c"_s, conf.fileName()});
-        broker.start();
-        QVERIFY(broker.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(brokerListens(host), 10000);
+        QVERIFY(startBroker(broker, dir, lab.computerIp()));
 
         Watcher watch;
         watch.start(host, u"ostrel/#"_s);
@@ -194,9 +211,7 @@ private slots:
         watch.process().waitForFinished();
         broker.terminate();
         QVERIFY(broker.waitForFinished());
-        broker.start();
-        QVERIFY(broker.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(brokerListens(host), 10000);
+        QVERIFY(startBroker(broker, dir, lab.computerIp()));
         QTRY_VERIFY_WITH_TIMEOUT(retained(host, u"ostrel/%1/relay/3"_s.arg(macs[0]))
                                      .contains(u"ostrel/%1/relay/3|ON"_s.arg(macs[0])),
                                  10000);
@@ -240,6 +255,46 @@ private slots:
 
         watch2.process().terminate();
         watch2.process().waitForFinished();
+        broker.terminate();
+        broker.waitForFinished();
+    }
+
+    // A module in TCP client mode connects to the bridge by itself; the
+    // bridge knows it by its address and drives it over that connection.
+    void moduleConnectsToBridge() {
+        if (QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s})
+                .isEmpty())
+            QSKIP("mosquitto is not installed");
+        LabFixture::Options options;
+        options.modules = 1;
+        options.simArguments = {u"--mode"_s, u"1"_s, u"--dport"_s, u"6000"_s};
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        const QString host = QString::fromLatin1(lab.computerIp());
+        const QString mac = bridge::macKey(QString::fromLatin1(lab.modules()[0].mac));
+        QTemporaryDir dir;
+        QProcess broker;
+        QVERIFY(startBroker(broker, dir, lab.computerIp()));
+        Watcher watch;
+        watch.start(host, u"ostrel/#"_s);
+        QVERIFY(watch.waitStarted());
+        QProcess bridge;
+        bridge.start(QStringLiteral(OSTREL_BRIDGE_EXE),
+                     {u"--broker"_s, host, u"--poll"_s, u"300"_s, u"--events"_s, u"/dev/null"_s,
+                      u"--module"_s,
+                      u"%1@%2:6000/client"_s.arg(mac, QString::fromLatin1(lab.modules()[0].ip))});
+        QVERIFY(bridge.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(mac), u"online"_s),
+                                 10000);
+        QVERIFY(publish(host, u"ostrel/%1/relay/7/set"_s.arg(mac), "ON"));
+        QTRY_VERIFY(watch.saw(u"ostrel/%1/relay/7"_s.arg(mac), u"ON"_s));
+        QByteArray relays, inputs;
+        QVERIFY(lab.sim().state(1, &relays, &inputs));
+        QCOMPARE(relays, QByteArray("000000100000000"));
+        bridge.terminate();
+        QVERIFY(bridge.waitForFinished());
+        watch.process().terminate();
+        watch.process().waitForFinished();
         broker.terminate();
         broker.waitForFinished();
     }
