@@ -80,13 +80,15 @@ private slots:
     // Modules as --module gives them, and MACs however they are written.
     void modules_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected"); // mac host port tcp|udp, or "!"
+        QTest::addColumn<QString>("expected"); // mac host port tcp|udp|client, or "!"
         QTest::newRow("tcp") << u"02:00:C0:A8:01:C7@192.168.1.199:12345"_s
                              << u"0200c0a801c7 192.168.1.199 12345 tcp"_s;
         QTest::newRow("udp, dashes")
             << u"02-00-c0-a8-01-c7@relay.lan:6000/udp"_s << u"0200c0a801c7 relay.lan 6000 udp"_s;
         QTest::newRow("bare hex") << u"0200c0a801c7@10.0.0.1:1/tcp"_s
                                   << u"0200c0a801c7 10.0.0.1 1 tcp"_s;
+        QTest::newRow("client") << u"0200c0a801c7@10.0.0.9:6000/client"_s
+                                << u"0200c0a801c7 10.0.0.9 6000 client"_s;
         QTest::newRow("mixed separators") << u"02:00-c0:a8:01:c7@h:1"_s << u"!"_s;
         QTest::newRow("short MAC") << u"02:00:c0:a8:01@h:1"_s << u"!"_s;
         QTest::newRow("port 0") << u"0200c0a801c7@h:0"_s << u"!"_s;
@@ -99,7 +101,9 @@ private slots:
         const std::optional<bridge::ModuleEntry> entry = bridge::moduleOf(text);
         const QString got = entry ? u"%1 %2 %3 %4"_s.arg(entry->mac, entry->endpoint.host)
                                         .arg(entry->endpoint.port)
-                                        .arg(entry->endpoint.udp ? u"udp"_s : u"tcp"_s)
+                                        .arg(entry->connectsToUs   ? u"client"_s
+                                             : entry->endpoint.udp ? u"udp"_s
+                                                                   : u"tcp"_s)
                                   : u"!"_s;
         QTEST(got, "expected");
     }
