@@ -161,6 +161,8 @@ void Bridge::publishModule(ModulePoller &poller) {
                                                        : u"tcp"_s}};
     if (!module.name.isEmpty())
         info.insert(u"name"_s, module.name);
+    if (!module.firmware.isEmpty())
+        info.insert(u"firmware"_s, module.firmware);
     m_mqtt->publish(topics.info(module.mac), QJsonDocument(info).toJson(QJsonDocument::Compact),
                     true);
     m_mqtt->publish(topics.availability(module.mac), poller.isOnline() ? "online" : "offline",
@@ -177,7 +179,7 @@ void Bridge::publishModule(ModulePoller &poller) {
 
 void Bridge::publishDiscovery(const ModuleEntry &module) {
     const Topics &topics = m_config.topics;
-    const DeviceInfo device{module.mac, module.name, {}};
+    const DeviceInfo device{module.mac, module.name, module.firmware};
     for (const Point point : {Point::Relay, Point::Input}) {
         const int count = point == Point::Relay ? RelayCount : InputCount;
         for (int n = 1; n <= count; ++n)

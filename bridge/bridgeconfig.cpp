@@ -111,6 +111,7 @@ void readFile(const QString &path, Config &config, QStringList &errors) {
     number(root, u"query_timeout_ms"_s, config.queryTimeoutMs);
     text(root, u"events"_s, config.eventsFile);
     config.search = root[u"search"_s].toBool(false);
+    text(root, u"adapter"_s, config.searchAdapter);
     const QJsonArray modules = root[u"modules"_s].toArray();
     for (qsizetype i = 0; i < modules.size(); ++i) {
         const QJsonObject m = modules[i].toObject();
@@ -178,6 +179,8 @@ void addOptions(QCommandLineParser &parser) {
         {u"key"_s, u"Key of the client certificate."_s, u"file"_s},
         {u"mqtt-version"_s, u"3.1.1 (default) or 5."_s, u"version"_s},
         {u"client-id"_s, u"MQTT client identifier (default ostrel-bridge-<host name>)."_s, u"id"_s},
+        {u"search"_s, u"Find the modules on the network besides those listed."_s},
+        {u"adapter"_s, u"Search through this network adapter only."_s, u"name"_s},
         {u"check"_s, u"Check the configuration, print what it holds and end."_s},
     });
 }
@@ -187,7 +190,7 @@ Config readConfig(const QCommandLineParser &parser, QStringList *errors) {
     QStringList &faults = *errors;
     if (parser.isSet(u"config"_s))
         readFile(parser.value(u"config"_s), config, faults);
-    else if (!parser.isSet(u"broker"_s) && !parser.isSet(u"module"_s))
+    else if (!parser.isSet(u"broker"_s) && !parser.isSet(u"module"_s) && !parser.isSet(u"search"_s))
         readFile(QString::fromLatin1(DefaultConfigPath), config, faults);
     if (parser.isSet(u"broker"_s) && !readBroker(parser.value(u"broker"_s), config.broker))
         faults.append(u"--broker: \"%1\" is not HOST[:PORT]"_s.arg(parser.value(u"broker"_s)));
@@ -215,6 +218,10 @@ Config readConfig(const QCommandLineParser &parser, QStringList *errors) {
         if (parser.isSet(name))
             *into = parser.value(name);
     }
+    if (parser.isSet(u"search"_s))
+        config.search = true;
+    if (parser.isSet(u"adapter"_s))
+        config.searchAdapter = parser.value(u"adapter"_s);
     if (parser.isSet(u"mqtt-version"_s) &&
         !readProtocol(parser.value(u"mqtt-version"_s), config.broker))
         faults.append(u"--mqtt-version is 3.1.1 or 5"_s);
@@ -245,9 +252,7 @@ Config readConfig(const QCommandLineParser &parser, QStringList *errors) {
     if (config.queryTimeoutMs < 100 || config.queryTimeoutMs > 60000)
         faults.append(u"the query time-out must be from 100 ms to 60 s"_s);
     if (config.modules.isEmpty() && !config.search)
-        faults.append(u"no module: give --module or \"modules\" in the configuration"_s);
-    if (config.search)
-        faults.append(u"\"search\" is not supported by this version; list the modules"_s);
+        faults.append(u"no module: give --module, --search or \"modules\" in the configuration"_s);
     for (const ModuleEntry &m : std::as_const(config.modules)) {
         quint32 ip = 0;
         if (m.connectsToUs && !addressOf(m.endpoint.host, &ip))

@@ -17,6 +17,8 @@ struct ModuleEntry {
     // listens on for it.
     RelayLink::Endpoint endpoint;
     QString name;
+    // Known when the module was found by a search.
+    QString firmware;
     // In TCP client mode: the module connects to the bridge.
     bool connectsToUs = false;
 };
@@ -44,7 +46,10 @@ struct Config {
     int queryTimeoutMs = 2000;
     // Empty: standard output.
     QString eventsFile;
+    // Find the modules on the network (on this adapter only, when named)
+    // besides those listed.
     bool search = false;
+    QString searchAdapter;
 };
 
 // Where an installed bridge finds its configuration.

@@ -2,7 +2,9 @@
 // Assistant, as a service.
 #include "bridge.h"
 #include "buildinfo.h"
+#include "modulefinder.h"
 #include "sockettransport.h"
+#include "systemadapters.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -61,7 +63,7 @@ int main(int argc, char *argv[]) {
         return 2;
     }
     QStringList errors;
-    const bridge::Config config = bridge::readConfig(parser, &errors);
+    bridge::Config config = bridge::readConfig(parser, &errors);
     for (const QString &error : std::as_const(errors))
         std::fprintf(stderr, "ostrel-bridge: %s\n", qPrintable(error));
     if (!errors.isEmpty())
@@ -84,17 +86,43 @@ int main(int argc, char *argv[]) {
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
 
-    bridge::Bridge bridge(config, [] { return std::make_unique<SocketTransport>(); });
+    std::unique_ptr<bridge::Bridge> bridge;
     QSocketNotifier stopSignal(pair[0], QSocketNotifier::Read);
     QObject::connect(&stopSignal, &QSocketNotifier::activated, &app, [&] {
         char byte;
         [[maybe_unused]] const auto n = ::read(pair[0], &byte, 1);
-        bridge.stop();
+        if (bridge)
+            bridge->stop();
         QCoreApplication::quit();
     });
-    QString error;
-    if (!bridge.start(&error)) {
+    const auto start = [&](const bridge::Config &modules) {
+        bridge = std::make_unique<bridge::Bridge>(
+            modules, [] { return std::make_unique<SocketTransport>(); });
+        QString error;
+        if (bridge->start(&error))
+            return true;
         std::fprintf(stderr, "ostrel-bridge: %s\n", qPrintable(error));
+        return false;
+    };
+    // The modules found join those listed; a listed one keeps its entry.
+    const SystemAdapters adapters;
+    bridge::ModuleFinder finder(std::make_unique<SocketTransport>(), adapters);
+    if (config.search) {
+        finder.find(config.searchAdapter, [&](const QList<bridge::ModuleEntry> &found,
+                                              const QString &failure) {
+            if (!failure.isEmpty())
+                std::fprintf(stderr, "ostrel-bridge: search: %s\n", qPrintable(failure));
+            for (const bridge::ModuleEntry &entry : found) {
+                if (std::ranges::none_of(config.modules,
+                                         [&](const auto &m) { return m.mac == entry.mac; }))
+                    config.modules.append(entry);
+            }
+            std::fprintf(stderr, "ostrel-bridge: the search found %lld module(s)\n",
+                         qlonglong(found.size()));
+            if (!start(config))
+                QCoreApplication::exit(1);
+        });
+    } else if (!start(config)) {
         return 1;
     }
     return QCoreApplication::exec();

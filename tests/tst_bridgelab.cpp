@@ -298,6 +298,57 @@ private slots:
         broker.terminate();
         broker.waitForFinished();
     }
+
+    // With --search the bridge finds the modules and reads how each is
+    // reached: here one TCP server and one UDP peer.
+    void modulesFoundBySearch() {
+        if (QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s})
+                .isEmpty())
+            QSKIP("mosquitto is not installed");
+        LabFixture::Options options;
+        options.modules = 2;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        QVERIFY(lab.sim().control("set 2 mode 2"));
+        const QString host = QString::fromLatin1(lab.computerIp());
+        QStringList macs;
+        for (const SimProcess::Module &m : lab.modules())
+            macs.append(bridge::macKey(QString::fromLatin1(m.mac)));
+        QTemporaryDir dir;
+        QProcess broker;
+        QVERIFY(startBroker(broker, dir, lab.computerIp()));
+        Watcher watch;
+        watch.start(host, u"ostrel/#"_s);
+        QVERIFY(watch.waitStarted());
+        QProcess bridge;
+        bridge.start(QStringLiteral(OSTREL_BRIDGE_EXE),
+                     {u"--broker"_s, host, u"--search"_s, u"--poll"_s, u"300"_s, u"--events"_s,
+                      u"/dev/null"_s});
+        QVERIFY(bridge.waitForStarted());
+        for (const QString &mac : macs)
+            QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(mac), u"online"_s),
+                                     15000);
+        QVERIFY(watch.saw(
+            u"ostrel/%1/info"_s.arg(macs[1]),
+            QString::fromUtf8(QJsonDocument(QJsonObject{{u"firmware"_s, u"V1.0"_s},
+                                                        {u"ip"_s, u"192.168.1.200"_s},
+                                                        {u"mac"_s, bridge::macText(macs[1])},
+                                                        {u"mode"_s, u"udp"_s},
+                                                        {u"name"_s, u"Relay"_s},
+                                                        {u"port"_s, 12345}})
+                                  .toJson(QJsonDocument::Compact))));
+        QVERIFY(publish(host, u"ostrel/%1/relay/5/set"_s.arg(macs[1]), "ON"));
+        QTRY_VERIFY(watch.saw(u"ostrel/%1/relay/5"_s.arg(macs[1]), u"ON"_s));
+        QByteArray relays, inputs;
+        QVERIFY(lab.sim().state(2, &relays, &inputs));
+        QCOMPARE(relays, QByteArray("000010000000000"));
+        bridge.terminate();
+        QVERIFY(bridge.waitForFinished());
+        watch.process().terminate();
+        watch.process().waitForFinished();
+        broker.terminate();
+        broker.waitForFinished();
+    }
 };
 
 QTEST_GUILESS_MAIN(TstBridgeLab)
