@@ -79,6 +79,11 @@ std::optional<Problem> WorkingModeExchange::problemOf(const RelayExchange::Resul
             return problem(u"connect"_s, u"no connection within "_s + ms + u" ms"_s);
         return problem(u"connect"_s, why.isEmpty() ? u"no connection"_s : why);
     case Outcome::SendFailed:
+        // A datagram the module's computer turned away comes back as a reset
+        // of the socket, which says less than this.
+        if (m_exchange.udp && result.failure &&
+            result.failure->reason == Transport::Failure::Reason::Reset)
+            return problem(u"send"_s, u"nothing listens on that port"_s);
         return problem(u"send"_s, why.isEmpty() ? u"the command could not be sent"_s : why);
     case Outcome::Refused:
         return problem(m_exchange.step, u"the module answered ERROR"_s);
