@@ -81,28 +81,27 @@ public:
 
     void search(int waitMs, std::function<void(SearchOutcome)> done) override {
         m_context.output.progress(u"searching"_s);
-        m_batch.search(
-            m_adapter, waitMs,
-            [this, done = std::move(done)](const ModuleBatch::SearchResult &result) {
-                m_found = result.modules;
-                SearchOutcome outcome;
-                for (const FoundModule &module : result.modules)
-                    outcome.modules.append(listed(module));
-                for (const ModuleBatch::Clash &clash : result.clashes)
-                    outcome.warnings.append(
-                        {gbk::decode(clash.module.mac), u"search"_s, clash.warning});
-                if (result.framesQueued > 0)
-                    outcome.warnings.append(
-                        {{},
-                         u"search"_s,
-                         u"%1 of its frames were still queued when the search ended "
-                         "(--rate): modules behind their adapters were not asked"_s.arg(
-                             result.framesQueued)});
-                if (const QString why = searchFailure(result); !why.isEmpty())
-                    outcome.failure = Problem{{}, u"search"_s, why};
-                outcome.traffic = traffic();
-                done(outcome);
-            });
+        m_batch.search(m_adapter, waitMs,
+                       [this, done = std::move(done)](const ModuleBatch::SearchResult &result) {
+                           m_found = result.modules;
+                           SearchOutcome outcome;
+                           for (const FoundModule &module : result.modules)
+                               outcome.modules.append(listed(module));
+                           for (const ModuleBatch::Clash &clash : result.clashes)
+                               outcome.warnings.append(
+                                   {gbk::decode(clash.module.mac), u"search"_s, clash.warning});
+                           if (result.framesQueued > 0)
+                               outcome.warnings.append(
+                                   {{},
+                                    u"search"_s,
+                                    u"%1 of its frames were still queued when the search ended "
+                                    "(--rate): modules behind their adapters were not asked"_s.arg(
+                                        result.framesQueued)});
+                           if (const QString why = searchFailure(result); !why.isEmpty())
+                               outcome.failure = Problem{{}, u"search"_s, why};
+                           outcome.traffic = traffic();
+                           done(outcome);
+                       });
     }
 
     void run(QList<ModuleJob> jobs, std::function<void(RunOutcome)> done) override {

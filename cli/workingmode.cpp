@@ -1,8 +1,6 @@
 #include "workingmode.h"
 
-#include "cmsocket.h"
 #include "command.h"
-#include "gbk.h"
 
 #include <QJsonArray>
 
@@ -13,183 +11,92 @@ using namespace Qt::StringLiterals;
 namespace cli {
 
 // ---------------------------------------------------------------------------
-// Replies
+// The exchange in the tool's words
 
 namespace {
 
-// The socket component's Windows Sockets number for "would block".
-constexpr int WouldBlock = 10035;
+using Outcome = RelayExchange::Result::Outcome;
 
-// A module that never ends a line cannot make the tool hoard memory.
-constexpr qsizetype MaxPendingBytes = 4096;
-
-// A notice of the socket component carries its event in the low 16 bits of
-// the code and the system's error number in the high ones; the text of the
-// number says more than the notice's.
-QString failureText(int code, const QString &text) {
-    return code > 0xFFFF ? gbk::decode(TcmSocket::MapErrorCode(code >> 16)) : text;
-}
-
-qsizetype lineEnd(QByteArrayView bytes) {
-    const auto it = std::ranges::find_if(bytes, [](char c) { return c == '\r' || c == '\n'; });
-    return it == bytes.end() ? -1 : it - bytes.begin();
+QString missingText(const RelayExchange::Result &result, relaycodec::Reading::Kind kind) {
+    QStringList numbers;
+    for (const int n : result.missing)
+        numbers.append(QString::number(n));
+    return (kind == relaycodec::Reading::Kind::Relay ? u"relay "_s : u"input "_s) +
+           numbers.join(u", "_s);
 }
 
 } // namespace
 
-void ReplyCollector::feed(QByteArrayView bytes, bool ends) {
-    m_pending.append(bytes);
-    for (qsizetype end; (end = lineEnd(m_pending)) >= 0;) {
-        takeLine(QByteArrayView(m_pending).first(end));
-        m_pending.remove(0, end + 1);
-    }
-    if (ends || m_pending.size() > MaxPendingBytes)
-        finish();
-}
-
-void ReplyCollector::finish() {
-    takeLine(m_pending);
-    m_pending.clear();
-}
-
-// Replies without a line end between them begin where the next one's
-// keyword does.
-void ReplyCollector::takeLine(QByteArrayView line) {
-    const QByteArrayView keyword =
-        m_kind == relaycodec::Reading::Kind::Relay ? QByteArrayView("+STACH") : "+OCCH";
-    qsizetype at = line.indexOf(keyword);
-    if (line.first(at < 0 ? line.size() : at).contains("ERROR"))
-        m_refused = true;
-    while (at >= 0) {
-        const qsizetype next = line.indexOf(keyword, at + keyword.size());
-        const relaycodec::Reading reading =
-            relaycodec::parse(line.sliced(at, (next < 0 ? line.size() : next) - at));
-        if (reading.kind == m_kind && reading.number > 0)
-            m_readings.insert(reading.number, reading);
-        at = next;
-    }
-}
-
-// ---------------------------------------------------------------------------
-// The exchange
-
 WorkingModeExchange::WorkingModeExchange(std::unique_ptr<Transport> transport, Exchange exchange,
                                          Output &output)
-    : m_transport(std::move(transport))
-    , m_exchange(std::move(exchange))
+    : m_exchange(std::move(exchange))
     , m_output(output)
-    , m_collector(m_exchange.kind) {
-    m_deadline.setSingleShot(true);
-    connect(&m_deadline, &QTimer::timeout, this, &WorkingModeExchange::timedOut);
+    , m_run(std::move(transport),
+            RelayExchange::Request{{m_exchange.host, m_exchange.port, m_exchange.udp},
+                                   m_exchange.command,
+                                   m_exchange.kind,
+                                   m_exchange.expected,
+                                   m_exchange.timeoutMs}) {
+    m_run.onProgress = [this](RelayExchange::Stage stage, int answered) {
+        switch (stage) {
+        case RelayExchange::Stage::Connecting:
+            m_output.progress(m_exchange.peer() + u": connecting"_s);
+            break;
+        case RelayExchange::Stage::Sending:
+            m_output.progress(m_exchange.peer() + u": "_s + m_exchange.step);
+            break;
+        case RelayExchange::Stage::Answered:
+            m_output.progress(u"%1: %2 of %3 answered"_s.arg(m_exchange.peer())
+                                  .arg(answered)
+                                  .arg(m_exchange.expected.size()));
+            break;
+        }
+    };
 }
 
 void WorkingModeExchange::start(std::function<void(ExchangeResult)> done) {
-    m_done = std::move(done);
-    Transport &transport = *m_transport;
-    connect(&transport, &Transport::received, this,
-            [this](const Peer &, QByteArrayView bytes) { arrived(bytes); });
-    connect(&transport, &Transport::failed, this, [this](int code, const QString &text) {
-        // A connection under way is reported as one that could not complete
-        // at once; it completes, or fails, later.
-        if (code == WouldBlock)
-            return;
-        m_lastFailure = failureText(code, text);
-        // No connection, or a datagram refused by the module's computer:
-        // nobody listens there.
-        if (!m_sent)
-            finish(NothingFound, u"connect"_s, m_lastFailure);
-        else if (m_exchange.udp && m_collector.readings().isEmpty())
-            finish(NothingFound, u"send"_s, m_lastFailure);
+    m_run.start([this, done = std::move(done)](const RelayExchange::Result &result) {
+        done(ExchangeResult{result.outcome == Outcome::Done ? int(Done)
+                            : result.outcome == Outcome::NoConnection ||
+                                    result.outcome == Outcome::SendFailed
+                                ? int(NothingFound)
+                                : int(ModuleFailed),
+                            result.readings, problemOf(result)});
     });
-    connect(&transport, &Transport::openChanged, this, [this](bool open) {
-        if (open)
-            send();
-        else // after the report of why, which follows the close
-            QTimer::singleShot(0, this, &WorkingModeExchange::lost);
-    });
-    m_deadline.start(m_exchange.timeoutMs);
-    m_output.progress(m_exchange.peer() + u": connecting"_s);
-    using Kind = Transport::Kind;
-    const Transport::Endpoints endpoints{m_exchange.udp ? Kind::Datagram : Kind::StreamClient,
-                                         u"0.0.0.0"_s, 0, m_exchange.host, m_exchange.port};
-    if (!transport.open(endpoints))
-        lost();
-    else if (transport.isOpen() && !m_sent)
-        send();
 }
 
-void WorkingModeExchange::send() {
-    if (std::exchange(m_sent, true))
-        return;
-    m_output.progress(m_exchange.peer() + u": "_s + m_exchange.step);
-    if (!m_transport->send(m_exchange.command))
-        finish(NothingFound, u"send"_s,
-               m_lastFailure.isEmpty() ? u"the command could not be sent"_s : m_lastFailure);
-}
-
-void WorkingModeExchange::arrived(QByteArrayView bytes) {
-    m_collector.feed(bytes, m_exchange.udp);
-    if (m_collector.refused())
-        finish(ModuleFailed, m_exchange.step, u"the module answered ERROR"_s);
-    else if (complete())
-        finish(Done);
-    else
-        m_output.progress(u"%1: %2 of %3 answered"_s.arg(m_exchange.peer())
-                              .arg(m_collector.readings().size())
-                              .arg(m_exchange.expected.size()));
-}
-
-void WorkingModeExchange::lost() {
-    if (m_done)
-        conclude(m_lastFailure.isEmpty() ? u"no connection"_s : m_lastFailure,
-                 u"the module closed the connection without an answer from %1"_s);
-}
-
-void WorkingModeExchange::timedOut() {
+std::optional<Problem> WorkingModeExchange::problemOf(const RelayExchange::Result &result) const {
     const QString ms = QString::number(m_exchange.timeoutMs);
-    conclude(u"no connection within "_s + ms + u" ms"_s,
-             u"no answer from %1 within "_s + ms + u" ms"_s);
-}
-
-// What came before the deadline or the module's leaving is what there is.
-void WorkingModeExchange::conclude(const QString &noConnection, const QString &noAnswer) {
-    if (!m_sent) {
-        finish(NothingFound, u"connect"_s, noConnection);
-        return;
+    const QString why = result.failure ? result.failure->text : QString();
+    const auto problem = [this](const QString &step, const QString &message) {
+        return Problem{m_exchange.peer(), step, message};
+    };
+    switch (result.outcome) {
+    case Outcome::Done:
+        break;
+    case Outcome::NoConnection:
+        if (result.timedOut)
+            return problem(u"connect"_s, u"no connection within "_s + ms + u" ms"_s);
+        return problem(u"connect"_s, why.isEmpty() ? u"no connection"_s : why);
+    case Outcome::SendFailed:
+        // A datagram the module's computer turned away comes back as a reset
+        // of the socket, which says less than this.
+        if (m_exchange.udp && result.failure &&
+            result.failure->reason == Transport::Failure::Reason::Reset)
+            return problem(u"send"_s, u"nothing listens on that port"_s);
+        return problem(u"send"_s, why.isEmpty() ? u"the command could not be sent"_s : why);
+    case Outcome::Refused:
+        return problem(m_exchange.step, u"the module answered ERROR"_s);
+    case Outcome::NoAnswer:
+        if (result.timedOut)
+            return problem(m_exchange.step, u"no answer from %1 within "_s.arg(
+                                                missingText(result, m_exchange.kind)) +
+                                                ms + u" ms"_s);
+        return problem(m_exchange.step,
+                       u"the module closed the connection without an answer from %1"_s.arg(
+                           missingText(result, m_exchange.kind)));
     }
-    m_collector.finish();
-    if (complete())
-        finish(Done);
-    else
-        finish(ModuleFailed, m_exchange.step, noAnswer.arg(missing()));
-}
-
-bool WorkingModeExchange::complete() const {
-    return std::ranges::all_of(m_exchange.expected,
-                               [this](int n) { return m_collector.readings().contains(n); });
-}
-
-QString WorkingModeExchange::missing() const {
-    QStringList numbers;
-    for (const int n : m_exchange.expected) {
-        if (!m_collector.readings().contains(n))
-            numbers.append(QString::number(n));
-    }
-    const bool relays = m_exchange.kind == relaycodec::Reading::Kind::Relay;
-    return (relays ? u"relay "_s : u"input "_s) + numbers.join(u", "_s);
-}
-
-void WorkingModeExchange::finish(int exitCode, const QString &step, const QString &message) {
-    if (!m_done)
-        return;
-    m_deadline.stop();
-    // Whatever the transport still reports belongs to nothing any more.
-    m_transport->disconnect(this);
-    m_transport->close();
-    ExchangeResult result{exitCode, m_collector.readings(), std::nullopt};
-    if (exitCode != Done)
-        result.problem = Problem{m_exchange.peer(), step, message};
-    std::exchange(m_done, nullptr)(result);
+    return std::nullopt;
 }
 
 // ---------------------------------------------------------------------------

@@ -48,7 +48,7 @@ ConfigProtocol::ConfigProtocol(TransportRouter &router, ConfigView &view,
     m_noAnswerReport.setSingleShot(true);
     m_noAnswerReport.setInterval(NoAnswerQuietMs);
     connect(&m_transport, &Transport::failed, this,
-            [this](int, const QString &text) { m_transportFailure = text; });
+            [this](const Transport::Failure &failure) { m_transportFailure = failure.report; });
 }
 
 void ConfigProtocol::addInfoLine(const QString &text) {
@@ -186,9 +186,9 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
     if (!session) {
         const NetworkAdapter *adapter =
             adapterByIndex(m_search.adapters(), m_store.ModuleAdapter[index]);
-        session = std::make_unique<ModuleSession>(m_transport, m_store.ModuleMAC[index],
-                                                  adapter ? *adapter : NetworkAdapter(), this,
-                                                  m_clock);
+        session =
+            std::make_unique<ModuleSession>(m_transport, m_store.ModuleMAC[index],
+                                            adapter ? *adapter : NetworkAdapter(), this, m_clock);
         connect(session.get(), &ModuleSession::result, this,
                 [this](const SessionResult &result) { showResult(m_view, result); });
         m_router.addSession(session.get());

@@ -23,7 +23,7 @@ Console::Console(TransportRouter &router, ConsoleView &view, QObject *parent, Cl
     connect(&transport, &Transport::connectionAdded, this, &Console::clientCame);
     connect(&transport, &Transport::connectionRemoved, this, &Console::clientLeft);
     connect(&transport, &Transport::failed, this,
-            [this](int, const QString &text) { m_lastFailure = text; });
+            [this](const Transport::Failure &failure) { m_lastFailure = failure.report; });
 }
 
 bool Console::holdsTransport() const {

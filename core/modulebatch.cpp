@@ -251,7 +251,7 @@ ModuleBatch::ModuleBatch(Transport &network, const AdapterSource &adapters, int 
             endSearch();
     }) {
     connect(&m_limited, &Transport::failed, this,
-            [this](int, const QString &text) { m_transportFailure = text; });
+            [this](const Transport::Failure &failure) { m_transportFailure = failure.text; });
     setInFlight(DefaultInFlight);
     m_search.onAnswer = [this](const Peer &from, const QByteArray &mac) {
         const NetworkAdapter *adapter = adapterByIndex(m_search.adapters(), from.adapter);

@@ -50,6 +50,18 @@ public:
         Peer peer;
     };
 
+    // Why a call on the network failed, as far as a caller can act on it.
+    // A call that only goes on in the background is no failure and is never
+    // reported.
+    struct Failure {
+        enum class Reason { Refused, Reset, Unreachable, AddressInUse, TimedOut, Other };
+        Reason reason = Reason::Other;
+        // The system's own words for it.
+        QString text;
+        // The full report of the socket underneath, as the window shows it.
+        QString report;
+    };
+
     using QObject::QObject;
 
     // Binds a datagram transport, starts listening, or starts connecting;
@@ -92,6 +104,6 @@ Q_SIGNALS:
     void connectionRemoved(const Transport::Connection &connection);
     // Opened, connected, or closed (by close(), by the peer or by a failure).
     void openChanged(bool open);
-    // A call on the network failed; text is the system's own report of it.
-    void failed(int code, const QString &text);
+    // A call on the network failed.
+    void failed(const Transport::Failure &failure);
 };

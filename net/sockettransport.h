@@ -1,7 +1,8 @@
 #pragma once
 
-#include "cmsocket.h"
 #include "transport.h"
+
+class TcmSocket;
 
 // The transport of the tool over the socket component: one TcmSocket, opened
 // as datagram socket, TCP server or TCP client as asked.
@@ -10,6 +11,7 @@ class SocketTransport final : public Transport {
 
 public:
     explicit SocketTransport(QObject *parent = nullptr);
+    ~SocketTransport() override;
 
     bool open(const Endpoints &endpoints) override;
     void close() override;
@@ -24,9 +26,13 @@ public:
     QList<Connection> connections() const override;
 
     // The component underneath, for tests that look at the socket itself.
-    const TcmSocket &socket() const { return m_socket; }
-    TcmSocket &socket() { return m_socket; }
+    const TcmSocket &socket() const { return *m_socket; }
+    TcmSocket &socket() { return *m_socket; }
+
+    // The computer's own address as the window shows it before anything is
+    // opened: that of the first adapter the system lists.
+    static QString ownAddress();
 
 private:
-    TcmSocket m_socket;
+    TcmSocket *m_socket; // a child
 };

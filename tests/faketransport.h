@@ -29,13 +29,13 @@ public:
     // What the next open() does: succeed, fail with a report, or (stream
     // client) stay connecting until connectionCompleted().
     bool openFails = false;
-    int failCode = 10048;
-    QString failText = QStringLiteral("address in use");
+    Failure failure{Failure::Reason::AddressInUse, QStringLiteral("Address already in use"),
+                    QStringLiteral("address in use")};
 
     bool open(const Endpoints &endpoints) override {
         opened.append(endpoints);
         if (openFails) {
-            Q_EMIT failed(failCode, failText);
+            Q_EMIT failed(failure);
             return false;
         }
         m_connecting = endpoints.kind == Kind::StreamClient;

@@ -7,7 +7,6 @@
 #include "parameteritems.h"
 #include "planfiles.h"
 #include "sockettransport.h"
-#include "workingmode.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -77,15 +76,6 @@ QString planText(const cli::Plan &plan) {
     for (const cli::PlanRow &row : plan.rows)
         rows.append(row.module + u'{' + settingsText(row.settings) + u'}');
     return rows.join(u' ');
-}
-
-QString readingsText(const cli::ReplyCollector &collector) {
-    QStringList texts;
-    for (auto it = collector.readings().cbegin(); it != collector.readings().cend(); ++it)
-        texts.append(u"%1:%2:%3"_s.arg(it.key()).arg(it->on ? u"on"_s : u"off"_s).arg(it->time));
-    if (collector.refused())
-        texts.append(u"ERROR"_s);
-    return texts.join(u' ');
 }
 
 } // namespace
@@ -502,42 +492,6 @@ private slots:
                      qPrintable(got));
         else
             QCOMPARE(got, expected);
-    }
-
-    // A module's replies however the network cuts them.
-    void replies_data() {
-        QTest::addColumn<bool>("relays");
-        QTest::addColumn<QByteArrayList>("arrivals");
-        QTest::addColumn<bool>("datagrams");
-        QTest::addColumn<QString>("readings");
-        QTest::newRow("one per arrival")
-            << true << QByteArrayList{"+STACH1=1,0\r\n", "+STACH2=0,0\r\n"} << false
-            << u"1:on:0 2:off:0"_s;
-        QTest::newRow("several in one arrival")
-            << true << QByteArrayList{"+STACH1=1,7\r\n+STACH2=0,0\r\n+STACH:=1,5\r\n"} << false
-            << u"1:on:7 2:off:0 10:on:5"_s;
-        QTest::newRow("time cut between arrivals")
-            << true << QByteArrayList{"+STACH3=1,10", "0000\r", "\n"} << false << u"3:on:100000"_s;
-        QTest::newRow("no line ends between replies")
-            << false << QByteArrayList{"+OCCH1=1+OCCH2=0+OCCH<=1"} << false
-            << u"1:on:0 2:off:0 12:on:0"_s;
-        QTest::newRow("datagram without line end")
-            << true << QByteArrayList{"+STACH4=1,3"} << true << u"4:on:3"_s;
-        QTest::newRow("refusal") << true << QByteArrayList{"ERROR\r\n"} << false << u"ERROR"_s;
-        QTest::newRow("no number, other kind, later replaces earlier")
-            << true << QByteArrayList{"+STACH0=1,0\r\n+OCCH1=1\r\n+STACH5=1,9\r\n+STACH5=0,0\r\n"}
-            << false << u"5:off:0"_s;
-    }
-    void replies() {
-        QFETCH(bool, relays);
-        QFETCH(QByteArrayList, arrivals);
-        QFETCH(bool, datagrams);
-        using Kind = relaycodec::Reading::Kind;
-        cli::ReplyCollector collector(relays ? Kind::Relay : Kind::Input);
-        for (const QByteArray &arrival : arrivals)
-            collector.feed(arrival, datagrams);
-        collector.finish();
-        QTEST(readingsText(collector), "readings");
     }
 
     // The documents and tables of the configuration commands; a read

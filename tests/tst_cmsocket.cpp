@@ -10,6 +10,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+
 using namespace cmtest;
 using namespace Qt::StringLiterals;
 
@@ -795,13 +799,30 @@ private slots:
         QCOMPARE(receiveDatagram(peer.get()), QByteArray("back"));
         QVERIFY(!udp.sendDatagram(Peer{kLoopback, localPortOf(peer.get())}, ""));
 
-        // A second transport cannot take the same port: it says why.
+        // A second transport cannot take the same port: it says why, in the
+        // system's words beside the component's report.
+        using Reason = Transport::Failure::Reason;
         SocketTransport taken;
-        QList<int> codes;
+        QList<Transport::Failure> failures;
         connect(&taken, &Transport::failed, this,
-                [&](int code, const QString &) { codes.append(code); });
+                [&](const Transport::Failure &f) { failures.append(f); });
         QVERIFY(!taken.open({Transport::Kind::Datagram, u"127.0.0.1"_s, udpPort, {}, 0}));
-        QVERIFY(codes.contains(10048));
+        QVERIFY(!failures.isEmpty());
+        QCOMPARE(failures.last().reason, Reason::AddressInUse);
+        QCOMPARE(failures.last().text, QString::fromLocal8Bit(std::strerror(EADDRINUSE)));
+        QVERIFY(failures.last().report.startsWith(u"bind() failed : "_s));
+
+        // A connection nobody takes is refused; that it was under way is no
+        // failure.
+        failures.clear();
+        SocketTransport refused;
+        connect(&refused, &Transport::failed, this,
+                [&](const Transport::Failure &f) { failures.append(f); });
+        QVERIFY(refused.open({Transport::Kind::StreamClient, {}, 0, u"127.0.0.1"_s, udpPort}));
+        QTRY_VERIFY(!failures.isEmpty());
+        for (const Transport::Failure &f : failures)
+            QCOMPARE(f.reason, Reason::Refused);
+        QCOMPARE(failures.last().text, QString::fromLocal8Bit(std::strerror(ECONNREFUSED)));
 
         SocketTransport server;
         QList<int> added, removed;

@@ -4,7 +4,6 @@
 #include "application.h"
 #include "boxwatcher.h"
 #include "clock.h"
-#include "cmsocket.h"
 #include "configprotocol.h"
 #include "formaccess.h"
 #include "lampwidget.h"
@@ -470,15 +469,11 @@ private slots:
     }
 
     void socketAfterSetup() {
-        const auto *socket = m_window->findChild<TcmSocket *>(QStringLiteral("MySocket"));
-        QVERIFY(socket);
-        QVERIFY(!socket->Active());
-        QCOMPARE(socket->MaxBufSize(), 65535);
+        const auto *transport = m_window->findChild<SocketTransport *>();
+        QVERIFY(transport);
+        QVERIFY(!transport->isOpen());
         QCOMPARE(m_window->router().holder(), TransportRouter::Holder::Configuration);
-
-        const QString localIP =
-            parameters::addressText(TcmSocket::get_ip_data(QString(), cmUnicast));
-        QCOMPARE(control<QLineEdit>(u"Edt_LocalIP"_s)->text(), localIP);
+        QCOMPARE(control<QLineEdit>(u"Edt_LocalIP"_s)->text(), SocketTransport::ownAddress());
     }
 
     // A line picked with the arrow keys reads its module as a mouse pick does,

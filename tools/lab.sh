@@ -40,6 +40,13 @@ Commands:
   cli-demo [N] [--decoy] [--lan2 M]
                 up, then "ostrel-cli search" and "ostrel-cli read all" on the
                 computer side (no display needed), then down
+  mosquitto     start a mosquitto MQTT broker on the computer side (port
+                1883 on the computer's address and on its loopback); it
+                stops with the lab
+  bridge-demo [N]
+                up, mosquitto, then ostrel-bridge for the N modules (default
+                2): a relay switched by a published command and an input
+                switched by "ctl", as mosquitto_sub shows them; then down
   exec CMD...   run CMD on the computer side
   ctl [--lan2] LINE
                 send a control command to the simulator (of the second LAN)
@@ -64,6 +71,7 @@ Environment:
                     for every LAN
   OSTREL_GUI        the tool (default: ostrel, looked for the same way)
   OSTREL_CLI        the command-line tool (default: ostrel-cli, the same way)
+  OSTREL_BRIDGE     the MQTT bridge (default: ostrel-bridge, the same way)
 EOF
 }
 
@@ -83,6 +91,7 @@ find_program() {
 SIM=${OSTREL_SIM:-$(find_program ostrel-sim sim)}
 GUI=${OSTREL_GUI:-$(find_program ostrel app)}
 CLI=${OSTREL_CLI:-$(find_program ostrel-cli cli)}
+BRIDGE=${OSTREL_BRIDGE:-$(find_program ostrel-bridge bridge)}
 STATE=/run/ostrel-lab/$LAB
 
 die() { echo "lab.sh: $*" >&2; exit 1; }
@@ -203,6 +212,13 @@ lab_up() {
 }
 
 lab_down() {
+    if [ -f "$STATE/mosquitto.pid" ]; then
+        pid=$(cat "$STATE/mosquitto.pid")
+        if [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = mosquitto ]; then
+            kill "$pid" 2>/dev/null || true
+        fi
+        rm -f "$STATE/mosquitto.pid" "$STATE/mosquitto.conf"
+    fi
     for dir in "$STATE" "$STATE/lan2"; do
         if [ -f "$dir/sim.pid" ]; then
             pid=$(cat "$dir/sim.pid")
@@ -255,6 +271,62 @@ lab_cli_demo() {
     exit "$status"
 }
 
+# A broker on the computer side only, keeping nothing on disk.
+lab_mosquitto() {
+    ip netns list | grep -qw -- "$PC" || die "lab $LAB is not up"
+    broker=$(command -v mosquitto || echo /usr/sbin/mosquitto)
+    [ -x "$broker" ] || die "no mosquitto (apt-get install mosquitto mosquitto-clients)"
+    printf 'listener 1883 %s\nlistener 1883 127.0.0.1\nallow_anonymous true\npersistence false\n' \
+        "$PC_IP" >"$STATE/mosquitto.conf"
+    ip netns exec "$PC" "$broker" -c "$STATE/mosquitto.conf" >"$STATE/mosquitto.log" 2>&1 &
+    echo $! >"$STATE/mosquitto.pid"
+    tries=0
+    until ip netns exec "$PC" mosquitto_pub -h "$PC_IP" -t ostrel-lab/probe -n 2>/dev/null; do
+        tries=$(( tries + 1 ))
+        [ $tries -le 50 ] || die "mosquitto did not start (see $STATE/mosquitto.log)"
+        sleep 0.1
+    done
+    echo "mosquitto listening on $PC_IP:1883 (computer side)"
+}
+
+lab_bridge_demo() {
+    [ -x "$BRIDGE" ] || die "no ostrel-bridge at $BRIDGE (build first, or set OSTREL_BRIDGE)"
+    lab_up "${1:-2}"
+    trap lab_down EXIT INT TERM
+    lab_mosquitto
+    set --
+    first_mac=
+    while read -r _ _ ip mac; do
+        set -- "$@" --module "$mac@$ip:12345"
+        first_mac=${first_mac:-$(echo "$mac" | tr -d : | tr 'A-F' 'a-f')}
+    done <<EOT
+$(grep '^module' "$STATE/sim.log")
+EOT
+    ip netns exec "$PC" mosquitto_sub -h "$PC_IP" -v -t 'ostrel/#' >"$STATE/mqtt.log" &
+    sub=$!
+    ip netns exec "$PC" "$BRIDGE" --broker "$PC_IP" --poll 500 --client-id lab-bridge "$@" \
+        --events "$STATE/events.jsonl" &
+    bridge=$!
+    sleep 2
+    echo
+    echo "\$ mosquitto_pub -t ostrel/$first_mac/relay/2/set -m ON"
+    ip netns exec "$PC" mosquitto_pub -h "$PC_IP" -t "ostrel/$first_mac/relay/2/set" -m ON
+    sleep 1
+    echo "\$ lab.sh ctl \"input 1 3 on\""
+    echo "input 1 3 on" >"$STATE/control"
+    sleep 1.5
+    kill "$bridge"
+    wait "$bridge" || true
+    sleep 0.3
+    kill "$sub" 2>/dev/null || true
+    echo
+    echo "What mosquitto_sub saw (states, availability; discovery is under homeassistant/):"
+    grep -e "/relay/2" -e "/input/3 " -e availability "$STATE/mqtt.log" || true
+    echo
+    echo "Events of the bridge:"
+    grep -e command -e '"input":3' -e appeared "$STATE/events.jsonl" || true
+}
+
 command=${1:-}
 [ $# -gt 0 ] && shift
 case $command in
@@ -262,6 +334,8 @@ case $command in
     down) lab_down ;;
     demo) lab_demo "$@" ;;
     cli-demo) lab_cli_demo "$@" ;;
+    mosquitto) lab_mosquitto ;;
+    bridge-demo) lab_bridge_demo "$@" ;;
     exec) [ $# -gt 0 ] || die "exec needs a command"; lab_exec "$@" ;;
     ctl)
         dir=$STATE

@@ -1,7 +1,6 @@
 #include "mainwindow.h"
 
 #include "clock.h"
-#include "cmsocket.h"
 #include "console.h"
 #include "consolewindowview.h"
 #include "lampwidget.h"
@@ -91,8 +90,7 @@ void TFrmMain::setupNetwork() {
     m_transport = new SocketTransport(this);
     m_router = new TransportRouter(*m_transport, this);
     m_ui->GroupBox2->setEnabled(true);
-    m_ui->Edt_LocalIP->setText(
-        parameters::addressText(TcmSocket::get_ip_data(QString(), cmUnicast)));
+    m_ui->Edt_LocalIP->setText(SocketTransport::ownAddress());
 }
 
 void TFrmMain::AddInstructionLines() {

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "bridgeconfig.h"
+#include "modulepoller.h"
+#include "moduleserver.h"
+#include "mqttclient.h"
+
+#include <QFile>
+#include <QHash>
+#include <QJsonObject>
+#include <QObject>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace bridge {
+
+// Every module's relays and inputs in MQTT: states and availability
+// published, commands taken from the /set topics, Home Assistant discovery,
+// and each event as a JSON line.
+class Bridge : public QObject {
+    Q_OBJECT
+
+public:
+    using TransportFactory = std::function<std::unique_ptr<Transport>()>;
+
+    Bridge(Config config, TransportFactory transports, QObject *parent = nullptr);
+    ~Bridge() override;
+
+    bool start(QString *error);
+    // Offline published, connections closed.
+    void stop();
+
+private:
+    void brokerConnected();
+    void brokerMessage(const QString &topic, const QByteArray &payload, bool retained);
+    void command(const SetRequest &request);
+    void publishModule(ModulePoller &poller);
+    void publishDiscovery(const ModuleEntry &module);
+    void watch(ModulePoller &poller);
+    void event(const QString &mac, const QString &kind, QJsonObject fields = {});
+    ModulePoller *pollerOf(const QString &mac) const;
+
+    Config m_config;
+    TransportFactory m_transports;
+    std::unique_ptr<MqttClient> m_mqtt;
+    // By port: where modules in TCP client mode connect to. Made before the
+    // pollers, whose transports they hold, and gone after them.
+    std::map<quint16, std::unique_ptr<ModuleServer>> m_servers;
+    std::vector<std::unique_ptr<ModulePoller>> m_pollers;
+    QHash<QString, int> m_index;
+    // Modules that answered at least once, and are known to have vanished.
+    QSet<QString> m_seen;
+    QSet<QString> m_vanished;
+    QFile m_events;
+};
+
+} // namespace bridge

@@ -1,0 +1,357 @@
+// ostrel-bridge between simulated modules and a real mosquitto broker, in the
+// virtual lab (private namespaces only): discovery, commands, states,
+// availability, the last will, and the commands it must refuse.
+#include "labfixture.h"
+#include "topics.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int BrokerPort = 1883;
+
+// Every message a subscription sees, as "retained|topic|payload" lines.
+class Watcher {
+public:
+    void start(const QString &host, const QString &filter, const QStringList &more = {}) {
+        m_process.start(u"mosquitto_sub"_s,
+                        QStringList{u"-h"_s, host, u"-p"_s, QString::number(BrokerPort), u"-t"_s,
+                                    filter, u"-F"_s, u"%r|%t|%p"_s} +
+                            more);
+    }
+    bool waitStarted() { return m_process.waitForStarted(); }
+    QStringList lines() {
+        m_buffer += m_process.readAllStandardOutput();
+        const qsizetype end = m_buffer.lastIndexOf('\n');
+        if (end >= 0) {
+            for (const QByteArray &line : m_buffer.first(end).split('\n'))
+                m_lines.append(QString::fromUtf8(line));
+            m_buffer.remove(0, end + 1);
+        }
+        return m_lines;
+    }
+    bool saw(const QString &topic, const QString &payload) {
+        return lines().contains(u"1|"_s + topic + u'|' + payload) ||
+               m_lines.contains(u"0|"_s + topic + u'|' + payload);
+    }
+    void clear() {
+        lines();
+        m_lines.clear();
+    }
+    QProcess &process() { return m_process; }
+
+private:
+    QProcess m_process;
+    QByteArray m_buffer;
+    QStringList m_lines;
+};
+
+bool publish(const QString &host, const QString &topic, const QByteArray &payload) {
+    QProcess process;
+    process.start(u"mosquitto_pub"_s, {u"-h"_s, host, u"-p"_s, QString::number(BrokerPort), u"-q"_s,
+                                       u"1"_s, u"-t"_s, topic, u"-s"_s});
+    process.write(payload);
+    process.closeWriteChannel();
+    return process.waitForFinished(5000) && process.exitCode() == 0;
+}
+
+// The retained messages under filter, as "topic|payload" lines.
+QStringList retained(const QString &host, const QString &filter) {
+    QProcess process;
+    process.start(u"mosquitto_sub"_s,
+                  {u"-h"_s, host, u"-p"_s, QString::number(BrokerPort), u"-t"_s, filter,
+                   u"--retained-only"_s, u"-W"_s, u"1"_s, u"-F"_s, u"%t|%p"_s});
+    process.waitForFinished(5000);
+    return QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+bool brokerListens(const QString &host);
+
+// mosquitto on the lab's computer side, keeping nothing on disk.
+bool startBroker(QProcess &broker, const QTemporaryDir &dir, const QByteArray &address) {
+    QFile conf(dir.filePath(u"mosquitto.conf"_s));
+    if (!conf.open(QIODevice::WriteOnly))
+        return false;
+    conf.write("listener " + QByteArray::number(BrokerPort) + ' ' + address +
+               "\nallow_anonymous true\npersistence false\n");
+    conf.close();
+    broker.setProgram(
+        QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s}));
+    broker.setArguments({u"-c"_s, conf.fileName()});
+    broker.start();
+    if (!broker.waitForStarted())
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (!brokerListens(QString::fromLatin1(address))) {
+        if (clock.elapsed() > 10000)
+            return false;
+        QTest::qWait(50);
+    }
+    return true;
+}
+
+bool brokerListens(const QString &host) {
+    QTcpSocket probe;
+    probe.connectToHost(host, BrokerPort);
+    return probe.waitForConnected(200);
+}
+
+} // namespace
+
+class TstBridgeLab : public QObject {
+    Q_OBJECT
+
+private slots:
+    void bridgeWithBroker() {
+        if (QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s})
+                .isEmpty())
+            QSKIP("mosquitto is not installed");
+        LabFixture::Options options;
+        options.modules = 2;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        const QString host = QString::fromLatin1(lab.computerIp());
+        SimProcess &sim = lab.sim();
+        QStringList macs;
+        for (const SimProcess::Module &m : lab.modules())
+            macs.append(bridge::macKey(QString::fromLatin1(m.mac)));
+
+        QTemporaryDir dir;
+        QProcess broker;
+        QVERIFY(startBroker(broker, dir, lab.computerIp()));
+
+        Watcher watch;
+        watch.start(host, u"ostrel/#"_s);
+        QVERIFY(watch.waitStarted());
+        const QString events = dir.filePath(u"events.jsonl"_s);
+        QProcess bridge;
+        QStringList arguments{u"--broker"_s, host,   u"--poll"_s,      u"300"_s,
+                              u"--events"_s, events, u"--client-id"_s, u"labbridge"_s};
+        for (qsizetype i = 0; i < macs.size(); ++i)
+            arguments << u"--module"_s
+                      << u"%1@%2:12345"_s.arg(macs[i], QString::fromLatin1(lab.modules()[i].ip));
+        const auto startBridge = [&] {
+            bridge.start(QStringLiteral(OSTREL_BRIDGE_EXE), arguments);
+            return bridge.waitForStarted();
+        };
+        QVERIFY(startBridge());
+        for (const QString &mac : macs)
+            QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(mac), u"online"_s),
+                                     10000);
+        QTRY_VERIFY(watch.saw(u"ostrel/bridge/availability"_s, u"online"_s));
+
+        // Home Assistant finds every relay and input of every module, kept by
+        // the broker for whoever subscribes later.
+        QProcess discovery;
+        discovery.start(u"mosquitto_sub"_s,
+                        {u"-h"_s, host, u"-t"_s, u"homeassistant/#"_s, u"-F"_s, u"%r|%t|%p"_s,
+                         u"-W"_s, u"3"_s, u"-C"_s, QString::number(27 * macs.size())});
+        QVERIFY(discovery.waitForFinished(10000));
+        QSet<QString> ids;
+        for (const QByteArray &line : discovery.readAllStandardOutput().trimmed().split('\n')) {
+            const QList<QByteArray> parts = line.split('|');
+            QCOMPARE(parts.value(0), QByteArray("1"));
+            const QJsonObject config = QJsonDocument::fromJson(parts.value(2)).object();
+            const QString id = config[u"unique_id"_s].toString();
+            QCOMPARE(QString::fromUtf8(parts.value(1)),
+                     u"homeassistant/%1/labbridge/%2/config"_s.arg(
+                         id.contains(u"relay"_s) ? u"switch"_s : u"binary_sensor"_s, id));
+            const QString mac = bridge::macOfObjectId(id);
+            QCOMPARE(config[u"device"_s][u"identifiers"_s][0].toString(), mac);
+            QCOMPARE(config[u"availability"_s][1][u"topic"_s].toString(),
+                     u"ostrel/%1/availability"_s.arg(mac));
+            ids.insert(id);
+        }
+        QSet<QString> expected;
+        for (const QString &mac : macs) {
+            for (int n = 1; n <= 15; ++n)
+                expected.insert(u"ostrel_%1_relay%2"_s.arg(mac).arg(n));
+            for (int n = 1; n <= 12; ++n)
+                expected.insert(u"ostrel_%1_input%2"_s.arg(mac).arg(n));
+        }
+        QCOMPARE(ids, expected);
+
+        // What must not switch anything: a word that is no command, a payload
+        // too long, a timed switch without a sane time, relays 0 (all) and 16.
+        const QString set = u"ostrel/%1/relay/%2/set"_s;
+        QVERIFY(publish(host, set.arg(macs[0]).arg(5), "MAYBE"));
+        QVERIFY(publish(host, set.arg(macs[0]).arg(5), QByteArray(300, 'O')));
+        QVERIFY(publish(host, set.arg(macs[0]).arg(5), R"({"state":"ON","seconds":-4})"));
+        QVERIFY(publish(host, set.arg(macs[0]).arg(0), "ON"));
+        QVERIFY(publish(host, set.arg(macs[0]).arg(16), "ON"));
+        // A command switches the module's relay, and the state follows.
+        QVERIFY(publish(host, set.arg(macs[0]).arg(3), "ON"));
+        QTRY_VERIFY(watch.saw(u"ostrel/%1/relay/3"_s.arg(macs[0]), u"ON"_s));
+        QByteArray relays, inputs;
+        QVERIFY(sim.state(1, &relays, &inputs));
+        QCOMPARE(relays, QByteArray("001000000000000"));
+        QFile log(events);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll().count("\"result\":\"ignored\""), 5);
+        log.close();
+
+        // An input switched at the module is published.
+        QVERIFY(sim.setInput(1, 4, true));
+        QTRY_VERIFY(watch.saw(u"ostrel/%1/input/4"_s.arg(macs[0]), u"ON"_s));
+
+        // The broker restarts with nothing kept: the bridge connects again and
+        // publishes everything anew.
+        watch.process().terminate();
+        watch.process().waitForFinished();
+        broker.terminate();
+        QVERIFY(broker.waitForFinished());
+        QVERIFY(startBroker(broker, dir, lab.computerIp()));
+        QTRY_VERIFY_WITH_TIMEOUT(retained(host, u"ostrel/%1/relay/3"_s.arg(macs[0]))
+                                     .contains(u"ostrel/%1/relay/3|ON"_s.arg(macs[0])),
+                                 10000);
+        QTRY_COMPARE(retained(host, u"homeassistant/#"_s).size(), 27 * macs.size());
+        Watcher watch2;
+        watch2.start(host, u"ostrel/#"_s);
+        QVERIFY(watch2.waitStarted());
+
+        // A module whose working port goes away is offline after three
+        // unanswered polls, and online again at its next answer.
+        watch2.clear();
+        QVERIFY(sim.control("set 2 port 12399"));
+        QTRY_VERIFY_WITH_TIMEOUT(watch2.saw(u"ostrel/%1/availability"_s.arg(macs[1]), u"offline"_s),
+                                 10000);
+        QVERIFY(!watch2.saw(u"ostrel/%1/availability"_s.arg(macs[0]), u"offline"_s));
+        QVERIFY(sim.control("set 2 port 12345"));
+        QTRY_VERIFY_WITH_TIMEOUT(watch2.saw(u"ostrel/%1/availability"_s.arg(macs[1]), u"online"_s),
+                                 10000);
+
+        // Killed, the bridge leaves its last will; stopped, it says offline
+        // itself and ends cleanly.
+        watch2.clear();
+        bridge.kill();
+        QVERIFY(bridge.waitForFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(watch2.saw(u"ostrel/bridge/availability"_s, u"offline"_s), 10000);
+        // Back with the second module taken out of its configuration: Home
+        // Assistant's entities of that module are removed.
+        arguments.removeLast();
+        arguments.removeLast();
+        QVERIFY(startBridge());
+        QTRY_VERIFY_WITH_TIMEOUT(watch2.saw(u"ostrel/bridge/availability"_s, u"online"_s), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(retained(host, u"homeassistant/#"_s).filter(macs[1]).isEmpty(),
+                                 10000);
+        QCOMPARE(retained(host, u"homeassistant/#"_s).size(), 27);
+        // Stopped with a command on its way, it ends as cleanly.
+        watch2.clear();
+        QVERIFY(publish(host, set.arg(macs[0]).arg(8), "ON"));
+        bridge.terminate();
+        QVERIFY(bridge.waitForFinished());
+        QCOMPARE(bridge.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(bridge.exitCode(), 0);
+        QTRY_VERIFY(watch2.saw(u"ostrel/bridge/availability"_s, u"offline"_s));
+
+        watch2.process().terminate();
+        watch2.process().waitForFinished();
+        broker.terminate();
+        broker.waitForFinished();
+    }
+
+    // A module in TCP client mode connects to the bridge by itself; the
+    // bridge knows it by its address and drives it over that connection.
+    void moduleConnectsToBridge() {
+        if (QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s})
+                .isEmpty())
+            QSKIP("mosquitto is not installed");
+        LabFixture::Options options;
+        options.modules = 1;
+        options.simArguments = {u"--mode"_s, u"1"_s, u"--dport"_s, u"6000"_s};
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        const QString host = QString::fromLatin1(lab.computerIp());
+        const QString mac = bridge::macKey(QString::fromLatin1(lab.modules()[0].mac));
+        QTemporaryDir dir;
+        QProcess broker;
+        QVERIFY(startBroker(broker, dir, lab.computerIp()));
+        Watcher watch;
+        watch.start(host, u"ostrel/#"_s);
+        QVERIFY(watch.waitStarted());
+        QProcess bridge;
+        bridge.start(QStringLiteral(OSTREL_BRIDGE_EXE),
+                     {u"--broker"_s, host, u"--poll"_s, u"300"_s, u"--events"_s, u"/dev/null"_s,
+                      u"--module"_s,
+                      u"%1@%2:6000/client"_s.arg(mac, QString::fromLatin1(lab.modules()[0].ip))});
+        QVERIFY(bridge.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(mac), u"online"_s),
+                                 10000);
+        QVERIFY(publish(host, u"ostrel/%1/relay/7/set"_s.arg(mac), "ON"));
+        QTRY_VERIFY(watch.saw(u"ostrel/%1/relay/7"_s.arg(mac), u"ON"_s));
+        QByteArray relays, inputs;
+        QVERIFY(lab.sim().state(1, &relays, &inputs));
+        QCOMPARE(relays, QByteArray("000000100000000"));
+        bridge.terminate();
+        QVERIFY(bridge.waitForFinished());
+        watch.process().terminate();
+        watch.process().waitForFinished();
+        broker.terminate();
+        broker.waitForFinished();
+    }
+
+    // With --search the bridge finds the modules and reads how each is
+    // reached: here one TCP server and one UDP peer.
+    void modulesFoundBySearch() {
+        if (QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s})
+                .isEmpty())
+            QSKIP("mosquitto is not installed");
+        LabFixture::Options options;
+        options.modules = 2;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        QVERIFY(lab.sim().control("set 2 mode 2"));
+        const QString host = QString::fromLatin1(lab.computerIp());
+        QStringList macs;
+        for (const SimProcess::Module &m : lab.modules())
+            macs.append(bridge::macKey(QString::fromLatin1(m.mac)));
+        QTemporaryDir dir;
+        QProcess broker;
+        QVERIFY(startBroker(broker, dir, lab.computerIp()));
+        Watcher watch;
+        watch.start(host, u"ostrel/#"_s);
+        QVERIFY(watch.waitStarted());
+        QProcess bridge;
+        bridge.start(QStringLiteral(OSTREL_BRIDGE_EXE),
+                     {u"--broker"_s, host, u"--search"_s, u"--poll"_s, u"300"_s, u"--events"_s,
+                      u"/dev/null"_s});
+        QVERIFY(bridge.waitForStarted());
+        for (const QString &mac : macs)
+            QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(mac), u"online"_s),
+                                     15000);
+        QVERIFY(watch.saw(
+            u"ostrel/%1/info"_s.arg(macs[1]),
+            QString::fromUtf8(QJsonDocument(QJsonObject{{u"firmware"_s, u"V1.0"_s},
+                                                        {u"ip"_s, u"192.168.1.200"_s},
+                                                        {u"mac"_s, bridge::macText(macs[1])},
+                                                        {u"mode"_s, u"udp"_s},
+                                                        {u"name"_s, u"Relay"_s},
+                                                        {u"port"_s, 12345}})
+                                  .toJson(QJsonDocument::Compact))));
+        QVERIFY(publish(host, u"ostrel/%1/relay/5/set"_s.arg(macs[1]), "ON"));
+        QTRY_VERIFY(watch.saw(u"ostrel/%1/relay/5"_s.arg(macs[1]), u"ON"_s));
+        QByteArray relays, inputs;
+        QVERIFY(lab.sim().state(2, &relays, &inputs));
+        QCOMPARE(relays, QByteArray("000010000000000"));
+        bridge.terminate();
+        QVERIFY(bridge.waitForFinished());
+        watch.process().terminate();
+        watch.process().waitForFinished();
+        broker.terminate();
+        broker.waitForFinished();
+    }
+};
+
+QTEST_GUILESS_MAIN(TstBridgeLab)
+#include "tst_bridgelab.moc"
