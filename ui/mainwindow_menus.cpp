@@ -155,8 +155,6 @@ void TFrmMain::N10Click() {
 }
 
 void TFrmMain::N11Click() {
-    // The user's configuration folder does not exist before the first save.
-    QDir().mkpath(QFileInfo(m_settingsPath).absolutePath());
     SaveSettings();
 }
 
