@@ -54,7 +54,7 @@ public:
         const QList<NetworkAdapter> chosen =
             chosenAdapters(context.adapters.adapters(), context.options.adapter);
         if (!context.options.adapter.isEmpty() && !chosen.isEmpty())
-            m_adapter = chosen.first().name;
+            m_adapter = context.options.adapter;
         m_batch.onProgress = [this](int ended, int total) {
             m_context.output.progress(u"%1 of %2 modules done"_s.arg(ended).arg(total));
         };

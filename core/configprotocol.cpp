@@ -92,7 +92,7 @@ std::optional<NetworkAdapter> ConfigProtocol::computerAdapter() const {
     const QList<NetworkAdapter> adapters = m_adapterSource.adapters();
     if (!m_searchAdapter.isEmpty()) {
         for (const NetworkAdapter &adapter : adapters) {
-            if (adapter.name == m_searchAdapter)
+            if (adapter.name == m_searchAdapter || adapter.addressText() == m_searchAdapter)
                 return adapter;
         }
         return std::nullopt;
@@ -166,10 +166,8 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
         m_sessions.resize(size_t(index) + 1);
     std::unique_ptr<ModuleSession> &session = m_sessions[size_t(index)];
     if (!session) {
-        const NetworkAdapter *adapter =
-            adapterByIndex(m_search.adapters(), m_store.ModuleAdapter[index]);
         session = std::make_unique<ModuleSession>(m_transport, m_view, m_store.ModuleMAC[index],
-                                                  adapter ? *adapter : NetworkAdapter(), this);
+                                                  m_search.listedThrough(index), this);
         m_search.addSession(session.get());
         if (m_delay)
             session->setDelay(m_delay);

@@ -219,10 +219,7 @@ ModuleBatch::ModuleBatch(Transport &network, const AdapterSource &adapters, int 
             [this](int, const QString &text) { m_transportFailure = text; });
     setInFlight(DefaultInFlight);
     m_search.onAnswer = [this](const Peer &from, const QByteArray &mac) {
-        const NetworkAdapter *adapter = adapterByIndex(m_search.adapters(), from.adapter);
-        NetworkAdapter unknown;
-        unknown.index = from.adapter;
-        m_answering = {mac, from.ip, adapter ? *adapter : unknown};
+        m_answering = {mac, from.ip, m_search.adapterOf(from)};
         m_searchQuiet.start();
     };
     m_search.onDuplicate = [this](const QString &warning) {

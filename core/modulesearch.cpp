@@ -16,7 +16,7 @@ QList<NetworkAdapter> ModuleSearch::adaptersToSearch(const QList<NetworkAdapter>
                                                      const QString &only) {
     QList<NetworkAdapter> searched;
     for (const NetworkAdapter &adapter : all) {
-        if ((only.isEmpty() || adapter.name == only) && !adapterByIndex(searched, adapter.index))
+        if (only.isEmpty() || adapter.name == only || adapter.addressText() == only)
             searched.append(adapter);
     }
     return searched;
@@ -30,17 +30,32 @@ bool ModuleSearch::start(const QList<NetworkAdapter> &all, const QList<NetworkAd
     endpoints.localPort = atframe::ConfigPort;
     m_transport.open(endpoints);
     m_store.ClearModules();
+    m_listedThrough.clear();
+    m_answers.clear();
     m_listing = m_transport.isOpen();
     if (!m_listing)
         return false;
-    // Each frame leaves by the adapter it names.
+    // Each frame leaves by the adapter it names, from the address it names.
     for (const NetworkAdapter &adapter : searched)
-        m_transport.sendDatagram(Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index},
-                                 atframe::searchFrame(adapter.mac));
+        m_transport.sendDatagram(
+            Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index, adapter.address},
+            atframe::searchFrame(adapter.mac));
     return true;
 }
 
-void ModuleSearch::receive(const Peer &from, QByteArrayView datagram) {
+NetworkAdapter ModuleSearch::adapterOf(const Peer &from) const {
+    if (const NetworkAdapter *holder = adapterByAddress(m_adapters, from.local))
+        return *holder;
+    if (const NetworkAdapter *arrival = adapterByIndex(m_adapters, from.adapter))
+        return *arrival;
+    NetworkAdapter unknown;
+    unknown.index = from.adapter;
+    return unknown;
+}
+
+void ModuleSearch::receive(const Peer &arrival, QByteArrayView datagram) {
+    Peer from = arrival;
+    from.adapter = adapterOf(arrival).index;
     // parseReply copies what it returns: a duplicate warning may run a modal
     // loop in which the transport reuses its receive buffer.
     const atframe::Reply reply = atframe::parseReply(datagram);
@@ -75,9 +90,21 @@ void ModuleSearch::list(const Peer &from, const QByteArray &mac, QByteArrayView 
         qCDebug(lcConfig) << "parameter report from" << mac << "is no answer to the search";
         return;
     }
+    const NetworkAdapter through = adapterOf(from);
+    if (std::ranges::any_of(m_answers, [&](const Answer &a) {
+            return a.ip == from.ip && a.mac == mac && a.through.index == through.index &&
+                   a.through.address != through.address;
+        })) {
+        qCDebug(lcConfig) << mac << "answered through a second address of its adapter";
+        return;
+    }
+    m_answers.append({from.ip, mac, through});
     if (onAnswer)
         onAnswer(from, mac);
     const QString line = m_store.AddModule(from.ip, from.port, mac, onDuplicate, from.adapter);
-    if (!line.isEmpty() && onListed)
+    if (line.isEmpty())
+        return;
+    m_listedThrough.append(through);
+    if (onListed)
         onListed(line);
 }

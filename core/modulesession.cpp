@@ -140,11 +140,29 @@ void ModuleSession::addResult(const Command &command, bool setting, bool ok) {
     m_view.appendMemoLine(QString());
 }
 
-void ModuleSession::sendFrame(const QByteArray &frame) {
+bool ModuleSession::sendFrame(const QByteArray &frame) {
     m_addressedMac = m_moduleMac;
     m_setAnswered = false;
     ++m_framesSent;
-    m_transport.sendDatagram(Peer{atframe::Broadcast, atframe::ConfigPort, m_adapter.index}, frame);
+    // From the very address the module answered: an adapter may hold
+    // several, and the module may reach only one of them.
+    QString reason;
+    const QMetaObject::Connection watch =
+        connect(&m_transport, &Transport::failed, this,
+                [&reason](int, const QString &text) { reason = text; });
+    const bool sent = m_transport.sendDatagram(
+        Peer{atframe::Broadcast, atframe::ConfigPort, m_adapter.index, m_adapter.address}, frame);
+    disconnect(watch);
+    if (sent)
+        return true;
+    // No answer can come to a frame that never left (an adapter gone, or
+    // its address): the step ends now, and says why, rather than seconds
+    // later as a time-out.
+    m_sequencer.stop();
+    m_awaitingReply = false;
+    m_addressedMac.reset();
+    m_view.notify(SessionView::Notice::ProtocolEvent, reason.isEmpty() ? u"UDP没建立"_s : reason);
+    return false;
 }
 
 // Every module hears every frame, and any of them may answer late: only the
@@ -213,7 +231,8 @@ void ModuleSession::sequencerFired() {
         return;
     }
     if (m_phase == Phase::Sending) {
-        sendFrame(atframe::build(m_moduleMac, m_adapter.mac, m_step->query));
+        if (!sendFrame(atframe::build(m_moduleMac, m_adapter.mac, m_step->query)))
+            return;
         m_phase = Phase::AwaitingReport;
         addInfoLine(text16(m_step->queryLog));
         m_view.stepSent(*m_step, false);
@@ -432,6 +451,5 @@ bool ModuleSession::sendSetting(const Command &command, const QByteArray &value,
     m_step = &command;
     addInfoLine(text16(command.setLog));
     m_view.stepSent(command, true);
-    sendFrame(frame);
-    return true;
+    return sendFrame(frame);
 }

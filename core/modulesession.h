@@ -90,7 +90,9 @@ private:
     void addInfoLine(const QString &text);
     // The result of command's query or setting, in the memo and to the view.
     void addResult(const Command &command, bool setting, bool ok);
-    void sendFrame(const QByteArray &frame);
+    // False when the frame could not leave; the step has then ended with the
+    // system's reason.
+    bool sendFrame(const QByteArray &frame);
     bool sendSetting(const Command &command, const QByteArray &value, Phase awaiting);
     void interpretReport(const Command &command, QByteArrayView payload);
     bool showReport(const Command &command, QByteArrayView payload);

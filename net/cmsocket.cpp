@@ -339,7 +339,8 @@ bool TcmSocket::SendTo(quint32 ip, quint16 port, const char *data, int len) {
     return SendVia(0, ip, port, data, len);
 }
 
-bool TcmSocket::SendVia(int adapter, quint32 ip, quint16 port, const char *data, int len) {
+bool TcmSocket::SendVia(int adapter, quint32 ip, quint16 port, const char *data, int len,
+                        quint32 source) {
     if (!data || m_socket == -1 || !m_engine)
         return false;
     if (len <= 0)
@@ -348,7 +349,7 @@ bool TcmSocket::SendVia(int adapter, quint32 ip, quint16 port, const char *data,
     m_workAddr->sin_family = AF_INET;
     m_workAddr->sin_addr.s_addr = ip;
     m_workAddr->sin_port = qToBigEndian(port);
-    return ErrorCheck(m_engine->sendto(m_socket, data, len, *m_workAddr, adapter),
+    return ErrorCheck(m_engine->sendto(m_socket, data, len, *m_workAddr, adapter, source),
                       "send to() failed") != -1;
 }
 
@@ -434,10 +435,12 @@ int TcmSocket::Receive(char *buf, int size, int socket, sockaddr_in *from) {
         socket = m_socket;
     int n;
     m_lastArrivalAdapter = 0;
+    m_lastArrivalAddress = 0;
     if (!from) {
         n = ErrorCheck(m_engine->recv(socket, buf, size), "recv() failed");
     } else {
-        n = ErrorCheck(m_engine->recvfrom(socket, buf, size, from, &m_lastArrivalAdapter),
+        n = ErrorCheck(m_engine->recvfrom(socket, buf, size, from, &m_lastArrivalAdapter,
+                                          &m_lastArrivalAddress),
                        "recvfrom() failed");
         if (Protocol == cmTcpClient || Protocol == cmTcpServer)
             ErrorCheck(m_engine->getpeername(socket, from), "getpeername() failt!");

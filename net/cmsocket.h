@@ -93,6 +93,8 @@ public:
     // The interface index the datagram being handed to OnReceive arrived on
     // (0 for streams, or when the system does not say).
     int LastArrivalAdapter() const { return m_lastArrivalAdapter; }
+    // The address that datagram was sent to (0 when the system does not say).
+    quint32 LastArrivalAddress() const { return m_lastArrivalAddress; }
     // The server's accepted connections, in order of registration.
     const QList<cm_Connection> &Connections() const { return m_connections; }
 
@@ -112,8 +114,10 @@ public:
     virtual bool SendTo(quint32 ip, quint16 port, const char *data, int len);
     // A datagram out of the adapter with that interface index (0: as
     // routed); a limited broadcast leaves through that adapter only, from
-    // its own address. No privilege is needed.
-    bool SendVia(int adapter, quint32 ip, quint16 port, const char *data, int len);
+    // its own address, or from source when that is given. No privilege is
+    // needed.
+    bool SendVia(int adapter, quint32 ip, quint16 port, const char *data, int len,
+                 quint32 source = 0);
     virtual bool SendTo(const QString &host, quint16 port, const char *data, int len);
     // On a stream, what the system does not take at once waits for the
     // connection to drain and goes out in order; true then means taken, not
@@ -147,6 +151,7 @@ protected:
     int m_bufOffset = 0;
     int m_maxBufSize = 2048;
     int m_lastArrivalAdapter = 0;
+    quint32 m_lastArrivalAddress = 0;
     bool m_active = false;
     bool m_bound = false;
     QList<cm_Connection> m_connections;

@@ -185,7 +185,7 @@ struct Rig {
     bool allBroadcast() const {
         return std::all_of(transport.sent.cbegin(), transport.sent.cend(), [](const auto &sent) {
             return sent.route == FakeTransport::Sent::Route::Datagram &&
-                   sent.to == Peer{atframe::Broadcast, atframe::ConfigPort, Lan.index};
+                   sent.to == Peer{atframe::Broadcast, atframe::ConfigPort, Lan.index, Lan.address};
         });
     }
 
@@ -275,9 +275,12 @@ private slots:
         QTest::newRow("every adapter, the bridge first")
             << false << true << L{Decoy, Lan, Lan2} << QString() << L{Decoy, Lan, Lan2}
             << u"搜索: docker0 172.17.0.1, eth0 192.168.1.10, eth1 10.0.0.7"_s << QString();
-        QTest::newRow("an adapter with two addresses searched once")
-            << false << true << L{Lan, secondAddress, Lan2} << QString() << L{Lan, Lan2}
-            << u"搜索: eth0 192.168.1.10, eth1 10.0.0.7"_s << QString();
+        QTest::newRow("an adapter with two addresses searched from each")
+            << false << true << L{Lan, secondAddress, Lan2} << QString() << L{Lan, secondAddress, Lan2}
+            << u"搜索: eth0 192.168.1.10, eth0 %1, eth1 10.0.0.7"_s.arg(secondAddress.addressText()) << QString();
+        QTest::newRow("one address of an adapter chosen")
+            << false << true << L{Lan, secondAddress, Lan2} << secondAddress.addressText() << L{secondAddress}
+            << u"搜索: eth0 %1"_s.arg(secondAddress.addressText()) << QString();
         QTest::newRow("the adapter chosen")
             << false << true << L{Decoy, Lan, Lan2} << u"eth1"_s << L{Lan2}
             << u"搜索: eth1 10.0.0.7"_s << QString();
@@ -338,7 +341,8 @@ private slots:
         for (qsizetype i = 0; i < searched.size(); ++i) {
             const FakeTransport::Sent &sent = r.transport.sent[i];
             QVERIFY(sent.route == FakeTransport::Sent::Route::Datagram);
-            QVERIFY(sent.to == (Peer{atframe::Broadcast, atframe::ConfigPort, searched[i].index}));
+            QVERIFY(sent.to == (Peer{atframe::Broadcast, atframe::ConfigPort, searched[i].index,
+                                     searched[i].address}));
             QCOMPARE(sent.bytes, "<00:00:00:00:00:00>,<" + searched[i].mac + ">,AT\r\n");
         }
         QStringList lines{u"现在切换到设置模式"_s};
@@ -431,8 +435,8 @@ private slots:
             r.proto.selectModule(row);
             QCOMPARE(r.proto.computerAdapter()->name, adapter.name);
             r.fire();
-            QVERIFY(r.transport.sent.last().to ==
-                    (Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index}));
+            QVERIFY(r.transport.sent.last().to == (Peer{atframe::Broadcast, atframe::ConfigPort,
+                                                        adapter.index, adapter.address}));
             QCOMPARE(r.transport.sent.last().bytes, atframe::build(MacA, adapter.mac, "AT"));
             r.view.memo.clear();
             r.reply(ModuleA, MacA, "OK\r\n", namesake);
