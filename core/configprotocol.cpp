@@ -168,6 +168,7 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
     if (!session) {
         session = std::make_unique<ModuleSession>(m_transport, m_view, m_store.ModuleMAC[index],
                                                   m_search.listedThrough(index), this);
+        session->setModuleAddress(m_store.ModuleIP[index]);
         m_search.addSession(session.get());
         if (m_delay)
             session->setDelay(m_delay);

@@ -38,6 +38,7 @@ public:
         , m_session(batch.m_limited, *this, batch.m_jobs.at(job).module.mac,
                     batch.m_jobs.at(job).module.adapter, this) {
         const Job &j = batch.m_jobs.at(job);
+        m_session.setModuleAddress(j.module.ip);
         if (j.factoryDefault)
             m_stages.append(Stage::Default);
         if (!j.settings.isEmpty())
@@ -66,6 +67,13 @@ public:
     void showParameter(Parameter parameter, const ParameterValue &value) override {
         if (m_ended)
             return;
+        // Its MAC read back as another is not this module's report.
+        if (const QString *mac = std::get_if<QString>(&value);
+            mac && parameter == Parameter::MAC &&
+            mac->compare(QString::fromLatin1(m_session.moduleMac()), Qt::CaseInsensitive) != 0) {
+            fail(u"the module reported the MAC address %1"_s.arg(*mac));
+            return;
+        }
         keep(outcome().values, parameter, value);
         const bool readEnds = (stage() == Stage::ReadAll || stage() == Stage::Default) &&
                               parameter == Parameter::Version;

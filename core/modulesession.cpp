@@ -14,6 +14,23 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A dotted address as the tool holds addresses (first octet in the lowest
+// byte); 0 for anything else.
+quint32 addressOf(QByteArrayView text) {
+    const QList<QByteArray> parts = text.toByteArray().trimmed().split('.');
+    if (parts.size() != 4)
+        return 0;
+    quint32 address = 0;
+    for (qsizetype i = 0; i < 4; ++i) {
+        bool ok = false;
+        const uint octet = parts[i].toUInt(&ok, 10);
+        if (!ok || octet > 255)
+            return 0;
+        address |= octet << (8 * i);
+    }
+    return address;
+}
+
 // The module answers values up to this many bytes (the longest, a MAC text,
 // has 17); a longer one is a malformed report.
 constexpr qsizetype MaxValueBytes = 19;
@@ -172,6 +189,14 @@ bool ModuleSession::sendFrame(const QByteArray &frame) {
 bool ModuleSession::awaitsReplyFrom(const Peer &from, const QByteArray &mac) const {
     if (!m_addressedMac ||
         (m_adapter.index != 0 && from.adapter != 0 && from.adapter != m_adapter.index))
+        return false;
+    // Another device may sign its answers with any MAC text; it cannot
+    // answer from the module's address. A module may confirm a new address
+    // from that one.
+    const bool ipSetting = m_phase == Phase::AwaitingConfirmation &&
+                           m_step == &commands::of(Parameter::IP) && m_ipSent != 0;
+    if (!m_moduleAddresses.isEmpty() && !m_moduleAddresses.contains(from.ip) &&
+        !(ipSetting && from.ip == m_ipSent))
         return false;
     // A module may sign its "OK" to a new MAC address with the new one.
     const bool macSetting = m_phase == Phase::AwaitingConfirmation &&
@@ -380,6 +405,8 @@ void ModuleSession::interpretConfirmation(const Command &command, QByteArrayView
         return;
     }
     addResult(command, true, true);
+    if (command.parameter == Parameter::IP && m_ipSent != 0 && !m_moduleAddresses.isEmpty())
+        m_moduleAddresses.append(m_ipSent);
     if (command.parameter == Parameter::MAC) {
         // The module goes by the text that was sent, not by whatever the
         // field holds when the answer comes back.
@@ -447,6 +474,8 @@ bool ModuleSession::sendSetting(const Command &command, const QByteArray &value,
     }
     if (command.parameter == Parameter::MAC)
         m_macSent = value;
+    if (command.parameter == Parameter::IP)
+        m_ipSent = addressOf(value);
     m_phase = awaiting;
     m_step = &command;
     addInfoLine(text16(command.setLog));

@@ -262,6 +262,59 @@ private slots:
         }
     }
 
+    // Another device on the LAN answers every frame, signed with the MAC the
+    // frame addresses, and junk answers the search (MAC texts that are no
+    // MAC address): neither is read as a module, the junk is not
+    // addressed, and the CLI says how many answers it skipped.
+    void repliesFromElsewhere() {
+        LabFixture::Options options;
+        options.modules = 2;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        SimProcess &sim = lab.sim();
+        const std::unique_ptr<UdpProbe> other = lab.fieldProbe("192.168.1.66");
+        QVERIFY(other);
+        const QByteArray computer = lab.computerIp();
+        const Run run = ostrelCliHere(u"read all --json"_s, sim, {}, [&](QByteArrayView frame) {
+            const atframe::Frame parsed = atframe::parseFrame(frame);
+            if (parsed.targetMac == "00:00:00:00:00:00") {
+                for (const QByteArray junk :
+                     {QByteArray("\x01\x02\x7f"), QByteArray("\x1b[2J\r\n"), QByteArray("x")})
+                    other->send(computer, atframe::ConfigPort, atframe::buildReply(junk, "OK"));
+                return;
+            }
+            // Ahead of the module's own answer.
+            other->send(computer, atframe::ConfigPort,
+                        atframe::buildReply(parsed.targetMac, "ERROR\r\n"));
+        });
+        const QJsonArray entries = run.json[u"modules"_s].toArray();
+        QStringList states;
+        for (const QJsonValue &entry : entries)
+            states << entry[u"module"_s].toString() + u' ' + entry[u"ip"_s].toString() + u' ' +
+                          entry[u"status"_s].toString();
+        states.sort();
+        QStringList expected;
+        for (const SimProcess::Module &module : lab.modules())
+            expected << QString::fromLatin1(module.mac + ' ' + module.ip + " ok");
+        QCOMPARE(states, expected);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        for (const QJsonValue &entry : entries) {
+            const int module =
+                int(std::ranges::find(lab.modules(), entry[u"module"_s].toString().toLatin1(),
+                                      &SimProcess::Module::mac) -
+                    lab.modules().begin()) +
+                1;
+            QCOMPARE(differences(entry.toObject(), sim, module, readAllParameters()), QString());
+        }
+        QStringList warnings;
+        for (const QJsonValue &warning : run.json[u"warnings"_s].toArray())
+            warnings << warning[u"message"_s].toString();
+        // Besides the clashes of the junk's shared address, as the window
+        // would warn of them.
+        QVERIFY2(warnings.contains(u"3 answers skipped: their MAC text is not a MAC address"_s),
+                 qPrintable(warnings.join(u'\n')));
+    }
+
     void relaysAndInputs() {
         LabFixture::Options options;
         options.modules = 1;

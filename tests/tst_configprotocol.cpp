@@ -531,7 +531,9 @@ private slots:
         r.reply(ModuleA, MacA.toUpper(), "+IP=10.9.9.9\r\n"); // not the MAC text listed
         QCOMPARE(r.view.memoTexts(), QStringList{u"查询模块IP地址"_s});
         QCOMPARE(r.view.shownValue(Parameter::IP), u"192.168.1.199"_s);
-        r.reply(ipOf(192, 168, 1, 77), MacA, "+IP=10.0.0.5\r\n"); // A, wherever it is
+        r.reply(ipOf(192, 168, 1, 77), MacA, "+IP=10.0.0.6\r\n"); // A's MAC from elsewhere
+        QCOMPARE(r.view.shownValue(Parameter::IP), u"192.168.1.199"_s);
+        r.reply(ModuleA, MacA, "+IP=10.0.0.5\r\n");
         QCOMPARE(r.view.shownValue(Parameter::IP), u"10.0.0.5"_s);
 
         // Picking B addresses B, and A's replies are no longer read.
