@@ -278,7 +278,7 @@ private slots:
         const Run run = ostrelCliHere(u"read all --json"_s, sim, {}, [&](QByteArrayView frame) {
             const atframe::Frame parsed = atframe::parseFrame(frame);
             if (parsed.targetMac == "00:00:00:00:00:00") {
-                for (const QByteArray junk :
+                for (const QByteArray &junk :
                      {QByteArray("\x01\x02\x7f"), QByteArray("\x1b[2J\r\n"), QByteArray("x")})
                     other->send(computer, atframe::ConfigPort, atframe::buildReply(junk, "OK"));
                 return;
