@@ -413,6 +413,39 @@ private slots:
         QCOMPARE(r.view.modules[1], r.view.modules[0]);
     }
 
+    // A reply belongs to the adapter holding the address it was sent to,
+    // whichever adapter it came in by; a module that answered the frames from
+    // two addresses of one adapter is one module there, and is talked to
+    // from the address it answered first.
+    void repliesBelongToTheAddressTheyWereSentTo() {
+        Rig r;
+        NetworkAdapter second = Lan;
+        second.address = ipOf(192, 168, 1, 11);
+        r.adapters.list = {Lan, second, Lan2};
+        r.proto.searchModules();
+        const auto answer = [&](quint32 module, const QByteArray &mac, int arrival, quint32 to) {
+            r.proto.receive(Peer{module, atframe::ConfigPort, arrival, to},
+                            atframe::buildReply(mac, "OK\r\n"));
+        };
+        answer(ModuleA, MacA, Lan.index, second.address);
+        answer(ModuleA, MacA, Lan.index, Lan.address);
+        answer(ModuleB, MacB, Lan.index, Lan2.address); // came in by the other adapter
+        QCOMPARE(r.view.modules.size(), 2);
+        QVERIFY(r.view.notices.isEmpty());
+        const struct {
+            int row;
+            NetworkAdapter through;
+            QByteArray mac;
+        } expected[] = {{0, second, MacA}, {1, Lan2, MacB}};
+        for (const auto &e : expected) {
+            r.proto.selectModule(e.row);
+            r.fire();
+            QVERIFY(r.transport.sent.last().to == (Peer{atframe::Broadcast, atframe::ConfigPort,
+                                                        e.through.index, e.through.address}));
+            QCOMPARE(r.transport.sent.last().bytes, atframe::build(e.mac, e.through.mac, "AT"));
+        }
+    }
+
     // Modules are listed, checked for clashes and talked to per adapter: one
     // heard on two adapters is two modules, each reached through its own.
     void eachAdapterHasItsOwnModules() {
