@@ -66,7 +66,7 @@ public:
         const QList<NetworkAdapter> chosen =
             chosenAdapters(context.adapters.adapters(), context.options.adapter);
         if (!context.options.adapter.isEmpty() && !chosen.isEmpty())
-            m_adapter = chosen.first().name;
+            m_adapter = context.options.adapter;
         m_batch.onProgress = [this](int ended, int total) {
             m_context.output.progress(u"%1 of %2 modules done"_s.arg(ended).arg(total));
         };
@@ -112,7 +112,13 @@ public:
                 run.search.failure = Problem{{}, u"search"_s, u"no module answered"_s};
             QList<ModuleBatch::Job> batch;
             QList<qsizetype> places; // the outcome each batch job fills
-            plan(jobs, run.modules, batch, places);
+            if (const int skipped = plan(jobs, run.modules, batch, places); skipped > 0) {
+                // Among the search's warnings, so that every report shows it.
+                run.search.warnings.append(Problem{
+                    {},
+                    u"search"_s,
+                    u"%1 answers skipped: their MAC text is not a MAC address"_s.arg(skipped)});
+            }
             m_batch.run(batch, [this, run, places, done](const QList<ModuleBatch::Outcome> &ends) {
                 RunOutcome result = run;
                 for (qsizetype i = 0; i < ends.size(); ++i) {
@@ -124,7 +130,10 @@ public:
                         outcome.status = ModuleOutcome::Status::Failed;
                         outcome.step = stepName(end.step);
                         outcome.code = end.code ? codeName(*end.code) : u"timeout"_s;
-                        outcome.message = end.code ? failureWords(*end.code) : end.message;
+                        outcome.message = !end.code ? end.message
+                                          : end.message.isEmpty()
+                                              ? failureWords(*end.code)
+                                              : failureWords(*end.code) + u": "_s + end.message;
                     }
                 }
                 result.search.traffic = traffic();
@@ -160,11 +169,18 @@ private:
     // The modules each job's target names, each once: a module that answered
     // twice is one module. Modules that share a MAC text behind one adapter
     // but answer from different addresses cannot be told apart by any frame,
-    // so nothing is sent to them.
-    void plan(const QList<ModuleJob> &jobs, QList<ModuleOutcome> &outcomes,
-              QList<ModuleBatch::Job> &batch, QList<qsizetype> &places) const {
+    // so nothing is sent to them. Answers whose MAC text is no MAC address
+    // (binary, line breaks, escape sequences) are no module to address;
+    // returns how many were skipped.
+    int plan(const QList<ModuleJob> &jobs, QList<ModuleOutcome> &outcomes,
+             QList<ModuleBatch::Job> &batch, QList<qsizetype> &places) const {
         QList<FoundModule> modules;
+        int skipped = 0;
         for (const FoundModule &module : m_found) {
+            if (normalizedMac(gbk::decode(module.mac)).isEmpty()) {
+                ++skipped;
+                continue;
+            }
             if (std::ranges::none_of(modules,
                                      [&](const FoundModule &m) { return sameModule(m, module); }))
                 modules.append(module);
@@ -213,6 +229,7 @@ private:
                 outcomes.append(outcome);
             }
         }
+        return skipped;
     }
 
     Context &m_context;

@@ -136,6 +136,8 @@ QString failureWords(SessionResult::Code code) {
         return u"no answer"_s;
     case C::NotOpen:
         return u"the network is not open"_s;
+    case C::SendFailed:
+        return u"the frame could not be sent"_s;
     case C::InvalidValue:
         return u"no item of its list"_s;
     case C::NameTooLong:

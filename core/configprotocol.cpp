@@ -117,7 +117,7 @@ std::optional<NetworkAdapter> ConfigProtocol::computerAdapter() const {
     const QList<NetworkAdapter> adapters = m_adapterSource.adapters();
     if (!m_searchAdapter.isEmpty()) {
         for (const NetworkAdapter &adapter : adapters) {
-            if (adapter.name == m_searchAdapter)
+            if (adapter.name == m_searchAdapter || adapter.addressText() == m_searchAdapter)
                 return adapter;
         }
         return std::nullopt;
@@ -184,11 +184,9 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
         m_sessions.resize(size_t(index) + 1);
     std::unique_ptr<ModuleSession> &session = m_sessions[size_t(index)];
     if (!session) {
-        const NetworkAdapter *adapter =
-            adapterByIndex(m_search.adapters(), m_store.ModuleAdapter[index]);
-        session =
-            std::make_unique<ModuleSession>(m_transport, m_store.ModuleMAC[index],
-                                            adapter ? *adapter : NetworkAdapter(), this, m_clock);
+        session = std::make_unique<ModuleSession>(m_transport, m_store.ModuleMAC[index],
+                                                  m_search.listedThrough(index), this, m_clock);
+        session->setModuleAddress(m_store.ModuleIP[index]);
         connect(session.get(), &ModuleSession::result, this,
                 [this](const SessionResult &result) { showResult(m_view, result); });
         m_router.addSession(session.get());

@@ -209,26 +209,36 @@ void Console::send(const QByteArray &bytes) {
     m_view.appendTranscript(gbk::decode(bytes));
     m_view.scrollTranscriptToBottom();
 
+    // A send the transport refuses (a client that has not read the last
+    // 16 MB, a connection gone) is said in the transcript, under the text
+    // that was not sent.
+    m_lastFailure.clear();
+    if (!sendNow(bytes) && !m_lastFailure.isEmpty()) {
+        m_view.appendTranscript(QStringLiteral("\r\n[not sent: %1]").arg(m_lastFailure));
+        m_view.scrollTranscriptToBottom();
+    }
+}
+
+bool Console::sendNow(const QByteArray &bytes) {
     switch (sendingMode()) {
     case ConsoleMode::TcpServer: {
         // Clients are picked by position; with none picked, the first.
         const QList<Transport::Connection> connections = m_transport.connections();
         const qsizetype index = std::max(m_view.selectedClient(), 0);
         if (index < connections.size())
-            m_transport.sendTo(connections.at(index).id, bytes);
-        else
-            qCDebug(lcConsole) << "not sent: no client at position" << index;
-        break;
+            return m_transport.sendTo(connections.at(index).id, bytes);
+        qCDebug(lcConsole) << "not sent: no client at position" << index;
+        return false;
     }
     case ConsoleMode::TcpClient:
-        m_transport.send(bytes);
-        break;
+        return m_transport.send(bytes);
     case ConsoleMode::Udp:
         // To the destination as typed at this moment.
         if (const std::optional<quint16> port = portFrom(m_view.remotePort()))
-            m_transport.sendDatagram(m_view.remoteAddress(), *port, bytes);
-        break;
+            return m_transport.sendDatagram(m_view.remoteAddress(), *port, bytes);
+        return false;
     }
+    return false;
 }
 
 void Console::receive(const Peer &from, QByteArrayView bytes) {

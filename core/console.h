@@ -70,6 +70,7 @@ private:
     // Decimal port 0..65535; warns and gives nothing otherwise.
     std::optional<quint16> portFrom(const QString &text);
     void send(const QByteArray &bytes);
+    bool sendNow(const QByteArray &bytes);
     ConsoleMode sendingMode() const;
     void listClients();
     void clientCame();

@@ -77,15 +77,22 @@ std::optional<IniDocument> IniDocument::fromBytes(QByteArrayView bytes) {
     return doc;
 }
 
-QByteArray IniDocument::toBytes() const {
+QByteArray IniDocument::toBytes(qsizetype minimumSize) const {
     QByteArray out;
     for (const QByteArray &line : m_lines) {
         out += line;
         out += "\r\n";
     }
-    if (!m_unicode)
-        return out;
-    return QStringEncoder(*m_unicode, QStringConverter::Flag::WriteBom).encode(utf8Text(out));
+    if (m_unicode)
+        out = QStringEncoder(*m_unicode, QStringConverter::Flag::WriteBom).encode(utf8Text(out));
+    // Blanks after the last line end read as an empty line. A space is one
+    // byte in GBK and UTF-8, two in UTF-16, whose texts are of even length.
+    if (out.size() < minimumSize) {
+        const QByteArray space =
+            m_unicode ? QByteArray(QStringEncoder(*m_unicode).encode(u" ")) : QByteArray(" ");
+        out += space.repeated((minimumSize - out.size()) / space.size());
+    }
+    return out;
 }
 
 QString IniDocument::decode(QByteArrayView bytes) const {

@@ -23,7 +23,9 @@ public:
     // Empty when the bytes are not text: a marked file that does not decode,
     // or one holding a NUL (UTF-16 without its mark reads as nothing else).
     static std::optional<IniDocument> fromBytes(QByteArrayView bytes);
-    QByteArray toBytes() const;
+    // At least minimumSize bytes: a shorter text is padded with blanks, which
+    // read as nothing.
+    QByteArray toBytes(qsizetype minimumSize = 0) const;
 
     std::optional<QString> value(QStringView section, QStringView key) const;
 

@@ -37,6 +37,7 @@ public:
                 then();
         }) {
         const Job &j = batch.m_jobs.at(job);
+        m_session.setModuleAddress(j.module.ip);
         if (j.factoryDefault)
             m_stages.append(Stage::Default);
         if (!j.settings.isEmpty())
@@ -117,6 +118,9 @@ private:
             return;
         case C::WrongAnswers:
         case C::NoAnswer:
+        case C::SendFailed:
+            fail(result.code, result.detail);
+            return;
         case C::NotOpen:
         case C::InvalidValue:
         case C::NameTooLong:
@@ -127,6 +131,14 @@ private:
     }
 
     void valueRead(Parameter parameter, const ParameterValue &value) {
+        // Its MAC read back as another is not this module's report.
+        if (const QString *mac = std::get_if<QString>(&value);
+            mac && parameter == Parameter::MAC &&
+            mac->compare(QString::fromLatin1(m_session.moduleMac()), Qt::CaseInsensitive) != 0) {
+            fail(SessionResult::Code::Refused,
+                 u"the module reported the MAC address %1"_s.arg(*mac));
+            return;
+        }
         keep(outcome().values, parameter, value);
         const bool readEnds = (stage() == Stage::ReadAll || stage() == Stage::Default) &&
                               parameter == Parameter::Version;
@@ -254,10 +266,7 @@ ModuleBatch::ModuleBatch(Transport &network, const AdapterSource &adapters, int 
             [this](const Transport::Failure &failure) { m_transportFailure = failure.text; });
     setInFlight(DefaultInFlight);
     m_search.onAnswer = [this](const Peer &from, const QByteArray &mac) {
-        const NetworkAdapter *adapter = adapterByIndex(m_search.adapters(), from.adapter);
-        NetworkAdapter unknown;
-        unknown.index = from.adapter;
-        m_answering = {mac, from.ip, adapter ? *adapter : unknown};
+        m_answering = {mac, from.ip, m_search.adapterOf(from)};
         m_searchQuiet.start();
     };
     m_search.onDuplicate = [this](const QString &warning) {

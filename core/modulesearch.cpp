@@ -11,11 +11,15 @@ ModuleSearch::ModuleSearch(TransportRouter &router, ModuleTable &store)
     : m_router(router)
     , m_store(store) {}
 
+ModuleSearch::~ModuleSearch() {
+    m_router.setAttribution({});
+}
+
 QList<NetworkAdapter> ModuleSearch::adaptersToSearch(const QList<NetworkAdapter> &all,
                                                      const QString &only) {
     QList<NetworkAdapter> searched;
     for (const NetworkAdapter &adapter : all) {
-        if ((only.isEmpty() || adapter.name == only) && !adapterByIndex(searched, adapter.index))
+        if (only.isEmpty() || adapter.name == only || adapter.addressText() == only)
             searched.append(adapter);
     }
     return searched;
@@ -30,6 +34,8 @@ bool ModuleSearch::start(const QList<NetworkAdapter> &all, const QList<NetworkAd
     Transport &transport = m_router.transport();
     transport.open(endpoints);
     m_store.clear();
+    m_listedThrough.clear();
+    m_answers.clear();
     m_router.endListing();
     ++m_starts;
     m_framesWaiting = 0;
@@ -38,28 +44,40 @@ bool ModuleSearch::start(const QList<NetworkAdapter> &all, const QList<NetworkAd
     QList<quint32> own;
     for (const NetworkAdapter &adapter : all)
         own.append(adapter.address);
+    // A reply belongs to the adapter that holds the address it was sent to.
+    m_router.setAttribution([this](const Peer &from) { return adapterOf(from).index; });
     m_router.startListing(own, [this](const Peer &from, const atframe::Reply &reply) {
         ++m_depth;
         list(from, reply);
         if (--m_depth == 0 && onSettled)
             onSettled();
     });
-    // Each frame leaves by the adapter it names.
+    // Each frame leaves by the adapter it names, from the address it names.
     const quint64 start = ++m_starts;
     m_framesWaiting = int(searched.size());
     for (const NetworkAdapter &adapter : searched) {
-        transport.sendDatagramThen(Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index},
-                                   atframe::searchFrame(adapter.mac), [this, start] {
-                                       if (start == m_starts && --m_framesWaiting == 0 &&
-                                           onFramesLeft)
-                                           onFramesLeft();
-                                   });
+        transport.sendDatagramThen(
+            Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index, adapter.address},
+            atframe::searchFrame(adapter.mac), [this, start] {
+                if (start == m_starts && --m_framesWaiting == 0 && onFramesLeft)
+                    onFramesLeft();
+            });
     }
     return true;
 }
 
 void ModuleSearch::endListing() {
     m_router.endListing();
+}
+
+NetworkAdapter ModuleSearch::adapterOf(const Peer &from) const {
+    if (const NetworkAdapter *holder = adapterByAddress(m_adapters, from.local))
+        return *holder;
+    if (const NetworkAdapter *arrival = adapterByIndex(m_adapters, from.adapter))
+        return *arrival;
+    NetworkAdapter unknown;
+    unknown.index = from.adapter;
+    return unknown;
 }
 
 bool ModuleSearch::isListing() const {
@@ -78,9 +96,21 @@ void ModuleSearch::list(const Peer &from, const atframe::Reply &reply) {
         qCDebug(lcConfig) << "parameter report from" << mac << "is no answer to the search";
         return;
     }
+    const NetworkAdapter through = adapterOf(from);
+    if (std::ranges::any_of(m_answers, [&](const Answer &a) {
+            return a.ip == from.ip && a.mac == mac && a.through.index == through.index &&
+                   a.through.address != through.address;
+        })) {
+        qCDebug(lcConfig) << mac << "answered through a second address of its adapter";
+        return;
+    }
+    m_answers.append({from.ip, mac, through});
     if (onAnswer)
         onAnswer(from, mac);
     const QString line = m_store.add(from.ip, from.port, mac, onDuplicate, from.adapter);
-    if (!line.isEmpty() && onListed)
+    if (line.isEmpty())
+        return;
+    m_listedThrough.append(through);
+    if (onListed)
         onListed(line);
 }

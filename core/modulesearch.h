@@ -28,10 +28,14 @@ public:
     static constexpr int MaxMacTextBytes = 64;
 
     ModuleSearch(TransportRouter &router, ModuleTable &store);
+    ~ModuleSearch();
+    ModuleSearch(const ModuleSearch &) = delete;
+    ModuleSearch &operator=(const ModuleSearch &) = delete;
 
-    // Each adapter once, by its first address: a second search frame out of
-    // the same adapter would have every module there listed twice. Only the
-    // adapter named only, unless that is empty.
+    // Every address of every adapter: one frame from each, since a module
+    // may reach only one of them (an address added to reach modules in
+    // their factory subnet). Only the adapter named only, or the address
+    // given as only, unless that is empty.
     static QList<NetworkAdapter> adaptersToSearch(const QList<NetworkAdapter> &all,
                                                   const QString &only);
 
@@ -46,6 +50,13 @@ public:
     bool isListing() const;
     // Every adapter as the last search found them.
     const QList<NetworkAdapter> &adapters() const { return m_adapters; }
+    // The adapter, by the address of it, that a datagram came to: the
+    // address it was sent to decides, whichever adapter the system took it
+    // in by (with two adapters on one LAN, replies to both may come in by
+    // one); a broadcast goes by its arrival. Index 0 when neither is known.
+    NetworkAdapter adapterOf(const Peer &from) const;
+    // What entry i of the table was listed through.
+    NetworkAdapter listedThrough(int entry) const { return m_listedThrough.value(entry); }
 
     // A module answered the search; called before it is checked and listed.
     std::function<void(const Peer &from, const QByteArray &mac)> onAnswer;
@@ -74,4 +85,13 @@ private:
     int m_framesWaiting = 0;
     // Which start the frames waited for belong to.
     quint64 m_starts = 0;
+    QList<NetworkAdapter> m_listedThrough;
+    // A module that answered the frames from two addresses of one adapter
+    // is one module, listed once.
+    struct Answer {
+        quint32 ip;
+        QByteArray mac;
+        NetworkAdapter through;
+    };
+    QList<Answer> m_answers;
 };

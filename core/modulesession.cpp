@@ -13,6 +13,23 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A dotted address as the tool holds addresses (first octet in the lowest
+// byte); 0 for anything else.
+quint32 addressOf(QByteArrayView text) {
+    const QList<QByteArray> parts = text.toByteArray().trimmed().split('.');
+    if (parts.size() != 4)
+        return 0;
+    quint32 address = 0;
+    for (qsizetype i = 0; i < 4; ++i) {
+        bool ok = false;
+        const uint octet = parts[i].toUInt(&ok, 10);
+        if (!ok || octet > 255)
+            return 0;
+        address |= octet << (8 * i);
+    }
+    return address;
+}
+
 // The module answers values up to this many bytes (the longest, a MAC text,
 // has 17); a longer one is a malformed report.
 constexpr qsizetype MaxValueBytes = 19;
@@ -153,25 +170,45 @@ ModuleSession::ModuleSession(Transport &transport, QByteArray moduleMac, Network
 }
 
 void ModuleSession::report(SessionResult::Code code, const Command *step, bool setting,
-                           std::optional<ParameterValue> value) {
-    Q_EMIT result(SessionResult{code, step, setting, std::move(value)});
+                           std::optional<ParameterValue> value, const QString &detail) {
+    Q_EMIT result(SessionResult{code, step, setting, std::move(value), detail});
 }
 
-void ModuleSession::sendFrame(const QByteArray &frame) {
+bool ModuleSession::sendFrame(const QByteArray &frame) {
     m_addressedMac = m_moduleMac;
     m_setAnswered = false;
     const quint64 sent = ++m_framesSent;
     m_frameQueued = true;
     m_sequencerHeld = false;
-    m_transport.sendDatagramThen(Peer{atframe::Broadcast, atframe::ConfigPort, m_adapter.index},
-                                 frame, [self = QPointer<ModuleSession>(this), sent] {
-                                     if (!self || self->m_framesSent != sent)
-                                         return;
-                                     self->m_frameQueued = false;
-                                     if (std::exchange(self->m_sequencerHeld, false))
-                                         self->m_sequencer.start();
-                                     Q_EMIT self->frameLeft();
-                                 });
+    // From the very address the module answered: an adapter may hold
+    // several, and the module may reach only one of them.
+    QString reason;
+    const QMetaObject::Connection watch =
+        connect(&m_transport, &Transport::failed, this,
+                [&reason](const Transport::Failure &failure) { reason = failure.text; });
+    const bool queued = m_transport.sendDatagramThen(
+        Peer{atframe::Broadcast, atframe::ConfigPort, m_adapter.index, m_adapter.address}, frame,
+        [self = QPointer<ModuleSession>(this), sent] {
+            if (!self || self->m_framesSent != sent)
+                return;
+            self->m_frameQueued = false;
+            if (std::exchange(self->m_sequencerHeld, false))
+                self->m_sequencer.start();
+            Q_EMIT self->frameLeft();
+        });
+    disconnect(watch);
+    if (queued)
+        return true;
+    // No answer can come to a frame that never left (an adapter gone, or
+    // its address): the step ends now, and says why, rather than seconds
+    // later as a time-out.
+    m_frameQueued = false;
+    m_sequencer.stop();
+    m_awaitingReply = false;
+    m_addressedMac.reset();
+    report(SessionResult::Code::SendFailed, m_step, m_phase == Phase::AwaitingConfirmation,
+           std::nullopt, reason);
+    return false;
 }
 
 // After a frame the sequencer times its answer: from when the frame left.
@@ -189,6 +226,14 @@ void ModuleSession::restartSequencer() {
 bool ModuleSession::awaitsReplyFrom(const Peer &from, const QByteArray &mac) const {
     if (!m_addressedMac ||
         (m_adapter.index != 0 && from.adapter != 0 && from.adapter != m_adapter.index))
+        return false;
+    // Another device may sign its answers with any MAC text; it cannot
+    // answer from the module's address. A module may confirm a new address
+    // from that one.
+    const bool ipSetting = m_phase == Phase::AwaitingConfirmation &&
+                           m_step == &commands::of(Parameter::IP) && m_ipSent != 0;
+    if (!m_moduleAddresses.isEmpty() && !m_moduleAddresses.contains(from.ip) &&
+        !(ipSetting && from.ip == m_ipSent))
         return false;
     // A module may sign its "OK" to a new MAC address with the new one.
     const bool macSetting = m_phase == Phase::AwaitingConfirmation &&
@@ -249,7 +294,8 @@ void ModuleSession::sequencerFired() {
         return;
     }
     if (m_phase == Phase::Sending) {
-        sendFrame(atframe::build(m_moduleMac, m_adapter.mac, m_step->query));
+        if (!sendFrame(atframe::build(m_moduleMac, m_adapter.mac, m_step->query)))
+            return;
         m_phase = Phase::AwaitingReport;
         report(SessionResult::Code::Sent, m_step);
         m_awaitingReply = m_step->answerDueAtOnce;
@@ -365,6 +411,8 @@ void ModuleSession::interpretConfirmation(const Command &command, QByteArrayView
         return;
     }
     report(SessionResult::Code::Answered, &command, true);
+    if (command.parameter == Parameter::IP && m_ipSent != 0 && !m_moduleAddresses.isEmpty())
+        m_moduleAddresses.append(m_ipSent);
     if (command.parameter == Parameter::MAC) {
         // The module goes by the text that was sent, not by whatever the
         // field holds when the answer comes back.
@@ -426,9 +474,10 @@ bool ModuleSession::sendSetting(const Command &command, const ParameterValue &va
     }
     if (command.parameter == Parameter::MAC)
         m_macSent = settingBytes(command.kind, value).value_or(QByteArray());
+    if (command.parameter == Parameter::IP)
+        m_ipSent = addressOf(settingBytes(command.kind, value).value_or(QByteArray()));
     m_phase = awaiting;
     m_step = &command;
     report(SessionResult::Code::Sent, &command, true);
-    sendFrame(frame.bytes);
-    return true;
+    return sendFrame(frame.bytes);
 }

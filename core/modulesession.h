@@ -55,6 +55,12 @@ public:
     // The MAC text frames are addressed to; a confirmed MAC setting changes it.
     const QByteArray &moduleMac() const { return m_moduleMac; }
     const NetworkAdapter &adapter() const { return m_adapter; }
+    // The address the module answered the search from: only replies from it
+    // (or, once an IP setting is confirmed, from the new one) are the
+    // module's. 0: any address (a module not found by a search).
+    void setModuleAddress(quint32 ip) {
+        m_moduleAddresses = ip != 0 ? QList<quint32>{ip} : QList<quint32>{};
+    }
 
     void readAll();
     void query(Parameter parameter);
@@ -97,8 +103,10 @@ private:
 
     void sequencerFired();
     void report(SessionResult::Code code, const Command *step, bool setting = false,
-                std::optional<ParameterValue> value = std::nullopt);
-    void sendFrame(const QByteArray &frame);
+                std::optional<ParameterValue> value = std::nullopt, const QString &detail = {});
+    // False when the frame could not leave; the step has then ended with the
+    // system's reason.
+    bool sendFrame(const QByteArray &frame);
     void restartSequencer();
     bool sendSetting(const Command &command, const ParameterValue &value, Phase awaiting);
     void interpretReport(const Command &command, QByteArrayView payload);
@@ -140,4 +148,6 @@ private:
     std::optional<QByteArray> m_addressedMac;
     // The MAC text a MAC setting carried: the module's new name once confirmed.
     QByteArray m_macSent;
+    QList<quint32> m_moduleAddresses;
+    quint32 m_ipSent = 0;
 };

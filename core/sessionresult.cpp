@@ -39,6 +39,8 @@ QString codeName(SessionResult::Code code) {
         return u"no_answer"_s;
     case C::NotOpen:
         return u"not_open"_s;
+    case C::SendFailed:
+        return u"send_failed"_s;
     case C::InvalidValue:
         return u"invalid_value"_s;
     case C::NameTooLong:
@@ -98,6 +100,9 @@ void showResult(SessionView &view, const SessionResult &result) {
         return;
     case C::NotOpen:
         view.notify(N::ProtocolEvent, u"UDP没建立"_s);
+        return;
+    case C::SendFailed:
+        view.notify(N::ProtocolEvent, result.detail.isEmpty() ? u"UDP没建立"_s : result.detail);
         return;
     case C::InvalidValue:
         view.notify(N::InputError, u"请在下拉列表中选择有效的选项！"_s);

@@ -24,6 +24,7 @@ struct SessionResult {
         NameTooLong,   // more bytes than a module keeps
         FrameTooLong,  // the setting would not fit one frame
         ModuleChanged, // a destination setting went unanswered: the module may have changed
+        SendFailed, // the frame could not leave (an adapter or its address gone); detail says why
     };
 
     Code code;
@@ -32,6 +33,8 @@ struct SessionResult {
     const Command *step = nullptr;
     bool setting = false;
     std::optional<ParameterValue> value;
+    // The system's own words, where the network refused.
+    QString detail;
 
     std::optional<Parameter> parameter() const { return step ? step->parameter : std::nullopt; }
     // Whether the step went wrong; Sent, Answered and ModuleChanged did not.

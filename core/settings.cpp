@@ -10,6 +10,15 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace settings {
 
 namespace {
@@ -38,10 +47,17 @@ struct DocumentRead {
 // A missing file is not a failure: it reads as an empty document.
 DocumentRead readDocument(const QString &path) {
     DocumentRead read;
-    QFile file(path);
-    if (!file.exists())
+    const QFileInfo info(path);
+    if (!info.exists())
         return read;
     read.outcome = ReadOutcome::Failed;
+    // Opening a FIFO waits for a writer, and a device may never end; neither
+    // is opened at all.
+    if (!info.isFile()) {
+        read.reason = QCoreApplication::translate("settings", "it is not a regular file");
+        return read;
+    }
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         read.reason = file.errorString();
         return read;
@@ -70,6 +86,42 @@ DocumentRead readDocument(const QString &path) {
     return read;
 }
 
+// The user's own folder for the tool's files. With HOME unset Qt takes "/"
+// for the home folder, which names a folder nobody may write
+// ("//.config/ostrel"); the account's home is where the user's files are.
+QString userFolder() {
+#ifdef Q_OS_UNIX
+    if (qEnvironmentVariableIsEmpty("HOME") && qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME")) {
+        if (const passwd *account = getpwuid(getuid());
+            account && account->pw_dir && *account->pw_dir != '\0')
+            return QDir::cleanPath(QFile::decodeName(account->pw_dir) +
+                                   QStringLiteral("/.config/ostrel"));
+    }
+#endif
+    return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           QStringLiteral("/ostrel"));
+}
+
+// Creates the file's folder (the user's folder does not exist before the
+// first save) and says why not: without it the save would fail later with
+// "No such file or directory" where the cause is, say, a closed home folder.
+std::optional<QString> makeFolderOf(const QString &path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QFileInfo(folder).isDir())
+        return std::nullopt;
+#ifdef Q_OS_WIN
+    const std::filesystem::path native(folder.toStdWString());
+#else
+    const std::filesystem::path native(QFile::encodeName(folder).toStdString());
+#endif
+    std::error_code error;
+    std::filesystem::create_directories(native, error);
+    if (!error)
+        return std::nullopt;
+    return QCoreApplication::translate("settings", "the folder %1 could not be created: %2")
+        .arg(QDir::toNativeSeparators(folder), QString::fromLocal8Bit(error.message()));
+}
+
 SaveResult saveFailure(const QString &path, const QString &reason) {
     return {false,
             QCoreApplication::translate("settings", "The settings could not be saved to %1:\n%2\n\n"
@@ -90,25 +142,58 @@ bool writeAll(QFileDevice &file, QByteArrayView bytes, QString &reason) {
     return true;
 }
 
+// Where the previous text of a file written in place is kept until the
+// write is done.
+QString previousCopyPath() {
+    return QDir(userFolder()).filePath(QStringLiteral("CFG-previous.ini"));
+}
+
 // Overwrites the file itself, for when no temporary file can be created
-// beside it; a failure part-way puts the previous text back.
-SaveResult writeInPlace(const QString &path, const QByteArray &bytes, const QByteArray &previous) {
+// beside it. A copy of the previous text is kept first, so that a crash
+// part-way leaves a whole copy of one version or the other; the new text is
+// padded with blanks to the old length, so that until the file is cut to size
+// it reads as the new text, never as the new text followed by the old tail.
+// A failure part-way puts the previous text back.
+SaveResult writeInPlace(const QString &path, const IniDocument &doc, const QByteArray &previous) {
+    const QString copyPath = previousCopyPath();
+    QString copyReason;
+    if (std::optional<QString> folderReason = makeFolderOf(copyPath)) {
+        copyReason = *folderReason;
+    } else {
+        QSaveFile copy(copyPath);
+        if (!copy.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+            !writeAll(copy, previous, copyReason) || !copy.commit())
+            copyReason = copy.errorString();
+    }
+    if (!copyReason.isEmpty())
+        return saveFailure(path, QCoreApplication::translate(
+                                     "settings", "a copy of its text could not be kept in %1: %2")
+                                     .arg(shown(copyPath), copyReason));
+
+    const QByteArray bytes = doc.toBytes();
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return saveFailure(path, file.errorString());
     QString reason;
-    if (writeAll(file, bytes, reason)) {
-        if (file.resize(bytes.size()))
+    if (writeAll(file, doc.toBytes(previous.size()), reason)) {
+        if (file.resize(bytes.size())) {
+            QFile::remove(copyPath);
             return {true, {}};
+        }
         reason = file.errorString();
     }
     QString ignored;
-    if (file.seek(0) && writeAll(file, previous, ignored) && file.resize(previous.size()))
-        return saveFailure(path, reason);
-    return {false, QCoreApplication::translate("settings",
-                                               "The settings could not be saved to %1:\n%2\n\n"
-                                               "The file could not be restored and may be damaged.")
-                       .arg(shown(path), reason)};
+    const bool restored =
+        file.seek(0) && writeAll(file, previous, ignored) && file.resize(previous.size());
+    return {false,
+            QCoreApplication::translate("settings", "The settings could not be saved to %1:\n%2\n\n"
+                                                    "%3 A copy of its previous text is in %4.")
+                .arg(shown(path), reason,
+                     restored
+                         ? QCoreApplication::translate("settings", "The file was not changed.")
+                         : QCoreApplication::translate(
+                               "settings", "The file could not be restored and may be damaged."),
+                     shown(copyPath))};
 }
 
 // Reads the current file so that what else it holds survives, lets edit change
@@ -120,6 +205,8 @@ template <typename Edit> SaveResult replaceDocument(const QString &path, Edit ed
         return saveFailure(path, read.reason);
     edit(read.doc);
     const QByteArray bytes = read.doc.toBytes();
+    if (std::optional<QString> reason = makeFolderOf(path))
+        return saveFailure(path, *reason);
 
     // Unbuffered, because a buffered QSaveFile flushes inside commit() and
     // takes a short write there (full disk, file size limit) for success,
@@ -129,7 +216,7 @@ template <typename Edit> SaveResult replaceDocument(const QString &path, Edit ed
         // A folder closed to new files (a program folder) may still hold a
         // CFG.ini the user may write.
         if (read.outcome == ReadOutcome::Read)
-            return writeInPlace(path, bytes, read.bytes);
+            return writeInPlace(path, read.doc, read.bytes);
         return saveFailure(path, file.errorString());
     }
     if (QString reason; !writeAll(file, bytes, reason)) {
@@ -165,10 +252,9 @@ QString filePathFor(const QString &programFolder) {
     const QString beside = folder.filePath(QStringLiteral("CFG.ini"));
     if (!installed && (QFileInfo(programFolder).isWritable() || QFileInfo(beside).isWritable()))
         return beside;
-    // What QStandardPaths::AppConfigLocation gives for "ostrel", named here
-    // because the application's name becomes the window caption at start-up.
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-        .filePath(QStringLiteral("ostrel/CFG.ini"));
+    // Named here rather than through AppConfigLocation because the
+    // application's name becomes the window caption at start-up.
+    return QDir(userFolder()).filePath(QStringLiteral("CFG.ini"));
 }
 
 QString defaultFilePath() {

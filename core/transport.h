@@ -17,6 +17,9 @@ struct Peer {
     quint32 ip = 0;
     quint16 port = 0;
     int adapter = 0;
+    // The computer's own address a datagram was sent to, or must leave from
+    // (one adapter may hold several); 0: not known, or the adapter's first.
+    quint32 local = 0;
 
     friend bool operator==(const Peer &, const Peer &) = default;
 };

@@ -23,7 +23,10 @@ void TransportRouter::receive(const Peer &from, QByteArrayView bytes) {
     receiveReply(from, bytes);
 }
 
-void TransportRouter::receiveReply(const Peer &from, QByteArrayView datagram) {
+void TransportRouter::receiveReply(const Peer &arrival, QByteArrayView datagram) {
+    Peer from = arrival;
+    if (m_adapterOf)
+        from.adapter = m_adapterOf(arrival);
     // parseReply copies what it returns: a duplicate warning may run a modal
     // loop in which the transport reuses its receive buffer.
     const atframe::Reply reply = atframe::parseReply(datagram);

@@ -43,6 +43,11 @@ public:
     // From now on replies are answers to a search and go to answer. own: the
     // computer's addresses, whose datagrams are its own broadcasts heard back.
     void startListing(QList<quint32> own, Answer answer);
+    // Which adapter a datagram belongs to, by its index: replies are handed
+    // on as having come in by it. None: the adapter the system names.
+    void setAttribution(std::function<int(const Peer &from)> adapterOf) {
+        m_adapterOf = std::move(adapterOf);
+    }
     // From now on replies go to the sessions.
     void endListing() { m_listener = {}; }
     bool isListing() const { return bool(m_listener); }
@@ -64,5 +69,6 @@ private:
     Arrival m_console;
     Answer m_listener;
     QList<quint32> m_own;
+    std::function<int(const Peer &from)> m_adapterOf;
     QList<ModuleSession *> m_sessions;
 };

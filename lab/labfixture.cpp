@@ -269,7 +269,9 @@ bool SimProcess::parameters(int module, QHash<Parameter, ParameterValue> *values
 // LabFixture ----------------------------------------------------------------
 
 LabFixture::LabFixture(Options options)
-    : m_decoy(options.decoy) {
+    : m_decoy(options.decoy)
+    , m_secondAdapterIp(options.secondAdapterIp)
+    , m_firstAddressIp(options.firstAddressIp) {
     static int serial = 0;
     const QString base = QStringLiteral("ostrel-t%1-%2").arg(::getpid()).arg(++serial);
     m_pcNamespace = base + QStringLiteral("-pc");
@@ -364,16 +366,43 @@ bool LabFixture::setUpLan(int index, QString *error) {
                                ? QStringLiteral("/24")
                                : QStringLiteral("/16");
     const QString adapter = adapterName(index);
-    const QString eth = QStringLiteral("eth0");
     using L = QLatin1String;
+    const bool second = index == 0 && !m_secondAdapterIp.isEmpty();
+    // With two cables into LAN 0 its field side joins them in a bridge,
+    // which then holds the modules' addresses.
+    const QString eth = second ? QStringLiteral("br0") : QStringLiteral("eth0");
     if (!run({L("netns"), L("add"), far}, error) ||
         !run({L("link"), L("add"), adapter, L("netns"), pc, L("type"), L("veth"), L("peer"),
-              L("name"), eth, L("netns"), far},
+              L("name"), L("eth0"), L("netns"), far},
              error) ||
         !run({L("-n"), far, L("link"), L("set"), L("lo"), L("up")}, error) ||
-        !run({L("-n"), far, L("link"), L("set"), eth, L("up")}, error) ||
-        !run({L("-n"), pc, L("link"), L("set"), adapter, L("up")}, error) ||
-        !run({L("-n"), pc, L("addr"), L("add"), QLatin1String(lan.computerIp) + prefix, L("dev"),
+        !run({L("-n"), far, L("link"), L("set"), L("eth0"), L("up")}, error) ||
+        !run({L("-n"), pc, L("link"), L("set"), adapter, L("up")}, error))
+        return false;
+    if (second && (!run({L("link"), L("add"), adapterName(1), L("netns"), pc, L("type"), L("veth"),
+                         L("peer"), L("name"), L("eth1"), L("netns"), far},
+                        error) ||
+                   !run({L("-n"), far, L("link"), L("add"), eth, L("type"), L("bridge")}, error) ||
+                   !run({L("-n"), far, L("link"), L("set"), L("eth0"), L("master"), eth}, error) ||
+                   !run({L("-n"), far, L("link"), L("set"), L("eth1"), L("master"), eth}, error) ||
+                   !run({L("-n"), far, L("link"), L("set"), L("eth1"), L("up")}, error) ||
+                   !run({L("-n"), far, L("link"), L("set"), eth, L("up")}, error) ||
+                   !run({L("-n"), pc, L("link"), L("set"), adapterName(1), L("up")}, error) ||
+                   !run({L("-n"), pc, L("addr"), L("add"),
+                         QLatin1String(m_secondAdapterIp) + prefix, L("dev"), adapterName(1)},
+                        error)))
+        return false;
+    // The first address is the one the system lists first; the modules have
+    // no route to its subnet.
+    if (index == 0 && !m_firstAddressIp.isEmpty() &&
+        (!run({L("-n"), pc, L("addr"), L("add"), QLatin1String(m_firstAddressIp) + L("/24"),
+               L("dev"), adapter},
+              error) ||
+         !run({L("-n"), far, L("route"), L("add"), L("unreachable"),
+               QLatin1String(m_firstAddressIp) + L("/32")},
+              error)))
+        return false;
+    if (!run({L("-n"), pc, L("addr"), L("add"), QLatin1String(lan.computerIp) + prefix, L("dev"),
               adapter},
              error))
         return false;
@@ -383,7 +412,8 @@ bool LabFixture::setUpLan(int index, QString *error) {
         in_addr address{htonl(host)};
         char text[INET_ADDRSTRLEN] = {};
         inet_ntop(AF_INET, &address, text, sizeof text);
-        batch += "addr add " + QByteArray(text) + prefix.toLatin1() + " dev eth0\n";
+        batch +=
+            "addr add " + QByteArray(text) + prefix.toLatin1() + " dev " + eth.toLatin1() + '\n';
     }
     if (!run({L("-n"), far, L("-batch"), L("-")}, error, batch))
         return false;

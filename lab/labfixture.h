@@ -129,6 +129,14 @@ public:
         bool decoy = false;
         // LANs 1, 2 ... behind eth1, eth2 ...
         QList<Lan> moreLans;
+        // A second adapter of the computer on LAN 0 as well, eth1 with this
+        // address (a laptop's wired and wireless on one switch); the field
+        // side then joins both cables in a bridge. Not with moreLans.
+        QByteArray secondAdapterIp;
+        // An address eth0 holds before computerIp (so it is the adapter's
+        // first), in a /24 the modules cannot reach: computerIp is then an
+        // address added to reach them.
+        QByteArray firstAddressIp;
     };
 
     static constexpr char DecoyName[] = "docker0";
@@ -176,6 +184,8 @@ private:
 
     QString m_pcNamespace;
     bool m_decoy = false;
+    QByteArray m_secondAdapterIp;
+    QByteArray m_firstAddressIp;
     std::vector<Field> m_lans;
     int m_homeNamespaceFd = -1;
     bool m_created = false;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -221,7 +222,10 @@ void TcmSocket::Open() {
     if (m_bound) {
         switch (Protocol) {
         case cmTcpServer:
-            m_active = Listen(5);
+            // Clients that connect at once wait in the backlog until the
+            // event loop accepts them; a short one makes the rest retry
+            // seconds later.
+            m_active = Listen(SOMAXCONN);
             break;
         case cmTcpClient:
             m_active = Connect(RemoteHost, unsigned(RemotePort));
@@ -262,6 +266,7 @@ void TcmSocket::Close() {
     // runs a modal loop lets notices in, and they must not walk a list that
     // is being taken apart.
     const QList<cm_Connection> remotes = std::exchange(m_connections, {});
+    m_outgoing.clear();
     if (m_engine) {
         for (const cm_Connection &remote : remotes)
             m_engine->deselect(remote.socket);
@@ -277,6 +282,9 @@ void TcmSocket::Close() {
 }
 
 void TcmSocket::CloseRemote(int socket) {
+    // The number is free for the next connection, which must not inherit
+    // what was waiting for this one.
+    m_outgoing.erase(socket);
     if (!m_engine)
         return;
     m_engine->deselect(socket);
@@ -331,7 +339,8 @@ bool TcmSocket::SendTo(quint32 ip, quint16 port, const char *data, int len) {
     return SendVia(0, ip, port, data, len);
 }
 
-bool TcmSocket::SendVia(int adapter, quint32 ip, quint16 port, const char *data, int len) {
+bool TcmSocket::SendVia(int adapter, quint32 ip, quint16 port, const char *data, int len,
+                        quint32 source) {
     if (!data || m_socket == -1 || !m_engine)
         return false;
     if (len <= 0)
@@ -340,7 +349,7 @@ bool TcmSocket::SendVia(int adapter, quint32 ip, quint16 port, const char *data,
     m_workAddr->sin_family = AF_INET;
     m_workAddr->sin_addr.s_addr = ip;
     m_workAddr->sin_port = qToBigEndian(port);
-    return ErrorCheck(m_engine->sendto(m_socket, data, len, *m_workAddr, adapter),
+    return ErrorCheck(m_engine->sendto(m_socket, data, len, *m_workAddr, adapter, source),
                       "send to() failed") != -1;
 }
 
@@ -353,7 +362,70 @@ bool TcmSocket::SendTo(int socket, const char *data, int len) {
         return false;
     if (len <= 0)
         len = int(std::strlen(data));
-    return ErrorCheck(m_engine->send(socket, data, len), "send() failed") == len;
+    if (!IsStream(socket))
+        return ErrorCheck(m_engine->send(socket, data, len), "send() failed") == len;
+
+    // A text is refused whole or taken whole, never cut: what would be left
+    // waiting must fit beside what waits already.
+    const auto waiting = m_outgoing.find(socket);
+    const qsizetype queued =
+        waiting == m_outgoing.end() ? 0 : waiting->second.bytes.size() - waiting->second.sent;
+    if (queued + len > MaxQueuedBytes) {
+        ShowError("send() refused: " + QByteArray::number(queued) +
+                      " bytes still wait for this connection",
+                  10055);
+        return false;
+    }
+    // Queued bytes go first, or the new text would overtake them.
+    int taken = 0;
+    if (waiting == m_outgoing.end()) {
+        taken = m_engine->send(socket, data, len);
+        if (taken == len)
+            return true;
+        if (taken == -1 && cmsys::lastError() != cmWouldBlock)
+            return ErrorCheck(taken, "send() failed") == len;
+        taken = std::max(taken, 0);
+    }
+    m_outgoing[socket].bytes.append(data + taken, len - taken);
+    // After a partial send the next attempt finds the socket full, which is
+    // what asks the system to say when the connection drains.
+    SendQueued(socket);
+    return true;
+}
+
+bool TcmSocket::IsStream(int socket) const {
+    // An accepted connection is a stream whatever mode was picked since.
+    return socket != m_socket || Protocol == cmTcpClient || Protocol == cmTcpServer;
+}
+
+void TcmSocket::SendQueued(int socket) {
+    const auto it = m_outgoing.find(socket);
+    if (it == m_outgoing.end() || !m_engine)
+        return;
+    Outgoing &queue = it->second;
+    while (queue.sent < queue.bytes.size()) {
+        const int chunk = int(
+            std::min<qsizetype>(queue.bytes.size() - queue.sent, std::numeric_limits<int>::max()));
+        const int n = m_engine->send(socket, queue.bytes.constData() + queue.sent, chunk);
+        if (n > 0) {
+            queue.sent += n;
+            continue;
+        }
+        if (n == -1 && cmsys::lastError() == cmWouldBlock) {
+            // Sent bytes are dropped only once they are many, so that a
+            // slow peer does not cost a copy per notice.
+            if (queue.sent > queue.bytes.size() / 2) {
+                queue.bytes.remove(0, queue.sent);
+                queue.sent = 0;
+            }
+            return;
+        }
+        // Dropped before the report: a handler may close the connection.
+        m_outgoing.erase(it);
+        ErrorCheck(-1, "send() failed");
+        return;
+    }
+    m_outgoing.erase(it);
 }
 
 int TcmSocket::Receive(char *buf, int size, int socket, sockaddr_in *from) {
@@ -363,10 +435,12 @@ int TcmSocket::Receive(char *buf, int size, int socket, sockaddr_in *from) {
         socket = m_socket;
     int n;
     m_lastArrivalAdapter = 0;
+    m_lastArrivalAddress = 0;
     if (!from) {
         n = ErrorCheck(m_engine->recv(socket, buf, size), "recv() failed");
     } else {
-        n = ErrorCheck(m_engine->recvfrom(socket, buf, size, from, &m_lastArrivalAdapter),
+        n = ErrorCheck(m_engine->recvfrom(socket, buf, size, from, &m_lastArrivalAdapter,
+                                          &m_lastArrivalAddress),
                        "recvfrom() failed");
         if (Protocol == cmTcpClient || Protocol == cmTcpServer)
             ErrorCheck(m_engine->getpeername(socket, from), "getpeername() failt!");
@@ -409,6 +483,7 @@ qintptr TcmSocket::OnSocketMessage(unsigned message, quintptr wParam, qintptr lP
         }
         if (listed)
             reg_connections(socket, true);
+        SendQueued(socket);
         break;
     case FD_OOB_NOTICE:
         ShowError("Message:FD_OOB", 0);

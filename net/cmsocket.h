@@ -27,6 +27,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 struct sockaddr_in;
@@ -80,6 +81,9 @@ public:
     // keeps sending; past this much the rest waits for the next notice, which
     // comes because the data is still queued.
     int ReadBudget = 1024 * 1024;
+    // Bytes that may wait on one stream connection for a peer that reads
+    // slowly.
+    qsizetype MaxQueuedBytes = 16 * 1024 * 1024;
 
     int Socket() const { return m_socket; }
     int BufOffset() const { return m_bufOffset; }
@@ -89,6 +93,8 @@ public:
     // The interface index the datagram being handed to OnReceive arrived on
     // (0 for streams, or when the system does not say).
     int LastArrivalAdapter() const { return m_lastArrivalAdapter; }
+    // The address that datagram was sent to (0 when the system does not say).
+    quint32 LastArrivalAddress() const { return m_lastArrivalAddress; }
     // The server's accepted connections, in order of registration.
     const QList<cm_Connection> &Connections() const { return m_connections; }
 
@@ -108,9 +114,15 @@ public:
     virtual bool SendTo(quint32 ip, quint16 port, const char *data, int len);
     // A datagram out of the adapter with that interface index (0: as
     // routed); a limited broadcast leaves through that adapter only, from
-    // its own address. No privilege is needed.
-    bool SendVia(int adapter, quint32 ip, quint16 port, const char *data, int len);
+    // its own address, or from source when that is given. No privilege is
+    // needed.
+    bool SendVia(int adapter, quint32 ip, quint16 port, const char *data, int len,
+                 quint32 source = 0);
     virtual bool SendTo(const QString &host, quint16 port, const char *data, int len);
+    // On a stream, what the system does not take at once waits for the
+    // connection to drain and goes out in order; true then means taken, not
+    // yet delivered. A text that would leave more than MaxQueuedBytes waiting
+    // on one connection is refused whole and reported (10055).
     virtual bool SendTo(int socket, const char *data, int len);
     bool Send(const char *data, int len) { return SendTo(m_socket, data, len); }
     int Receive(char *buf, int size, int socket, struct sockaddr_in *from);
@@ -139,6 +151,7 @@ protected:
     int m_bufOffset = 0;
     int m_maxBufSize = 2048;
     int m_lastArrivalAdapter = 0;
+    quint32 m_lastArrivalAddress = 0;
     bool m_active = false;
     bool m_bound = false;
     QList<cm_Connection> m_connections;
@@ -146,6 +159,16 @@ protected:
 private:
     void ReadLoop(int socket);
     void CloseRemote(int socket);
+    bool IsStream(int socket) const;
+    void SendQueued(int socket);
+
+    // Per stream socket, what it has not taken yet: the bytes, of which the
+    // first `sent` are gone.
+    struct Outgoing {
+        QByteArray bytes;
+        qsizetype sent = 0;
+    };
+    std::map<int, Outgoing> m_outgoing;
 
     std::unique_ptr<TcmSocketEngine> m_engine;
     // Shared scratch address: the last address bound, connected, sent to or

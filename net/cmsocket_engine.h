@@ -84,13 +84,18 @@ public:
     int accept(int s, sockaddr_in *peer);
     int send(int s, const char *data, int len);
     // adapter: the interface index a datagram must leave by; 0 lets the
-    // routing table choose.
-    int sendto(int s, const char *data, int len, const sockaddr_in &to, int adapter);
+    // routing table choose. source: the computer's address it leaves from;
+    // 0 for the adapter's own (an address the computer no longer holds
+    // fails).
+    int sendto(int s, const char *data, int len, const sockaddr_in &to, int adapter,
+               quint32 source = 0);
     // A datagram that does not fit is consumed and fails with 10040; nothing
     // truncated is ever returned as a whole datagram. *adapter receives the
-    // interface index a datagram arrived on (0 when unknown).
+    // interface index a datagram arrived on, *destination the address it was
+    // sent to (0 when unknown).
     int recv(int s, char *buf, int size);
-    int recvfrom(int s, char *buf, int size, sockaddr_in *from, int *adapter);
+    int recvfrom(int s, char *buf, int size, sockaddr_in *from, int *adapter,
+                 quint32 *destination = nullptr);
     int getpeername(int s, sockaddr_in *peer);
     int getsockname(int s, sockaddr_in *local);
     int setBroadcast(int s);

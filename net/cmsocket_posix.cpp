@@ -517,13 +517,16 @@ int TcmSocketEngine::send(int s, const char *data, int len) {
     return d->sent(s, ::send(s, data, size_t(len), MSG_NOSIGNAL));
 }
 
-int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in &to, int adapter) {
+int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in &to, int adapter,
+                            quint32 source) {
     // An address-bound socket sends from its address, and a limited
     // broadcast from a given address leaves by the adapter that holds it.
     const Private::Watch *w = d->find(s);
     in_pktinfo via{};
     via.ipi_ifindex = adapter;
-    if (w && w->boundAdapter != 0 && (adapter == 0 || adapter == w->boundAdapter))
+    if (source != 0)
+        via.ipi_spec_dst.s_addr = source;
+    else if (w && w->boundAdapter != 0 && (adapter == 0 || adapter == w->boundAdapter))
         via.ipi_spec_dst.s_addr = w->boundAddress;
     // Without a source the system takes the address of the adapter.
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof via)] = {};
@@ -542,14 +545,20 @@ int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in 
         c->cmsg_len = CMSG_LEN(sizeof via);
         std::memcpy(CMSG_DATA(c), &via, sizeof via);
     }
-    return d->sent(s, ::sendmsg(s, &message, MSG_NOSIGNAL));
+    const ssize_t n = ::sendmsg(s, &message, MSG_NOSIGNAL);
+    // A source the computer no longer holds (its adapter lost the address)
+    // is refused as an invalid argument; Windows names it for what it is.
+    if (n < 0 && errno == EINVAL && via.ipi_spec_dst.s_addr != 0)
+        return fail(10049);
+    return d->sent(s, n);
 }
 
 int TcmSocketEngine::recv(int s, char *buf, int size) {
     return recvfrom(s, buf, size, nullptr, nullptr);
 }
 
-int TcmSocketEngine::recvfrom(int s, char *buf, int size, sockaddr_in *from, int *adapter) {
+int TcmSocketEngine::recvfrom(int s, char *buf, int size, sockaddr_in *from, int *adapter,
+                              quint32 *destination) {
     sockaddr_in address{};
     iovec part{buf, size_t(size)};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
@@ -581,6 +590,10 @@ int TcmSocketEngine::recvfrom(int s, char *buf, int size, sockaddr_in *from, int
         *from = address;
     if (adapter)
         *adapter = arrival ? int(arrival->ipi_ifindex) : 0;
+    // The header's destination: which of the computer's addresses a reply
+    // was meant for, whichever adapter the system took it in by.
+    if (destination)
+        *destination = arrival ? arrival->ipi_addr.s_addr : 0;
     return int(n);
 }
 

@@ -262,7 +262,8 @@ int TcmSocketEngine::send(int s, const char *data, int len) {
     return checked(::send(handle(s), data, len, 0));
 }
 
-int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in &to, int adapter) {
+int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in &to, int adapter,
+                            quint32 source) {
     if (adapter == 0)
         return checked(::sendto(handle(s), data, len, 0, reinterpret_cast<const sockaddr *>(&to),
                                 int(sizeof to)));
@@ -270,12 +271,12 @@ int TcmSocketEngine::sendto(int s, const char *data, int len, const sockaddr_in 
     // broadcast out of that adapter here.
     const QList<NetworkAdapter> adapters = SystemAdapters().adapters();
     const NetworkAdapter *via = adapterByIndex(adapters, adapter);
-    if (!via) {
+    if (!via || (source != 0 && !adapterByAddress(adapters, source))) {
         t_lastError = WSAEADDRNOTAVAIL;
         return -1;
     }
     IN_PKTINFO info{};
-    info.ipi_addr.s_addr = via->address;
+    info.ipi_addr.s_addr = source != 0 ? source : via->address;
     info.ipi_ifindex = UINT(adapter);
     alignas(WSACMSGHDR) char control[WSA_CMSG_SPACE(sizeof info)] = {};
     WSABUF part{ULONG(len), const_cast<char *>(data)};
@@ -317,9 +318,12 @@ int TcmSocketEngine::recv(int s, char *buf, int size) {
     return checked(::recv(handle(s), buf, size, 0));
 }
 
-int TcmSocketEngine::recvfrom(int s, char *buf, int size, sockaddr_in *from, int *adapter) {
+int TcmSocketEngine::recvfrom(int s, char *buf, int size, sockaddr_in *from, int *adapter,
+                              quint32 *destination) {
     if (adapter)
         *adapter = 0;
+    if (destination)
+        *destination = 0;
     const bool datagram = isDatagram(handle(s));
     if (datagram && !d->recvMsg)
         d->recvMsg = lookUpRecvMsg(handle(s));
@@ -347,10 +351,13 @@ int TcmSocketEngine::recvfrom(int s, char *buf, int size, sockaddr_in *from, int
         return -1;
     }
     for (WSACMSGHDR *c = WSA_CMSG_FIRSTHDR(&message); c; c = WSA_CMSG_NXTHDR(&message, c)) {
-        if (adapter && c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
             IN_PKTINFO info;
             std::memcpy(&info, WSA_CMSG_DATA(c), sizeof info);
-            *adapter = int(info.ipi_ifindex);
+            if (adapter)
+                *adapter = int(info.ipi_ifindex);
+            if (destination)
+                *destination = info.ipi_addr.s_addr;
         }
     }
     if (from)

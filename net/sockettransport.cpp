@@ -38,8 +38,9 @@ SocketTransport::SocketTransport(QObject *parent)
     m_socket->OnReceive = [this](TcmSocket *socket, int, quint16 port, quint32 ip, const char *data,
                                  int length) {
         if (data && length > 0)
-            Q_EMIT received(Peer{ip, port, socket->LastArrivalAdapter()},
-                            QByteArrayView(data, length));
+            Q_EMIT received(
+                Peer{ip, port, socket->LastArrivalAdapter(), socket->LastArrivalAddress()},
+                QByteArrayView(data, length));
     };
     m_socket->OnAccept = [this](TcmSocket *, int socket, quint32 ip, quint16 port) {
         Q_EMIT connectionAdded(Connection{socket, Peer{ip, port}});
@@ -93,7 +94,7 @@ QString SocketTransport::localAddress() const {
 
 bool SocketTransport::sendDatagram(const Peer &to, QByteArrayView bytes) {
     return sendable(bytes) &&
-           m_socket->SendVia(to.adapter, to.ip, to.port, bytes.data(), int(bytes.size()));
+           m_socket->SendVia(to.adapter, to.ip, to.port, bytes.data(), int(bytes.size()), to.local);
 }
 
 bool SocketTransport::sendDatagram(const QString &host, quint16 port, QByteArrayView bytes) {

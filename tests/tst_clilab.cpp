@@ -15,10 +15,19 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <functional>
+
+#include <arpa/inet.h>
+#include <linux/if_ether.h>
+#include <linux/if_packet.h>
+#include <net/if.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -53,17 +62,23 @@ using Faults = QHash<QByteArray, std::pair<int, QByteArray>>;
 // the search and the conversations: the first frame addressed to a module
 // of faults first gives that module its faults.
 // answer: what a person at the terminal types when asked; none, no terminal.
+// onFrame, when given, sees every configuration frame before it leaves.
 Run ostrelCliHere(const QString &line, SimProcess &sim, const Faults &faults = {},
-                  const QByteArray *answer = nullptr) {
+                  const QByteArray *answer = nullptr,
+                  std::function<void(QByteArrayView)> onFrame = {}) {
     class FaultOnFirstFrame final : public TransportDecorator {
     public:
-        FaultOnFirstFrame(std::unique_ptr<Transport> socket, SimProcess &sim, Faults faults)
+        FaultOnFirstFrame(std::unique_ptr<Transport> socket, SimProcess &sim, Faults faults,
+                          std::function<void(QByteArrayView)> onFrame)
             : TransportDecorator(*socket)
             , m_socket(std::move(socket))
             , m_sim(sim)
-            , m_faults(std::move(faults)) {}
+            , m_faults(std::move(faults))
+            , m_onFrame(std::move(onFrame)) {}
         using TransportDecorator::sendDatagram;
         bool sendDatagram(const Peer &to, QByteArrayView bytes) override {
+            if (m_onFrame)
+                m_onFrame(bytes);
             const auto [module, faults] = m_faults.take(atframe::parseFrame(bytes).targetMac);
             if (module > 0 && !m_sim.fault(module, faults))
                 qWarning("the simulator refused the faults");
@@ -74,6 +89,7 @@ Run ostrelCliHere(const QString &line, SimProcess &sim, const Faults &faults = {
         std::unique_ptr<Transport> m_socket;
         SimProcess &m_sim;
         Faults m_faults;
+        std::function<void(QByteArrayView)> m_onFrame;
     };
     QBuffer out;
     QBuffer err;
@@ -89,7 +105,8 @@ Run ostrelCliHere(const QString &line, SimProcess &sim, const Faults &faults = {
                                        adapters,
                                        [&] {
                                            return std::make_unique<FaultOnFirstFrame>(
-                                               std::make_unique<SocketTransport>(), sim, faults);
+                                               std::make_unique<SocketTransport>(), sim, faults,
+                                               onFrame);
                                        },
                                        &in,
                                        answer != nullptr};
@@ -127,12 +144,193 @@ QByteArray states(const QJsonObject &document, const QString &list) {
     return bits;
 }
 
+// Counts the configuration datagrams that leave by one adapter of the
+// computer side, as the adapter's own capture sees them.
+class OutgoingConfigFrames {
+public:
+    explicit OutgoingConfigFrames(const QString &adapter)
+        : m_fd(::socket(AF_PACKET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, htons(ETH_P_IP))) {
+        sockaddr_ll at{};
+        at.sll_family = AF_PACKET;
+        at.sll_protocol = htons(ETH_P_IP);
+        at.sll_ifindex = int(if_nametoindex(adapter.toLatin1().constData()));
+        if (m_fd >= 0 && (at.sll_ifindex == 0 ||
+                          ::bind(m_fd, reinterpret_cast<sockaddr *>(&at), sizeof at) != 0)) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~OutgoingConfigFrames() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    OutgoingConfigFrames(const OutgoingConfigFrames &) = delete;
+    OutgoingConfigFrames &operator=(const OutgoingConfigFrames &) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    // What was captured since the last call.
+    int count() {
+        int frames = 0;
+        unsigned char packet[2048];
+        sockaddr_ll from{};
+        socklen_t length = sizeof from;
+        ssize_t n;
+        while ((n = ::recvfrom(m_fd, packet, sizeof packet, 0, reinterpret_cast<sockaddr *>(&from),
+                               &length)) > 0) {
+            length = sizeof from;
+            const size_t header = size_t(packet[0] & 0x0F) * 4;
+            if (from.sll_pkttype != PACKET_OUTGOING || size_t(n) < header + 4 || packet[9] != 17)
+                continue;
+            if ((packet[header + 2] << 8 | packet[header + 3]) == atframe::ConfigPort)
+                ++frames;
+        }
+        return frames;
+    }
+
+private:
+    int m_fd;
+};
+
 } // namespace
 
 class TstCliLab : public QObject {
     Q_OBJECT
 
 private slots:
+    // Adapters as computers have them: two on one LAN (each module listed
+    // once per adapter, no clash, and the frames for one adapter leave by
+    // it alone), a second address added to reach modules in their own
+    // subnet (searched from too, and usable alone), and an address that
+    // goes away during a read (the read ends at once, saying why).
+    void adaptersAsTheyAre_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::newRow("two adapters on one LAN") << u"two adapters"_s;
+        QTest::newRow("a second address") << u"second address"_s;
+        QTest::newRow("the address goes away") << u"address lost"_s;
+    }
+    void adaptersAsTheyAre() {
+        QFETCH(QString, setting);
+        LabFixture::Options options;
+        options.modules = 2;
+        if (setting == u"two adapters")
+            options.secondAdapterIp = "192.168.1.11";
+        if (setting == u"second address")
+            options.firstAddressIp = "10.0.0.5";
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        SimProcess &sim = lab.sim();
+        QSet<QString> everyModule;
+        for (const SimProcess::Module &module : lab.modules())
+            everyModule << QString::fromLatin1(module.mac + ' ' + module.ip);
+        const auto listed = [](const QJsonObject &document, const QString &adapter) {
+            QSet<QString> modules;
+            for (const QJsonValue &entry : document[u"modules"_s].toArray()) {
+                if (entry[u"adapter"_s].toString() == adapter)
+                    modules << entry[u"module"_s].toString() + u' ' + entry[u"ip"_s].toString();
+            }
+            return modules;
+        };
+        const auto allOk = [](const QJsonObject &document) {
+            QStringList states;
+            for (const QJsonValue &entry : document[u"modules"_s].toArray())
+                states << entry[u"status"_s].toString() + u' ' +
+                              entry[u"error"_s][u"message"_s].toString();
+            return states;
+        };
+        const QStringList ok(2, u"ok "_s);
+
+        if (setting == u"two adapters") {
+            Run run = ostrelCliHere(u"search --json"_s, sim);
+            QVERIFY2(run.code == 0, qPrintable(run.err));
+            QCOMPARE(run.json[u"modules"_s].toArray().size(), 4);
+            QCOMPARE(listed(run.json, u"eth0"_s), everyModule);
+            QCOMPARE(listed(run.json, u"eth1"_s), everyModule);
+            QCOMPARE(run.json[u"warnings"_s].toArray().size(), 0);
+            OutgoingConfigFrames viaOther(LabFixture::adapterName(1));
+            QVERIFY(viaOther.isOpen());
+            run = ostrelCliHere(u"read all --adapter eth0 --json"_s, sim);
+            QCOMPARE(allOk(run.json), ok);
+            QCOMPARE(viaOther.count(), 0);
+        } else if (setting == u"second address") {
+            Run run = ostrelCliHere(u"search --json"_s, sim);
+            QVERIFY2(run.code == 0, qPrintable(run.err));
+            QCOMPARE(listed(run.json, u"eth0"_s), everyModule);
+            run = ostrelCliHere(u"read all --adapter 192.168.1.10 --json"_s, sim);
+            QCOMPARE(allOk(run.json), ok);
+        } else {
+            int frames = 0;
+            const Run run = ostrelCliHere(
+                u"read all --parallel 1 --json"_s, sim, {}, nullptr, [&](QByteArrayView) {
+                    // The search, then a few frames of the first read.
+                    if (++frames == 4)
+                        QProcess::execute(u"ip"_s, {u"addr"_s, u"flush"_s, u"dev"_s, u"eth0"_s});
+                });
+            QCOMPARE(run.code, 1);
+            const QStringList states = allOk(run.json);
+            QCOMPARE(states.size(), 2);
+            for (const QString &state : states) {
+                // At once, with the system's reason, not as a time-out.
+                QVERIFY2(state.startsWith(u"failed the frame could not be sent: "_s) &&
+                             state.size() > 40,
+                         qPrintable(state));
+            }
+        }
+    }
+
+    // Another device on the LAN answers every frame, signed with the MAC the
+    // frame addresses, and junk answers the search (MAC texts that are no
+    // MAC address): neither is read as a module, the junk is not
+    // addressed, and the CLI says how many answers it skipped.
+    void repliesFromElsewhere() {
+        LabFixture::Options options;
+        options.modules = 2;
+        LabFixture lab(options);
+        LAB_SETUP_OR_SKIP(lab);
+        SimProcess &sim = lab.sim();
+        const std::unique_ptr<UdpProbe> other = lab.fieldProbe("192.168.1.66");
+        QVERIFY(other);
+        const QByteArray computer = lab.computerIp();
+        const Run run =
+            ostrelCliHere(u"read all --json"_s, sim, {}, nullptr, [&](QByteArrayView frame) {
+                const atframe::Frame parsed = atframe::parseFrame(frame);
+                if (parsed.targetMac == "00:00:00:00:00:00") {
+                    for (const QByteArray &junk :
+                         {QByteArray("\x01\x02\x7f"), QByteArray("\x1b[2J\r\n"), QByteArray("x")})
+                        other->send(computer, atframe::ConfigPort, atframe::buildReply(junk, "OK"));
+                    return;
+                }
+                // Ahead of the module's own answer.
+                other->send(computer, atframe::ConfigPort,
+                            atframe::buildReply(parsed.targetMac, "ERROR\r\n"));
+            });
+        const QJsonArray entries = run.json[u"modules"_s].toArray();
+        QStringList states;
+        for (const QJsonValue &entry : entries)
+            states << entry[u"module"_s].toString() + u' ' + entry[u"ip"_s].toString() + u' ' +
+                          entry[u"status"_s].toString();
+        states.sort();
+        QStringList expected;
+        for (const SimProcess::Module &module : lab.modules())
+            expected << QString::fromLatin1(module.mac + ' ' + module.ip + " ok");
+        QCOMPARE(states, expected);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        for (const QJsonValue &entry : entries) {
+            const int module =
+                int(std::ranges::find(lab.modules(), entry[u"module"_s].toString().toLatin1(),
+                                      &SimProcess::Module::mac) -
+                    lab.modules().begin()) +
+                1;
+            QCOMPARE(differences(entry.toObject(), sim, module, readAllParameters()), QString());
+        }
+        QStringList warnings;
+        for (const QJsonValue &warning : run.json[u"warnings"_s].toArray())
+            warnings << warning[u"message"_s].toString();
+        // Besides the clashes of the junk's shared address, as the window
+        // would warn of them.
+        QVERIFY2(warnings.contains(u"3 answers skipped: their MAC text is not a MAC address"_s),
+                 qPrintable(warnings.join(u'\n')));
+    }
+
     void relaysAndInputs() {
         LabFixture::Options options;
         options.modules = 1;

@@ -285,11 +285,11 @@ private slots:
         // Its own broadcasts come back by the adapters they left through.
         const quint32 otherAddress = viaBridge ? kComputer : kBridge;
         const QList<std::pair<Peer, QByteArray>> expected = {
-            {Peer{address, 5000, chosen}, "search"},
-            {Peer{otherAddress, 5000, other}, "end"},
-            {Peer{address, 5000, chosen}, "end"},
-            {Peer{peerAddress, 5000, chosen}, "unicast reply"},
-            {Peer{peerAddress, 5000, chosen}, "broadcast reply"},
+            {Peer{address, 5000, chosen, kLimitedBroadcast}, "search"},
+            {Peer{otherAddress, 5000, other, kLimitedBroadcast}, "end"},
+            {Peer{address, 5000, chosen, kLimitedBroadcast}, "end"},
+            {Peer{peerAddress, 5000, chosen, address}, "unicast reply"},
+            {Peer{peerAddress, 5000, chosen, kLimitedBroadcast}, "broadcast reply"},
         };
         QCOMPARE(arrivals, expected);
     }

@@ -183,7 +183,7 @@ struct Rig {
     bool allBroadcast() const {
         return std::all_of(transport.sent.cbegin(), transport.sent.cend(), [](const auto &sent) {
             return sent.route == FakeTransport::Sent::Route::Datagram &&
-                   sent.to == Peer{atframe::Broadcast, atframe::ConfigPort, Lan.index};
+                   sent.to == Peer{atframe::Broadcast, atframe::ConfigPort, Lan.index, Lan.address};
         });
     }
 
@@ -277,9 +277,12 @@ private slots:
         QTest::newRow("every adapter, the bridge first")
             << false << true << L{Decoy, Lan, Lan2} << QString() << L{Decoy, Lan, Lan2}
             << u"搜索: docker0 172.17.0.1, eth0 192.168.1.10, eth1 10.0.0.7"_s << QString();
-        QTest::newRow("an adapter with two addresses searched once")
-            << false << true << L{Lan, secondAddress, Lan2} << QString() << L{Lan, Lan2}
-            << u"搜索: eth0 192.168.1.10, eth1 10.0.0.7"_s << QString();
+        QTest::newRow("an adapter with two addresses searched from each")
+            << false << true << L{Lan, secondAddress, Lan2} << QString() << L{Lan, secondAddress, Lan2}
+            << u"搜索: eth0 192.168.1.10, eth0 %1, eth1 10.0.0.7"_s.arg(secondAddress.addressText()) << QString();
+        QTest::newRow("one address of an adapter chosen")
+            << false << true << L{Lan, secondAddress, Lan2} << secondAddress.addressText() << L{secondAddress}
+            << u"搜索: eth0 %1"_s.arg(secondAddress.addressText()) << QString();
         QTest::newRow("the adapter chosen")
             << false << true << L{Decoy, Lan, Lan2} << u"eth1"_s << L{Lan2}
             << u"搜索: eth1 10.0.0.7"_s << QString();
@@ -347,7 +350,8 @@ private slots:
         for (qsizetype i = 0; i < searched.size(); ++i) {
             const FakeTransport::Sent &sent = r.transport.sent[i];
             QVERIFY(sent.route == FakeTransport::Sent::Route::Datagram);
-            QVERIFY(sent.to == (Peer{atframe::Broadcast, atframe::ConfigPort, searched[i].index}));
+            QVERIFY(sent.to == (Peer{atframe::Broadcast, atframe::ConfigPort, searched[i].index,
+                                     searched[i].address}));
             QCOMPARE(sent.bytes, "<00:00:00:00:00:00>,<" + searched[i].mac + ">,AT\r\n");
         }
         QStringList lines{u"现在切换到设置模式"_s};
@@ -417,6 +421,39 @@ private slots:
         QCOMPARE(r.view.modules[1], r.view.modules[0]);
     }
 
+    // A reply belongs to the adapter holding the address it was sent to,
+    // whichever adapter it came in by; a module that answered the frames from
+    // two addresses of one adapter is one module there, and is talked to
+    // from the address it answered first.
+    void repliesBelongToTheAddressTheyWereSentTo() {
+        Rig r;
+        NetworkAdapter second = Lan;
+        second.address = ipOf(192, 168, 1, 11);
+        r.adapters.list = {Lan, second, Lan2};
+        r.proto.searchModules();
+        const auto answer = [&](quint32 module, const QByteArray &mac, int arrival, quint32 to) {
+            r.router.receive(Peer{module, atframe::ConfigPort, arrival, to},
+                             atframe::buildReply(mac, "OK\r\n"));
+        };
+        answer(ModuleA, MacA, Lan.index, second.address);
+        answer(ModuleA, MacA, Lan.index, Lan.address);
+        answer(ModuleB, MacB, Lan.index, Lan2.address); // came in by the other adapter
+        QCOMPARE(r.view.modules.size(), 2);
+        QVERIFY(r.view.notices.isEmpty());
+        const struct {
+            int row;
+            NetworkAdapter through;
+            QByteArray mac;
+        } expected[] = {{0, second, MacA}, {1, Lan2, MacB}};
+        for (const auto &e : expected) {
+            r.proto.selectModule(e.row);
+            r.fire();
+            QVERIFY(r.transport.sent.last().to == (Peer{atframe::Broadcast, atframe::ConfigPort,
+                                                        e.through.index, e.through.address}));
+            QCOMPARE(r.transport.sent.last().bytes, atframe::build(e.mac, e.through.mac, "AT"));
+        }
+    }
+
     // Modules are listed, checked for clashes and talked to per adapter: one
     // heard on two adapters is two modules, each reached through its own.
     void eachAdapterHasItsOwnModules() {
@@ -439,8 +476,8 @@ private slots:
             r.proto.selectModule(row);
             QCOMPARE(r.proto.computerAdapter()->name, adapter.name);
             r.fire();
-            QVERIFY(r.transport.sent.last().to ==
-                    (Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index}));
+            QVERIFY(r.transport.sent.last().to == (Peer{atframe::Broadcast, atframe::ConfigPort,
+                                                        adapter.index, adapter.address}));
             QCOMPARE(r.transport.sent.last().bytes, atframe::build(MacA, adapter.mac, "AT"));
             r.view.memo.clear();
             r.reply(ModuleA, MacA, "OK\r\n", namesake);
@@ -534,7 +571,9 @@ private slots:
         r.reply(ModuleA, MacA.toUpper(), "+IP=10.9.9.9\r\n"); // not the MAC text listed
         QCOMPARE(r.view.memoTexts(), QStringList{u"查询模块IP地址"_s});
         QCOMPARE(r.view.shownValue(Parameter::IP), u"192.168.1.199"_s);
-        r.reply(ipOf(192, 168, 1, 77), MacA, "+IP=10.0.0.5\r\n"); // A, wherever it is
+        r.reply(ipOf(192, 168, 1, 77), MacA, "+IP=10.0.0.6\r\n"); // A's MAC from elsewhere
+        QCOMPARE(r.view.shownValue(Parameter::IP), u"192.168.1.199"_s);
+        r.reply(ModuleA, MacA, "+IP=10.0.0.5\r\n");
         QCOMPARE(r.view.shownValue(Parameter::IP), u"10.0.0.5"_s);
 
         // Picking B addresses B, and A's replies are no longer read.

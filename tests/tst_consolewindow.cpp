@@ -2,6 +2,7 @@
 // console's operations, the window shows what the console reports on the
 // right widgets, and the transcript shows exactly the text appended.
 #include "clock.h"
+#include "cmsocket.h"
 #include "console.h"
 #include "formaccess.h"
 #include "lampwidget.h"
@@ -20,13 +21,16 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
 #ifndef _WIN32
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -85,6 +89,28 @@ public:
                  reinterpret_cast<sockaddr *>(&address), sizeof address);
     }
     void send(const QByteArray &bytes) { ::send(m_fd, bytes.constData(), size_t(bytes.size()), 0); }
+    // A peer that reads slowly: the system holds little for it.
+    void shrinkReceiveBuffer() {
+        const int size = 4096;
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    }
+    // Reads until size bytes came or nothing more comes for a while; the
+    // event loop runs meanwhile, so the window can send what waits.
+    QByteArray receiveAll(qsizetype size) {
+        QByteArray all;
+        QByteArray buffer(65536, Qt::Uninitialized);
+        for (int idle = 0; all.size() < size && idle < 200;) {
+            const ssize_t n = ::recv(m_fd, buffer.data(), size_t(buffer.size()), MSG_DONTWAIT);
+            if (n > 0) {
+                all += buffer.first(n);
+                idle = 0;
+            } else {
+                ++idle;
+                QTest::qWait(10);
+            }
+        }
+        return all;
+    }
     // What arrives within a short wait; the event loop keeps running meanwhile.
     QByteArray receive() {
         QByteArray buffer(4096, Qt::Uninitialized);
@@ -414,6 +440,85 @@ private slots:
         QCOMPARE(ports->itemText(1), QString::number(second.port()));
         second.send("OK");
         QTRY_VERIFY(transcript().endsWith(QStringLiteral("AT\nOK")));
+    }
+
+    // A client that reads slowly gets every text the window sent, whole and
+    // in order, while the window goes on; a text that would leave more than
+    // the bound waiting is refused whole, and the transcript says so.
+    void slowClientGetsEveryText() {
+        quint16 port = 0;
+        if (!listenOnLoopback(port))
+            QSKIP("no loopback port for the console here");
+        LoopbackPeer client(SOCK_STREAM);
+        client.shrinkReceiveBuffer();
+        QVERIFY(client.connectTo(port));
+        QTRY_COMPARE(combo("Cmb_RemoteIP")->count(), 2);
+        auto *socket = m_window->findChild<TcmSocket *>(QStringLiteral("MySocket"));
+        QVERIFY(socket);
+        QCOMPARE(socket->Connections().size(), 1);
+        // The system's own queue for the connection kept small, so that
+        // hundreds of kilobytes are more than it takes.
+        const int small = 4096;
+        QCOMPARE(::setsockopt(socket->Connections().constFirst().socket, SOL_SOCKET, SO_SNDBUF,
+                              &small, sizeof small),
+                 0);
+
+        int texts = 0;
+        const auto sendText = [&] {
+            const QString text = QString::number(texts).rightJustified(6, u'0') +
+                                 QString(1494, QChar(u'a' + texts % 26));
+            ++texts;
+            get<QPlainTextEdit>("MemoTCPSend")->setPlainText(text);
+            click("But_TCPSend");
+            return text.toLatin1();
+        };
+        const auto refused = [&] { return transcript().contains(u"[not sent: "_s); };
+        QByteArray expected;
+        while (texts < 400)
+            expected += sendText();
+        QVERIFY(!refused());
+        QCOMPARE(client.receiveAll(expected.size()), expected);
+
+        socket->MaxQueuedBytes = 3 * 1500;
+        expected.clear();
+        for (QByteArray text = sendText(); !refused() && texts < 1000; text = sendText())
+            expected += text;
+        QVERIFY(refused());
+        QCOMPARE(client.receiveAll(expected.size() + 1), expected);
+        QVERIFY(isOpen());
+    }
+
+    // Clients that connect all at once wait in the backlog until the window
+    // accepts them, none is turned away for seconds.
+    void manyClientsConnectAtOnce() {
+        quint16 port = 0;
+        if (!listenOnLoopback(port))
+            QSKIP("no loopback port for the console here");
+        constexpr int Clients = 40;
+        std::vector<pollfd> clients;
+        for (int i = 0; i < Clients; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            sockaddr_in to{};
+            to.sin_family = AF_INET;
+            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            to.sin_port = htons(port);
+            const int result = ::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to);
+            QVERIFY(result == 0 || errno == EINPROGRESS);
+            clients.push_back({fd, POLLOUT, 0});
+        }
+        // No event loop turn meanwhile: the window accepts nothing, every
+        // connection is made by the backlog alone. Clients turned away
+        // would not connect before the window accepted the first ones.
+        int connected = 0;
+        for (int round = 0; round < 50 && connected < Clients; ++round) {
+            ::poll(clients.data(), clients.size(), 100);
+            connected = int(std::count_if(clients.begin(), clients.end(),
+                                          [](const pollfd &p) { return p.revents & POLLOUT; }));
+        }
+        QCOMPARE(connected, Clients);
+        QTRY_COMPARE(combo("Cmb_RemoteIP")->count(), Clients + 1);
+        for (const pollfd &p : clients)
+            ::close(p.fd);
     }
 
     void listenTimeOutInTheWindow() {

@@ -1,5 +1,6 @@
 // The settings file: its format, what survives a save, and what a failed or
 // interrupted save leaves behind.
+#include "buildinfo.h"
 #include "gbk.h"
 #include "inifile.h"
 #include "settings.h"
@@ -15,7 +16,10 @@
 #include <optional>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -115,6 +119,41 @@ settings::SaveResult saveWithFileSizeLimit(const QString &path, const ParameterS
     std::signal(SIGXFSZ, oldHandler);
     return r;
 }
+
+// HOME set to folder (or unset, for an empty one) and XDG_CONFIG_HOME unset
+// for the lifetime of the object.
+class HomeFolder {
+public:
+    explicit HomeFolder(const QString &folder)
+        : m_home(qgetenv("HOME"))
+        , m_hadHome(qEnvironmentVariableIsSet("HOME"))
+        , m_config(qgetenv("XDG_CONFIG_HOME"))
+        , m_hadConfig(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) {
+        if (folder.isEmpty())
+            qunsetenv("HOME");
+        else
+            qputenv("HOME", QFile::encodeName(folder));
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+    ~HomeFolder() {
+        restore("HOME", m_hadHome, m_home);
+        restore("XDG_CONFIG_HOME", m_hadConfig, m_config);
+    }
+    HomeFolder(const HomeFolder &) = delete;
+    HomeFolder &operator=(const HomeFolder &) = delete;
+
+private:
+    static void restore(const char *name, bool had, const QByteArray &value) {
+        if (had)
+            qputenv(name, value);
+        else
+            qunsetenv(name);
+    }
+    QByteArray m_home;
+    bool m_hadHome;
+    QByteArray m_config;
+    bool m_hadConfig;
+};
 #endif
 
 } // namespace
@@ -427,12 +466,15 @@ private slots:
     }
 
     // Something that is not a readable settings file where CFG.ini should
-    // be: restoring must not pretend the file was missing or empty, saving
-    // must not clobber it.
+    // be: restoring must not pretend the file was missing or empty, nor wait
+    // on a FIFO for a writer; saving must not clobber it.
     void unreadableFileIsReportedNotReplaced_data() {
-        QTest::addColumn<QByteArray>("bytes"); // null: a folder
+        QTest::addColumn<QByteArray>("bytes"); // null: a folder, "fifo": a FIFO
         const QString text = QString::fromLatin1(sampleFile);
         QTest::newRow("folder") << QByteArray();
+#ifdef Q_OS_UNIX
+        QTest::newRow("FIFO") << QByteArray("fifo");
+#endif
         QTest::newRow("UTF-16 without mark") << encoded(text, Encoding::Utf16LeNoBom);
         QTest::newRow("UTF-16 odd length") << encoded(text, Encoding::Utf16LeBom) + 'x';
         QTest::newRow("UTF-16 lone surrogate")
@@ -441,10 +483,21 @@ private slots:
     }
     void unreadableFileIsReportedNotReplaced() {
         QFETCH(QByteArray, bytes);
-        if (bytes.isNull())
+        const bool fifo = bytes == "fifo";
+        [[maybe_unused]] int fifoHeld = -1;
+        if (bytes.isNull()) {
             QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("CFG.ini")));
-        else
+        } else if (fifo) {
+#ifdef Q_OS_UNIX
+            // Held open here, so that a reader that opens it anyway gets an
+            // empty text instead of waiting for ever.
+            QCOMPARE(mkfifo(QFile::encodeName(m_path).constData(), 0644), 0);
+            fifoHeld = open(QFile::encodeName(m_path).constData(), O_RDWR | O_NONBLOCK);
+            QVERIFY(fifoHeld >= 0);
+#endif
+        } else {
             writeAll(m_path, bytes);
+        }
         const settings::LoadResult load = settings::loadSettings(m_path, other());
         QCOMPARE(load.values, other());
         QVERIFY2(load.message.contains(QDir::toNativeSeparators(m_path)), qPrintable(load.message));
@@ -453,8 +506,16 @@ private slots:
         QVERIFY(save.message.contains(QDir::toNativeSeparators(m_path)));
         if (bytes.isNull())
             QVERIFY(QFileInfo(m_path).isDir());
+#ifdef Q_OS_UNIX
+        else if (fifo)
+            QVERIFY(!QFileInfo(m_path).isFile() && QFileInfo(m_path).exists());
+#endif
         else
             QCOMPARE(readAll(m_path), bytes);
+#ifdef Q_OS_UNIX
+        if (fifoHeld >= 0)
+            close(fifoHeld);
+#endif
     }
 
     void lineBreakInValueIsRefused() {
@@ -485,40 +546,94 @@ private slots:
 
     // A user who may write CFG.ini but not create files in its folder: the
     // save cannot go through a temporary file, so it writes the file itself,
-    // and a write that fails part-way puts the previous text back.
+    // after keeping a copy of the previous text in the user's own folder; a
+    // write that fails part-way puts the previous text back and names the
+    // copy, and without a copy nothing is written.
     void fileInClosedFolderIsWrittenInPlace_data() {
         QTest::addColumn<int>("macLength");
+        QTest::addColumn<bool>("userFolderOpen");
         QTest::addColumn<bool>("fits");
-        QTest::newRow("fits") << 17 << true;
-        QTest::newRow("disk fills") << 4000 << false;
+        QTest::newRow("fits") << 17 << true << true;
+        QTest::newRow("disk fills") << 4000 << true << false;
+        QTest::newRow("no copy can be kept") << 17 << false << false;
     }
     void fileInClosedFolderIsWrittenInPlace() {
         QFETCH(int, macLength);
+        QFETCH(bool, userFolderOpen);
         QFETCH(bool, fits);
-        writeAll(m_path, sampleFile);
+        const QString program = m_dir->filePath(QStringLiteral("program"));
+        const QString home = m_dir->filePath(QStringLiteral("home"));
+        QVERIFY(QDir().mkpath(program) && QDir().mkpath(home));
+        const QString path = QDir(program).filePath(QStringLiteral("CFG.ini"));
+        const QString copy = home + QStringLiteral("/.config/ostrel/CFG-previous.ini");
+        writeAll(path, sampleFile);
         ParameterSettings values = other();
         values.setField(u"MAC", QString(macLength, QLatin1Char('x')));
-        const QByteArray folder = QFile::encodeName(m_dir->path());
-        QCOMPARE(chmod(QFile::encodeName(m_path).constData(), 0666), 0);
-        QCOMPARE(chmod(folder.constData(), 0555), 0);
-        // Root would ignore the folder's mode, so it saves as another user.
+        QCOMPARE(chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
+        QCOMPARE(chmod(QFile::encodeName(home).constData(), userFolderOpen ? 0777 : 0555), 0);
+        QCOMPARE(chmod(QFile::encodeName(path).constData(), 0666), 0);
+        QCOMPARE(chmod(QFile::encodeName(program).constData(), 0555), 0);
+        const HomeFolder user(home);
+        // Root would ignore the folders' modes, so it saves as another user.
         const bool root = geteuid() == 0;
         if (root)
             QCOMPARE(seteuid(65534), 0);
-        const settings::SaveResult r = saveWithFileSizeLimit(m_path, values, 1000);
+        const settings::SaveResult r = saveWithFileSizeLimit(path, values, 1000);
         if (root)
             QCOMPARE(seteuid(0), 0);
-        QCOMPARE(chmod(folder.constData(), 0700), 0);
+        QCOMPARE(chmod(QFile::encodeName(program).constData(), 0700), 0);
 
         QVERIFY2(r.ok == fits, qPrintable(r.message));
+        QCOMPARE(QDir(program).entryList(QDir::Files), QStringList{QStringLiteral("CFG.ini")});
         if (fits) {
-            QCOMPARE(settings::loadSettings(m_path, sample()).values, values);
-        } else {
-            QVERIFY(r.message.contains(QDir::toNativeSeparators(m_path)));
-            QCOMPARE(readAll(m_path), sampleFile);
+            QCOMPARE(settings::loadSettings(path, sample()).values, values);
+            QVERIFY(!QFile::exists(copy));
+            return;
         }
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
-                 QStringList{QStringLiteral("CFG.ini")});
+        QVERIFY(r.message.contains(QDir::toNativeSeparators(path)));
+        QCOMPARE(readAll(path), sampleFile);
+        if (userFolderOpen) {
+            QVERIFY2(r.message.contains(QDir::toNativeSeparators(copy)), qPrintable(r.message));
+            QCOMPARE(readAll(copy), sampleFile);
+        }
+    }
+
+    // The user's own folder, where the file goes when the program's folder
+    // is closed: with HOME unset it is still a real folder of the user's
+    // (never "//.config"), and a home the user may not write is reported as
+    // such, not as a missing file.
+    void userFolderIsReal() {
+        const QString program = m_dir->filePath(QStringLiteral("installed/bin"));
+        QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("installed/share/applications"))));
+        QVERIFY(QDir().mkpath(program));
+        writeAll(m_dir->filePath(
+                     QStringLiteral("installed/share/applications/" OSTREL_APP_ID ".desktop")),
+                 "");
+        {
+            const HomeFolder unset({});
+            const QString path = settings::filePathFor(program);
+            QCOMPARE(QDir::cleanPath(path), path);
+            QString existing = QFileInfo(path).absolutePath();
+            while (!QFileInfo(existing).isDir())
+                existing = QFileInfo(existing).absolutePath();
+            QVERIFY2(!QDir(existing).isRoot(), qPrintable(path));
+        }
+        const QString home = m_dir->filePath(QStringLiteral("home"));
+        QVERIFY(QDir().mkpath(home));
+        QCOMPARE(chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
+        QCOMPARE(chmod(QFile::encodeName(home).constData(), 0555), 0);
+        const HomeFolder closed(home);
+        const QString path = settings::filePathFor(program);
+        QVERIFY2(path.startsWith(home), qPrintable(path));
+        const bool root = geteuid() == 0;
+        if (root)
+            QCOMPARE(seteuid(65534), 0);
+        const settings::SaveResult r = settings::saveSettings(path, sample());
+        if (root)
+            QCOMPARE(seteuid(0), 0);
+        QVERIFY(!r.ok);
+        QVERIFY2(r.message.contains(QString::fromLocal8Bit(strerror(EACCES))),
+                 qPrintable(r.message));
     }
 #endif
 };

@@ -96,9 +96,13 @@ void TFrmMain::fillAdapterMenu(QMenu *menu) {
     QStringList listed;
     const QList<NetworkAdapter> adapters = m_config->adapterSource().adapters();
     for (const NetworkAdapter &adapter : adapters) {
-        // An adapter with a second address is still one adapter.
-        if (listed.contains(adapter.name))
+        // An adapter is searched from each of its addresses; a further
+        // address may also be picked alone.
+        if (listed.contains(adapter.name)) {
+            add(adapter.label() + QStringLiteral(" only"), adapter.addressText());
+            listed << adapter.addressText();
             continue;
+        }
         listed << adapter.name;
         add(adapter.label(), adapter.name);
     }
@@ -116,8 +120,6 @@ void TFrmMain::N10Click() {
 }
 
 void TFrmMain::N11Click() {
-    // The user's configuration folder does not exist before the first save.
-    QDir().mkpath(QFileInfo(m_settingsPath).absolutePath());
     SaveSettings();
 }
 
