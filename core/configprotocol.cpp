@@ -220,8 +220,9 @@ void ConfigProtocol::query(Parameter parameter) {
 void ConfigProtocol::set(Parameter parameter, const ParameterValue &value) {
     // The device name's limit is told even before a module is picked.
     if (ModuleSession::nameTooLong(parameter, value))
-        showResult(m_view, {SessionResult::Code::NameTooLong, &commands::of(parameter), true,
-                            std::nullopt});
+        showResult(
+            m_view,
+            {SessionResult::Code::NameTooLong, &commands::of(parameter), true, std::nullopt, {}});
     else if (ModuleSession *session = requireSelection())
         session->set(parameter, value);
 }

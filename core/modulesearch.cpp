@@ -58,7 +58,7 @@ bool ModuleSearch::start(const QList<NetworkAdapter> &all, const QList<NetworkAd
     for (const NetworkAdapter &adapter : searched) {
         transport.sendDatagramThen(
             Peer{atframe::Broadcast, atframe::ConfigPort, adapter.index, adapter.address},
-            atframe::searchFrame(adapter.mac), [this, start] {
+            atframe::searchFrame(adapter.mac), [this, start](bool, const QString &) {
                 if (start == m_starts && --m_framesWaiting == 0 && onFramesLeft)
                     onFramesLeft();
             });

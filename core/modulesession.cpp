@@ -182,33 +182,38 @@ bool ModuleSession::sendFrame(const QByteArray &frame) {
     m_sequencerHeld = false;
     // From the very address the module answered: an adapter may hold
     // several, and the module may reach only one of them.
-    QString reason;
-    const QMetaObject::Connection watch =
-        connect(&m_transport, &Transport::failed, this,
-                [&reason](const Transport::Failure &failure) { reason = failure.text; });
-    const bool queued = m_transport.sendDatagramThen(
+    const bool sentOrQueued = m_transport.sendDatagramThen(
         Peer{atframe::Broadcast, atframe::ConfigPort, m_adapter.index, m_adapter.address}, frame,
-        [self = QPointer<ModuleSession>(this), sent] {
+        [self = QPointer<ModuleSession>(this), sent](bool left, const QString &why) {
             if (!self || self->m_framesSent != sent)
                 return;
             self->m_frameQueued = false;
+            if (!left) {
+                self->frameFailed(why);
+                return;
+            }
             if (std::exchange(self->m_sequencerHeld, false))
                 self->m_sequencer.start();
             Q_EMIT self->frameLeft();
         });
-    disconnect(watch);
-    if (queued)
-        return true;
-    // No answer can come to a frame that never left (an adapter gone, or
-    // its address): the step ends now, and says why, rather than seconds
-    // later as a time-out.
+    if (!sentOrQueued && m_frameQueued && m_framesSent == sent)
+        frameFailed({}); // dropped without a word
+    return sentOrQueued;
+}
+
+// No answer can come to a frame that never left (an adapter gone, or its
+// address), whether it failed at once or after waiting in a queue: the step
+// ends now, and says why, rather than seconds later as a time-out.
+void ModuleSession::frameFailed(const QString &why) {
     m_frameQueued = false;
+    m_sequencerHeld = false;
     m_sequencer.stop();
     m_awaitingReply = false;
+    m_writeAll = false;
     m_addressedMac.reset();
-    report(SessionResult::Code::SendFailed, m_step, m_phase == Phase::AwaitingConfirmation,
-           std::nullopt, reason);
-    return false;
+    const bool setting = m_phase == Phase::AwaitingConfirmation;
+    m_phase = Phase::Idle;
+    report(SessionResult::Code::SendFailed, m_step, setting, std::nullopt, why);
 }
 
 // After a frame the sequencer times its answer: from when the frame left.

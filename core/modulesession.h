@@ -107,6 +107,7 @@ private:
     // False when the frame could not leave; the step has then ended with the
     // system's reason.
     bool sendFrame(const QByteArray &frame);
+    void frameFailed(const QString &why);
     void restartSequencer();
     bool sendSetting(const Command &command, const ParameterValue &value, Phase awaiting);
     void interpretReport(const Command &command, QByteArrayView payload);

@@ -47,8 +47,7 @@ bool RateLimitedTransport::sendDatagram(const QString &host, quint16 port, QByte
     return enqueue({Peer{0, port}, host, bytes.toByteArray(), {}});
 }
 
-bool RateLimitedTransport::sendDatagramThen(const Peer &to, QByteArrayView bytes,
-                                            std::function<void()> left) {
+bool RateLimitedTransport::sendDatagramThen(const Peer &to, QByteArrayView bytes, Departure left) {
     return enqueue({to, {}, bytes.toByteArray(), std::move(left)});
 }
 
@@ -76,11 +75,14 @@ bool RateLimitedTransport::transmit(const Datagram &datagram) {
     m_lastSecond.push_back(m_refilledAt);
     ++m_sent;
     m_peak = std::max(m_peak, int(m_lastSecond.size()));
-    const bool sent = datagram.host.isEmpty()
-                          ? inner().sendDatagram(datagram.to, datagram.bytes)
-                          : inner().sendDatagram(datagram.host, datagram.to.port, datagram.bytes);
+    QString why;
+    const bool sent = explained(inner(), why, [&] {
+        return datagram.host.isEmpty()
+                   ? inner().sendDatagram(datagram.to, datagram.bytes)
+                   : inner().sendDatagram(datagram.host, datagram.to.port, datagram.bytes);
+    });
     if (datagram.left)
-        datagram.left();
+        datagram.left(sent, why);
     return sent;
 }
 

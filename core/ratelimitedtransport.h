@@ -62,8 +62,7 @@ public:
     // True when the datagram left, or waits and the transport is open.
     bool sendDatagram(const Peer &to, QByteArrayView bytes) override;
     bool sendDatagram(const QString &host, quint16 port, QByteArrayView bytes) override;
-    bool sendDatagramThen(const Peer &to, QByteArrayView bytes,
-                          std::function<void()> left) override;
+    bool sendDatagramThen(const Peer &to, QByteArrayView bytes, Departure left) override;
 
     // Sends what the rate allows now; the timer calls it when the next one
     // is due.
@@ -79,7 +78,7 @@ private:
         Peer to;
         QString host; // when not empty, to.port with this host
         QByteArray bytes;
-        std::function<void()> left;
+        Departure left;
     };
 
     bool enqueue(Datagram datagram);

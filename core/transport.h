@@ -80,13 +80,25 @@ public:
     virtual QString localAddress() const = 0;
 
     virtual bool sendDatagram(const Peer &to, QByteArrayView bytes) = 0;
-    // As sendDatagram; left runs once the datagram has gone to the system: at
-    // once, unless something on the way queues it. A datagram dropped from a
-    // queue never runs it.
-    virtual bool sendDatagramThen(const Peer &to, QByteArrayView bytes,
-                                  std::function<void()> left) {
-        const bool sent = sendDatagram(to, bytes);
-        left();
+    // Whether a datagram reached the system, and the system's words where
+    // it did not.
+    using Departure = std::function<void(bool sent, const QString &why)>;
+    // As sendDatagram; left runs once the datagram has gone to the system or
+    // failed to: at once, unless something on the way queues it. A datagram
+    // dropped from a queue never runs it.
+    virtual bool sendDatagramThen(const Peer &to, QByteArrayView bytes, Departure left) {
+        QString why;
+        const bool sent = explained(*this, why, [&] { return sendDatagram(to, bytes); });
+        left(sent, why);
+        return sent;
+    }
+    // Runs send on transport, keeping the words of a failure it reports.
+    template <typename Send> static bool explained(Transport &transport, QString &why, Send send) {
+        const QMetaObject::Connection watch =
+            connect(&transport, &Transport::failed, &transport,
+                    [&why](const Transport::Failure &failure) { why = failure.text; });
+        const bool sent = send();
+        disconnect(watch);
         return sent;
     }
     // To a host given as dotted text or as a name to look up.

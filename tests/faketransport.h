@@ -54,7 +54,15 @@ public:
     bool isConnecting() const override { return m_connecting; }
     QString localAddress() const override { return m_open ? opened.last().localHost : QString(); }
 
+    // Adapters whose datagrams the system refuses, as for a cable pulled.
+    QList<int> unreachable;
+
     bool sendDatagram(const Peer &to, QByteArrayView bytes) override {
+        if (unreachable.contains(to.adapter)) {
+            Q_EMIT failed({Failure::Reason::Unreachable, QStringLiteral("Network is unreachable"),
+                           QStringLiteral("unreachable")});
+            return false;
+        }
         sent.append({Sent::Route::Datagram,
                      to,
                      {},

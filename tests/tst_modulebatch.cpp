@@ -254,6 +254,18 @@ private slots:
             QCOMPARE(size_t(outcome.values.size()), parameters::readAllOrder().size());
         }
 
+        // A frame that waited in the queue and then could not leave ends its
+        // step with the system's words, not as a module gone silent.
+        network.unreachable = {jobs[3].module.adapter.index};
+        outcomes.reset();
+        batch.run(jobs, [&](const QList<ModuleBatch::Outcome> &ends) { outcomes = ends; });
+        runFor(20000, [&] { return outcomes.has_value(); });
+        QVERIFY(outcomes.has_value());
+        QVERIFY((*outcomes)[2].done);
+        QCOMPARE((*outcomes)[3].code, SessionResult::Code::SendFailed);
+        QCOMPARE((*outcomes)[3].message, u"Network is unreachable"_s);
+        network.unreachable.clear();
+
         found.reset();
         batch.search({}, 500, [&](const ModuleBatch::SearchResult &result) { found = result; });
         runFor(125, [] { return false; });
