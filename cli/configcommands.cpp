@@ -284,16 +284,16 @@ private:
                                    [](const Target &t) { return t.kind == Target::Kind::All; });
     }
     void start(ModuleEngine &engine, Done done) override {
-        const auto change = [this, &engine](Done finish) {
-            engine.run(jobsFor(m_job), [finish = std::move(finish)](const RunOutcome &run) {
+        const auto finished = [](Done finish) {
+            return [finish = std::move(finish)](const RunOutcome &run) {
                 finish(withSearch(changeReport(run.modules, false), run.search));
-            });
+            };
         };
         if (!toAll() || m_context->options.yes) {
-            change(std::move(done));
+            engine.run(jobsFor(m_job), finished(std::move(done)));
             return;
         }
-        engine.search(DefaultSearchWaitMs, [this, change, done = std::move(done)](
+        engine.search(DefaultSearchWaitMs, [this, &engine, finished, done = std::move(done)](
                                                const SearchOutcome &search) mutable {
             if (m_interrupted) { // nothing to ask about any more
                 done(withSearch({}, search));
@@ -305,7 +305,8 @@ private:
             if (modules.isEmpty() ||
                 m_context->ask(
                     u"%1 the %2 modules that answered?"_s.arg(question()).arg(modules.size()))) {
-                change(std::move(done));
+                // The modules the person was asked about, not another search's.
+                engine.runOn(search, jobsFor(m_job), finished(std::move(done)));
                 return;
             }
             Report report;

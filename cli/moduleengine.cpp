@@ -106,40 +106,45 @@ public:
 
     void run(QList<ModuleJob> jobs, std::function<void(RunOutcome)> done) override {
         search(DefaultSearchWaitMs, [this, jobs = std::move(jobs),
-                                     done = std::move(done)](const SearchOutcome &search) {
-            RunOutcome run{search, {}};
-            if (!run.search.failure && m_found.isEmpty())
-                run.search.failure = Problem{{}, u"search"_s, u"no module answered"_s};
-            QList<ModuleBatch::Job> batch;
-            QList<qsizetype> places; // the outcome each batch job fills
-            if (const int skipped = plan(jobs, run.modules, batch, places); skipped > 0) {
-                // Among the search's warnings, so that every report shows it.
-                run.search.warnings.append(Problem{
-                    {},
-                    u"search"_s,
-                    u"%1 answers skipped: their MAC text is not a MAC address"_s.arg(skipped)});
-            }
-            m_batch.run(batch, [this, run, places, done](const QList<ModuleBatch::Outcome> &ends) {
-                RunOutcome result = run;
-                for (qsizetype i = 0; i < ends.size(); ++i) {
-                    const ModuleBatch::Outcome &end = ends[i];
-                    ModuleOutcome &outcome = result.modules[places[i]];
-                    outcome.values = end.values;
-                    outcome.written = end.written;
-                    if (!end.done) {
-                        outcome.status = ModuleOutcome::Status::Failed;
-                        outcome.step = stepName(end.step);
-                        outcome.code = end.code ? codeName(*end.code) : u"timeout"_s;
-                        outcome.message = !end.code ? end.message
-                                          : end.message.isEmpty()
-                                              ? failureWords(*end.code)
-                                              : failureWords(*end.code) + u": "_s + end.message;
-                    }
+                                     done = std::move(done)](const SearchOutcome &search) mutable {
+            runOn(search, std::move(jobs), std::move(done));
+        });
+    }
+
+    void runOn(SearchOutcome search, QList<ModuleJob> jobs,
+               std::function<void(RunOutcome)> done) override {
+        RunOutcome run{std::move(search), {}};
+        if (!run.search.failure && m_found.isEmpty())
+            run.search.failure = Problem{{}, u"search"_s, u"no module answered"_s};
+        QList<ModuleBatch::Job> batch;
+        QList<qsizetype> places; // the outcome each batch job fills
+        if (const int skipped = plan(jobs, run.modules, batch, places); skipped > 0) {
+            // Among the search's warnings, so that every report shows it.
+            run.search.warnings.append(
+                Problem{{},
+                        u"search"_s,
+                        u"%1 answers skipped: their MAC text is not a MAC address"_s.arg(skipped)});
+        }
+        m_batch.run(batch, [this, run, places, done](const QList<ModuleBatch::Outcome> &ends) {
+            RunOutcome result = run;
+            for (qsizetype i = 0; i < ends.size(); ++i) {
+                const ModuleBatch::Outcome &end = ends[i];
+                ModuleOutcome &outcome = result.modules[places[i]];
+                outcome.values = end.values;
+                outcome.written = end.written;
+                if (!end.done) {
+                    outcome.status = ModuleOutcome::Status::Failed;
+                    outcome.step = stepName(end.step);
+                    outcome.code = end.code ? codeName(*end.code) : u"timeout"_s;
+                    outcome.message = !end.code ? end.message
+                                      : end.message.isEmpty()
+                                          ? failureWords(*end.code)
+                                          : failureWords(*end.code) + u": "_s + end.message;
                 }
-                result.search.traffic = traffic();
-                m_timeout.stop();
-                done(result);
-            });
+            }
+            result.search.traffic = traffic();
+            m_timeout.stop();
+            done(result);
         });
     }
 

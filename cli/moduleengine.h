@@ -101,6 +101,11 @@ public:
     // address or "all" may name several, a MAC behind two adapters two.
     // Outcomes in the order of the jobs.
     virtual void run(QList<ModuleJob> jobs, std::function<void(RunOutcome)> done) = 0;
+    // As run, on the modules of search, the search just made: a person who
+    // confirmed what it found gets those modules changed, not those of
+    // another search.
+    virtual void runOn(SearchOutcome search, QList<ModuleJob> jobs,
+                       std::function<void(RunOutcome)> done) = 0;
     // The steps under way end as they would, no other starts; the modules
     // not done fail with message.
     virtual void stopStarting(const QString &message) = 0;

@@ -7,13 +7,25 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The adapter of adapters a datagram came to: the one holding the address it
+// was sent to, else the one it came in by.
+NetworkAdapter adapterFor(const QList<NetworkAdapter> &adapters, const Peer &from) {
+    if (const NetworkAdapter *holder = adapterByAddress(adapters, from.local))
+        return *holder;
+    if (const NetworkAdapter *arrival = adapterByIndex(adapters, from.adapter))
+        return *arrival;
+    NetworkAdapter unknown;
+    unknown.index = from.adapter;
+    return unknown;
+}
+
+} // namespace
+
 ModuleSearch::ModuleSearch(TransportRouter &router, ModuleTable &store)
     : m_router(router)
     , m_store(store) {}
-
-ModuleSearch::~ModuleSearch() {
-    m_router.setAttribution({});
-}
 
 QList<NetworkAdapter> ModuleSearch::adaptersToSearch(const QList<NetworkAdapter> &all,
                                                      const QString &only) {
@@ -45,7 +57,9 @@ bool ModuleSearch::start(const QList<NetworkAdapter> &all, const QList<NetworkAd
     for (const NetworkAdapter &adapter : all)
         own.append(adapter.address);
     // A reply belongs to the adapter that holds the address it was sent to.
-    m_router.setAttribution([this](const Peer &from) { return adapterOf(from).index; });
+    // The router keeps its own copy of the adapters: it may outlive the search.
+    m_router.setAttribution(
+        [adapters = all](const Peer &from) { return adapterFor(adapters, from).index; });
     m_router.startListing(own, [this](const Peer &from, const atframe::Reply &reply) {
         ++m_depth;
         list(from, reply);
@@ -71,13 +85,7 @@ void ModuleSearch::endListing() {
 }
 
 NetworkAdapter ModuleSearch::adapterOf(const Peer &from) const {
-    if (const NetworkAdapter *holder = adapterByAddress(m_adapters, from.local))
-        return *holder;
-    if (const NetworkAdapter *arrival = adapterByIndex(m_adapters, from.adapter))
-        return *arrival;
-    NetworkAdapter unknown;
-    unknown.index = from.adapter;
-    return unknown;
+    return adapterFor(m_adapters, from);
 }
 
 bool ModuleSearch::isListing() const {

@@ -28,9 +28,6 @@ public:
     static constexpr int MaxMacTextBytes = 64;
 
     ModuleSearch(TransportRouter &router, ModuleTable &store);
-    ~ModuleSearch();
-    ModuleSearch(const ModuleSearch &) = delete;
-    ModuleSearch &operator=(const ModuleSearch &) = delete;
 
     // Every address of every adapter: one frame from each, since a module
     // may reach only one of them (an address added to reach modules in
