@@ -675,7 +675,9 @@ void Harness::frameSent(const Peer &to, QByteArrayView bytes) {
     FUZZ_CHECK(!m_events.empty());
     Event &event = m_events.back();
     FUZZ_CHECK(++event.frames == 1);
-    FUZZ_CHECK(to == (Peer{atframe::Broadcast, atframe::ConfigPort, m_adapter.index}));
+    // From the very address the module answered, out of its adapter.
+    FUZZ_CHECK(to ==
+               (Peer{atframe::Broadcast, atframe::ConfigPort, m_adapter.index, m_adapter.address}));
     FUZZ_CHECK(bytes.size() <= ModuleSession::MaxSetFrameBytes);
     const atframe::Frame frame = atframe::parseFrame(bytes);
     FUZZ_CHECK(frame.valid);
