@@ -73,9 +73,12 @@ Run inventory(const QStringList &arguments, const Held &held, const QList<Parame
         const bool right =
             module[u"status"_s] == u"ok"_s && !values.isEmpty() &&
             std::ranges::all_of(read, [&](Parameter parameter) {
+                // Ports are JSON numbers, every other value text.
                 const QJsonValue shown = parameters[cli::keyOf(parameter)];
-                return shown.isString() && values.contains(parameter) &&
-                       parameters::text(parameter, values.value(parameter)) == shown.toString();
+                const QString text =
+                    shown.isDouble() ? QString::number(shown.toInteger()) : shown.toString();
+                return (shown.isString() || shown.isDouble()) && values.contains(parameter) &&
+                       parameters::text(parameter, values.value(parameter)) == text;
             });
         if (right)
             ++run.ok;
