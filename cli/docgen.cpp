@@ -303,7 +303,7 @@ QString bash(const QList<cli::CommandInfo> &commands) {
     return script;
 }
 
-// Within a zsh _arguments spec: no brackets, colons or quotes of its own.
+// Within a zsh _arguments option description: no brackets, colons or quotes of its own.
 QString zshText(QString text) {
     text = text.section(u". "_s, 0, 0);
     text.remove(QRegularExpression(u"[\\[\\]:'\\\\]"_s));
