@@ -92,11 +92,11 @@ Ostrel networked relay modules</translation>
     <name>TFrmMain</name>
     <message>
         <source>TCP/IP configuration settings：</source>
-        <translation>TCP/IP configuration settings：</translation>
+        <translation>TCP/IP configuration settings:</translation>
     </message>
     <message>
         <source>IP and Port：</source>
-        <translation>IP and Port：</translation>
+        <translation>IP and Port:</translation>
     </message>
     <message>
         <source>Search module </source>
@@ -116,7 +116,7 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>Work mode：</source>
-        <translation>Work mode：</translation>
+        <translation>Work mode:</translation>
     </message>
     <message>
         <source>TCP_Server</source>
@@ -144,35 +144,35 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>Module IP：</source>
-        <translation>Module IP：</translation>
+        <translation>Module IP:</translation>
     </message>
     <message>
         <source>Gateway IP：</source>
-        <translation>Gateway IP：</translation>
+        <translation>Gateway IP:</translation>
     </message>
     <message>
         <source>Destination IP：</source>
-        <translation>Destination IP：</translation>
+        <translation>Destination IP:</translation>
     </message>
     <message>
         <source>Subnet mask：</source>
-        <translation>Subnet mask：</translation>
+        <translation>Subnet mask:</translation>
     </message>
     <message>
         <source>Port：</source>
-        <translation>Port：</translation>
+        <translation>Port:</translation>
     </message>
     <message>
         <source>MAC address：</source>
-        <translation>MAC address：</translation>
+        <translation>MAC address:</translation>
     </message>
     <message>
         <source>Destination port：</source>
-        <translation>Destination port：</translation>
+        <translation>Destination port:</translation>
     </message>
     <message>
         <source>DHCP mode：</source>
-        <translation>DHCP mode：</translation>
+        <translation>DHCP mode:</translation>
     </message>
     <message>
         <source>Close</source>
@@ -184,11 +184,11 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>Device name：</source>
-        <translation>Device name：</translation>
+        <translation>Device name:</translation>
     </message>
     <message>
         <source>Info display：</source>
-        <translation>Info display：</translation>
+        <translation>Info display:</translation>
     </message>
     <message>
         <source>clear display</source>
@@ -200,7 +200,7 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>Ver：</source>
-        <translation>Ver：</translation>
+        <translation>Ver:</translation>
     </message>
     <message>
         <source>波特率：</source>
@@ -232,15 +232,15 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>Relay：</source>
-        <translation>Relay：</translation>
+        <translation>Relay:</translation>
     </message>
     <message>
         <source>Receive：</source>
-        <translation>Receive：</translation>
+        <translation>Receive:</translation>
     </message>
     <message>
         <source>Command sending：</source>
-        <translation>Command sending：</translation>
+        <translation>Command sending:</translation>
     </message>
     <message>
         <source>Send</source>
@@ -256,11 +256,11 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>TCP/IP：</source>
-        <translation>TCP/IP：</translation>
+        <translation>TCP/IP:</translation>
     </message>
     <message>
         <source>Mode：</source>
-        <translation>Mode：</translation>
+        <translation>Mode:</translation>
     </message>
     <message>
         <source>TCP server end</source>
@@ -272,11 +272,11 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>Computer IP：</source>
-        <translation>Computer IP：</translation>
+        <translation>Computer IP:</translation>
     </message>
     <message>
         <source>Computer port：</source>
-        <translation>Computer port：</translation>
+        <translation>Computer port:</translation>
     </message>
     <message>
         <source>Listen</source>
@@ -284,11 +284,11 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>NoConnect</source>
-        <translation>NoConnect</translation>
+        <translation>None</translation>
     </message>
     <message>
         <source>Relay status：</source>
-        <translation>Relay status：</translation>
+        <translation>Relay status:</translation>
     </message>
     <message>
         <source>Relay1</source>
@@ -356,7 +356,7 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>Status：</source>
-        <translation>Status：</translation>
+        <translation>Status:</translation>
     </message>
     <message>
         <source>Attached</source>
@@ -364,11 +364,11 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>Detatched</source>
-        <translation>Detatched</translation>
+        <translation>Detached</translation>
     </message>
     <message>
         <source>Timer：</source>
-        <translation>Timer：</translation>
+        <translation>Timer:</translation>
     </message>
     <message>
         <source>无输入，不定时</source>
@@ -380,59 +380,59 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>Input interface status：</source>
-        <translation>Input interface status：</translation>
+        <translation>Input status:</translation>
     </message>
     <message>
         <source>Interface1</source>
-        <translation>Interface1</translation>
+        <translation>Input1</translation>
     </message>
     <message>
         <source>Interface2</source>
-        <translation>Interface2</translation>
+        <translation>Input2</translation>
     </message>
     <message>
         <source>Interface3</source>
-        <translation>Interface3</translation>
+        <translation>Input3</translation>
     </message>
     <message>
         <source>Interface4</source>
-        <translation>Interface4</translation>
+        <translation>Input4</translation>
     </message>
     <message>
         <source>Interface5</source>
-        <translation>Interface5</translation>
+        <translation>Input5</translation>
     </message>
     <message>
         <source>Interface6</source>
-        <translation>Interface6</translation>
+        <translation>Input6</translation>
     </message>
     <message>
         <source>Interface7</source>
-        <translation>Interface7</translation>
+        <translation>Input7</translation>
     </message>
     <message>
         <source>Interface8</source>
-        <translation>Interface8</translation>
+        <translation>Input8</translation>
     </message>
     <message>
         <source>Interface9</source>
-        <translation>Interface9</translation>
+        <translation>Input9</translation>
     </message>
     <message>
         <source>Interface10</source>
-        <translation>Interface10</translation>
+        <translation>Input10</translation>
     </message>
     <message>
         <source>Interface11</source>
-        <translation>Interface11</translation>
+        <translation>Input11</translation>
     </message>
     <message>
         <source>Interface12</source>
-        <translation>Interface12</translation>
+        <translation>Input12</translation>
     </message>
     <message>
         <source>All interfaces</source>
-        <translation>All interfaces</translation>
+        <translation>All inputs</translation>
     </message>
     <message>
         <source>File</source>

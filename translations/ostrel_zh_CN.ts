@@ -224,11 +224,11 @@ Ostrel 网络继电器模块的
     </message>
     <message>
         <source>Odd</source>
-        <translation>奇校验</translation>
+        <translation>奇</translation>
     </message>
     <message>
         <source>Even</source>
-        <translation>偶校验</translation>
+        <translation>偶</translation>
     </message>
     <message>
         <source>Relay：</source>
