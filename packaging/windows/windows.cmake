@@ -32,6 +32,13 @@ install(FILES ${dlls} DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${sdk}/plugins/platforms/qwindows.dll DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)
 install(FILES ${sdk}/plugins/styles/qwindowsvistastyle.dll
     DESTINATION ${CMAKE_INSTALL_BINDIR}/styles)
+# Qt's own buttons and dialogs in Chinese, from the building Debian system
+# (qt6-translations-l10n; the file is the same on every platform): the
+# programs look for it in translations/ beside themselves.
+if(EXISTS /usr/share/qt6/translations/qtbase_zh_CN.qm)
+    install(FILES /usr/share/qt6/translations/qtbase_zh_CN.qm
+        DESTINATION ${CMAKE_INSTALL_BINDIR}/translations)
+endif()
 # The packages strip only the programs; the libraries carry symbols too (the
 # C++ runtime shrinks from 23 MB to 2 MB without them).
 if(CMAKE_STRIP)
