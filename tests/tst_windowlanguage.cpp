@@ -302,13 +302,15 @@ class TstWindowLanguage : public QObject {
         }
     }
 
-    // The core's texts in boxes are the core's to translate; they are
-    // checked here once the core's catalogue has them.
+    // The texts of the boxes' bodies are the core's to translate; they are
+    // checked here once the core's catalogue has them, which a text of the
+    // restore box tells.
+    static constexpr const char *CoreProbe = "it is not a regular file";
     static bool coreTranslated(Choice choice) {
         QTranslator probe;
         if (!probe.load(u":/i18n/ostrel_"_s + language::code(choice)))
             return false;
-        return !probe.translate("settings", "it is not a regular file").isEmpty();
+        return !probe.translate("settings", CoreProbe).isEmpty();
     }
 
 private slots:
@@ -344,6 +346,11 @@ private slots:
             QCOMPARE(boxes[choice].size(), 5 * 3 + 1); // caption, text, OK; one Cancel
         }
 
+        QStringList sourceBodies;
+        for (const Shown &shown : std::as_const(boxes[Choice::Source]))
+            sourceBodies << shown.text;
+        QVERIFY2(sourceBodies.join(u'\n').contains(QLatin1String(CoreProbe)),
+                 "the probe names a text the restore box no longer shows");
         for (const Choice choice : {Choice::English, Choice::Chinese}) {
             const bool checkCore = coreTranslated(choice);
             QList<Shown> all = fresh[choice] + boxes[choice];
