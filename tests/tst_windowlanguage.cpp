@@ -392,12 +392,26 @@ private slots:
         control<QAction>(*window, "N10")->trigger();
         const auto *memoInfo = control<QPlainTextEdit>(*window, "MemoInfo");
         const QString memoBefore = memoInfo->toPlainText();
+        // What the user typed or a module answered is no text to reword.
+        const QList<QLineEdit *> fields = window->findChildren<QLineEdit *>();
+        QStringList typed;
+        for (QLineEdit *field : fields) {
+            if (qobject_cast<QComboBox *>(field->parentWidget()))
+                continue; // a list's field shows its item, in the language in force
+            field->setText(u"value "_s + QString::number(typed.size()));
+            typed << field->text();
+        }
         for (const Choice choice : {Choice::English, Choice::Chinese, Choice::Source}) {
             language::apply(*qApp, choice, Choice::Source);
             QCoreApplication::processEvents(); // the LanguageChange events are posted
             QCOMPARE(windowTexts(*window, values()), fresh[choice]);
             // Lines already written stay as they were.
             QCOMPARE(memoInfo->toPlainText(), memoBefore);
+            QStringList kept;
+            for (const QLineEdit *field : fields)
+                if (!qobject_cast<QComboBox *>(field->parentWidget()))
+                    kept << field->text();
+            QCOMPARE(kept, typed);
         }
     }
 
