@@ -1,6 +1,9 @@
+#include "aboutwindow.h"
 #include "application.h"
 #include "buildinfo.h"
+#include "language.h"
 #include "mainwindow.h"
+#include "settings.h"
 #include "singleinstance.h"
 
 #include <QCommandLineParser>
@@ -11,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
+#include <optional>
 #include <string_view>
 
 #ifdef _WIN32
@@ -42,27 +47,60 @@ void quitAfter(int ms) {
     });
 }
 
-// The options; help and version come from the parser itself.
+// The box a second copy of the program shows before it ends.
+std::unique_ptr<QMessageBox> alreadyRunningBox() {
+    return std::make_unique<QMessageBox>(QMessageBox::NoIcon, QStringLiteral("Brenmoor"),
+                                         QCoreApplication::translate("ostrel", "程序已经运行!"),
+                                         QMessageBox::Ok);
+}
+
+// --lang, else the choice kept in the settings file, else the system's
+// locale; the C locale shows the texts as written. Needs the application
+// object (the settings file lies beside the program).
+language::Choice putLanguageInForce(std::optional<language::Choice> asked) {
+    const language::Choice choice =
+        asked.value_or(TFrmMain::savedLanguageChoice(settings::defaultFilePath()));
+    language::apply(*QCoreApplication::instance(), choice, language::Choice::Source);
+    return choice;
+}
+
+// The options; help and version come from the parser itself. Worded in the
+// language in force when it is made.
 struct CommandLine {
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+
+public:
     QCommandLineParser parser;
     QCommandLineOption help = parser.addHelpOption();
     QCommandLineOption version = parser.addVersionOption();
     QCommandLineOption quitAfter{
         QStringLiteral("quit-after"),
-        QStringLiteral("Close message boxes and the window after <ms> milliseconds and exit; "
-                       "prints \"ostrel: running\" once the window is shown (for automated "
-                       "runs)."),
+        tr("Close message boxes and the window after <ms> milliseconds and exit; "
+           "prints \"ostrel: running\" once the window is shown (for automated runs)."),
         QStringLiteral("ms")};
-    QCommandLineOption screenshot{
-        QStringLiteral("screenshot"),
-        QStringLiteral("Save a picture of the main window to <file> and exit."),
+    QCommandLineOption screenshot{QStringLiteral("screenshot"),
+                                  tr("Save a picture of the main window to <file> and exit."),
+                                  QStringLiteral("file")};
+    QCommandLineOption screenshotAbout{QStringLiteral("screenshot-about"),
+                                       tr("Save a picture of the about window to <file> and exit."),
+                                       QStringLiteral("file")};
+    QCommandLineOption screenshotBox{
+        QStringLiteral("screenshot-box"),
+        tr("Save a picture of the message box a second copy of the program shows to <file> "
+           "and exit."),
         QStringLiteral("file")};
+    QCommandLineOption lang{QStringLiteral("lang"),
+                            tr("The language of the window: en, zh_CN or source (the texts as "
+                               "written). Default: the choice of the Language menu, else the "
+                               "system's locale."),
+                            QStringLiteral("language")};
 
     CommandLine() {
         parser.setApplicationDescription(
-            QStringLiteral("Finds, configures and exercises networked relay modules."));
-        parser.addOption(quitAfter);
-        parser.addOption(screenshot);
+            tr("Finds, configures and exercises networked relay modules."));
+        for (const QCommandLineOption *option :
+             {&quitAfter, &screenshot, &screenshotAbout, &screenshotBox, &lang})
+            parser.addOption(*option);
     }
 
     // Prints the help or the version and ends the process when asked for.
@@ -96,18 +134,46 @@ bool mentionsHelpOrVersion(int argc, char *argv[]) {
     return false;
 }
 
-int run() {
+bool savePicture(QWidget &widget, const QString &file) {
+    QCoreApplication::processEvents();
+    if (widget.grab().save(file))
+        return true;
+    report(QStringLiteral("ostrel: cannot write %1").arg(file));
+    return false;
+}
+
+// The pictures asked for on the command line; false when one could not be
+// written.
+bool savePictures(const CommandLine &commandLine, TFrmMain &window) {
+    const QCommandLineParser &parser = commandLine.parser;
+    if (parser.isSet(commandLine.screenshot) &&
+        !savePicture(window, parser.value(commandLine.screenshot)))
+        return false;
+    if (parser.isSet(commandLine.screenshotAbout)) {
+        TFrmAbout::ShowOnce(window.settingsPath());
+        if (!savePicture(*FrmAbout, parser.value(commandLine.screenshotAbout)))
+            return false;
+    }
+    if (parser.isSet(commandLine.screenshotBox)) {
+        const std::unique_ptr<QMessageBox> box = alreadyRunningBox();
+        box->show();
+        if (!savePicture(*box, parser.value(commandLine.screenshotBox)))
+            return false;
+    }
+    return true;
+}
+
+int run(language::Choice languageChoice, const QString &languageError) {
     CommandLine commandLine;
     const QCommandLineParser &parser = commandLine.parser;
     const QCommandLineOption &quitOption = commandLine.quitAfter;
     const QCommandLineOption &screenshotOption = commandLine.screenshot;
     // The program ends with exit code 0 whatever happens, a wrong command line
     // included; it says what is wrong and does not start.
-    if (!commandLine.parser.parse(QCoreApplication::arguments())) {
-        std::fputs(
-            qPrintable(
-                QStringLiteral("ostrel: %1\n\n%2").arg(parser.errorText(), parser.helpText())),
-            stderr);
+    if (!commandLine.parser.parse(QCoreApplication::arguments()) || !languageError.isEmpty()) {
+        const QString error = languageError.isEmpty() ? parser.errorText() : languageError;
+        std::fputs(qPrintable(QStringLiteral("ostrel: %1\n\n%2").arg(error, parser.helpText())),
+                   stderr);
         return 0;
     }
     commandLine.answerHelpOrVersion();
@@ -124,24 +190,17 @@ int run() {
 
     SingleInstanceGuard guard(QString::fromUtf16(InstanceName));
     if (guard.alreadyRunning()) {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Brenmoor"),
-                        QStringLiteral("程序已经运行!"), QMessageBox::Ok);
-        box.exec();
+        alreadyRunningBox()->exec();
         return 0;
     }
 
     TFrmMain window;
+    window.showLanguageChoice(languageChoice);
     window.show();
 
-    if (parser.isSet(screenshotOption)) {
-        QCoreApplication::processEvents();
-        const QString file = parser.value(screenshotOption);
-        if (!window.grab().save(file)) {
-            report(QStringLiteral("ostrel: cannot write %1").arg(file));
-            return 1;
-        }
-        return 0;
-    }
+    if (parser.isSet(screenshotOption) || parser.isSet(commandLine.screenshotAbout) ||
+        parser.isSet(commandLine.screenshotBox))
+        return savePictures(commandLine, window) ? 0 : 1;
     if (parser.isSet(quitOption))
         report(QStringLiteral("ostrel: running"));
 
@@ -163,8 +222,13 @@ int main(int argc, char *argv[]) {
 #endif
     QCoreApplication::setApplicationName(QStringLiteral("ostrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
+    // Read before the application object, which may take arguments of its own.
+    QString languageError;
+    const std::optional<language::Choice> askedLanguage =
+        language::fromArguments(argc, argv, &languageError);
     if (mentionsHelpOrVersion(argc, argv)) {
         const QCoreApplication terminalOnly(argc, argv);
+        putLanguageInForce(askedLanguage);
         CommandLine commandLine;
         // A mistaken command line is left to the full run below to report.
         if (commandLine.parser.parse(QCoreApplication::arguments()))
@@ -178,7 +242,7 @@ int main(int argc, char *argv[]) {
         icon.addFile(QStringLiteral(":/icons/" OSTREL_APP_ID "-%1.png").arg(size));
     OstrelApplication::setWindowIcon(icon);
     try {
-        return run();
+        return run(putLanguageInForce(askedLanguage), languageError);
     } catch (const std::exception &e) {
         OstrelApplication::showException(QString::fromLocal8Bit(e.what()));
     } catch (...) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -16,6 +17,8 @@ public:
         QString text;
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
+        // As the buttons read, in the language in force.
+        QStringList buttonTexts = {};
     };
     QList<Box> boxes;
     // Most boxes open at once: a box closed by the user stays open until
@@ -29,8 +32,11 @@ public:
                 auto *box = qobject_cast<QMessageBox *>(window);
                 open += box ? 1 : 0;
                 if (box && box->isVisible()) {
-                    boxes.append(
-                        {box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+                    QStringList buttonTexts;
+                    for (const QAbstractButton *button : box->buttons())
+                        buttonTexts << button->text();
+                    boxes.append({box->windowTitle(), box->text(), box->icon(),
+                                  box->standardButtons(), buttonTexts});
                     box->done(QMessageBox::Ok);
                 }
             }

@@ -4,6 +4,7 @@
 #include "buildinfo.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,13 +18,16 @@ private:
 
     // A copy of the program with a private runtime folder, so a copy the
     // developer has open does not take part.
-    void setUp(QProcess &process, int quitAfterMs) {
+    void setUp(QProcess &process, int quitAfterMs, const QString &language = u"source"_s) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"XDG_RUNTIME_DIR"_s, m_runtimeDir.path());
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         process.setProcessEnvironment(env);
         process.setProgram(QStringLiteral(OSTREL_EXE));
-        process.setArguments({u"--quit-after"_s, QString::number(quitAfterMs)});
+        // The texts as written unless asked otherwise, whatever the locale or
+        // a language kept in the settings file.
+        process.setArguments(
+            {u"--lang"_s, language, u"--quit-after"_s, QString::number(quitAfterMs)});
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     }
 
@@ -64,6 +68,16 @@ private slots:
         QVERIFY2(out.contains(u"ostrel: message box \"Brenmoor\": 程序已经运行!"_s),
                  qPrintable(out));
         QVERIFY2(!out.contains(u"ostrel: running"_s), qPrintable(out));
+
+        // In English the notice has no Chinese left.
+        QProcess english;
+        setUp(english, 1000, u"en"_s);
+        english.start();
+        QVERIFY(english.waitForFinished(60000));
+        const QString englishOut = QString::fromLocal8Bit(english.readAllStandardOutput());
+        QVERIFY2(englishOut.contains(u"ostrel: message box \"Brenmoor\": "_s),
+                 qPrintable(englishOut));
+        QVERIFY2(!englishOut.contains(QRegularExpression(u"\\p{Han}"_s)), qPrintable(englishOut));
 
         // The first copy is undisturbed.
         QCOMPARE(first.state(), QProcess::Running);

@@ -402,8 +402,9 @@ private slots:
         const QList<QAction *> top = m_window->menuBar()->actions();
         const auto *adapters = control<QMenu>(u"MenuAdapter"_s);
         QCOMPARE(adapters->title(), QStringLiteral("Network adapter"));
-        QCOMPARE(top, (QList<QAction *>{file->menuAction(), adapters->menuAction(), action("N3"),
-                                        action("N4")}));
+        const auto *languages = control<QMenu>(u"MenuLanguage"_s);
+        QCOMPARE(top, (QList<QAction *>{file->menuAction(), adapters->menuAction(),
+                                        languages->menuAction(), action("N3"), action("N4")}));
         QCOMPARE(action("N3")->text(), QStringLiteral("Introduction"));
         QCOMPARE(action("N4")->text(), QStringLiteral("About"));
         QCOMPARE(file->actions(), (QList<QAction *>{action("N10"), action("N11"), action("N12")}));

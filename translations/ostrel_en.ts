@@ -2,547 +2,531 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Close message boxes and the window after &lt;ms&gt; milliseconds and exit; prints &quot;ostrel: running&quot; once the window is shown (for automated runs).</source>
+        <translation>Close message boxes and the window after &lt;ms&gt; milliseconds and exit; prints &quot;ostrel: running&quot; once the window is shown (for automated runs).</translation>
+    </message>
+    <message>
+        <source>Save a picture of the main window to &lt;file&gt; and exit.</source>
+        <translation>Save a picture of the main window to &lt;file&gt; and exit.</translation>
+    </message>
+    <message>
+        <source>Save a picture of the about window to &lt;file&gt; and exit.</source>
+        <translation>Save a picture of the about window to &lt;file&gt; and exit.</translation>
+    </message>
+    <message>
+        <source>Save a picture of the message box a second copy of the program shows to &lt;file&gt; and exit.</source>
+        <translation>Save a picture of the message box a second copy of the program shows to &lt;file&gt; and exit.</translation>
+    </message>
+    <message>
+        <source>The language of the window: en, zh_CN or source (the texts as written). Default: the choice of the Language menu, else the system&apos;s locale.</source>
+        <translation>The language of the window: en, zh_CN or source (the texts as written). Default: the choice of the Language menu, else the system&apos;s locale.</translation>
+    </message>
+    <message>
+        <source>Finds, configures and exercises networked relay modules.</source>
+        <translation>Finds, configures and exercises networked relay modules.</translation>
+    </message>
+</context>
+<context>
+    <name>ConsoleWindowView</name>
+    <message>
+        <source>监听</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>连接</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>电脑IP:</source>
+        <translation>Computer IP:</translation>
+    </message>
+    <message>
+        <source>电脑端口：</source>
+        <translation>Computer port:</translation>
+    </message>
+    <message>
+        <source>目的IP：</source>
+        <translation>Remote IP:</translation>
+    </message>
+    <message>
+        <source>目的端口：</source>
+        <translation>Remote port:</translation>
+    </message>
+    <message>
+        <source>建立</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>断开</source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warning</translation>
+    </message>
+</context>
+<context>
     <name>TFrmAbout</name>
     <message>
         <source>关于</source>
-        <translation type="unfinished"></translation>
+        <translation>About</translation>
     </message>
     <message>
         <source>Ostrel V1.01
 
 Configuration and test tool for
 Ostrel networked relay modules</source>
-        <translation type="unfinished"></translation>
+        <translation>Ostrel V1.01
+
+Configuration and test tool for
+Ostrel networked relay modules</translation>
+    </message>
+    <message>
+        <source>Settings: %1</source>
+        <translation>Settings: %1</translation>
     </message>
 </context>
 <context>
     <name>TFrmMain</name>
     <message>
-        <source>Ostrel V1.01 </source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>TCP/IP configuration settings：</source>
-        <translation type="unfinished"></translation>
+        <translation>TCP/IP configuration settings:</translation>
     </message>
     <message>
         <source>IP and Port：</source>
-        <translation type="unfinished"></translation>
+        <translation>IP and Port:</translation>
     </message>
     <message>
         <source>Search module </source>
-        <translation type="unfinished"></translation>
+        <translation>Search module </translation>
     </message>
     <message>
         <source>Read specification</source>
-        <translation type="unfinished"></translation>
+        <translation>Read specification</translation>
     </message>
     <message>
         <source>Factory setting</source>
-        <translation type="unfinished"></translation>
+        <translation>Factory setting</translation>
     </message>
     <message>
         <source>Write</source>
-        <translation type="unfinished"></translation>
+        <translation>Write</translation>
     </message>
     <message>
         <source>Work mode：</source>
-        <translation type="unfinished"></translation>
+        <translation>Work mode:</translation>
     </message>
     <message>
         <source>TCP_Server</source>
-        <translation type="unfinished"></translation>
+        <translation>TCP_Server</translation>
     </message>
     <message>
         <source>TCP_Client</source>
-        <translation type="unfinished"></translation>
+        <translation>TCP_Client</translation>
     </message>
     <message>
         <source>UDP</source>
-        <translation type="unfinished"></translation>
+        <translation>UDP</translation>
     </message>
     <message>
         <source>UDP_Server</source>
-        <translation type="unfinished"></translation>
+        <translation>UDP_Server</translation>
     </message>
     <message>
         <source>Search</source>
-        <translation type="unfinished"></translation>
+        <translation>Search</translation>
     </message>
     <message>
         <source>Setting</source>
-        <translation type="unfinished"></translation>
+        <translation>Setting</translation>
     </message>
     <message>
         <source>Module IP：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>192.168.1.199</source>
-        <translation type="unfinished"></translation>
+        <translation>Module IP:</translation>
     </message>
     <message>
         <source>Gateway IP：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>192.168.1.1</source>
-        <translation type="unfinished"></translation>
+        <translation>Gateway IP:</translation>
     </message>
     <message>
         <source>Destination IP：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>192.168.1.100</source>
-        <translation type="unfinished"></translation>
+        <translation>Destination IP:</translation>
     </message>
     <message>
         <source>Subnet mask：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>192.168.0.1</source>
-        <translation type="unfinished"></translation>
+        <translation>Subnet mask:</translation>
     </message>
     <message>
         <source>Port：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>5000</source>
-        <translation type="unfinished"></translation>
+        <translation>Port:</translation>
     </message>
     <message>
         <source>MAC address：</source>
-        <translation type="unfinished"></translation>
+        <translation>MAC address:</translation>
     </message>
     <message>
         <source>Destination port：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>6000</source>
-        <translation type="unfinished"></translation>
+        <translation>Destination port:</translation>
     </message>
     <message>
         <source>DHCP mode：</source>
-        <translation type="unfinished"></translation>
+        <translation>DHCP mode:</translation>
     </message>
     <message>
         <source>Close</source>
-        <translation type="unfinished"></translation>
+        <translation>Close</translation>
     </message>
     <message>
         <source>Open</source>
-        <translation type="unfinished"></translation>
+        <translation>Open</translation>
     </message>
     <message>
         <source>Device name：</source>
-        <translation type="unfinished"></translation>
+        <translation>Device name:</translation>
     </message>
     <message>
         <source>Info display：</source>
-        <translation type="unfinished"></translation>
+        <translation>Info display:</translation>
     </message>
     <message>
         <source>clear display</source>
-        <translation type="unfinished"></translation>
+        <translation>clear display</translation>
     </message>
     <message>
         <source>Firmware version</source>
-        <translation type="unfinished"></translation>
+        <translation>Firmware version</translation>
     </message>
     <message>
         <source>Ver：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>QPlainTextEdit { background-color: rgb(185, 209, 234); }</source>
-        <translation type="unfinished"></translation>
+        <translation>Ver:</translation>
     </message>
     <message>
         <source>波特率：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>110</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>300</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>600</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>1200</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>2400</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>4800</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>9600</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>14400</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>19200</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>38400</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>56000</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>57600</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>115200</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>128000</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>256000</source>
-        <translation type="unfinished"></translation>
+        <translation>Baud rate:</translation>
     </message>
     <message>
         <source>数据位：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>8</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>9</source>
-        <translation type="unfinished"></translation>
+        <translation>Data bits:</translation>
     </message>
     <message>
         <source>停止位：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>0.5</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>1.5</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>2</source>
-        <translation type="unfinished"></translation>
+        <translation>Stop bits:</translation>
     </message>
     <message>
         <source>校验：</source>
-        <translation type="unfinished"></translation>
+        <translation>Parity:</translation>
     </message>
     <message>
         <source>None</source>
-        <translation type="unfinished"></translation>
+        <translation>None</translation>
     </message>
     <message>
         <source>Odd</source>
-        <translation type="unfinished"></translation>
+        <translation>Odd</translation>
     </message>
     <message>
         <source>Even</source>
-        <translation type="unfinished"></translation>
+        <translation>Even</translation>
     </message>
     <message>
         <source>Relay：</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay:</translation>
     </message>
     <message>
         <source>Receive：</source>
-        <translation type="unfinished"></translation>
+        <translation>Receive:</translation>
     </message>
     <message>
         <source>Command sending：</source>
-        <translation type="unfinished"></translation>
+        <translation>Command sending:</translation>
     </message>
     <message>
         <source>Send</source>
-        <translation type="unfinished"></translation>
+        <translation>Send</translation>
     </message>
     <message>
         <source>Clear send</source>
-        <translation type="unfinished"></translation>
+        <translation>Clear send</translation>
     </message>
     <message>
         <source>Clear receive</source>
-        <translation type="unfinished"></translation>
+        <translation>Clear receive</translation>
     </message>
     <message>
         <source>TCP/IP：</source>
-        <translation type="unfinished"></translation>
+        <translation>TCP/IP:</translation>
     </message>
     <message>
         <source>Mode：</source>
-        <translation type="unfinished"></translation>
+        <translation>Mode:</translation>
     </message>
     <message>
         <source>TCP server end</source>
-        <translation type="unfinished"></translation>
+        <translation>TCP server end</translation>
     </message>
     <message>
         <source>TCP client</source>
-        <translation type="unfinished"></translation>
+        <translation>TCP client</translation>
     </message>
     <message>
         <source>Computer IP：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Edt_LocalIP</source>
-        <translation type="unfinished"></translation>
+        <translation>Computer IP:</translation>
     </message>
     <message>
         <source>Computer port：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>12345</source>
-        <translation type="unfinished"></translation>
+        <translation>Computer port:</translation>
     </message>
     <message>
         <source>Listen</source>
-        <translation type="unfinished"></translation>
+        <translation>Listen</translation>
     </message>
     <message>
         <source>NoConnect</source>
-        <translation type="unfinished"></translation>
+        <translation>None</translation>
     </message>
     <message>
         <source>Relay status：</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay status:</translation>
     </message>
     <message>
         <source>Relay1</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay1</translation>
     </message>
     <message>
         <source>Relay2</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay2</translation>
     </message>
     <message>
         <source>Relay3</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay3</translation>
     </message>
     <message>
         <source>Relay4</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay4</translation>
     </message>
     <message>
         <source>Relay5</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay5</translation>
     </message>
     <message>
         <source>Relay6</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay6</translation>
     </message>
     <message>
         <source>Relay7</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay7</translation>
     </message>
     <message>
         <source>Relay8</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay8</translation>
     </message>
     <message>
         <source>Relay9</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay9</translation>
     </message>
     <message>
         <source>Relay10</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay10</translation>
     </message>
     <message>
         <source>Relay11</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay11</translation>
     </message>
     <message>
         <source>Relay12</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay12</translation>
     </message>
     <message>
         <source>Relay13</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay13</translation>
     </message>
     <message>
         <source>Relay14</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay14</translation>
     </message>
     <message>
         <source>Relay15</source>
-        <translation type="unfinished"></translation>
+        <translation>Relay15</translation>
     </message>
     <message>
         <source>All relay</source>
-        <translation type="unfinished"></translation>
+        <translation>All relay</translation>
     </message>
     <message>
         <source>Status：</source>
-        <translation type="unfinished"></translation>
+        <translation>Status:</translation>
     </message>
     <message>
         <source>Attached</source>
-        <translation type="unfinished"></translation>
+        <translation>Attached</translation>
     </message>
     <message>
         <source>Detatched</source>
-        <translation type="unfinished"></translation>
+        <translation>Detached</translation>
     </message>
     <message>
         <source>Timer：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>100000</source>
-        <translation type="unfinished"></translation>
+        <translation>Timer:</translation>
     </message>
     <message>
         <source>无输入，不定时</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>S</source>
-        <translation type="unfinished"></translation>
+        <translation>Empty: no time limit</translation>
     </message>
     <message>
         <source>Settings</source>
-        <translation type="unfinished"></translation>
+        <translation>Settings</translation>
     </message>
     <message>
         <source>Input interface status：</source>
-        <translation type="unfinished"></translation>
+        <translation>Input status:</translation>
     </message>
     <message>
         <source>Interface1</source>
-        <translation type="unfinished"></translation>
+        <translation>Input1</translation>
     </message>
     <message>
         <source>Interface2</source>
-        <translation type="unfinished"></translation>
+        <translation>Input2</translation>
     </message>
     <message>
         <source>Interface3</source>
-        <translation type="unfinished"></translation>
+        <translation>Input3</translation>
     </message>
     <message>
         <source>Interface4</source>
-        <translation type="unfinished"></translation>
+        <translation>Input4</translation>
     </message>
     <message>
         <source>Interface5</source>
-        <translation type="unfinished"></translation>
+        <translation>Input5</translation>
     </message>
     <message>
         <source>Interface6</source>
-        <translation type="unfinished"></translation>
+        <translation>Input6</translation>
     </message>
     <message>
         <source>Interface7</source>
-        <translation type="unfinished"></translation>
+        <translation>Input7</translation>
     </message>
     <message>
         <source>Interface8</source>
-        <translation type="unfinished"></translation>
+        <translation>Input8</translation>
     </message>
     <message>
         <source>Interface9</source>
-        <translation type="unfinished"></translation>
+        <translation>Input9</translation>
     </message>
     <message>
         <source>Interface10</source>
-        <translation type="unfinished"></translation>
+        <translation>Input10</translation>
     </message>
     <message>
         <source>Interface11</source>
-        <translation type="unfinished"></translation>
+        <translation>Input11</translation>
     </message>
     <message>
         <source>Interface12</source>
-        <translation type="unfinished"></translation>
+        <translation>Input12</translation>
     </message>
     <message>
         <source>All interfaces</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&lt;u&gt;RzURLLabel1&lt;/u&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>All inputs</translation>
     </message>
     <message>
         <source>File</source>
-        <translation type="unfinished"></translation>
+        <translation>File</translation>
     </message>
     <message>
         <source>Restore settings</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Ctrl+D</source>
-        <translation type="unfinished"></translation>
+        <translation>Restore settings</translation>
     </message>
     <message>
         <source>Save</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Ctrl+S</source>
-        <translation type="unfinished"></translation>
+        <translation>Save</translation>
     </message>
     <message>
         <source>Exit</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Ctrl+Q</source>
-        <translation type="unfinished"></translation>
+        <translation>Exit</translation>
     </message>
     <message>
         <source>Introduction</source>
-        <translation type="unfinished"></translation>
+        <translation>Introduction</translation>
     </message>
     <message>
         <source>About</source>
-        <translation type="unfinished"></translation>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>操作说明：</source>
+        <translation>Instructions:</translation>
+    </message>
+    <message>
+        <source>  1、搜索模块 按键：在TCP模式下可用，搜索到的模块将在左边的框内显示</source>
+        <translation>  1. &quot;Search module&quot;: available in TCP mode; the modules found are listed in the box on the left</translation>
+    </message>
+    <message>
+        <source>  2、读参数 按键：将模块所有可读参数均读取出显示</source>
+        <translation>  2. &quot;Read specification&quot;: reads every readable parameter of the module and shows it</translation>
+    </message>
+    <message>
+        <source>  3、出厂设置 按键：将所有的参数恢复为出厂默认值</source>
+        <translation>  3. &quot;Factory setting&quot;: restores every parameter to its factory default</translation>
+    </message>
+    <message>
+        <source>  4、一键写入 按键：将所有的参数写入到模块中</source>
+        <translation>  4. &quot;Write&quot;: writes every parameter to the module</translation>
+    </message>
+    <message>
+        <source>  5、每个参数都有独立的 查询 及 设置 的按键</source>
+        <translation>  5. Each parameter has a &quot;Search&quot; and a &quot;Setting&quot; button of its own</translation>
+    </message>
+    <message>
+        <source>软件刚打开默认通讯方式为：UDP</source>
+        <translation>Communication mode at start: UDP</translation>
+    </message>
+    <message>
+        <source>Network adapter</source>
+        <translation>Network adapter</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>System</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>All adapters</source>
+        <translation>All adapters</translation>
+    </message>
+    <message>
+        <source>%1 only</source>
+        <translation>%1 only</translation>
+    </message>
+    <message>
+        <source>%1 (not available)</source>
+        <translation>%1 (not available)</translation>
     </message>
 </context>
 <context>
     <name>TranscriptView</name>
     <message>
         <source>&amp;Copy</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Copy</translation>
     </message>
     <message>
         <source>Select All</source>
-        <translation type="unfinished"></translation>
+        <translation>Select All</translation>
+    </message>
+</context>
+<context>
+    <name>ostrel</name>
+    <message>
+        <source>程序已经运行!</source>
+        <translation>The program is already running!</translation>
     </message>
 </context>
 <context>

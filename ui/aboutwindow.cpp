@@ -24,10 +24,10 @@ TFrmAbout::TFrmAbout(const QString &settingsFile, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::WindowStaysOnTopHint)
-    , m_ui(new Ui::TFrmAbout) {
+    , m_ui(new Ui::TFrmAbout)
+    , m_settingsFile(settingsFile) {
     m_ui->setupUi(this);
-    m_ui->Label1->setText(m_ui->Label1->text() + QStringLiteral("\n\nSettings: ") +
-                          QDir::toNativeSeparators(settingsFile));
+    retranslate();
     // The font family comes from the form; its height is in pixels, which the
     // form cannot express.
     QFont font = m_ui->Label1->font();
@@ -43,6 +43,19 @@ TFrmAbout::~TFrmAbout() {
     if (FrmAbout == this)
         FrmAbout = nullptr;
     delete m_ui;
+}
+
+void TFrmAbout::retranslate() {
+    m_ui->Label1->setText(m_ui->Label1->text() + QStringLiteral("\n\n") +
+                          tr("Settings: %1").arg(QDir::toNativeSeparators(m_settingsFile)));
+}
+
+void TFrmAbout::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        m_ui->retranslateUi(this);
+        retranslate();
+    }
 }
 
 void TFrmAbout::showEvent(QShowEvent *event) {

@@ -23,9 +23,15 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    // The form's text followed by the settings file, worded at start and
+    // on each change of language.
+    void retranslate();
+
     Ui::TFrmAbout *m_ui;
+    QString m_settingsFile;
     bool m_placed = false;
 };
 

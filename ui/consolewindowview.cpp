@@ -7,18 +7,20 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace {
 
-// "Interface7" gives 7; anything else (the "all" box) gives 0.
+// "Interface7" gives 7; a caption that ends in no number (the "all" box)
+// gives 0. Only the number counts, so that the caption may be in any language.
 int captionNumber(const QCheckBox *box) {
-    static const QString prefix = QStringLiteral("Interface");
     const QString caption = box->text();
-    if (!caption.startsWith(prefix))
-        return 0;
+    qsizetype digits = caption.size();
+    while (digits > 0 && caption.at(digits - 1).isDigit())
+        --digits;
     bool ok = false;
-    const int number = caption.sliced(prefix.size()).toInt(&ok);
+    const int number = caption.sliced(digits).toInt(&ok);
     return ok ? number : 0;
 }
 
@@ -177,24 +179,39 @@ void ConsoleWindowView::applyModeLayout(ConsoleMode mode) {
     }
     u.Cmb_RemoteIP->setVisible(server);
     u.Cmb_RemotePort->setVisible(server);
-    u.But_TCPCtl->setText(server ? QStringLiteral("监听") : QStringLiteral("连接"));
+    setCaption(u.But_TCPCtl, server ? QT_TR_NOOP("监听") : QT_TR_NOOP("连接"));
     if (mode != ConsoleMode::TcpClient) {
-        u.Label17->setText(QStringLiteral("电脑IP:"));
-        u.Label18->setText(QStringLiteral("电脑端口："));
+        setCaption(u.Label17, QT_TR_NOOP("电脑IP:"));
+        setCaption(u.Label18, QT_TR_NOOP("电脑端口："));
     }
 }
 
 void ConsoleWindowView::showLabels(ConsoleMode mode) {
     Ui::TFrmMain &u = m_ui;
     if (mode == ConsoleMode::TcpClient) {
-        u.But_TCPCtl->setText(QStringLiteral("连接"));
+        setCaption(u.But_TCPCtl, QT_TR_NOOP("连接"));
         return;
     }
-    u.Label_IP->setText(QStringLiteral("目的IP："));
-    u.Label_Port->setText(QStringLiteral("目的端口："));
+    setCaption(u.Label_IP, QT_TR_NOOP("目的IP："));
+    setCaption(u.Label_Port, QT_TR_NOOP("目的端口："));
     // Shown again; in server mode the client list lies over it.
     u.Edt_RemoteIP->setVisible(true);
-    u.But_TCPCtl->setText(QStringLiteral("建立"));
+    setCaption(u.But_TCPCtl, QT_TR_NOOP("建立"));
+}
+
+void ConsoleWindowView::setCaption(QWidget *control, const char *source) {
+    m_captions.insert(control, source);
+    const QString text = tr(source);
+    if (auto *label = qobject_cast<QLabel *>(control))
+        label->setText(text);
+    else if (auto *button = qobject_cast<QAbstractButton *>(control))
+        button->setText(text);
+}
+
+void ConsoleWindowView::retranslate() {
+    const QHash<QWidget *, const char *> captions = m_captions;
+    for (auto caption = captions.cbegin(); caption != captions.cend(); ++caption)
+        setCaption(caption.key(), caption.value());
 }
 
 void ConsoleWindowView::enableConsoleButtons(bool enabled) {
@@ -204,7 +221,7 @@ void ConsoleWindowView::enableConsoleButtons(bool enabled) {
 }
 
 void ConsoleWindowView::showOpen() {
-    m_ui.But_TCPCtl->setText(QStringLiteral("断开"));
+    setCaption(m_ui.But_TCPCtl, QT_TR_NOOP("断开"));
     m_ui.But_TCPSend->setEnabled(true);
 }
 
@@ -309,7 +326,6 @@ bool ConsoleWindowView::transcriptLastLineEmpty() const {
 }
 
 void ConsoleWindowView::warning(const QString &text) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Warning"), text, QMessageBox::Ok,
-                    m_dialogParent);
+    QMessageBox box(QMessageBox::Critical, tr("Warning"), text, QMessageBox::Ok, m_dialogParent);
     box.exec();
 }

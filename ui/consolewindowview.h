@@ -3,6 +3,9 @@
 #include "console.h"
 #include "consoleview.h"
 
+#include <QCoreApplication>
+#include <QHash>
+
 #include <array>
 #include <functional>
 
@@ -24,6 +27,8 @@ class TFrmMain;
 // a box names keeps the box, the command and the lamp that answers in one row.
 // The window's InputBoxes table (control order) is left as it is.
 class ConsoleWindowView : public ConsoleView {
+    Q_DECLARE_TR_FUNCTIONS(ConsoleWindowView)
+
 public:
     using RelayBoxTable = std::array<QCheckBox *, 16>;
     using InputBoxTable = std::array<QCheckBox *, 13>;
@@ -71,7 +76,14 @@ public:
 
     void warning(const QString &text) override;
 
+    // Shows the captions set so far in the language now in force (after the
+    // form's own texts were put back by retranslateUi).
+    void retranslate();
+
 private:
+    // Captions change with the console's mode and state; each control keeps
+    // the source of its latest caption, so a change of language rewords it.
+    void setCaption(QWidget *control, const char *source);
     void applyModeLayout(ConsoleMode mode);
     void showLabels(ConsoleMode mode);
     void showOpen();
@@ -87,4 +99,5 @@ private:
     InputBoxTable m_inputBoxByNumber{};
     std::function<void(bool)> m_enableConfigControls;
     QWidget *m_dialogParent;
+    QHash<QWidget *, const char *> m_captions;
 };

@@ -52,6 +52,7 @@ TFrmMain::TFrmMain(QWidget *parent, Clock &clock)
     setupConfigSide();
     setupConsole();
     setupMenus();
+    retranslate();
     FormCreate();
 }
 
@@ -94,21 +95,23 @@ void TFrmMain::setupNetwork() {
 }
 
 void TFrmMain::AddInstructionLines() {
-    static const char16_t *const lines[] = {
-        u"操作说明：",
-        u"  1、搜索模块 按键：在TCP模式下可用，搜索到的模块将在左边的框内显示",
-        u"  2、读参数 按键：将模块所有可读参数均读取出显示",
-        u"  3、出厂设置 按键：将所有的参数恢复为出厂默认值",
-        u"  4、一键写入 按键：将所有的参数写入到模块中",
-        u"  5、每个参数都有独立的 查询 及 设置 的按键",
+    // In the language in force when they are added; lines already in the
+    // memo stay as they were written.
+    static const char *const lines[] = {
+        QT_TR_NOOP("操作说明："),
+        QT_TR_NOOP("  1、搜索模块 按键：在TCP模式下可用，搜索到的模块将在左边的框内显示"),
+        QT_TR_NOOP("  2、读参数 按键：将模块所有可读参数均读取出显示"),
+        QT_TR_NOOP("  3、出厂设置 按键：将所有的参数恢复为出厂默认值"),
+        QT_TR_NOOP("  4、一键写入 按键：将所有的参数写入到模块中"),
+        QT_TR_NOOP("  5、每个参数都有独立的 查询 及 设置 的按键"),
     };
-    for (const char16_t *line : lines)
-        m_ui->MemoInfo->appendPlainText(QString::fromUtf16(line));
+    for (const char *line : lines)
+        m_ui->MemoInfo->appendPlainText(tr(line));
 }
 
 void TFrmMain::FormCreate() {
     AddInstructionLines();
-    m_ui->MemoInfo->appendPlainText(QStringLiteral("软件刚打开默认通讯方式为：UDP"));
+    m_ui->MemoInfo->appendPlainText(tr("软件刚打开默认通讯方式为：UDP"));
     m_ui->MemoInfo->appendPlainText(QString());
     // Open on the instructions rather than on the empty last line.
     m_ui->MemoInfo->moveCursor(QTextCursor::Start);
@@ -134,6 +137,20 @@ void TFrmMain::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+}
+
+void TFrmMain::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        m_ui->retranslateUi(this);
+        retranslate();
+    }
+}
+
+void TFrmMain::retranslate() {
+    m_adapterMenu->setTitle(tr("Network adapter"));
+    retranslateLanguageMenu();
+    m_consoleView->retranslate();
 }
 
 void TFrmMain::closeEvent(QCloseEvent *event) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "language.h"
+
 #include <QByteArray>
 #include <QMainWindow>
 #include <QString>
@@ -52,6 +54,12 @@ public:
     const QString &settingsPath() const { return m_settingsPath; }
     void setSettingsPath(const QString &path) { m_settingsPath = path; }
 
+    // Checks the menu's item for choice (none for Source, which the menu
+    // does not offer); what the program put in force at start.
+    void showLanguageChoice(language::Choice choice);
+    // The language the settings file keeps; System when it keeps none.
+    static language::Choice savedLanguageChoice(const QString &settingsFile);
+
     const std::array<QCheckBox *, 16> &relayBoxes() const { return RelayBoxes; }
     const std::array<LampWidget *, 15> &relayLamps() const { return RelayLamps; }
     const std::array<QCheckBox *, 13> &inputBoxes() const { return InputBoxes; }
@@ -64,12 +72,17 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // A new language: the form's texts and those set here are worded anew.
+    void changeEvent(QEvent *event) override;
 
 private:
     // ---- Window life cycle and shared plumbing (mainwindow.cpp) ----------
     void fillControlTables();
     void setupNetwork();
     void FormCreate();
+    // Words every text this window sets in code (the form's own are the
+    // form's retranslateUi), at start and on each change of language.
+    void retranslate();
     // The operating instructions, shown at start-up and by "Introduction".
     void AddInstructionLines();
     void FormShow();
@@ -95,6 +108,11 @@ private:
     void setupMenus();
     // "Network adapter": every adapter the system lists now, the choice checked.
     void fillAdapterMenu(QMenu *menu);
+    // "Language / 语言": the choice kept in the settings file, put in force at
+    // once when picked.
+    void setupLanguageMenu();
+    void retranslateLanguageMenu();
+    void chooseLanguage(language::Choice choice);
     void N10Click();
     void N11Click();
     void N12Click();
@@ -105,6 +123,8 @@ private:
 
     // ---- Members ---------------------------------------------------------
     Ui::TFrmMain *m_ui;
+    QMenu *m_adapterMenu = nullptr;
+    QMenu *m_languageMenu = nullptr;
     Clock &m_clock;
     QString m_settingsPath;
     // The one transport of both sides and the core's router of what arrives

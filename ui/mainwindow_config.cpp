@@ -21,8 +21,6 @@
 
 #include <utility>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 QString textOf(const ParameterValue &value) {
@@ -132,9 +130,9 @@ public:
     // Cancel, though nothing depends on the answer.
     void notify(Notice notice, const QString &text) override {
         const bool inputError = notice == Notice::InputError;
-        QMessageBox box(inputError ? QMessageBox::Critical : QMessageBox::NoIcon, u"提示"_s, text,
-                        inputError ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel,
-                        m_window);
+        QMessageBox box(
+            inputError ? QMessageBox::Critical : QMessageBox::NoIcon, TFrmMain::tr("提示"), text,
+            inputError ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel, m_window);
         box.exec();
     }
 

@@ -21,7 +21,12 @@
 
 namespace {
 
-const QString NoticeCaption = QStringLiteral("提示");
+const QString LanguageKey = QStringLiteral("Language");
+
+// The window's caption for the boxes of the settings file.
+QString noticeCaption() {
+    return TFrmMain::tr("提示");
+}
 
 // The menu's shortcuts are the program's own: in an editable combo box or a
 // memo the platform may bind the same keys to text editing (Ctrl+D deletes a
@@ -68,10 +73,78 @@ void TFrmMain::setupMenus() {
     qApp->installEventFilter(new MenuShortcutGuard(this, {m_ui->N10, m_ui->N11, m_ui->N12}));
 
     // Listed afresh each time it opens: adapters come and go (a cable, a VPN).
-    auto *adapters = new QMenu(QStringLiteral("Network adapter"), m_ui->MainMenu1);
+    auto *adapters = new QMenu(m_ui->MainMenu1);
     adapters->setObjectName(QStringLiteral("MenuAdapter"));
     m_ui->MainMenu1->insertMenu(m_ui->N3, adapters);
     connect(adapters, &QMenu::aboutToShow, this, [this, adapters] { fillAdapterMenu(adapters); });
+    m_adapterMenu = adapters;
+    setupLanguageMenu();
+}
+
+void TFrmMain::setupLanguageMenu() {
+    // Named in both languages, so that whoever cannot read the one in force
+    // still finds it; the languages are named in their own.
+    m_languageMenu = new QMenu(QStringLiteral("Language / 语言"), m_ui->MainMenu1);
+    m_languageMenu->setObjectName(QStringLiteral("MenuLanguage"));
+    m_ui->MainMenu1->insertMenu(m_ui->N3, m_languageMenu);
+    auto *group = new QActionGroup(m_languageMenu);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    using language::Choice;
+    const std::pair<Choice, QString> items[] = {
+        {Choice::System, QStringLiteral("LanguageSystem")},
+        {Choice::English, QStringLiteral("LanguageEnglish")},
+        {Choice::Chinese, QStringLiteral("LanguageChinese")},
+    };
+    for (const auto &[choice, name] : items) {
+        QAction *action = m_languageMenu->addAction(QString());
+        action->setObjectName(name);
+        action->setCheckable(true);
+        action->setData(int(choice));
+        action->setActionGroup(group);
+        connect(action, &QAction::triggered, this, [this, choice] { chooseLanguage(choice); });
+    }
+    showLanguageChoice(savedLanguageChoice(m_settingsPath));
+}
+
+void TFrmMain::retranslateLanguageMenu() {
+    const auto actions = m_languageMenu->actions();
+    for (QAction *action : actions) {
+        switch (language::Choice(action->data().toInt())) {
+        case language::Choice::System:
+            action->setText(tr("System"));
+            break;
+        case language::Choice::English:
+            action->setText(QStringLiteral("English"));
+            break;
+        case language::Choice::Chinese:
+            action->setText(QStringLiteral("简体中文"));
+            break;
+        case language::Choice::Source:
+            break;
+        }
+    }
+}
+
+language::Choice TFrmMain::savedLanguageChoice(const QString &settingsFile) {
+    return language::fromCode(settings::ReadSetting(settingsFile, LanguageKey))
+        .value_or(language::Choice::System);
+}
+
+void TFrmMain::showLanguageChoice(language::Choice choice) {
+    const auto actions = m_languageMenu->actions();
+    for (QAction *action : actions)
+        action->setChecked(language::Choice(action->data().toInt()) == choice);
+}
+
+void TFrmMain::chooseLanguage(language::Choice choice) {
+    // The window speaks the new language at once (a LanguageChange event);
+    // the file keeps the choice for the next start.
+    language::apply(*qApp, choice, language::Choice::Source);
+    showLanguageChoice(choice);
+    const settings::SaveResult result =
+        settings::WriteSetting(m_settingsPath, LanguageKey, language::code(choice));
+    if (!result.ok)
+        QMessageBox::critical(this, noticeCaption(), result.message);
 }
 
 void TFrmMain::fillAdapterMenu(QMenu *menu) {
@@ -91,7 +164,7 @@ void TFrmMain::fillAdapterMenu(QMenu *menu) {
         });
         return action;
     };
-    add(QStringLiteral("All adapters"), {});
+    add(tr("All adapters"), {});
     menu->addSeparator();
     QStringList listed;
     const QList<NetworkAdapter> adapters = m_config->adapterSource().adapters();
@@ -99,7 +172,7 @@ void TFrmMain::fillAdapterMenu(QMenu *menu) {
         // An adapter is searched from each of its addresses; a further
         // address may also be picked alone.
         if (listed.contains(adapter.name)) {
-            add(adapter.label() + QStringLiteral(" only"), adapter.addressText());
+            add(tr("%1 only").arg(adapter.label()), adapter.addressText());
             listed << adapter.addressText();
             continue;
         }
@@ -109,7 +182,7 @@ void TFrmMain::fillAdapterMenu(QMenu *menu) {
     // A choice restored from the file, or an adapter unplugged since: it is
     // still the choice, and the search says it cannot go out.
     if (!chosen.isEmpty() && !listed.contains(chosen))
-        add(chosen + QStringLiteral(" (not available)"), chosen)->setEnabled(false);
+        add(tr("%1 (not available)").arg(chosen), chosen)->setEnabled(false);
 }
 
 void TFrmMain::N10Click() {
@@ -152,7 +225,7 @@ void TFrmMain::SaveSettings() {
     values.Adapter = m_config->searchAdapter();
     const settings::SaveResult result = settings::saveSettings(m_settingsPath, values);
     if (!result.ok)
-        QMessageBox::critical(this, NoticeCaption, result.message);
+        QMessageBox::critical(this, noticeCaption(), result.message);
 }
 
 void TFrmMain::LoadSettings() {
@@ -163,5 +236,5 @@ void TFrmMain::LoadSettings() {
     m_config->setSearchAdapter(result.values.Adapter);
     showComputerIP();
     if (!result.message.isEmpty())
-        QMessageBox::warning(this, NoticeCaption, result.message);
+        QMessageBox::warning(this, noticeCaption(), result.message);
 }
