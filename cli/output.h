@@ -1,5 +1,7 @@
 #pragma once
 
+#include "words.h"
+
 #include <QJsonObject>
 #include <QList>
 #include <QString>
