@@ -104,24 +104,49 @@ QString optionSyntax(const QCommandLineOption &option) {
 
 constexpr qsizetype Width = 79;
 
+// Where a line may break within a word: nowhere in a run of narrow
+// characters, anywhere around a wide one (Chinese has no spaces), except
+// before the punctuation that closes a phrase.
+QStringList pieces(const QString &word) {
+    static const QString closing = u"，。、；：！？）》」』”"_s;
+    QStringList parts;
+    bool lastWide = true;
+    for (const char32_t c : word.toUcs4()) {
+        const QString character = QString::fromUcs4(&c, 1);
+        const bool wide = displayWidth(character) > 1;
+        if (!parts.isEmpty() && closing.contains(character))
+            parts.last() += character;
+        else if (wide || lastWide)
+            parts.append(character);
+        else
+            parts.last() += character;
+        lastWide = wide;
+    }
+    return parts;
+}
+
 // Words after a start of indent columns, each line within a terminal of 80.
 QString wrappedFrom(qsizetype indent, const QString &text) {
     QString wrapped;
     qsizetype column = indent;
     bool first = true;
     for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
-        if (!first && column + 1 + word.size() > Width) {
-            wrapped += u'\n' + QString(indent, u' ');
-            column = indent;
-            first = true;
+        bool wordStarts = true;
+        for (const QString &piece : pieces(word)) {
+            const qsizetype width = displayWidth(piece);
+            const bool space = wordStarts && !first;
+            if (!first && column + (space ? 1 : 0) + width > Width) {
+                wrapped += u'\n' + QString(indent, u' ');
+                column = indent;
+            } else if (space) {
+                wrapped += u' ';
+                ++column;
+            }
+            wrapped += piece;
+            column += width;
+            first = false;
+            wordStarts = false;
         }
-        if (!first) {
-            wrapped += u' ';
-            ++column;
-        }
-        wrapped += word;
-        column += word.size();
-        first = false;
     }
     return wrapped;
 }
@@ -280,13 +305,13 @@ QString Application::commandHelp(const CommandInfo &command) const {
         QList<std::pair<QString, QString>> rows;
         for (const Argument &argument : command.arguments)
             rows.append({argument.syntax, argument.description});
-        text += u"\nArguments:\n"_s + columns(rows);
+        text += Words::tr("\nArguments:\n") + columns(rows);
     }
     if (!command.options.isEmpty()) {
         QList<std::pair<QString, QString>> rows;
         for (const QCommandLineOption &option : command.options)
             rows.append({optionSyntax(option), option.description()});
-        text += u"\nOptions:\n"_s + columns(rows);
+        text += Words::tr("\nOptions:\n") + columns(rows);
     }
     if (!command.details.isEmpty())
         text += u'\n' + wrapped(command.details);
@@ -326,7 +351,7 @@ QString Application::generalHelp() const {
     rows.append({optionSyntax(langOption()), langOption().description()});
     rows.append({u"-h, --help"_s, Words::tr("Displays help; with a command, that command's.")});
     rows.append({u"-v, -V, --version"_s, Words::tr("Displays version information.")});
-    text += u"\nOptions:\n"_s + columns(rows);
+    text += Words::tr("\nOptions:\n") + columns(rows);
     text +=
         wrapped(Words::tr("\n'%1 help COMMAND' tells which of the options a command takes; "
                           "'man %1-COMMAND' says more.\n\n"

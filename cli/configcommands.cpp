@@ -84,7 +84,8 @@ public:
     }
     void run(Context &context, Done done) override {
         Report report;
-        report.table = Table({u"NAME"_s, u"ADDRESS"_s, u"MASK"_s, u"MAC"_s});
+        report.table =
+            Table({Words::tr("NAME"), Words::tr("ADDRESS"), Words::tr("MASK"), u"MAC"_s});
         QJsonArray list;
         for (const NetworkAdapter &adapter : context.adapters.adapters()) {
             const QString mask = parameters::addressText(adapter.netmask);

@@ -157,7 +157,7 @@ Report withSearch(Report report, const SearchOutcome &search) {
 
 Report searchReport(const SearchOutcome &outcome) {
     Report report;
-    report.table = Table({u"MODULE"_s, u"IP"_s, u"ADAPTER"_s});
+    report.table = Table({Words::tr("MODULE"), u"IP"_s, Words::tr("ADAPTER")});
     QJsonArray modules;
     for (const ListedModule &module : outcome.modules) {
         report.table.addRow({module.mac, module.ip, module.adapter});
@@ -177,7 +177,7 @@ Report readReport(const QList<ModuleOutcome> &outcomes, bool uart) {
     columns.removeOne(Parameter::MAC);
     if (uart)
         columns.append(Parameter::Uart);
-    QStringList headers{u"MODULE"_s, u"STATUS"_s};
+    QStringList headers{Words::tr("MODULE"), Words::tr("STATUS")};
     for (const Parameter parameter : columns)
         headers.append(keyOf(parameter).toUpper());
     report.table = Table(headers);
@@ -194,7 +194,7 @@ Report readReport(const QList<ModuleOutcome> &outcomes, bool uart) {
 
 Report changeReport(const QList<ModuleOutcome> &outcomes, bool summary) {
     Report report = outcomesReport(outcomes);
-    report.table = Table({u"MODULE"_s, u"IP"_s, u"STATUS"_s, u"DETAIL"_s});
+    report.table = Table({Words::tr("MODULE"), u"IP"_s, Words::tr("STATUS"), Words::tr("DETAIL")});
     for (const ModuleOutcome &outcome : outcomes)
         report.table.addRow({outcome.module, outcome.ip.isEmpty() ? u"-"_s : outcome.ip,
                              statusText(outcome.status), detailOf(outcome)});
@@ -210,7 +210,7 @@ Report changeReport(const QList<ModuleOutcome> &outcomes, bool summary) {
 
 Report dryRunReport(const QList<PreviewedModule> &modules) {
     Report report;
-    report.table = Table({u"MODULE"_s, u"STEP"_s, u"FRAME"_s});
+    report.table = Table({Words::tr("MODULE"), Words::tr("STEP"), Words::tr("FRAME")});
     QJsonArray frames;
     for (const auto &[module, preview] : modules) {
         for (const FramePreview::Frame &frame : preview.frames) {

@@ -20,13 +20,6 @@ bool isWide(char32_t c) {
            (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
-qsizetype displayWidth(const QString &text) {
-    qsizetype width = 0;
-    for (const char32_t c : text.toUcs4())
-        width += isWide(c) ? 2 : 1;
-    return width;
-}
-
 QJsonArray problemsJson(const QList<Problem> &problems) {
     QJsonArray array;
     for (const Problem &problem : problems)
@@ -35,6 +28,13 @@ QJsonArray problemsJson(const QList<Problem> &problems) {
 }
 
 } // namespace
+
+qsizetype displayWidth(const QString &text) {
+    qsizetype width = 0;
+    for (const char32_t c : text.toUcs4())
+        width += isWide(c) ? 2 : 1;
+    return width;
+}
 
 QString printable(const QString &text) {
     const auto control = [](QChar c) {

@@ -98,6 +98,9 @@ private:
     QString m_outError;
 };
 
+// Columns text takes on a terminal: a Chinese character takes two.
+qsizetype displayWidth(const QString &text);
+
 // Control characters (C0, DEL, C1) written as JSON writes them, so that text
 // from a module or a file can neither draw table lines of its own nor drive
 // the terminal.

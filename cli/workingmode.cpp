@@ -188,7 +188,7 @@ private:
         Report report;
         QString shown = QString::fromLatin1(m_exchange.command);
         shown.replace(u"\r"_s, u"\\r"_s).replace(u"\n"_s, u"\\n"_s);
-        report.table = Table({u"MODULE"_s, u"SEND"_s});
+        report.table = Table({Words::tr("MODULE"), Words::tr("SEND")});
         report.table.addRow({m_exchange.peer(), shown});
         report.fields = header();
         report.fields.insert(u"dryRun"_s, true);
@@ -205,8 +205,9 @@ private:
         if (result.problem)
             report.errors.append(*result.problem);
         report.fields = header();
-        report.table = relays() ? Table({u"RELAY"_s, u"STATE"_s, u"REMAINING"_s})
-                                : Table({u"INPUT"_s, u"STATE"_s});
+        report.table = relays()
+                           ? Table({Words::tr("RELAY"), Words::tr("STATE"), Words::tr("REMAINING")})
+                           : Table({Words::tr("INPUT"), Words::tr("STATE")});
         const QString key = relays() ? u"relay"_s : u"input"_s;
         QJsonArray list;
         QJsonArray missing;

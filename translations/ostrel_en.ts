@@ -1858,6 +1858,78 @@ Try &apos;%2&apos;.
         <source>%1 of its frames were still queued when the search ended (--rate): modules behind their adapters were not asked</source>
         <translation>%1 of its frames were still queued when the search ended (--rate): modules behind their adapters were not asked</translation>
     </message>
+    <message>
+        <source>NAME</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>ADDRESS</source>
+        <translation>ADDRESS</translation>
+    </message>
+    <message>
+        <source>MASK</source>
+        <translation>MASK</translation>
+    </message>
+    <message>
+        <source>MODULE</source>
+        <translation>MODULE</translation>
+    </message>
+    <message>
+        <source>ADAPTER</source>
+        <translation>ADAPTER</translation>
+    </message>
+    <message>
+        <source>STATUS</source>
+        <translation>STATUS</translation>
+    </message>
+    <message>
+        <source>DETAIL</source>
+        <translation>DETAIL</translation>
+    </message>
+    <message>
+        <source>STEP</source>
+        <translation>STEP</translation>
+    </message>
+    <message>
+        <source>FRAME</source>
+        <translation>FRAME</translation>
+    </message>
+    <message>
+        <source>SEND</source>
+        <translation>SEND</translation>
+    </message>
+    <message>
+        <source>RELAY</source>
+        <translation>RELAY</translation>
+    </message>
+    <message>
+        <source>STATE</source>
+        <translation>STATE</translation>
+    </message>
+    <message>
+        <source>REMAINING</source>
+        <translation>REMAINING</translation>
+    </message>
+    <message>
+        <source>INPUT</source>
+        <translation>INPUT</translation>
+    </message>
+    <message>
+        <source>
+Arguments:
+</source>
+        <translation>
+Arguments:
+</translation>
+    </message>
+    <message>
+        <source>
+Options:
+</source>
+        <translation>
+Options:
+</translation>
+    </message>
 </context>
 <context>
     <name>ostrel-sim</name>

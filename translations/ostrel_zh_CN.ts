@@ -1858,6 +1858,78 @@ Try &apos;%2&apos;.
         <source>%1 of its frames were still queued when the search ended (--rate): modules behind their adapters were not asked</source>
         <translation>搜索结束时仍有 %1 帧在排队（--rate）：这些适配器后面的模块未被询问</translation>
     </message>
+    <message>
+        <source>NAME</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>ADDRESS</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>MASK</source>
+        <translation>掩码</translation>
+    </message>
+    <message>
+        <source>MODULE</source>
+        <translation>模块</translation>
+    </message>
+    <message>
+        <source>ADAPTER</source>
+        <translation>适配器</translation>
+    </message>
+    <message>
+        <source>STATUS</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>DETAIL</source>
+        <translation>详情</translation>
+    </message>
+    <message>
+        <source>STEP</source>
+        <translation>步骤</translation>
+    </message>
+    <message>
+        <source>FRAME</source>
+        <translation>帧</translation>
+    </message>
+    <message>
+        <source>SEND</source>
+        <translation>发送</translation>
+    </message>
+    <message>
+        <source>RELAY</source>
+        <translation>继电器</translation>
+    </message>
+    <message>
+        <source>STATE</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>REMAINING</source>
+        <translation>剩余时间</translation>
+    </message>
+    <message>
+        <source>INPUT</source>
+        <translation>输入</translation>
+    </message>
+    <message>
+        <source>
+Arguments:
+</source>
+        <translation>
+参数：
+</translation>
+    </message>
+    <message>
+        <source>
+Options:
+</source>
+        <translation>
+选项：
+</translation>
+    </message>
 </context>
 <context>
     <name>ostrel-sim</name>
