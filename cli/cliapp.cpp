@@ -292,7 +292,7 @@ QList<CommandInfo> Application::catalogue() const {
          u"[COMMAND]"_s,
          {},
          {{u"COMMAND"_s, Words::tr("The command to print the help of."), u"[COMMAND]"_s}},
-         {}});
+         {langOption()}});
     return list;
 }
 
