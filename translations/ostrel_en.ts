@@ -2243,4 +2243,91 @@ The fields were not changed.</translation>
         <translation>The settings file %1 holds no item number under %2, so those boxes were left as they were. Everything else was restored.</translation>
     </message>
 </context>
+<context>
+    <name>socketFailure</name>
+    <message>
+        <source>Permission denied</source>
+        <translation>Permission denied</translation>
+    </message>
+    <message>
+        <source>Invalid argument</source>
+        <translation>Invalid argument</translation>
+    </message>
+    <message>
+        <source>Too many open files</source>
+        <translation>Too many open files</translation>
+    </message>
+    <message>
+        <source>Message too long</source>
+        <translation>Message too long</translation>
+    </message>
+    <message>
+        <source>Address family not supported by protocol</source>
+        <translation>Address family not supported by protocol</translation>
+    </message>
+    <message>
+        <source>Address already in use</source>
+        <translation>Address already in use</translation>
+    </message>
+    <message>
+        <source>Cannot assign requested address</source>
+        <translation>Cannot assign requested address</translation>
+    </message>
+    <message>
+        <source>Network is down</source>
+        <translation>Network is down</translation>
+    </message>
+    <message>
+        <source>Network is unreachable</source>
+        <translation>Network is unreachable</translation>
+    </message>
+    <message>
+        <source>Network dropped connection on reset</source>
+        <translation>Network dropped connection on reset</translation>
+    </message>
+    <message>
+        <source>Software caused connection abort</source>
+        <translation>Software caused connection abort</translation>
+    </message>
+    <message>
+        <source>Connection reset by peer</source>
+        <translation>Connection reset by peer</translation>
+    </message>
+    <message>
+        <source>No buffer space available</source>
+        <translation>No buffer space available</translation>
+    </message>
+    <message>
+        <source>Transport endpoint is already connected</source>
+        <translation>Transport endpoint is already connected</translation>
+    </message>
+    <message>
+        <source>Transport endpoint is not connected</source>
+        <translation>Transport endpoint is not connected</translation>
+    </message>
+    <message>
+        <source>Broken pipe</source>
+        <translation>Broken pipe</translation>
+    </message>
+    <message>
+        <source>Connection timed out</source>
+        <translation>Connection timed out</translation>
+    </message>
+    <message>
+        <source>Connection refused</source>
+        <translation>Connection refused</translation>
+    </message>
+    <message>
+        <source>Host is down</source>
+        <translation>Host is down</translation>
+    </message>
+    <message>
+        <source>No route to host</source>
+        <translation>No route to host</translation>
+    </message>
+    <message>
+        <source>Network error %1</source>
+        <translation>Network error %1</translation>
+    </message>
+</context>
 </TS>

@@ -2237,4 +2237,91 @@ The fields were not changed.</source>
         <translation>设置文件 %1 中 %2 下没有选项编号，因此这些下拉框保持不变。其他内容均已恢复。</translation>
     </message>
 </context>
+<context>
+    <name>socketFailure</name>
+    <message>
+        <source>Permission denied</source>
+        <translation>权限不足</translation>
+    </message>
+    <message>
+        <source>Invalid argument</source>
+        <translation>参数无效</translation>
+    </message>
+    <message>
+        <source>Too many open files</source>
+        <translation>打开的文件过多</translation>
+    </message>
+    <message>
+        <source>Message too long</source>
+        <translation>消息过长</translation>
+    </message>
+    <message>
+        <source>Address family not supported by protocol</source>
+        <translation>协议不支持该地址族</translation>
+    </message>
+    <message>
+        <source>Address already in use</source>
+        <translation>地址已被使用</translation>
+    </message>
+    <message>
+        <source>Cannot assign requested address</source>
+        <translation>无法分配请求的地址</translation>
+    </message>
+    <message>
+        <source>Network is down</source>
+        <translation>网络已关闭</translation>
+    </message>
+    <message>
+        <source>Network is unreachable</source>
+        <translation>网络不可达</translation>
+    </message>
+    <message>
+        <source>Network dropped connection on reset</source>
+        <translation>网络重置时连接丢失</translation>
+    </message>
+    <message>
+        <source>Software caused connection abort</source>
+        <translation>软件造成连接中止</translation>
+    </message>
+    <message>
+        <source>Connection reset by peer</source>
+        <translation>连接被对方重置</translation>
+    </message>
+    <message>
+        <source>No buffer space available</source>
+        <translation>没有可用的缓冲区空间</translation>
+    </message>
+    <message>
+        <source>Transport endpoint is already connected</source>
+        <translation>传输端点已经连接</translation>
+    </message>
+    <message>
+        <source>Transport endpoint is not connected</source>
+        <translation>传输端点未连接</translation>
+    </message>
+    <message>
+        <source>Broken pipe</source>
+        <translation>管道已断开</translation>
+    </message>
+    <message>
+        <source>Connection timed out</source>
+        <translation>连接超时</translation>
+    </message>
+    <message>
+        <source>Connection refused</source>
+        <translation>连接被拒绝</translation>
+    </message>
+    <message>
+        <source>Host is down</source>
+        <translation>主机已关闭</translation>
+    </message>
+    <message>
+        <source>No route to host</source>
+        <translation>没有到主机的路由</translation>
+    </message>
+    <message>
+        <source>Network error %1</source>
+        <translation>网络错误 %1</translation>
+    </message>
+</context>
 </TS>
