@@ -539,6 +539,9 @@ int run(const QStringList &arguments, const Environment &environment) {
     if (QCoreApplication *application = QCoreApplication::instance())
         language::apply(*application, chosen.value_or(language::Choice::System),
                         language::Choice::English);
+    // Said again in the language now in force, the system's.
+    if (!languageError.isEmpty())
+        language::fromArguments(arguments, &languageError);
     return Application(environment).run(arguments, languageError);
 }
 

@@ -123,7 +123,9 @@ std::optional<Choice> fromArguments(const QStringList &arguments, QString *error
         found = fromCode(value);
         if (!found) {
             if (error)
-                *error = QStringLiteral("unknown language \"%1\" (use %2)").arg(value, codeList());
+                // In the system's language where it is known by then (the command line).
+                *error = QCoreApplication::translate("language", "unknown language \"%1\" (use %2)")
+                             .arg(value, codeList());
             return std::nullopt;
         }
     }

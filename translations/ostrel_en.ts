@@ -1932,6 +1932,13 @@ Options:
     </message>
 </context>
 <context>
+    <name>language</name>
+    <message>
+        <source>unknown language &quot;%1&quot; (use %2)</source>
+        <translation>unknown language &quot;%1&quot; (use %2)</translation>
+    </message>
+</context>
+<context>
     <name>ostrel-sim</name>
     <message>
         <source>bad delay in fault &apos;%1&apos;</source>
