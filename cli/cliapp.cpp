@@ -1,8 +1,10 @@
 #include "cliapp.h"
+#include "words.h"
 
 #include "buildinfo.h"
 #include "command.h"
 #include "interrupts.h"
+#include "language.h"
 
 #include "networkadapter.h"
 
@@ -33,29 +35,36 @@ std::optional<int> numberIn(const QString &text, int low, int high) {
 }
 
 struct CommonOptionSet {
-    QCommandLineOption json{u"json"_s, u"Print one JSON document on standard output."_s};
+    QCommandLineOption json{u"json"_s, Words::tr("Print one JSON document on standard output.")};
     QCommandLineOption quiet{{u"q"_s, u"quiet"_s},
-                             u"Print nothing but errors (and the document of --json)."_s};
-    QCommandLineOption timeout{u"timeout"_s, u"Give up after <MS> milliseconds."_s, u"MS"_s};
+                             Words::tr("Print nothing but errors (and the document of --json).")};
+    QCommandLineOption timeout{u"timeout"_s, Words::tr("Give up after <MS> milliseconds."),
+                               u"MS"_s};
     QCommandLineOption adapter{
-        u"adapter"_s, u"Use only the network adapter with that name or address (see 'adapters')."_s,
+        u"adapter"_s,
+        Words::tr("Use only the network adapter with that name or address (see 'adapters')."),
         u"NAME|ADDRESS"_s};
     QCommandLineOption rate{
         u"rate"_s,
-        u"Send at most <N> frames per second (default %1, at least %2); every frame is a "
-        u"broadcast that every module on the segment receives."_s.arg(ModuleBatch::DefaultRate)
+        Words::tr("Send at most <N> frames per second (default %1, at least %2); every frame is a "
+                  "broadcast that every module on the segment receives.")
+            .arg(ModuleBatch::DefaultRate)
             .arg(ModuleBatch::MinRate),
         u"N"_s};
-    QCommandLineOption dryRun{u"dry-run"_s, u"Print what would be sent, and send nothing."_s};
+    QCommandLineOption dryRun{u"dry-run"_s,
+                              Words::tr("Print what would be sent, and send nothing.")};
     QCommandLineOption parallel{
         u"parallel"_s,
-        u"Talk to at most <N> modules at once (default %1, at most a tenth of the rate), each "
-        u"at the window's pace."_s.arg(ModuleBatch::DefaultInFlight),
+        Words::tr(
+            "Talk to at most <N> modules at once (default %1, at most a tenth of the rate), each "
+            "at the window's pace.")
+            .arg(ModuleBatch::DefaultInFlight),
         u"N"_s};
 
-    QCommandLineOption yes{{u"y"_s, u"yes"_s},
-                           u"Change every module (all) without asking; needed where standard "
-                           u"input is not a terminal."_s};
+    QCommandLineOption yes{
+        {u"y"_s, u"yes"_s},
+        Words::tr("Change every module (all) without asking; needed where standard "
+                  "input is not a terminal.")};
 
     QList<std::pair<int, const QCommandLineOption *>> all() const {
         return {{JsonOption, &json},         {QuietOption, &quiet}, {TimeoutOption, &timeout},
@@ -95,24 +104,49 @@ QString optionSyntax(const QCommandLineOption &option) {
 
 constexpr qsizetype Width = 79;
 
+// Where a line may break within a word: nowhere in a run of narrow
+// characters, anywhere around a wide one (Chinese has no spaces), except
+// before the punctuation that closes a phrase.
+QStringList pieces(const QString &word) {
+    static const QString closing = u"，。、；：！？）》」』”"_s;
+    QStringList parts;
+    bool lastWide = true;
+    for (const char32_t c : word.toUcs4()) {
+        const QString character = QString::fromUcs4(&c, 1);
+        const bool wide = displayWidth(character) > 1;
+        if (!parts.isEmpty() && closing.contains(character))
+            parts.last() += character;
+        else if (wide || lastWide)
+            parts.append(character);
+        else
+            parts.last() += character;
+        lastWide = wide;
+    }
+    return parts;
+}
+
 // Words after a start of indent columns, each line within a terminal of 80.
 QString wrappedFrom(qsizetype indent, const QString &text) {
     QString wrapped;
     qsizetype column = indent;
     bool first = true;
     for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
-        if (!first && column + 1 + word.size() > Width) {
-            wrapped += u'\n' + QString(indent, u' ');
-            column = indent;
-            first = true;
+        bool wordStarts = true;
+        for (const QString &piece : pieces(word)) {
+            const qsizetype width = displayWidth(piece);
+            const bool space = wordStarts && !first;
+            if (!first && column + (space ? 1 : 0) + width > Width) {
+                wrapped += u'\n' + QString(indent, u' ');
+                column = indent;
+            } else if (space) {
+                wrapped += u' ';
+                ++column;
+            }
+            wrapped += piece;
+            column += width;
+            first = false;
+            wordStarts = false;
         }
-        if (!first) {
-            wrapped += u' ';
-            ++column;
-        }
-        wrapped += word;
-        column += word.size();
-        first = false;
     }
     return wrapped;
 }
@@ -141,7 +175,20 @@ QString columns(const QList<std::pair<QString, QString>> &rows) {
     return text;
 }
 
-const QCommandLineOption HelpOption{{u"h"_s, u"help"_s}, u"Displays this help."_s};
+// Made when asked for: its words are those of the language in force.
+QCommandLineOption helpOption() {
+    return {{u"h"_s, u"help"_s}, Words::tr("Displays this help.")};
+}
+
+// Taken by every command, and before the command's name too; it is read
+// before anything is said (run()), so the parser only has to let it pass.
+QCommandLineOption langOption() {
+    return {u"lang"_s,
+            Words::tr("Speak <LANG>: %1 (default: the system's locale; English unless it is "
+                      "Chinese)")
+                .arg(language::codeList()),
+            u"LANG"_s};
+}
 
 class Application {
 public:
@@ -153,7 +200,8 @@ public:
             m_commands.push_back(std::move(command));
     }
 
-    int run(const QStringList &arguments);
+    // languageError: --lang named no language.
+    int run(const QStringList &arguments, const QString &languageError);
     QList<CommandInfo> catalogue() const;
 
 private:
@@ -191,6 +239,7 @@ qsizetype Application::commandIndex(const QStringList &arguments) const {
         if (!option->valueName().isEmpty())
             valueOptions.append(option->names());
     }
+    valueOptions.append(langOption().names());
     for (const auto &command : m_commands) {
         for (const QCommandLineOption &option : command->options()) {
             if (!option.valueName().isEmpty())
@@ -211,8 +260,9 @@ qsizetype Application::commandIndex(const QStringList &arguments) const {
 }
 
 void Application::prepare(QCommandLineParser &parser, const Command &command) const {
-    parser.addOption(HelpOption);
-    parser.addOption({u"help-all"_s, u"Displays this help."_s});
+    parser.addOption(helpOption());
+    parser.addOption(langOption());
+    parser.addOption({u"help-all"_s, Words::tr("Displays this help.")});
     for (const auto &[flag, option] : m_common.all()) {
         if (command.commonOptions() & flag)
             parser.addOption(*option);
@@ -227,7 +277,8 @@ CommandInfo Application::info(const Command &command) const {
         if (command.commonOptions() & flag)
             info.options.append(*option);
     }
-    info.options.append(HelpOption);
+    info.options.append(langOption());
+    info.options.append(helpOption());
     return info;
 }
 
@@ -235,30 +286,32 @@ QList<CommandInfo> Application::catalogue() const {
     QList<CommandInfo> list;
     for (const auto &command : m_commands)
         list.append(info(*command));
-    list.append({u"help"_s,
-                 u"Lists the commands, or with a command's name prints that command's help."_s,
-                 u"[COMMAND]"_s,
-                 {},
-                 {{u"COMMAND"_s, u"The command to print the help of."_s, u"[COMMAND]"_s}},
-                 {}});
+    list.append(
+        {u"help"_s,
+         Words::tr("Lists the commands, or with a command's name prints that command's help."),
+         u"[COMMAND]"_s,
+         {},
+         {{u"COMMAND"_s, Words::tr("The command to print the help of."), u"[COMMAND]"_s}},
+         {langOption()}});
     return list;
 }
 
 QString Application::commandHelp(const CommandInfo &command) const {
-    QString text = u"Usage: %1 %2%3\n\n%4"_s.arg(
-        Program, command.name, command.usage.isEmpty() ? QString() : u' ' + command.usage,
-        wrapped(command.summary));
+    QString text =
+        Words::tr("Usage: %1 %2%3\n\n%4")
+            .arg(Program, command.name, command.usage.isEmpty() ? QString() : u' ' + command.usage,
+                 wrapped(command.summary));
     if (!command.arguments.isEmpty()) {
         QList<std::pair<QString, QString>> rows;
         for (const Argument &argument : command.arguments)
             rows.append({argument.syntax, argument.description});
-        text += u"\nArguments:\n"_s + columns(rows);
+        text += Words::tr("\nArguments:\n") + columns(rows);
     }
     if (!command.options.isEmpty()) {
         QList<std::pair<QString, QString>> rows;
         for (const QCommandLineOption &option : command.options)
             rows.append({optionSyntax(option), option.description()});
-        text += u"\nOptions:\n"_s + columns(rows);
+        text += Words::tr("\nOptions:\n") + columns(rows);
     }
     if (!command.details.isEmpty())
         text += u'\n' + wrapped(command.details);
@@ -276,16 +329,18 @@ QString Application::unknownCommand(const QString &name) const {
             closest = command.name;
         }
     }
-    QString text = u"no command \"%1\""_s.arg(name);
+    QString text = Words::tr("no command \"%1\"").arg(name);
     if (!closest.isEmpty())
-        text += u"; did you mean \"%1\"?"_s.arg(closest);
+        text += Words::tr("; did you mean \"%1\"?").arg(closest);
     return text;
 }
 
 QString Application::generalHelp() const {
-    QString text = wrapped(u"Usage: %1 COMMAND [options] [arguments]\n\n"
-                           u"Finds, reads, configures and switches networked relay modules "
-                           u"from a terminal or a script.\n\nCommands:\n"_s.arg(Program));
+    QString text =
+        wrapped(Words::tr("Usage: %1 COMMAND [options] [arguments]\n\n"
+                          "Finds, reads, configures and switches networked relay modules "
+                          "from a terminal or a script.\n\nCommands:\n")
+                    .arg(Program));
     QList<std::pair<QString, QString>> rows;
     for (const CommandInfo &command : catalogue())
         rows.append({command.name, command.summary});
@@ -293,24 +348,28 @@ QString Application::generalHelp() const {
     rows.clear();
     for (const auto &[flag, option] : m_common.all())
         rows.append({optionSyntax(*option), option->description()});
-    rows.append({u"-h, --help"_s, u"Displays help; with a command, that command's."_s});
-    rows.append({u"-v, -V, --version"_s, u"Displays version information."_s});
-    text += u"\nOptions:\n"_s + columns(rows);
-    text += wrapped(u"\n'%1 help COMMAND' tells which of the options a command takes; "
-                    u"'man %1-COMMAND' says more.\n\n"
-                    u"Exit codes: 0 all done, 1 some module failed (or standard output could "
-                    u"not be written), 2 usage error, 3 nothing found or the network failed, "
-                    u"130 and 143 interrupted by SIGINT and SIGTERM.\n"_s.arg(Program));
+    rows.append({optionSyntax(langOption()), langOption().description()});
+    rows.append({u"-h, --help"_s, Words::tr("Displays help; with a command, that command's.")});
+    rows.append({u"-v, -V, --version"_s, Words::tr("Displays version information.")});
+    text += Words::tr("\nOptions:\n") + columns(rows);
+    text +=
+        wrapped(Words::tr("\n'%1 help COMMAND' tells which of the options a command takes; "
+                          "'man %1-COMMAND' says more.\n\n"
+                          "Exit codes: 0 all done, 1 some module failed (or standard output could "
+                          "not be written), 2 usage error, 3 nothing found or the network failed, "
+                          "130 and 143 interrupted by SIGINT and SIGTERM.\n")
+                    .arg(Program));
     return text;
 }
 
-int Application::run(const QStringList &arguments) {
+int Application::run(const QStringList &arguments, const QString &languageError) {
     const qsizetype end = arguments.indexOf(u"--"_s);
     m_jsonWanted = arguments.sliced(0, end < 0 ? arguments.size() : end).contains(u"--json"_s);
-    int code = dispatch(arguments);
+    int code = languageError.isEmpty() ? dispatch(arguments) : usageError({}, languageError);
     if (m_output.outputFailed()) {
-        m_environment.err.write(
-            u"ostrel-cli: error: standard output: %1\n"_s.arg(m_output.outputError()).toUtf8());
+        m_environment.err.write(Words::tr("ostrel-cli: error: standard output: %1\n")
+                                    .arg(m_output.outputError())
+                                    .toUtf8());
         code = std::max(code, int(ModuleFailed));
     }
     return code;
@@ -331,7 +390,7 @@ int Application::dispatch(const QStringList &arguments) {
             print(u"%1 %2\n"_s.arg(Program, QLatin1String(OSTREL_VERSION)));
             return Done;
         }
-        return usageError({}, u"no command given"_s);
+        return usageError({}, Words::tr("no command given"));
     }
     const QString name = arguments[at];
     if (name == u"help"_s) {
@@ -358,7 +417,7 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
     const QString name = command.name();
     if (!parser.parse(arguments))
         return usageError(name, u"%1: %2"_s.arg(name, parser.errorText()));
-    if (parser.isSet(HelpOption) || parser.isSet(u"help-all"_s)) {
+    if (parser.isSet(u"help"_s) || parser.isSet(u"help-all"_s)) {
         print(commandHelp(info(command)));
         return Done;
     }
@@ -376,24 +435,26 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
     if (isSet(TimeoutOption, m_common.timeout)) {
         const std::optional<int> ms = numberIn(parser.value(m_common.timeout), 1, 3600000);
         if (!ms)
-            return usageError(name,
-                              u"%1: --timeout takes milliseconds from 1 to 3600000"_s.arg(name));
+            return usageError(
+                name, Words::tr("%1: --timeout takes milliseconds from 1 to 3600000").arg(name));
         options.timeoutMs = *ms;
     }
     if (isSet(RateOption, m_common.rate)) {
         const std::optional<int> rate =
             numberIn(parser.value(m_common.rate), ModuleBatch::MinRate, 1000000);
         if (!rate)
-            return usageError(name, u"%1: --rate takes frames per second from %2 to 1000000"_s.arg(
-                                        name, QString::number(ModuleBatch::MinRate)));
+            return usageError(name,
+                              Words::tr("%1: --rate takes frames per second from %2 to 1000000")
+                                  .arg(name, QString::number(ModuleBatch::MinRate)));
         options.rate = *rate;
     }
     if (isSet(ParallelOption, m_common.parallel)) {
         const std::optional<int> parallel =
             numberIn(parser.value(m_common.parallel), 1, ModuleTable::MaxModules);
         if (!parallel)
-            return usageError(name, u"%1: --parallel takes a number from 1 to %2"_s.arg(name).arg(
-                                        ModuleTable::MaxModules));
+            return usageError(name, Words::tr("%1: --parallel takes a number from 1 to %2")
+                                        .arg(name)
+                                        .arg(ModuleTable::MaxModules));
         options.parallel = *parallel;
     }
     if (isSet(AdapterOption, m_common.adapter))
@@ -410,10 +471,12 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
         if (interrupts)
             interrupts->arm([&](int signal) {
                 caught = signal;
-                m_environment.err.write(u"ostrel-cli: %1: ending the steps under way (%1 again "
-                                        u"ends at once)\n"_s.arg(signalName(signal))
-                                            .toUtf8());
-                command.interrupt(u"interrupted (%1)"_s.arg(signalName(signal)));
+                m_environment.err.write(
+                    Words::tr("ostrel-cli: %1: ending the steps under way (%1 again "
+                              "ends at once)\n")
+                        .arg(signalName(signal))
+                        .toUtf8());
+                command.interrupt(Words::tr("interrupted (%1)").arg(signalName(signal)));
             });
     };
     Context context{options,
@@ -441,10 +504,12 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
         // The shell's convention for a program a signal ended.
         report->exitCode = 128 + caught;
         report->fields.insert(u"interrupted"_s, signalName(caught));
-        report->errors.append({{},
-                               {},
-                               u"interrupted by %1: the steps under way ended, no other was "
-                               u"started"_s.arg(signalName(caught))});
+        report->errors.append(
+            {{},
+             {},
+             Words::tr("interrupted by %1: the steps under way ended, no other was "
+                       "started")
+                 .arg(signalName(caught))});
     }
     m_output.report(name, *report);
     return report->exitCode;
@@ -466,7 +531,18 @@ bool Application::ask(const QString &question, Interrupts *interrupts,
 } // namespace
 
 int run(const QStringList &arguments, const Environment &environment) {
-    return Application(environment).run(arguments);
+    // Before the commands are made: their help is made with them. The
+    // command line has no texts of its own to keep, so the C locale is English.
+    QString languageError;
+    const std::optional<language::Choice> chosen =
+        language::fromArguments(arguments, &languageError);
+    if (QCoreApplication *application = QCoreApplication::instance())
+        language::apply(*application, chosen.value_or(language::Choice::System),
+                        language::Choice::English);
+    // Said again in the language now in force, the system's.
+    if (!languageError.isEmpty())
+        language::fromArguments(arguments, &languageError);
+    return Application(environment).run(arguments, languageError);
 }
 
 QList<CommandInfo> commandCatalogue() {

@@ -28,8 +28,8 @@ QString noSuchAdapter(const QList<NetworkAdapter> &all, const QString &choice) {
     QStringList known;
     for (const NetworkAdapter &adapter : all)
         known.append(adapter.name + u' ' + adapter.addressText());
-    return u"--adapter %1: no such adapter; there are: %2"_s.arg(
-        choice, known.isEmpty() ? u"none"_s : known.join(u", "_s));
+    return Words::tr("--adapter %1: no such adapter; there are: %2")
+        .arg(choice, known.isEmpty() ? Words::tr("none") : known.join(u", "_s));
 }
 
 // Many modules given the same address would answer as one.
@@ -37,16 +37,18 @@ QString checkUnique(const QList<Target> &targets, const Settings &settings) {
     const bool many = targets.size() > 1 || targets.first().kind == Target::Kind::All;
     for (const Setting &setting : settings) {
         if (many && parameters::info(setting.parameter).oneModuleAtATime)
-            return u"%1: would give every module the same address; set it one module at a "
-                   u"time"_s.arg(keyOf(setting.parameter));
+            return Words::tr("%1: would give every module the same address; set it one module at a "
+                             "time")
+                .arg(keyOf(setting.parameter));
     }
     return {};
 }
 
 QCommandLineOption forceOption() {
-    return {u"force"_s, u"Send values that would cut a module off the network (a mask that is not "
-                        u"contiguous, an address no module can have, a router address outside the "
-                        u"subnet)."_s};
+    return {u"force"_s,
+            Words::tr("Send values that would cut a module off the network (a mask that is not "
+                      "contiguous, an address no module can have, a router address outside the "
+                      "subnet).")};
 }
 
 // A value that would leave the module unreachable is refused unless forced.
@@ -72,16 +74,18 @@ class AdaptersCommand final : public Command {
 public:
     QString name() const override { return u"adapters"_s; }
     QString summary() const override {
-        return u"Lists the network adapters a search goes out of: name, address, mask, MAC."_s;
+        return Words::tr(
+            "Lists the network adapters a search goes out of: name, address, mask, MAC.");
     }
     QList<Argument> arguments() const override { return {}; }
     int commonOptions() const override { return JsonOption | QuietOption; }
     QString parse(const QStringList &words, const QCommandLineParser &) override {
-        return words.isEmpty() ? QString() : u"takes no arguments"_s;
+        return words.isEmpty() ? QString() : Words::tr("takes no arguments");
     }
     void run(Context &context, Done done) override {
         Report report;
-        report.table = Table({u"NAME"_s, u"ADDRESS"_s, u"MASK"_s, u"MAC"_s});
+        report.table =
+            Table({Words::tr("NAME"), Words::tr("ADDRESS"), Words::tr("MASK"), u"MAC"_s});
         QJsonArray list;
         for (const NetworkAdapter &adapter : context.adapters.adapters()) {
             const QString mask = parameters::addressText(adapter.netmask);
@@ -97,8 +101,8 @@ public:
         if (list.isEmpty())
             report.fail(NothingFound, {{},
                                        u"adapters"_s,
-                                       u"no adapter is up, can broadcast and has an IPv4 "
-                                       u"address"_s});
+                                       Words::tr("no adapter is up, can broadcast and has an IPv4 "
+                                                 "address")});
         done(report);
     }
 };
@@ -114,8 +118,9 @@ public:
         if (context.options.dryRun && std::ranges::any_of(m_targets, [](const Target &t) {
                 return t.kind != Target::Kind::Mac;
             }))
-            return u"--dry-run takes MAC addresses only: finding the modules of other targets "
-                   u"would broadcast"_s;
+            return Words::tr(
+                "--dry-run takes MAC addresses only: finding the modules of other targets "
+                "would broadcast");
         return {};
     }
     int defaultTimeoutMs() const override { return 30000; }
@@ -136,10 +141,11 @@ public:
 
 protected:
     static Argument targetArgument() {
-        return {u"TARGET"_s,
-                u"A module's MAC address, its IP address, or \"all\" (every module a search "
-                u"finds)."_s,
-                u"TARGET..."_s};
+        return {
+            u"TARGET"_s,
+            Words::tr("A module's MAC address, its IP address, or \"all\" (every module a search "
+                      "finds)."),
+            u"TARGET..."_s};
     }
     QString parseTargets(const QStringList &words) {
         TargetParse parse = cli::parseTargets(words);
@@ -185,26 +191,29 @@ class SearchCommand final : public ModuleCommand {
 public:
     QString name() const override { return u"search"_s; }
     QString summary() const override {
-        return u"Asks every module to answer (a broadcast out of each adapter) and lists those "
-               u"that did: MAC, IP, adapter. Modules that share an address are warned of."_s;
+        return Words::tr(
+            "Asks every module to answer (a broadcast out of each adapter) and lists those "
+            "that did: MAC, IP, adapter. Modules that share an address are warned of.");
     }
     QList<Argument> arguments() const override { return {}; }
     QList<QCommandLineOption> options() const override {
-        return {{u"wait"_s,
-                 u"Wait at most <MS> milliseconds for answers (default %1); the search ends "
-                 u"%2 ms after the last answer."_s.arg(DefaultSearchWaitMs)
-                     .arg(ModuleBatch::SearchQuietMs),
-                 u"MS"_s}};
+        return {
+            {u"wait"_s,
+             Words::tr("Wait at most <MS> milliseconds for answers (default %1); the search ends "
+                       "%2 ms after the last answer.")
+                 .arg(DefaultSearchWaitMs)
+                 .arg(ModuleBatch::SearchQuietMs),
+             u"MS"_s}};
     }
     int commonOptions() const override { return JsonOption | QuietOption | AdapterOption; }
     QString parse(const QStringList &words, const QCommandLineParser &parser) override {
         if (!words.isEmpty())
-            return u"takes no arguments"_s;
+            return Words::tr("takes no arguments");
         if (parser.isSet(u"wait"_s)) {
             bool ok = false;
             m_waitMs = parser.value(u"wait"_s).toInt(&ok);
             if (!ok || m_waitMs < 1 || m_waitMs > 60000)
-                return u"--wait takes milliseconds from 1 to 60000"_s;
+                return Words::tr("--wait takes milliseconds from 1 to 60000");
         }
         return {};
     }
@@ -223,11 +232,12 @@ class ReadCommand final : public ModuleCommand {
 public:
     QString name() const override { return u"read"_s; }
     QString summary() const override {
-        return u"Reads all parameters of modules (and with --uart their serial settings)."_s;
+        return Words::tr(
+            "Reads all parameters of modules (and with --uart their serial settings).");
     }
     QList<Argument> arguments() const override { return {targetArgument()}; }
     QList<QCommandLineOption> options() const override {
-        return {{u"uart"_s, u"Read the serial settings too."_s}};
+        return {{u"uart"_s, Words::tr("Read the serial settings too.")}};
     }
     int commonOptions() const override { return ModuleOptions; }
     QString parse(const QStringList &words, const QCommandLineParser &parser) override {
@@ -257,8 +267,8 @@ public:
     QString validate(const Context &context) override {
         const QString error = ModuleCommand::validate(context);
         if (error.isEmpty() && toAll() && !context.options.yes && !context.canAsk)
-            return u"all: changes every module that answers; give --yes to do so where "
-                   u"nobody can be asked (standard input is not a terminal)"_s;
+            return Words::tr("all: changes every module that answers; give --yes to do so where "
+                             "nobody can be asked (standard input is not a terminal)");
         return error;
     }
 
@@ -302,15 +312,16 @@ private:
             QSet<std::pair<QString, QString>> modules; // one that answered twice is one
             for (const ListedModule &module : search.modules)
                 modules.insert({module.mac, module.ip});
-            if (modules.isEmpty() ||
-                m_context->ask(
-                    u"%1 the %2 modules that answered?"_s.arg(question()).arg(modules.size()))) {
+            if (modules.isEmpty() || m_context->ask(Words::tr("%1 the %2 modules that answered?")
+                                                        .arg(question())
+                                                        .arg(modules.size()))) {
                 // The modules the person was asked about, not another search's.
                 engine.runOn(search, jobsFor(m_job), finished(std::move(done)));
                 return;
             }
             Report report;
-            report.fail(ModuleFailed, {u"all"_s, {}, u"not confirmed; nothing was changed"_s});
+            report.fail(ModuleFailed,
+                        {u"all"_s, {}, Words::tr("not confirmed; nothing was changed")});
             done(withSearch(report, search));
         });
     }
@@ -322,11 +333,12 @@ class SetCommand final : public ChangeCommand {
 public:
     QString name() const override { return u"set"_s; }
     QString summary() const override {
-        return u"Sets parameters of modules, each once the one before is confirmed."_s;
+        return Words::tr("Sets parameters of modules, each once the one before is confirmed.");
     }
     QString details() const override { return settingKeysHelp(); }
     QList<Argument> arguments() const override {
-        return {targetArgument(), {u"SETTING"_s, u"key=value; see below."_s, u"key=value..."_s}};
+        return {targetArgument(),
+                {u"SETTING"_s, Words::tr("key=value; see below."), u"key=value..."_s}};
     }
     QList<QCommandLineOption> options() const override { return {forceOption()}; }
     QString parse(const QStringList &words, const QCommandLineParser &parser) override {
@@ -343,7 +355,7 @@ public:
                 return error;
         }
         if (m_job.settings.isEmpty())
-            return u"no key=value given"_s;
+            return Words::tr("no key=value given");
         return parseTargetsFor(targets, parser);
     }
 
@@ -352,7 +364,7 @@ private:
         QStringList keys;
         for (const Setting &setting : m_job.settings)
             keys.append(keyOf(setting.parameter));
-        return u"Set %1 of"_s.arg(keys.join(u", "_s));
+        return Words::tr("Set %1 of").arg(keys.join(u", "_s));
     }
 };
 
@@ -360,7 +372,7 @@ class DefaultCommand final : public ChangeCommand {
 public:
     QString name() const override { return u"default"_s; }
     QString summary() const override {
-        return u"Restores the factory settings of modules (\"AT+DEFAULT\")."_s;
+        return Words::tr("Restores the factory settings of modules (\"AT+DEFAULT\").");
     }
     QList<Argument> arguments() const override { return {targetArgument()}; }
     QString parse(const QStringList &words, const QCommandLineParser &) override {
@@ -369,30 +381,33 @@ public:
     }
 
 private:
-    QString question() const override { return u"Restore the factory settings of"_s; }
+    QString question() const override { return Words::tr("Restore the factory settings of"); }
 };
 
 class WriteCommand final : public ChangeCommand {
 public:
     QString name() const override { return u"write"_s; }
     QString summary() const override {
-        return u"Writes the parameters a file holds to modules: a CFG.ini as the window saves "
-               u"it, or a document as 'read --json' prints it."_s;
+        return Words::tr(
+            "Writes the parameters a file holds to modules: a CFG.ini as the window saves "
+            "it, or a document as 'read --json' prints it.");
     }
     QString details() const override {
-        return u"From a CFG.ini: the keys it holds, and no others (a field saved empty or "
-               u"\"0\" is left out; BaudRate, DataBit, StopBit and Parity go together). From "
-               u"JSON: the \"parameters\" of its one module (the version is left out).\n"_s;
+        return Words::tr(
+            "From a CFG.ini: the keys it holds, and no others (a field saved empty or "
+            "\"0\" is left out; BaudRate, DataBit, StopBit and Parity go together). From "
+            "JSON: the \"parameters\" of its one module (the version is left out).\n");
     }
     QList<Argument> arguments() const override { return {targetArgument()}; }
     QString usage() const override { return u"TARGET... --from FILE"_s; }
     QList<QCommandLineOption> options() const override {
-        return {{u"from"_s, u"The file to write from (needed; - for standard input)."_s, u"FILE"_s},
+        return {{u"from"_s, Words::tr("The file to write from (needed; - for standard input)."),
+                 u"FILE"_s},
                 forceOption()};
     }
     QString parse(const QStringList &words, const QCommandLineParser &parser) override {
         if (!parser.isSet(u"from"_s))
-            return u"--from FILE is needed"_s;
+            return Words::tr("--from FILE is needed");
         SettingsFile file = readSettingsFile(parser.value(u"from"_s));
         if (!file.error.isEmpty())
             return file.error;
@@ -401,32 +416,34 @@ public:
     }
 
 private:
-    QString question() const override { return u"Write the file's settings to"_s; }
+    QString question() const override { return Words::tr("Write the file's settings to"); }
 };
 
 class ApplyCommand final : public ModuleCommand {
 public:
     QString name() const override { return u"apply"_s; }
     QString summary() const override {
-        return u"Sets each module of a plan to its own settings, reads it back and compares; "
-               u"a summary says which modules are done."_s;
+        return Words::tr(
+            "Sets each module of a plan to its own settings, reads it back and compares; "
+            "a summary says which modules are done.");
     }
     QString details() const override {
-        return u"PLAN.csv: a first line naming the columns, \"module\" (the MAC address the "
-               u"module answers to now) and any of the keys below, then one line per module; "
-               u"an empty cell leaves that parameter as it is. PLAN.json: a document as 'read "
-               u"--json' prints it; each entry's \"module\" and \"parameters\".\n\n"_s +
+        return Words::tr(
+                   "PLAN.csv: a first line naming the columns, \"module\" (the MAC address the "
+                   "module answers to now) and any of the keys below, then one line per module; "
+                   "an empty cell leaves that parameter as it is. PLAN.json: a document as 'read "
+                   "--json' prints it; each entry's \"module\" and \"parameters\".\n\n") +
                settingKeysHelp();
     }
     QList<Argument> arguments() const override {
-        return {{u"PLAN"_s, u"The plan: CSV or JSON."_s, u"PLAN.csv|PLAN.json"_s}};
+        return {{u"PLAN"_s, Words::tr("The plan: CSV or JSON."), u"PLAN.csv|PLAN.json"_s}};
     }
     int commonOptions() const override { return ModuleOptions | DryRunOption; }
     bool interruptible() const override { return true; }
     QList<QCommandLineOption> options() const override { return {forceOption()}; }
     QString parse(const QStringList &words, const QCommandLineParser &parser) override {
         if (words.size() != 1)
-            return u"takes one plan"_s;
+            return Words::tr("takes one plan");
         Plan plan = readPlan(words.first());
         if (!plan.error.isEmpty())
             return plan.error;

@@ -6,6 +6,7 @@
 #include "buildinfo.h"
 #include "cliapp.h"
 #include "commandtable.h"
+#include "language.h"
 #include "settingtext.h"
 
 #include <QCoreApplication>
@@ -231,6 +232,11 @@ Words wordsOf(const QString &command) {
     return Words::None;
 }
 
+// The values --lang takes, as words of a shell.
+QString languages() {
+    return language::codeList().replace(u'|', u' ');
+}
+
 bool isFileOption(const QCommandLineOption &option) {
     return option.valueName() == u"FILE"_s;
 }
@@ -260,12 +266,14 @@ QString bash(const QList<cli::CommandInfo> &commands) {
               u"    case $prev in\n"
               u"        --adapter) COMPREPLY=($(compgen -W \"$(%2)\" -- \"$cur\")); return ;;\n"
               u"        --from) COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n"
+              u"        --lang) COMPREPLY=($(compgen -W \"%4\" -- \"$cur\")); return ;;\n"
               u"        %1) return ;;\n"
               u"    esac\n"
               u"    local options words\n"
               u"    case $command in\n"
-              u"        '') COMPREPLY=($(compgen -W \"%3 -h --help -V --version\" -- \"$cur\")); "
-              u"return ;;\n"_s.arg(valueOptions.join(u'|'), AdapterNames, names.join(u' '));
+              u"        '') COMPREPLY=($(compgen -W \"%3 -h --help -V --version --lang\" -- "
+              u"\"$cur\")); return ;;\n"_s.arg(valueOptions.join(u'|'), AdapterNames,
+                                               names.join(u' '), languages());
     for (const cli::CommandInfo &command : commands) {
         QStringList options;
         for (const QCommandLineOption &option : command.options)
@@ -335,6 +343,8 @@ QString zsh(const QList<cli::CommandInfo> &commands) {
                 action = u":adapter:_ostrel_cli_adapters"_s;
             else if (isFileOption(option))
                 action = u":file:_files"_s;
+            else if (option.names().contains(u"lang"_s))
+                action = u":language:(%1)"_s.arg(languages());
             else if (!option.valueName().isEmpty())
                 action = u':' + option.valueName() + u':';
             for (const QString &name : optionNames(option))
@@ -388,6 +398,8 @@ QString fish(const QList<cli::CommandInfo> &commands) {
                 line += u" -x -a '(__ostrel_cli_adapters)'"_s;
             else if (isFileOption(option))
                 line += u" -r -F"_s;
+            else if (option.names().contains(u"lang"_s))
+                line += u" -x -a '%1'"_s.arg(languages());
             else if (!option.valueName().isEmpty())
                 line += u" -x"_s;
             script += line + u" -d '%1'\n"_s.arg(fishText(option.description()));

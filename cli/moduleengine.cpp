@@ -1,4 +1,5 @@
 #include "moduleengine.h"
+#include "words.h"
 
 #include "atframe.h"
 
@@ -34,10 +35,10 @@ QString stepName(const ::Command *step) {
 // The search's port is held elsewhere, as a rule by a window that has
 // searched: it keeps the port for as long as it runs.
 QString portTaken(const QString &reason) {
-    return u"UDP port %1 could not be opened (%2): another program holds it, such as an "
-           "Ostrel window that has searched, which keeps the port until it is closed; nothing "
-           "was sent"_s.arg(atframe::ConfigPort)
-               .arg(reason);
+    return Words::tr("UDP port %1 could not be opened (%2): another program holds it, such as an "
+                     "Ostrel window that has searched, which keeps the port until it is closed; "
+                     "nothing was sent")
+        .arg(QString::number(atframe::ConfigPort), reason);
 }
 
 bool sameModule(const FoundModule &a, const FoundModule &b) {
@@ -68,19 +69,19 @@ public:
         if (!context.options.adapter.isEmpty() && !chosen.isEmpty())
             m_adapter = context.options.adapter;
         m_batch.onProgress = [this](int ended, int total) {
-            m_context.output.progress(u"%1 of %2 modules done"_s.arg(ended).arg(total));
+            m_context.output.progress(Words::tr("%1 of %2 modules done").arg(ended).arg(total));
         };
         // The whole run, the search included.
         const int timeoutMs = context.options.timeoutMs;
         m_timeout.setSingleShot(true);
         QObject::connect(&m_timeout, &QTimer::timeout, &m_batch, [this, timeoutMs] {
-            m_batch.abort(u"not done within %1 ms (--timeout)"_s.arg(timeoutMs));
+            m_batch.abort(Words::tr("not done within %1 ms (--timeout)").arg(timeoutMs));
         });
         m_timeout.start(timeoutMs);
     }
 
     void search(int waitMs, std::function<void(SearchOutcome)> done) override {
-        m_context.output.progress(u"searching"_s);
+        m_context.output.progress(Words::tr("searching"));
         m_batch.search(m_adapter, waitMs,
                        [this, done = std::move(done)](const ModuleBatch::SearchResult &result) {
                            m_found = result.modules;
@@ -94,9 +95,10 @@ public:
                                outcome.warnings.append(
                                    {{},
                                     u"search"_s,
-                                    u"%1 of its frames were still queued when the search ended "
-                                    "(--rate): modules behind their adapters were not asked"_s.arg(
-                                        result.framesQueued)});
+                                    Words::tr("%1 of its frames were still queued when the search "
+                                              "ended (--rate): modules behind their adapters "
+                                              "were not asked")
+                                        .arg(result.framesQueued)});
                            if (const QString why = searchFailure(result); !why.isEmpty())
                                outcome.failure = Problem{{}, u"search"_s, why};
                            outcome.traffic = traffic();
@@ -115,15 +117,15 @@ public:
                std::function<void(RunOutcome)> done) override {
         RunOutcome run{std::move(search), {}};
         if (!run.search.failure && m_found.isEmpty())
-            run.search.failure = Problem{{}, u"search"_s, u"no module answered"_s};
+            run.search.failure = Problem{{}, u"search"_s, Words::tr("no module answered")};
         QList<ModuleBatch::Job> batch;
         QList<qsizetype> places; // the outcome each batch job fills
         if (const int skipped = plan(jobs, run.modules, batch, places); skipped > 0) {
             // Among the search's warnings, so that every report shows it.
-            run.search.warnings.append(
-                Problem{{},
-                        u"search"_s,
-                        u"%1 answers skipped: their MAC text is not a MAC address"_s.arg(skipped)});
+            run.search.warnings.append(Problem{
+                {},
+                u"search"_s,
+                Words::tr("%1 answers skipped: their MAC text is not a MAC address").arg(skipped)});
         }
         m_batch.run(batch, [this, run, places, done](const QList<ModuleBatch::Outcome> &ends) {
             RunOutcome result = run;
@@ -158,10 +160,10 @@ private:
             break;
         case F::NoAdapter:
             return m_adapter.isEmpty()
-                       ? u"no adapter is up, can broadcast and has an IPv4 address"_s
-                       : u"adapter %1 has no IPv4 address"_s.arg(m_adapter);
+                       ? Words::tr("no adapter is up, can broadcast and has an IPv4 address")
+                       : Words::tr("adapter %1 has no IPv4 address").arg(m_adapter);
         case F::NotOpen:
-            return portTaken(result.systemText.isEmpty() ? u"no reason given"_s
+            return portTaken(result.systemText.isEmpty() ? Words::tr("no reason given")
                                                          : result.systemText);
         }
         return {};
@@ -215,9 +217,10 @@ private:
                     outcome.status = ModuleOutcome::Status::Failed;
                     outcome.step = u"search"_s;
                     outcome.code = u"shared_mac"_s;
-                    outcome.message = u"shares its MAC address with %1 on %2: every frame to "
-                                      u"one reaches all; set it through its serial port"_s.arg(
-                                          sharers.join(u", "_s), shown.adapter);
+                    outcome.message =
+                        Words::tr("shares its MAC address with %1 on %2: every frame to "
+                                  "one reaches all; set it through its serial port")
+                            .arg(sharers.join(u", "_s), shown.adapter);
                 } else {
                     places.append(outcomes.size());
                     batch.append({module, job.factoryDefault, job.settings, job.readAll, job.uart});
@@ -230,7 +233,7 @@ private:
                 outcome.status = ModuleOutcome::Status::NotFound;
                 outcome.step = u"search"_s;
                 outcome.code = u"not_found"_s;
-                outcome.message = u"did not answer the search"_s;
+                outcome.message = Words::tr("did not answer the search");
                 outcomes.append(outcome);
             }
         }

@@ -1,4 +1,5 @@
 #include "moduleresults.h"
+#include "words.h"
 
 #include "gbk.h"
 
@@ -65,22 +66,24 @@ QString detailOf(const ModuleOutcome &outcome) {
     if (outcome.status == Status::Mismatch) {
         QStringList texts;
         for (const Mismatch &m : outcome.mismatches) {
-            texts.append(u"%1 is %2, not %3"_s.arg(
-                keyOf(m.parameter), m.read ? valueCell(m.parameter, *m.read) : u"unread"_s,
-                valueCell(m.parameter, m.wanted)));
+            texts.append(Words::tr("%1 is %2, not %3")
+                             .arg(keyOf(m.parameter),
+                                  m.read ? valueCell(m.parameter, *m.read) : Words::tr("unread"),
+                                  valueCell(m.parameter, m.wanted)));
         }
         return texts.join(u"; "_s);
     }
     QStringList keys;
     for (const Parameter parameter : outcome.written)
         keys.append(keyOf(parameter));
-    const QString wrote = keys.isEmpty() ? QString() : u"wrote "_s + keys.join(u", "_s);
+    const QString wrote =
+        keys.isEmpty() ? QString() : Words::tr("wrote %1").arg(keys.join(u", "_s));
     if (outcome.status == Status::Done)
         return wrote;
     if (outcome.status != Status::Failed)
         return Problem{{}, outcome.step, outcome.message}.line();
     // What the module took before it failed is changed on it all the same.
-    const QString failure = u"failed at %1 (%2)"_s.arg(outcome.step, outcome.message);
+    const QString failure = Words::tr("failed at %1 (%2)").arg(outcome.step, outcome.message);
     return wrote.isEmpty() ? failure : wrote + u"; "_s + failure;
 }
 
@@ -154,7 +157,7 @@ Report withSearch(Report report, const SearchOutcome &search) {
 
 Report searchReport(const SearchOutcome &outcome) {
     Report report;
-    report.table = Table({u"MODULE"_s, u"IP"_s, u"ADAPTER"_s});
+    report.table = Table({Words::tr("MODULE"), u"IP"_s, Words::tr("ADAPTER")});
     QJsonArray modules;
     for (const ListedModule &module : outcome.modules) {
         report.table.addRow({module.mac, module.ip, module.adapter});
@@ -163,7 +166,7 @@ Report searchReport(const SearchOutcome &outcome) {
     }
     report.fields.insert(u"modules"_s, modules);
     if (!outcome.failure && outcome.modules.isEmpty())
-        report.fail(NothingFound, {{}, u"search"_s, u"no module answered"_s});
+        report.fail(NothingFound, {{}, u"search"_s, Words::tr("no module answered")});
     return withSearch(report, outcome);
 }
 
@@ -174,7 +177,7 @@ Report readReport(const QList<ModuleOutcome> &outcomes, bool uart) {
     columns.removeOne(Parameter::MAC);
     if (uart)
         columns.append(Parameter::Uart);
-    QStringList headers{u"MODULE"_s, u"STATUS"_s};
+    QStringList headers{Words::tr("MODULE"), Words::tr("STATUS")};
     for (const Parameter parameter : columns)
         headers.append(keyOf(parameter).toUpper());
     report.table = Table(headers);
@@ -191,13 +194,13 @@ Report readReport(const QList<ModuleOutcome> &outcomes, bool uart) {
 
 Report changeReport(const QList<ModuleOutcome> &outcomes, bool summary) {
     Report report = outcomesReport(outcomes);
-    report.table = Table({u"MODULE"_s, u"IP"_s, u"STATUS"_s, u"DETAIL"_s});
+    report.table = Table({Words::tr("MODULE"), u"IP"_s, Words::tr("STATUS"), Words::tr("DETAIL")});
     for (const ModuleOutcome &outcome : outcomes)
         report.table.addRow({outcome.module, outcome.ip.isEmpty() ? u"-"_s : outcome.ip,
                              statusText(outcome.status), detailOf(outcome)});
     if (summary) {
         const auto done = std::ranges::count(outcomes, Status::Done, &ModuleOutcome::status);
-        report.notes.append(u"%1 of %2 modules done"_s.arg(done).arg(outcomes.size()));
+        report.notes.append(Words::tr("%1 of %2 modules done").arg(done).arg(outcomes.size()));
         report.fields.insert(u"summary"_s, QJsonObject{{u"modules"_s, int(outcomes.size())},
                                                        {u"done"_s, int(done)},
                                                        {u"failed"_s, int(outcomes.size() - done)}});
@@ -207,7 +210,7 @@ Report changeReport(const QList<ModuleOutcome> &outcomes, bool summary) {
 
 Report dryRunReport(const QList<PreviewedModule> &modules) {
     Report report;
-    report.table = Table({u"MODULE"_s, u"STEP"_s, u"FRAME"_s});
+    report.table = Table({Words::tr("MODULE"), Words::tr("STEP"), Words::tr("FRAME")});
     QJsonArray frames;
     for (const auto &[module, preview] : modules) {
         for (const FramePreview::Frame &frame : preview.frames) {

@@ -20,13 +20,6 @@ bool isWide(char32_t c) {
            (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
-qsizetype displayWidth(const QString &text) {
-    qsizetype width = 0;
-    for (const char32_t c : text.toUcs4())
-        width += isWide(c) ? 2 : 1;
-    return width;
-}
-
 QJsonArray problemsJson(const QList<Problem> &problems) {
     QJsonArray array;
     for (const Problem &problem : problems)
@@ -35,6 +28,13 @@ QJsonArray problemsJson(const QList<Problem> &problems) {
 }
 
 } // namespace
+
+qsizetype displayWidth(const QString &text) {
+    qsizetype width = 0;
+    for (const char32_t c : text.toUcs4())
+        width += isWide(c) ? 2 : 1;
+    return width;
+}
 
 QString printable(const QString &text) {
     const auto control = [](QChar c) {
@@ -145,7 +145,7 @@ void Output::usageError(const QString &command, const QString &message, bool jso
         writeOut(QJsonDocument(usage).toJson(QJsonDocument::Indented));
     }
     const QString help = command.isEmpty() ? u"ostrel-cli help"_s : u"ostrel-cli help "_s + command;
-    writeErr(u"ostrel-cli: %1\nTry '%2'.\n"_s.arg(printable(message), help));
+    writeErr(Words::tr("ostrel-cli: %1\nTry '%2'.\n").arg(printable(message), help));
 }
 
 QJsonObject Output::document(const QString &command, const Report &report) {
@@ -170,10 +170,10 @@ void Output::report(const QString &command, const Report &report) {
         writeOut(text.toUtf8());
     }
     for (const Problem &problem : report.errors)
-        writeErr(u"ostrel-cli: error: "_s + printable(problem.line()) + u'\n');
+        writeErr(Words::tr("ostrel-cli: error: %1").arg(printable(problem.line())) + u'\n');
     if (!m_quiet) {
         for (const Problem &problem : report.warnings)
-            writeErr(u"ostrel-cli: warning: "_s + printable(problem.line()) + u'\n');
+            writeErr(Words::tr("ostrel-cli: warning: %1").arg(printable(problem.line())) + u'\n');
     }
 }
 
@@ -187,7 +187,7 @@ void Output::writeOut(const QByteArray &bytes) {
     if (m_out.write(bytes) != bytes.size()) {
         m_outError = m_out.errorString();
         if (m_outError.isEmpty())
-            m_outError = u"not all of it could be written"_s;
+            m_outError = Words::tr("not all of it could be written");
     }
 }
 

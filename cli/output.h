@@ -1,5 +1,7 @@
 #pragma once
 
+#include "words.h"
+
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -95,6 +97,9 @@ private:
     bool m_progressShown = false;
     QString m_outError;
 };
+
+// Columns text takes on a terminal: a Chinese character takes two.
+qsizetype displayWidth(const QString &text);
 
 // Control characters (C0, DEL, C1) written as JSON writes them, so that text
 // from a module or a file can neither draw table lines of its own nor drive

@@ -1,4 +1,5 @@
 #include "planfiles.h"
+#include "words.h"
 
 #include "gbk.h"
 #include "settings.h"
@@ -42,7 +43,7 @@ std::optional<QByteArray> readFile(const QString &path, QString *error) {
         bytes += piece;
     }
     if (bytes.size() > MaxFileSize) {
-        *error = u"%1: larger than %2 bytes"_s.arg(path).arg(MaxFileSize);
+        *error = Words::tr("%1: larger than %2 bytes").arg(path).arg(MaxFileSize);
         return std::nullopt;
     }
     return bytes;
@@ -103,7 +104,7 @@ SettingsFile fromCfg(const QString &path) {
         if (key.items) {
             const QString item = key.items->text(text.toInt());
             if (item.isEmpty())
-                return fail(u"%1=%2 is not an item of its list"_s.arg(name, text));
+                return fail(Words::tr("%1=%2 is not an item of its list").arg(name, text));
             text = item;
         } else if (text.isEmpty() || text == u"0"_s) {
             continue;
@@ -117,15 +118,15 @@ SettingsFile fromCfg(const QString &path) {
         }
     }
     if (!uartKeys.isEmpty() && !uartLacking.isEmpty())
-        return fail(u"%1 without %2: the serial settings are written whole"_s.arg(
-            uartKeys.join(u", "_s), uartLacking.join(u", "_s)));
+        return fail(Words::tr("%1 without %2: the serial settings are written whole")
+                        .arg(uartKeys.join(u", "_s), uartLacking.join(u", "_s)));
     if (!uartKeys.isEmpty()) {
         if (const QString error = addParsed(file.settings, keyOf(Parameter::Uart), uart.join(u','));
             !error.isEmpty())
             return fail(error);
     }
     if (file.settings.isEmpty())
-        return fail(u"holds no settings under [CFG]"_s);
+        return fail(Words::tr("holds no settings under [CFG]"));
     return file;
 }
 
@@ -139,7 +140,7 @@ QString addJsonValue(Settings &settings, const QString &key, const QJsonValue &v
         return addParsed(settings, key, value.toString());
     if (value.isDouble() && value.toDouble() == double(value.toInteger()))
         return addParsed(settings, key, QString::number(value.toInteger()));
-    return key + u": a value is a string"_s;
+    return Words::tr("%1: a value is a string").arg(key);
 }
 
 struct Entries {
@@ -154,29 +155,33 @@ Entries jsonEntries(const QString &path, const QByteArray &bytes, bool needModul
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError)
         return {{},
-                u"%1: %2 at byte %3"_s.arg(path, parseError.errorString()).arg(parseError.offset)};
+                Words::tr("%1: %2 at byte %3")
+                    .arg(path, parseError.errorString())
+                    .arg(parseError.offset)};
     const QJsonValue modules =
         document.isArray() ? QJsonValue(document.array()) : document.object().value(u"modules"_s);
     if (!modules.isArray())
-        return {{}, path + u": no \"modules\" list, as `ostrel-cli read --json` prints"_s};
+        return {{},
+                Words::tr("%1: no \"modules\" list, as `ostrel-cli read --json` prints").arg(path)};
     Entries entries;
     const QJsonArray list = modules.toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (!list[i].isObject())
-            return {{}, u"%1: module %2: not an object"_s.arg(path).arg(i + 1)};
+            return {{}, Words::tr("%1: module %2: not an object").arg(path).arg(i + 1)};
         const QJsonObject entry = list[i].toObject();
         const QJsonValue module = entry.value(u"module"_s);
         if (needModule && !module.isString())
             return {{},
-                    u"%1: module %2: no \"module\" (the MAC address the module answers "
-                    u"to)"_s.arg(path)
+                    Words::tr("%1: module %2: no \"module\" (the MAC address the module answers "
+                              "to)")
+                        .arg(path)
                         .arg(i + 1)};
         PlanRow row{module.toString(), {}};
         const QJsonObject parameters = entry.value(u"parameters"_s).toObject();
         for (auto it = parameters.begin(); it != parameters.end(); ++it) {
             if (const QString error = addJsonValue(row.settings, it.key(), it.value());
                 !error.isEmpty())
-                return {{}, u"%1: module %2: %3"_s.arg(path).arg(i + 1).arg(error)};
+                return {{}, Words::tr("%1: module %2: %3").arg(path).arg(i + 1).arg(error)};
         }
         entries.rows.append(row);
     }
@@ -233,7 +238,7 @@ Records csvRecords(const QString &text) {
         }
     }
     if (quoted)
-        return {{}, u"line %1: a quote opens a cell that no quote closes"_s.arg(quoteLine)};
+        return {{}, Words::tr("line %1: a quote opens a cell that no quote closes").arg(quoteLine)};
     if (!field.isEmpty() || !fields.isEmpty())
         endRecord();
     return {records, {}};
@@ -244,7 +249,7 @@ Entries csvEntries(const QString &path, const QByteArray &bytes) {
     if (!malformed.isEmpty())
         return {{}, path + u": "_s + malformed};
     if (records.isEmpty())
-        return {{}, path + u": empty"_s};
+        return {{}, Words::tr("%1: empty").arg(path)};
     QStringList columns;
     for (const QString &name : records.first().second) {
         const QString column = name.trimmed().toLower();
@@ -252,22 +257,24 @@ Entries csvEntries(const QString &path, const QByteArray &bytes) {
         if (columns.contains(column) ||
             (column != u"module"_s && (!parameter || parameter == Parameter::Version)))
             return {{},
-                    u"%1: line 1: column \"%2\" is not module or a setting key, or comes "
-                    u"twice"_s.arg(path, name)};
+                    Words::tr("%1: line 1: column \"%2\" is not module or a setting key, or comes "
+                              "twice")
+                        .arg(path, name)};
         columns.append(column);
     }
     const qsizetype moduleColumn = columns.indexOf(u"module"_s);
     if (moduleColumn < 0)
-        return {{}, path + u": line 1: no \"module\" column"_s};
+        return {{}, Words::tr("%1: line 1: no \"module\" column").arg(path)};
     Entries entries;
     for (qsizetype r = 1; r < records.size(); ++r) {
         const auto &[line, cells] = records[r];
         const auto fail = [&, line = line](const QString &error) {
-            return Entries{{}, u"%1: line %2: %3"_s.arg(path).arg(line).arg(error)};
+            return Entries{{}, Words::tr("%1: line %2: %3").arg(path).arg(line).arg(error)};
         };
         if (cells.size() != columns.size())
-            return fail(
-                u"%1 cells where line 1 names %2 columns"_s.arg(cells.size()).arg(columns.size()));
+            return fail(Words::tr("%1 cells where line 1 names %2 columns")
+                            .arg(cells.size())
+                            .arg(columns.size()));
         PlanRow row{cells.value(moduleColumn).trimmed(), {}};
         for (qsizetype c = 0; c < cells.size(); ++c) {
             // Spaces around a cell are the spreadsheet's, but a name may hold them.
@@ -293,9 +300,9 @@ QString checkRows(QList<PlanRow> &rows) {
     for (PlanRow &row : rows) {
         const QString mac = normalizedMac(row.module);
         if (mac.isEmpty())
-            return u"\"%1\" is not the MAC address of a module"_s.arg(row.module);
+            return Words::tr("\"%1\" is not the MAC address of a module").arg(row.module);
         if (modules.contains(mac))
-            return u"module %1 comes twice"_s.arg(mac);
+            return Words::tr("module %1 comes twice").arg(mac);
         modules.insert(mac);
         row.module = mac;
         // A module's own MAC written back to it changes nothing.
@@ -310,7 +317,8 @@ QString checkRows(QList<PlanRow> &rows) {
                 continue;
             const QString &value = std::get<QString>(setting.value);
             if (addresses[kind].contains(value))
-                return u"%1 %2 is given to two modules"_s.arg(keyOf(setting.parameter), value);
+                return Words::tr("%1 %2 is given to two modules")
+                    .arg(keyOf(setting.parameter), value);
             addresses[kind].insert(value);
         }
     }
@@ -322,7 +330,9 @@ SettingsFile cfgFromStandardInput(const QByteArray &bytes) {
     QTemporaryDir dir;
     QFile copy(dir.filePath(u"CFG.ini"_s));
     if (!dir.isValid() || !copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size())
-        return {{}, u"-: could not keep a copy of standard input: "_s + copy.errorString()};
+        return {
+            {},
+            Words::tr("-: could not keep a copy of standard input: %1").arg(copy.errorString())};
     copy.close();
     SettingsFile file = fromCfg(copy.fileName());
     file.error.replace(copy.fileName(), StandardInput);
@@ -343,8 +353,9 @@ SettingsFile readSettingsFile(const QString &path) {
         return {{}, entries.error};
     if (entries.rows.size() != 1)
         return {{},
-                u"%1: holds %2 modules; write takes one (apply takes many)"_s.arg(path).arg(
-                    entries.rows.size())};
+                Words::tr("%1: holds %2 modules; write takes one (apply takes many)")
+                    .arg(path)
+                    .arg(entries.rows.size())};
     return {entries.rows.first().settings, {}};
 }
 
@@ -358,7 +369,7 @@ Plan readPlan(const QString &path) {
     if (!entries.error.isEmpty())
         return {{}, entries.error};
     if (entries.rows.isEmpty())
-        return {{}, path + u": holds no module"_s};
+        return {{}, Words::tr("%1: holds no module").arg(path)};
     if (const QString rowError = checkRows(entries.rows); !rowError.isEmpty())
         return {{}, path + u": "_s + rowError};
     return {entries.rows, {}};

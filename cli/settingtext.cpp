@@ -1,4 +1,5 @@
 #include "settingtext.h"
+#include "words.h"
 
 #include "modulesession.h"
 
@@ -34,20 +35,20 @@ QString valueForm(const ParameterInfo &row) {
         form = items(*row.items);
         break;
     case ValueCheck::Address:
-        form = u"a dotted IPv4 address"_s;
+        form = Words::tr("a dotted IPv4 address");
         break;
     case ValueCheck::Mask:
-        form = u"a dotted IPv4 mask, its ones contiguous"_s;
+        form = Words::tr("a dotted IPv4 mask, its ones contiguous");
         break;
     case ValueCheck::Port:
-        form = u"a port from 1 to 65535"_s;
+        form = Words::tr("a port from 1 to 65535");
         break;
     case ValueCheck::Name:
-        form = u"at most %1 bytes in GBK (a Chinese character takes two)"_s.arg(
-            parameters::MaxDeviceNameBytes);
+        form = Words::tr("at most %1 bytes in GBK (a Chinese character takes two)")
+                   .arg(parameters::MaxDeviceNameBytes);
         break;
     case ValueCheck::Mac:
-        form = u"six hex pairs joined by ':'"_s;
+        form = Words::tr("six hex pairs joined by ':'");
         break;
     case ValueCheck::Uart:
         form = uartForm();
@@ -55,7 +56,7 @@ QString valueForm(const ParameterInfo &row) {
     case ValueCheck::ReadOnly:
         break;
     }
-    return row.oneModuleAtATime ? form + u" (one module at a time)"_s : form;
+    return row.oneModuleAtATime ? Words::tr("%1 (one module at a time)").arg(form) : form;
 }
 
 } // namespace
@@ -69,38 +70,44 @@ QString refusalText(Refusal refusal, Parameter parameter, QStringView value) {
         QStringList keys;
         for (const Parameter p : parameters::writeOrder())
             keys.append(keyOf(p));
-        return u"no such key; the keys are "_s + keys.join(u", "_s);
+        return Words::tr("no such key; the keys are %1").arg(keys.join(u", "_s));
     }
     case Refusal::ReadOnly:
-        return u"is read only"_s;
+        return Words::tr("is read only");
     case Refusal::NotAnItem:
-        return u"\"%1\" is none of %2"_s.arg(value, quoted(row.items->texts()));
+        return Words::tr("\"%1\" is none of %2").arg(value, quoted(row.items->texts()));
     case Refusal::NotAnAddress:
-        return u"\"%1\" is not a dotted IPv4 address"_s.arg(value);
+        return Words::tr("\"%1\" is not a dotted IPv4 address").arg(value);
     case Refusal::NotAPort:
-        return u"\"%1\" is not a port from 1 to 65535"_s.arg(value);
+        return Words::tr("\"%1\" is not a port from 1 to 65535").arg(value);
     case Refusal::NotAMac:
-        return u"\"%1\" is not six hex pairs joined by ':'"_s.arg(value);
+        return Words::tr("\"%1\" is not six hex pairs joined by ':'").arg(value);
     case Refusal::NotUart:
-        return u"\"%1\" is not %2"_s.arg(value, uartForm());
+        return Words::tr("\"%1\" is not %2").arg(value, uartForm());
     case Refusal::NameControl:
-        return u"control characters cannot be sent"_s;
+        return Words::tr("control characters cannot be sent");
     case Refusal::NameNotGbk:
-        return u"\"%1\" has characters that GBK cannot encode"_s.arg(value);
+        return Words::tr("\"%1\" has characters that GBK cannot encode").arg(value);
     case Refusal::NameTooLong:
-        return u"at most %1 bytes (\"%2\" has %3 bytes in GBK)"_s
+        return Words::tr("at most %1 bytes (\"%2\" has %3 bytes in GBK)")
             .arg(parameters::MaxDeviceNameBytes)
             .arg(value)
             .arg(gbk::byteLength(value.toString()));
     case Refusal::MaskNotContiguous:
-        return u"%1 is not a contiguous mask: the module would reach no one (--force sends it "
-               u"anyway)"_s.arg(value);
+        return Words::tr(
+                   "%1 is not a contiguous mask: the module would reach no one (--force sends it "
+                   "anyway)")
+            .arg(value);
     case Refusal::AddressUnusable:
-        return u"%1 is no address a module can have: it would be cut off (--force sends it "
-               u"anyway)"_s.arg(value);
+        return Words::tr(
+                   "%1 is no address a module can have: it would be cut off (--force sends it "
+                   "anyway)")
+            .arg(value);
     case Refusal::OutsideSubnet:
-        return u"%1 is outside the module's subnet: the module could not reach it (--force sends "
-               u"it anyway)"_s.arg(value);
+        return Words::
+            tr("%1 is outside the module's subnet: the module could not reach it (--force sends "
+               "it anyway)")
+                .arg(value);
     }
     return {};
 }
@@ -120,7 +127,7 @@ SettingParse parseSetting(QStringView key, QStringView value) {
 SettingParse parseAssignment(QStringView text) {
     const qsizetype equals = text.indexOf(u'=');
     if (equals <= 0)
-        return {std::nullopt, u"\"%1\" is not key=value"_s.arg(text)};
+        return {std::nullopt, Words::tr("\"%1\" is not key=value").arg(text)};
     return parseSetting(text.first(equals), text.sliced(equals + 1));
 }
 
@@ -129,21 +136,22 @@ QString failureWords(SessionResult::Code code) {
     using C = SessionResult::Code;
     switch (code) {
     case C::Refused:
-        return u"refused"_s;
+        return Words::tr("refused");
     case C::WrongAnswers:
-        return u"answered wrongly three times"_s;
+        return Words::tr("answered wrongly three times");
     case C::NoAnswer:
-        return u"no answer"_s;
+        return Words::tr("no answer");
     case C::NotOpen:
-        return u"the network is not open"_s;
+        return Words::tr("the network is not open");
     case C::SendFailed:
-        return u"the frame could not be sent"_s;
+        return Words::tr("the frame could not be sent");
     case C::InvalidValue:
-        return u"no item of its list"_s;
+        return Words::tr("no item of its list");
     case C::NameTooLong:
-        return u"name too long"_s;
+        return Words::tr("name too long");
     case C::FrameTooLong:
-        return u"the frame would be longer than %1 bytes"_s.arg(ModuleSession::MaxSetFrameBytes);
+        return Words::tr("the frame would be longer than %1 bytes")
+            .arg(ModuleSession::MaxSetFrameBytes);
     case C::Sent:
     case C::Answered:
     case C::ModuleChanged:
@@ -153,7 +161,7 @@ QString failureWords(SessionResult::Code code) {
 }
 
 QString settingKeysHelp() {
-    QString text = u"Keys and their values (items of a list in any case):\n"_s;
+    QString text = Words::tr("Keys and their values (items of a list in any case):\n");
     for (const Parameter parameter : parameters::writeOrder()) {
         text += u"  "_s + keyOf(parameter).leftJustified(8) +
                 valueForm(parameters::info(parameter)) + u'\n';
@@ -168,7 +176,7 @@ QString addSetting(Settings &settings, const Setting &setting) {
     const auto at = std::ranges::find_if(
         settings, [&](const Setting &s) { return rank(s.parameter) >= rank(setting.parameter); });
     if (at != settings.end() && at->parameter == setting.parameter)
-        return keyOf(setting.parameter) + u": given twice"_s;
+        return Words::tr("%1: given twice").arg(keyOf(setting.parameter));
     settings.insert(at, setting);
     return {};
 }
@@ -176,18 +184,20 @@ QString addSetting(Settings &settings, const Setting &setting) {
 TargetParse parseTargets(const QStringList &texts) {
     TargetParse parse;
     if (texts.isEmpty())
-        return {{}, u"no module named: give a MAC address, an IP address or \"all\""_s};
+        return {{}, Words::tr("no module named: give a MAC address, an IP address or \"all\"")};
     for (const QString &text : texts) {
         Target target;
         if (text.compare(u"all"_s, Qt::CaseInsensitive) == 0) {
             if (texts.size() > 1)
-                return {{}, u"\"all\" names every module and goes alone"_s};
+                return {{}, Words::tr("\"all\" names every module and goes alone")};
         } else if (QString mac = normalizedMac(text); !mac.isEmpty()) {
             target = {Target::Kind::Mac, mac};
         } else if (QString address = normalizedAddress(text); !address.isEmpty()) {
             target = {Target::Kind::Address, address};
         } else {
-            return {{}, u"\"%1\" is neither a MAC address, an IP address nor \"all\""_s.arg(text)};
+            return {
+                {},
+                Words::tr("\"%1\" is neither a MAC address, an IP address nor \"all\"").arg(text)};
         }
         if (!parse.targets.contains(target))
             parse.targets.append(target);

@@ -1,4 +1,5 @@
 #include "workingmode.h"
+#include "words.h"
 
 #include "command.h"
 
@@ -21,8 +22,9 @@ QString missingText(const RelayExchange::Result &result, relaycodec::Reading::Ki
     QStringList numbers;
     for (const int n : result.missing)
         numbers.append(QString::number(n));
-    return (kind == relaycodec::Reading::Kind::Relay ? u"relay "_s : u"input "_s) +
-           numbers.join(u", "_s);
+    return (kind == relaycodec::Reading::Kind::Relay ? Words::tr("relay %1")
+                                                     : Words::tr("input %1"))
+        .arg(numbers.join(u", "_s));
 }
 
 } // namespace
@@ -40,13 +42,14 @@ WorkingModeExchange::WorkingModeExchange(std::unique_ptr<Transport> transport, E
     m_run.onProgress = [this](RelayExchange::Stage stage, int answered) {
         switch (stage) {
         case RelayExchange::Stage::Connecting:
-            m_output.progress(m_exchange.peer() + u": connecting"_s);
+            m_output.progress(Words::tr("%1: connecting").arg(m_exchange.peer()));
             break;
         case RelayExchange::Stage::Sending:
             m_output.progress(m_exchange.peer() + u": "_s + m_exchange.step);
             break;
         case RelayExchange::Stage::Answered:
-            m_output.progress(u"%1: %2 of %3 answered"_s.arg(m_exchange.peer())
+            m_output.progress(Words::tr("%1: %2 of %3 answered")
+                                  .arg(m_exchange.peer())
                                   .arg(answered)
                                   .arg(m_exchange.expected.size()));
             break;
@@ -76,25 +79,24 @@ std::optional<Problem> WorkingModeExchange::problemOf(const RelayExchange::Resul
         break;
     case Outcome::NoConnection:
         if (result.timedOut)
-            return problem(u"connect"_s, u"no connection within "_s + ms + u" ms"_s);
-        return problem(u"connect"_s, why.isEmpty() ? u"no connection"_s : why);
+            return problem(u"connect"_s, Words::tr("no connection within %1 ms").arg(ms));
+        return problem(u"connect"_s, why.isEmpty() ? Words::tr("no connection") : why);
     case Outcome::SendFailed:
         // A datagram the module's computer turned away comes back as a reset
         // of the socket, which says less than this.
         if (m_exchange.udp && result.failure &&
             result.failure->reason == Transport::Failure::Reason::Reset)
-            return problem(u"send"_s, u"nothing listens on that port"_s);
-        return problem(u"send"_s, why.isEmpty() ? u"the command could not be sent"_s : why);
+            return problem(u"send"_s, Words::tr("nothing listens on that port"));
+        return problem(u"send"_s, why.isEmpty() ? Words::tr("the command could not be sent") : why);
     case Outcome::Refused:
-        return problem(m_exchange.step, u"the module answered ERROR"_s);
+        return problem(m_exchange.step, Words::tr("the module answered ERROR"));
     case Outcome::NoAnswer:
         if (result.timedOut)
-            return problem(m_exchange.step, u"no answer from %1 within "_s.arg(
-                                                missingText(result, m_exchange.kind)) +
-                                                ms + u" ms"_s);
+            return problem(m_exchange.step, Words::tr("no answer from %1 within %2 ms")
+                                                .arg(missingText(result, m_exchange.kind), ms));
         return problem(m_exchange.step,
-                       u"the module closed the connection without an answer from %1"_s.arg(
-                           missingText(result, m_exchange.kind)));
+                       Words::tr("the module closed the connection without an answer from %1")
+                           .arg(missingText(result, m_exchange.kind)));
     }
     return std::nullopt;
 }
@@ -127,8 +129,8 @@ public:
 
     int commonOptions() const override { return JsonOption | QuietOption | TimeoutOption; }
     QList<QCommandLineOption> options() const override {
-        return {{u"tcp"_s, u"Connect to the module's TCP server (the default)."_s},
-                {u"udp"_s, u"Talk to the module as a UDP peer."_s}};
+        return {{u"tcp"_s, Words::tr("Connect to the module's TCP server (the default).")},
+                {u"udp"_s, Words::tr("Talk to the module as a UDP peer.")}};
     }
 
     void run(Context &context, Done done) override {
@@ -147,26 +149,30 @@ protected:
     bool relays() const { return m_kind == relaycodec::Reading::Kind::Relay; }
     int count() const { return relays() ? relaycodec::RelayCount : relaycodec::InputCount; }
     static Argument endpointArgument() {
-        return {u"HOST:PORT"_s, u"The module's address and working port."_s, u"HOST:PORT"_s};
+        return {u"HOST:PORT"_s, Words::tr("The module's address and working port."),
+                u"HOST:PORT"_s};
     }
-    static Argument numberArgument(const QString &what) {
-        return {u"N"_s, u"The %1, 0 for all (the default)."_s.arg(what), u"[N]"_s};
+    static Argument numberArgument(bool relay) {
+        return {u"N"_s,
+                relay ? Words::tr("The relay, 0 for all (the default).")
+                      : Words::tr("The input, 0 for all (the default)."),
+                u"[N]"_s};
     }
     // HOST:PORT and the number; what follows them is left to the command.
     QString parseCommon(const QStringList &words, const QCommandLineParser &parser) {
         if (parser.isSet(u"tcp"_s) && parser.isSet(u"udp"_s))
-            return u"--tcp or --udp, not both"_s;
+            return Words::tr("--tcp or --udp, not both");
         m_exchange.udp = parser.isSet(u"udp"_s);
         m_exchange.kind = m_kind;
         const std::optional<Endpoint> endpoint = endpointOf(words.value(0));
         if (!endpoint)
-            return u"\"%1\" is not HOST:PORT"_s.arg(words.value(0));
+            return Words::tr("\"%1\" is not HOST:PORT").arg(words.value(0));
         m_exchange.host = endpoint->host;
         m_exchange.port = endpoint->port;
         bool ok = true;
         const int n = words.size() > 1 ? words[1].toInt(&ok) : 0;
         if (!ok || n < 0 || n > count())
-            return u"\"%1\" is not a number from 0 to %2"_s.arg(words[1]).arg(count());
+            return Words::tr("\"%1\" is not a number from 0 to %2").arg(words[1]).arg(count());
         m_number = n;
         m_exchange.expected.clear();
         for (int i = n == 0 ? 1 : n; i <= (n == 0 ? count() : n); ++i)
@@ -182,7 +188,7 @@ private:
         Report report;
         QString shown = QString::fromLatin1(m_exchange.command);
         shown.replace(u"\r"_s, u"\\r"_s).replace(u"\n"_s, u"\\n"_s);
-        report.table = Table({u"MODULE"_s, u"SEND"_s});
+        report.table = Table({Words::tr("MODULE"), Words::tr("SEND")});
         report.table.addRow({m_exchange.peer(), shown});
         report.fields = header();
         report.fields.insert(u"dryRun"_s, true);
@@ -199,8 +205,9 @@ private:
         if (result.problem)
             report.errors.append(*result.problem);
         report.fields = header();
-        report.table = relays() ? Table({u"RELAY"_s, u"STATE"_s, u"REMAINING"_s})
-                                : Table({u"INPUT"_s, u"STATE"_s});
+        report.table = relays()
+                           ? Table({Words::tr("RELAY"), Words::tr("STATE"), Words::tr("REMAINING")})
+                           : Table({Words::tr("INPUT"), Words::tr("STATE")});
         const QString key = relays() ? u"relay"_s : u"input"_s;
         QJsonArray list;
         QJsonArray missing;
@@ -236,18 +243,20 @@ public:
 
     QString name() const override { return u"relay"_s; }
     QString summary() const override {
-        return u"Switches a relay of a module in its working mode, and shows the states it "
-               u"answers with."_s;
+        return Words::tr(
+            "Switches a relay of a module in its working mode, and shows the states it "
+            "answers with.");
     }
     QList<Argument> arguments() const override {
         return {endpointArgument(),
-                {u"N"_s, u"The relay, 1 to 15, or 0 for all."_s, u"N"_s},
-                {u"STATE"_s, u"on or off."_s, u"on|off"_s}};
+                {u"N"_s, Words::tr("The relay, 1 to 15, or 0 for all."), u"N"_s},
+                {u"STATE"_s, Words::tr("on or off."), u"on|off"_s}};
     }
     QList<QCommandLineOption> options() const override {
         return WorkingModeCommand::options() +
                QList<QCommandLineOption>{
-                   {u"time"_s, u"Switch back after <S> time units of the module (sent as given)."_s,
+                   {u"time"_s,
+                    Words::tr("Switch back after <S> time units of the module (sent as given)."),
                     u"S"_s}};
     }
     int commonOptions() const override {
@@ -255,21 +264,21 @@ public:
     }
     QString parse(const QStringList &words, const QCommandLineParser &parser) override {
         if (words.size() != 3)
-            return u"takes HOST:PORT N on|off"_s;
+            return Words::tr("takes HOST:PORT N on|off");
         if (const QString error = parseCommon(words, parser); !error.isEmpty())
             return error;
         const QString state = words[2].toLower();
         if (state != u"on"_s && state != u"off"_s)
-            return u"\"%1\" is neither on nor off"_s.arg(words[2]);
+            return Words::tr("\"%1\" is neither on nor off").arg(words[2]);
         const QByteArray time = parser.value(u"time"_s).toLatin1();
         if (parser.isSet(u"time"_s) && (time.isEmpty() || !std::ranges::all_of(time, [](char c) {
                                             return c >= '0' && c <= '9';
                                         })))
-            return u"--time takes a number of time units"_s;
+            return Words::tr("--time takes a number of time units");
         m_exchange.command = relaycodec::relaySet(m_number, state == u"on"_s ? "1" : "0", time);
         if (m_exchange.command.size() > relaycodec::RelayCommandLimit)
-            return u"--time is too long: the command would exceed %1 bytes"_s.arg(
-                relaycodec::RelayCommandLimit);
+            return Words::tr("--time is too long: the command would exceed %1 bytes")
+                .arg(relaycodec::RelayCommandLimit);
         m_exchange.step = u"set relay %1 %2"_s.arg(m_number).arg(state);
         return {};
     }
@@ -282,16 +291,17 @@ public:
 
     QString name() const override { return relays() ? u"relays"_s : u"inputs"_s; }
     QString summary() const override {
-        return relays() ? u"Shows the relays of a module in its working mode: on or off, and "
-                          u"the time left until one switches back."_s
-                        : u"Shows the inputs of a module in its working mode: on or off."_s;
+        return relays()
+                   ? Words::tr("Shows the relays of a module in its working mode: on or off, and "
+                               "the time left until one switches back.")
+                   : Words::tr("Shows the inputs of a module in its working mode: on or off.");
     }
     QList<Argument> arguments() const override {
-        return {endpointArgument(), numberArgument(relays() ? u"relay"_s : u"input"_s)};
+        return {endpointArgument(), numberArgument(relays())};
     }
     QString parse(const QStringList &words, const QCommandLineParser &parser) override {
         if (words.isEmpty() || words.size() > 2)
-            return u"takes HOST:PORT [N]"_s;
+            return Words::tr("takes HOST:PORT [N]");
         if (const QString error = parseCommon(words, parser); !error.isEmpty())
             return error;
         m_exchange.command =

@@ -1,5 +1,7 @@
 #include "commandtable.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <iterator>
 
@@ -8,23 +10,23 @@ namespace commands {
 constexpr Command Handshake{
     .parameter = std::nullopt,
     .query = "AT",
-    .queryLog = u"发送AT命令",
+    .queryLog = QT_TRANSLATE_NOOP("Command", "发送AT命令"),
     .answerDueAtOnce = true,
     .keyword = "OK",
-    .readOk = u"AT命令响应成功",
-    .readFail = u"AT命令响应失败",
+    .readOk = QT_TRANSLATE_NOOP("Command", "AT命令响应成功"),
+    .readFail = QT_TRANSLATE_NOOP("Command", "AT命令响应失败"),
 };
 
 constexpr Command FactoryDefault{
     .parameter = std::nullopt,
     .query = "AT+DEFAULT",
-    .queryLog = u"发送恢复出厂设置命令",
+    .queryLog = QT_TRANSLATE_NOOP("Command", "发送恢复出厂设置命令"),
     .answerDueAtOnce = true,
     .keyword = "OK",
-    .readOk = u"恢复出厂设置命令响应成功",
-    .readFail = u"恢复出厂设置命令响应失败",
+    .readOk = QT_TRANSLATE_NOOP("Command", "恢复出厂设置命令响应成功"),
+    .readFail = QT_TRANSLATE_NOOP("Command", "恢复出厂设置命令响应失败"),
     .setCommand = "AT+DEFAULT",
-    .setLog = u"设置模块出厂默认参数",
+    .setLog = QT_TRANSLATE_NOOP("Command", "设置模块出厂默认参数"),
 };
 
 const Command &of(Parameter parameter) {

@@ -6,6 +6,8 @@
 
 #include "transportrouter.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -66,8 +68,11 @@ void ConfigProtocol::searchModules() {
         m_view.notify(
             SessionView::Notice::InputError,
             m_searchAdapter.isEmpty()
-                ? u"没有可用的网络适配器（IPv4），请检查网络连接！"_s
-                : u"网络适配器%1没有可用的IPv4地址，请检查网络连接！"_s.arg(m_searchAdapter));
+                ? QCoreApplication::translate("ConfigProtocol",
+                                              "没有可用的网络适配器（IPv4），请检查网络连接！")
+                : QCoreApplication::translate("ConfigProtocol",
+                                              "网络适配器%1没有可用的IPv4地址，请检查网络连接！")
+                      .arg(m_searchAdapter));
         return;
     }
 
@@ -97,19 +102,20 @@ void ConfigProtocol::startSearch(const QList<NetworkAdapter> &adapters,
     m_view.enableConfiguration(true);
     m_view.clearModuleList();
     m_router.setLastPeer({});
-    m_view.appendMemoLine(u"现在切换到设置模式"_s);
+    m_view.appendMemoLine(QCoreApplication::translate("ConfigProtocol", "现在切换到设置模式"));
     if (!searching) {
         // Another program holds the port, as a rule: an empty list would
         // read as no module there.
         addInfoLine(
-            u"无法打开UDP端口%1，可能已被其他程序占用，没有发送搜索：%2"_s.arg(atframe::ConfigPort)
-                .arg(m_transportFailure));
+            QCoreApplication::translate("ConfigProtocol",
+                                        "无法打开UDP端口%1，可能已被其他程序占用，没有发送搜索：%2")
+                .arg(QString::number(atframe::ConfigPort), m_transportFailure));
         return;
     }
     QStringList names;
     for (const NetworkAdapter &adapter : searched)
         names << adapter.name + u' ' + adapter.addressText();
-    addInfoLine(u"搜索: "_s + names.join(u", "_s));
+    addInfoLine(QCoreApplication::translate("ConfigProtocol", "搜索: %1").arg(names.join(u", "_s)));
     m_noAnswerReport.start();
 }
 
@@ -153,15 +159,17 @@ void ConfigProtocol::warnDuplicate(const QString &warning) {
 void ConfigProtocol::reportIgnoredReplies() {
     m_ignoredReport.stop();
     if (m_ignoredReplies > 0) {
-        addInfoLine(u"已忽略%1个搜索应答：MAC地址超过%2个字节"_s.arg(m_ignoredReplies)
-                        .arg(ModuleSearch::MaxMacTextBytes));
+        addInfoLine(
+            QCoreApplication::translate("ConfigProtocol", "已忽略%1个搜索应答：MAC地址超过%2个字节")
+                .arg(m_ignoredReplies)
+                .arg(ModuleSearch::MaxMacTextBytes));
     }
     m_ignoredReplies = 0;
 }
 
 void ConfigProtocol::reportNoAnswer() {
     if (m_search.isListing() && m_store.ModuleCount == 0)
-        addInfoLine(u"没有模块应答搜索"_s);
+        addInfoLine(QCoreApplication::translate("ConfigProtocol", "没有模块应答搜索"));
 }
 
 // ---------------------------------------------------------------------------
@@ -203,7 +211,8 @@ ModuleSession &ConfigProtocol::sessionOf(int index) {
 
 ModuleSession *ConfigProtocol::requireSelection() {
     if (!m_selected)
-        m_view.notify(SessionView::Notice::InputError, u"请选择IP！"_s);
+        m_view.notify(SessionView::Notice::InputError,
+                      QCoreApplication::translate("ConfigProtocol", "请选择IP！"));
     return m_selected;
 }
 

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 Console::Console(TransportRouter &router, ConsoleView &view, QObject *parent, Clock &clock)
     : QObject(parent)
     , m_router(router)
@@ -98,7 +100,7 @@ std::optional<Transport::Endpoints> Console::endpointsToOpen() {
     if (m_mode == ConsoleMode::TcpClient) {
         const QString host = m_view.remoteAddress();
         if (host.isEmpty()) {
-            m_view.warning(QStringLiteral("请输入正确的目标IP及目标端口号!"));
+            m_view.warning(tr("请输入正确的目标IP及目标端口号!"));
             return std::nullopt;
         }
         const std::optional<quint16> port = portFrom(m_view.remotePort());
@@ -118,7 +120,7 @@ std::optional<quint16> Console::portFrom(const QString &text) {
     const uint value = text.toUInt(&ok, 10);
     if (ok && value <= 0xFFFF)
         return quint16(value);
-    m_view.warning(QStringLiteral("端口号不正确: \"%1\"").arg(text));
+    m_view.warning(tr("端口号不正确: \"%1\"").arg(text));
     return std::nullopt;
 }
 
@@ -163,7 +165,7 @@ void Console::listenTimedOut() {
         qCDebug(lcConsole) << "a module search ended the wait for a client";
     m_view.showState(ConsoleState::ListenTimedOut, m_mode);
     if (ours)
-        m_view.warning(QStringLiteral("等待客户端超时!"));
+        m_view.warning(tr("等待客户端超时!"));
 }
 
 void Console::checkConnection() {
@@ -186,7 +188,7 @@ void Console::checkConnection() {
 
 void Console::sendText(const QString &text) {
     if (text.isEmpty()) {
-        m_view.warning(QStringLiteral("输入框不能为空!"));
+        m_view.warning(tr("输入框不能为空!"));
         return;
     }
     send(gbk::encode(text));
@@ -214,7 +216,7 @@ void Console::send(const QByteArray &bytes) {
     // that was not sent.
     m_lastFailure.clear();
     if (!sendNow(bytes) && !m_lastFailure.isEmpty()) {
-        m_view.appendTranscript(QStringLiteral("\r\n[not sent: %1]").arg(m_lastFailure));
+        m_view.appendTranscript(u"\r\n"_s + tr("[not sent: %1]").arg(m_lastFailure));
         m_view.scrollTranscriptToBottom();
     }
 }
@@ -329,7 +331,7 @@ bool Console::setRelay(int relay, RelaySwitch state, const QString &time) {
         stateText = "0";
     const QByteArray command = relaycodec::relaySet(relay, stateText, gbk::encode(time));
     if (command.size() > relaycodec::RelayCommandLimit) {
-        m_view.warning(QStringLiteral("定时时间太长!"));
+        m_view.warning(tr("定时时间太长!"));
         return false;
     }
     send(command);

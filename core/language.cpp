@@ -6,7 +6,6 @@
 
 #include <array>
 #include <memory>
-#include <string_view>
 
 namespace language {
 
@@ -102,23 +101,31 @@ Choice apply(QCoreApplication &app, Choice choice, Choice cLocale) {
 }
 
 std::optional<Choice> fromArguments(int argc, char *argv[], QString *error) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return fromArguments(arguments, error);
+}
+
+std::optional<Choice> fromArguments(const QStringList &arguments, QString *error) {
     std::optional<Choice> found;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        std::string_view value;
-        if (argument == "--lang" && i + 1 < argc)
-            value = argv[++i];
-        else if (argument.starts_with("--lang="))
-            value = argument.substr(7);
-        else if (argument == "--")
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        QString value;
+        if (argument == u"--lang" && i + 1 < arguments.size())
+            value = arguments[++i];
+        else if (argument.startsWith(u"--lang="))
+            value = argument.sliced(7);
+        else if (argument == u"--")
             break;
         else
             continue;
-        const QString text = QString::fromLocal8Bit(value.data(), qsizetype(value.size()));
-        found = fromCode(text);
+        found = fromCode(value);
         if (!found) {
             if (error)
-                *error = QStringLiteral("unknown language \"%1\" (use %2)").arg(text, codeList());
+                // In the system's language where it is known by then (the command line).
+                *error = QCoreApplication::translate("language", "unknown language \"%1\" (use %2)")
+                             .arg(value, codeList());
             return std::nullopt;
         }
     }

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -39,5 +40,7 @@ Choice apply(QCoreApplication &app, Choice choice, Choice cLocale);
 // The --lang value of argv, looked for before the application object reads
 // the command line; nullopt when absent. error is set for an unknown value.
 std::optional<Choice> fromArguments(int argc, char *argv[], QString *error);
+// The same for arguments as QCoreApplication::arguments() gives them.
+std::optional<Choice> fromArguments(const QStringList &arguments, QString *error);
 
 } // namespace language

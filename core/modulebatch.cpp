@@ -3,6 +3,7 @@
 #include "commandtable.h"
 #include "modulesession.h"
 
+#include <QCoreApplication>
 #include <QStringView>
 
 #include <algorithm>
@@ -135,8 +136,10 @@ private:
         if (const QString *mac = std::get_if<QString>(&value);
             mac && parameter == Parameter::MAC &&
             mac->compare(QString::fromLatin1(m_session.moduleMac()), Qt::CaseInsensitive) != 0) {
-            fail(SessionResult::Code::Refused,
-                 u"the module reported the MAC address %1"_s.arg(*mac));
+            fail(
+                SessionResult::Code::Refused,
+                QCoreApplication::translate("ModuleBatch", "the module reported the MAC address %1")
+                    .arg(*mac));
             return;
         }
         keep(outcome().values, parameter, value);

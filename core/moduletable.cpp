@@ -3,6 +3,8 @@
 #include "gbk.h"
 #include "parameters.h"
 
+#include <QCoreApplication>
+
 using parameters::addressText;
 
 void ModuleTable::clear() {
@@ -20,11 +22,10 @@ QString ModuleTable::add(quint32 ip, quint16 port, const QByteArray &mac, const 
                          int adapter) {
     const QString ipText = addressText(ip);
     const QString macText = gbk::decode(mac);
-    const QString sixSpaces(6, u' ');
-    const QString closing = QStringLiteral("，请通过串口功能设置");
     // ModuleCount is read afresh at every step: a warning box runs a modal
     // loop in which further replies may be added by a nested call, and those
-    // entries are compared too.
+    // entries are compared too. A module's MAC text may hold anything, "%1"
+    // included: each text takes all of its arguments at once.
     for (int i = 0; i < ModuleCount; ++i) {
         if (ModuleAdapter[i] != adapter)
             continue;
@@ -32,16 +33,20 @@ QString ModuleTable::add(quint32 ip, quint16 port, const QByteArray &mac, const 
         const bool sameMac = ModuleMAC[i] == mac;
         QString warning;
         if (sameIp && sameMac) {
-            warning = QStringLiteral("两个或以上的模块MAC地址、IP地址相同，MAC地址为：") + macText +
-                      QStringLiteral("，IP地址为：") + ipText + closing;
+            warning = QCoreApplication::translate("ModuleTable",
+                                                  "两个或以上的模块MAC地址、IP地址相同，MAC地址为："
+                                                  "%1，IP地址为：%2，请通过串口功能设置")
+                          .arg(macText, ipText);
         } else if (sameMac) {
-            warning = QStringLiteral("两模块的MAC地址相同，MAC地址为：") + macText +
-                      QStringLiteral("，IP地址分别为：") + addressText(ModuleIP[i]) + sixSpaces +
-                      ipText + closing;
+            warning = QCoreApplication::translate("ModuleTable",
+                                                  "两模块的MAC地址相同，MAC地址为：%"
+                                                  "1，IP地址分别为：%2      %3，请通过串口功能设置")
+                          .arg(macText, addressText(ModuleIP[i]), ipText);
         } else if (sameIp) {
-            warning = QStringLiteral("两模块的IP地址相同，IP地址为：") + ipText +
-                      QStringLiteral("，MAC地址分别为：") + gbk::decode(ModuleMAC[i]) + sixSpaces +
-                      macText;
+            warning =
+                QCoreApplication::translate(
+                    "ModuleTable", "两模块的IP地址相同，IP地址为：%1，MAC地址分别为：%2      %3")
+                    .arg(ipText, gbk::decode(ModuleMAC[i]), macText);
         }
         if (!warning.isEmpty() && sink)
             sink(warning);

@@ -62,25 +62,29 @@ enum class ValueKind {
 
 // One step of the conversation with a module: the query that reads a
 // parameter and how its report reads, the setting that writes it and how
-// that is confirmed. The texts are the memo's.
+// that is confirmed. The texts are the memo's, UTF-8 sources of the
+// translation context "Command": memoText() gives them in the language in force.
 struct Command {
     std::optional<Parameter> parameter; // none for the handshake and the factory default
     ValueKind kind = ValueKind::None;
     const char *query = nullptr;
-    const char16_t *queryLog = nullptr;
+    const char *queryLog = nullptr;
     // The answer must come before the sequencer's next idle firing.
     bool answerDueAtOnce = false;
     // What an accepted answer contains, and where a report's value starts.
     const char *keyword = nullptr;
     qsizetype valuePos = 0;
-    const char16_t *readOk = nullptr;
-    const char16_t *readFail = nullptr;
+    const char *readOk = nullptr;
+    const char *readFail = nullptr;
     // The value follows the setting command; none for the version.
     const char *setCommand = nullptr;
-    const char16_t *setLog = nullptr;
-    const char16_t *setOk = nullptr;
-    const char16_t *setFail = nullptr;
+    const char *setLog = nullptr;
+    const char *setOk = nullptr;
+    const char *setFail = nullptr;
 };
+
+// A text of a Command in the language in force.
+QString memoText(const char *text);
 
 // What a typed value must be before it may be sent.
 enum class ValueCheck {

@@ -2,6 +2,7 @@
 
 #include "configview.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -14,8 +15,8 @@ void addInfoLine(SessionView &view, const QString &text) {
 }
 
 // A result is indented by ten spaces and followed by an empty line.
-void addResultLine(SessionView &view, const char16_t *text) {
-    addInfoLine(view, QString(10, u' ') + QStringView(text).toString());
+void addResultLine(SessionView &view, const char *text) {
+    addInfoLine(view, QString(10, u' ') + memoText(text));
 }
 
 } // namespace
@@ -76,14 +77,15 @@ void showResult(SessionView &view, const SessionResult &result) {
     const Command *step = result.step;
     switch (result.code) {
     case C::Sent:
-        addInfoLine(view, QStringView(result.setting ? step->setLog : step->queryLog).toString());
+        addInfoLine(view, memoText(result.setting ? step->setLog : step->queryLog));
         return;
     case C::Answered:
         if (result.value && step->parameter)
             view.showParameter(*step->parameter, *result.value);
         addResultLine(view, result.setting ? step->setOk : step->readOk);
         if (step->kind == ValueKind::Version && result.value)
-            addInfoLine(view, u"版本号为： "_s + std::get<QString>(*result.value));
+            addInfoLine(view, QCoreApplication::translate("SessionResult", "版本号为： %1")
+                                  .arg(std::get<QString>(*result.value)));
         view.appendMemoLine(QString());
         return;
     case C::Refused:
@@ -93,28 +95,35 @@ void showResult(SessionView &view, const SessionResult &result) {
     case C::WrongAnswers:
         addResultLine(view, step->readFail);
         view.appendMemoLine(QString());
-        view.notify(N::ProtocolEvent, u"连续3次应答错误"_s);
+        view.notify(N::ProtocolEvent,
+                    QCoreApplication::translate("SessionResult", "连续3次应答错误"));
         return;
     case C::NoAnswer:
-        view.notify(N::ProtocolEvent, u"应答超时"_s);
+        view.notify(N::ProtocolEvent, QCoreApplication::translate("SessionResult", "应答超时"));
         return;
     case C::NotOpen:
-        view.notify(N::ProtocolEvent, u"UDP没建立"_s);
+        view.notify(N::ProtocolEvent, QCoreApplication::translate("SessionResult", "UDP没建立"));
         return;
     case C::SendFailed:
-        view.notify(N::ProtocolEvent, result.detail.isEmpty() ? u"UDP没建立"_s : result.detail);
+        view.notify(N::ProtocolEvent, result.detail.isEmpty() ? QCoreApplication::translate(
+                                                                    "SessionResult", "UDP没建立")
+                                                              : result.detail);
         return;
     case C::InvalidValue:
-        view.notify(N::InputError, u"请在下拉列表中选择有效的选项！"_s);
+        view.notify(N::InputError,
+                    QCoreApplication::translate("SessionResult", "请在下拉列表中选择有效的选项！"));
         return;
     case C::NameTooLong:
-        view.notify(N::InputError, u"设备名称不能超过15个字节"_s);
+        view.notify(N::InputError,
+                    QCoreApplication::translate("SessionResult", "设备名称不能超过15个字节"));
         return;
     case C::FrameTooLong:
-        view.notify(N::InputError, u"参数过长，命令帧不能超过100个字节"_s);
+        view.notify(N::InputError, QCoreApplication::translate(
+                                       "SessionResult", "参数过长，命令帧不能超过100个字节"));
         return;
     case C::ModuleChanged:
-        addInfoLine(view, u"模块内部数据已被更改，请稍后重新搜索!"_s);
+        addInfoLine(view, QCoreApplication::translate("SessionResult",
+                                                      "模块内部数据已被更改，请稍后重新搜索!"));
         return;
     }
 }

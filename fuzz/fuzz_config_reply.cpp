@@ -198,12 +198,12 @@ const QSet<QString> &memoTexts() {
     static const QSet<QString> texts = [] {
         QSet<QString> set{u"模块内部数据已被更改，请稍后重新搜索!"_s};
         const auto add = [&set](const Command &c) {
-            for (const char16_t *text : {c.queryLog, c.setLog})
+            for (const char *text : {c.queryLog, c.setLog})
                 if (text)
-                    set.insert(QString::fromUtf16(text));
-            for (const char16_t *text : {c.readOk, c.readFail, c.setOk, c.setFail})
+                    set.insert(QString::fromUtf8(text));
+            for (const char *text : {c.readOk, c.readFail, c.setOk, c.setFail})
                 if (text)
-                    set.insert(QString(10, u' ') + QString::fromUtf16(text));
+                    set.insert(QString(10, u' ') + QString::fromUtf8(text));
         };
         add(commands::Handshake);
         add(commands::FactoryDefault);

@@ -6,6 +6,9 @@
 #include "cmsocket_engine.h"
 #include "systemadapters.h"
 
+#include "gbk.h"
+
+#include <QCoreApplication>
 #include <QList>
 #include <QtEndian>
 
@@ -29,85 +32,103 @@ struct ErrorText {
     const char *text;
 };
 
-// Texts are GBK byte text, exactly as reports carry them.
+// UTF-8 sources of the translation context "TcmSocket"; reports carry them
+// as GBK byte text in the language in force, exactly as written under none.
 constexpr ErrorText kErrorTable[] = {
-    {10004, "The (blocking) call was canceled through "
-            "WSACancelBlockingCall.(\xba\xaf\xca\xfd\xb1\xbb\xd6\xd0\xb6\xcf)"}, // 函数被中断
-    {10013, "Attempt to connect datagram socket to broadcast address failed because "
-            "setsockopt SO_BROADCAST is not enabled; or the requested address is a "
-            "broadcast address, but the appropriate flag was not "
-            "set.(\xce\xde\xc8\xa8\xcf\xde)"}, // 无权限
-    {10014, "The name or the namelen argument is not a valid part of the user address space, "
-            "the namelen argument is too small, the name argument contains incorrect address "
-            "format for the associated address family, or the first two bytes of the memory "
-            "block specified by name does not match the address family associated with the "
-            "socket descriptor s.(\xb4\xed\xce\xf3\xb5\xd8\xd6\xb7)"}, // 错误地址
-    {10022, "The socket is not(or is already) bound to an address ,etc."},
-    {10024, "No more socket descriptors are "
-            "available.(\xb4\xf2\xbf\xaa\xb9\xfd\xb6\xe0\xce\xc4\xbc\xfe)"}, // 打开过多文件
-    {10035, "The socket is marked as nonblocking and the requested operation would "
-            "block,and cannot be completed immediately. "},
-    {10036, "A blocking Windows Sockets 1.1 call is in progress, or the service "
-            "provider is still processing a callback "
-            "function(\xb2\xd9\xd7\xf7\xd5\xfd\xbd\xf8\xd0\xd0)."}, // 操作正进行
-    {10037, "A nonblocking connect call is in progress on the specified "
-            "socket.(\xb2\xd9\xd7\xf7\xd5\xfd\xbd\xf8\xd0\xd0)"}, // 操作正进行
-    {10038, "The descriptor is not a socket."},
-    {10039, "\xd0\xe8\xd2\xaa\xc4\xbf\xb1\xea\xb5\xd8\xd6\xb7"}, // 需要目标地址
-    {10040, "The socket is message oriented, and the message is larger than the "
-            "maximum supported by the underlying "
-            "transport.(\xcf\xfb\xcf\xa2\xb9\xfd\xb3\xa4)"}, // 消息过长
-    {10041, "The specified protocol is the wrong type for this socket."},
-    {10043, "The specified protocol is not supported."},
-    {10044, "The specified socket type is not supported in this address family."},
-    {10045, "MSG_OOB was specified, but the socket is not stream style such as type "
-            "SOCK_STREAM, out-of-band data is not supported in the communication "
-            "domain associated with this socket, or the socket is unidirectional and "
-            "supports only receive operations."},
-    {10047, "The specified address family is not "
-            "supported.("
-            "\xb5\xd8\xd6\xb7\xc0\xe0\xd0\xcd\xb2\xbb\xb1\xbb\xd0\xad\xd2\xe9\xd6\xa7"
-            "\xb3\xd6)"}, // 地址类型不被协议支持
-    {10048, "The specified address is already in "
-            "use(\xb5\xd8\xd6\xb7\xd2\xd1\xca\xb9\xd3\xc3)."}, // 地址已使用
-    {10049, "The specified address is not available from the local "
-            "machine.("
-            "\xb2\xbb\xc4\xdc\xb9\xd8\xc1\xaa\xb5\xbd\xd6\xb8\xb6\xa8\xb5\xd8\xd6\xb7"
-            ")"}, // 不能关联到指定地址
-    {10050, "The network subsystem or the associated service provider has "
-            "failed.(\xcd\xf8\xc2\xe7\xd2\xd1\xb9\xd8\xb1\xd5)."}, // 网络已关闭
-    {10051, "The network cannot be reached from this host at this time."},
-    {10052, "The connection has been broken due to the remote host "
-            "resetting.("
-            "\xcd\xf8\xc2\xe7\xd6\xd8\xd6\xc3\xca\xb1\xc1\xac\xbd\xd3\xb6\xaa\xca\xa7"
-            ")"}, // 网络重置时连接丢失
-    {10053,
-     "The virtual circuit was terminated due to a time-out or other failure. "
-     "The application should close the socket as it is no longer "
-     "usable.("
-     "\xc8\xed\xbc\xfe\xd4\xec\xb3\xc9\xc1\xac\xbd\xd3\xc8\xa1\xcf\xfb)"}, // 软件造成连接取消
-    {10054, "The virtual circuit was reset by the remote side executing a 'hard' or "
-            "'abortive' close. For UPD sockets, the remote host was unable to deliver a "
-            "previously sent UDP datagram and responded with a 'Port Unreachable' ICMP "
-            "packet. The application should close the socket as it is no longer "
-            "usable.(\xc1\xac\xbd\xd3\xb1\xbb\xb6\xd4\xb7\xbd\xd6\xd8\xd6\xc3)"}, // 连接被对方重置
-    {10055, "Not enough buffers available, no more socket\xa1\xa2"
-            "connections or other action!"}, // 、
-    {10056, "The socket is already connected (connection-oriented sockets "
-            "only).(\xd2\xd1\xbe\xad\xc1\xac\xbd\xd3)"}, // 已经连接
-    {10057, "The socket is not connected."},
-    {10058, "he socket has been shut down; it is not possible to send on a socket "
-            "after shutdown has been invoked with how set to SD_SEND or SD_BOTH."},
-    {10060, "Operation time out,the connection may have be been dropped, because of a network "
-            "failure or because the system on the other end went down without notice."},
-    {10061, "The attempt to connect was forcefully "
-            "rejected.(\xc1\xac\xbd\xd3\xb1\xbb\xbe\xdc\xbe\xf8)"}, // 连接被拒绝
-    {10064, "\xd6\xf7\xbb\xfa\xd2\xd1\xb9\xd8\xb1\xd5"},            // 主机已关闭
-    {10065, "The remote host cannot be reached from this host at this time."},
-    {10093, "A successful WSAStartup must occur before using this function."},
+    {10004, QT_TRANSLATE_NOOP(
+                "TcmSocket",
+                "The (blocking) call was canceled through WSACancelBlockingCall.(函数被中断)")},
+    {10013, QT_TRANSLATE_NOOP("TcmSocket",
+                              "Attempt to connect datagram socket to broadcast address failed "
+                              "because setsockopt SO_BROADCAST is not enabled; or the requested "
+                              "address is a broadcast address, but the appropriate flag was not "
+                              "set.(无权限)")},
+    {10014,
+     QT_TRANSLATE_NOOP("TcmSocket",
+                       "The name or the namelen argument is not a valid part of the user "
+                       "address space, the namelen argument is too small, the name argument "
+                       "contains incorrect address format for the associated address family, "
+                       "or the first two bytes of the memory block specified by name does not "
+                       "match the address family associated with the socket descriptor "
+                       "s.(错误地址)")},
+    {10022,
+     QT_TRANSLATE_NOOP("TcmSocket", "The socket is not(or is already) bound to an address ,etc.")},
+    {10024,
+     QT_TRANSLATE_NOOP("TcmSocket", "No more socket descriptors are available.(打开过多文件)")},
+    {10035,
+     QT_TRANSLATE_NOOP("TcmSocket",
+                       "The socket is marked as nonblocking and the requested operation would "
+                       "block,and cannot be completed immediately. ")},
+    {10036, QT_TRANSLATE_NOOP("TcmSocket",
+                              "A blocking Windows Sockets 1.1 call is in progress, or the service "
+                              "provider is still processing a callback function(操作正进行).")},
+    {10037,
+     QT_TRANSLATE_NOOP("TcmSocket", "A nonblocking connect call is in progress on the specified "
+                                    "socket.(操作正进行)")},
+    {10038, QT_TRANSLATE_NOOP("TcmSocket", "The descriptor is not a socket.")},
+    {10039, QT_TRANSLATE_NOOP("TcmSocket", "需要目标地址")},
+    {10040, QT_TRANSLATE_NOOP("TcmSocket",
+                              "The socket is message oriented, and the message is larger than the "
+                              "maximum supported by the underlying transport.(消息过长)")},
+    {10041,
+     QT_TRANSLATE_NOOP("TcmSocket", "The specified protocol is the wrong type for this socket.")},
+    {10043, QT_TRANSLATE_NOOP("TcmSocket", "The specified protocol is not supported.")},
+    {10044, QT_TRANSLATE_NOOP(
+                "TcmSocket", "The specified socket type is not supported in this address family.")},
+    {10045, QT_TRANSLATE_NOOP("TcmSocket",
+                              "MSG_OOB was specified, but the socket is not stream style such as "
+                              "type SOCK_STREAM, out-of-band data is not supported in the "
+                              "communication domain associated with this socket, or the socket is "
+                              "unidirectional and supports only receive operations.")},
+    {10047,
+     QT_TRANSLATE_NOOP("TcmSocket",
+                       "The specified address family is not supported.(地址类型不被协议支持)")},
+    {10048, QT_TRANSLATE_NOOP("TcmSocket", "The specified address is already in use(地址已使用).")},
+    {10049, QT_TRANSLATE_NOOP("TcmSocket", "The specified address is not available from the local "
+                                           "machine.(不能关联到指定地址)")},
+    {10050,
+     QT_TRANSLATE_NOOP("TcmSocket", "The network subsystem or the associated service provider has "
+                                    "failed.(网络已关闭).")},
+    {10051,
+     QT_TRANSLATE_NOOP("TcmSocket", "The network cannot be reached from this host at this time.")},
+    {10052, QT_TRANSLATE_NOOP("TcmSocket", "The connection has been broken due to the remote host "
+                                           "resetting.(网络重置时连接丢失)")},
+    {10053, QT_TRANSLATE_NOOP("TcmSocket",
+                              "The virtual circuit was terminated due to a time-out or other "
+                              "failure. The application should close the socket as it is no longer "
+                              "usable.(软件造成连接取消)")},
+    {10054, QT_TRANSLATE_NOOP(
+                "TcmSocket", "The virtual circuit was reset by the remote side executing a 'hard' "
+                             "or 'abortive' close. For UPD sockets, the remote host was unable to "
+                             "deliver a previously sent UDP datagram and responded with a 'Port "
+                             "Unreachable' ICMP packet. The application should close the socket as "
+                             "it is no longer usable.(连接被对方重置)")},
+    {10055, QT_TRANSLATE_NOOP("TcmSocket",
+                              "Not enough buffers available, no more socket、connections or other "
+                              "action!")},
+    {10056,
+     QT_TRANSLATE_NOOP("TcmSocket", "The socket is already connected (connection-oriented sockets "
+                                    "only).(已经连接)")},
+    {10057, QT_TRANSLATE_NOOP("TcmSocket", "The socket is not connected.")},
+    {10058,
+     QT_TRANSLATE_NOOP("TcmSocket",
+                       "he socket has been shut down; it is not possible to send on a socket "
+                       "after shutdown has been invoked with how set to SD_SEND or SD_BOTH.")},
+    {10060,
+     QT_TRANSLATE_NOOP("TcmSocket",
+                       "Operation time out,the connection may have be been dropped, because "
+                       "of a network failure or because the system on the other end went down "
+                       "without notice.")},
+    {10061,
+     QT_TRANSLATE_NOOP("TcmSocket", "The attempt to connect was forcefully rejected.(连接被拒绝)")},
+    {10064, QT_TRANSLATE_NOOP("TcmSocket", "主机已关闭")},
+    {10065, QT_TRANSLATE_NOOP("TcmSocket",
+                              "The remote host cannot be reached from this host at this time.")},
+    {10093, QT_TRANSLATE_NOOP("TcmSocket",
+                              "A successful WSAStartup must occur before using this function.")},
 };
 
-constexpr char kUnknownError[] = "\xce\xb4\xd6\xaa\xb4\xed\xce\xf3"; // 未知错误
+constexpr char kUnknownError[] = QT_TRANSLATE_NOOP("TcmSocket", "未知错误");
 
 struct SocketKind {
     int type;
@@ -196,9 +217,11 @@ int TcmSocket::Create(TcmSocketProtocol protocol) {
     Close();
     if (!m_engine)
         return -1;
-    m_socket = ErrorCheck(m_engine->socket(kind.type, kind.number), "socket() failed");
+    m_socket = ErrorCheck(m_engine->socket(kind.type, kind.number),
+                          QT_TRANSLATE_NOOP("TcmSocket", "socket() failed"));
     if (m_socket != -1 && m_engine->isLive())
-        ErrorCheck(m_engine->select(m_socket), "WSAAsyncSelect() failed");
+        ErrorCheck(m_engine->select(m_socket),
+                   QT_TRANSLATE_NOOP("TcmSocket", "WSAAsyncSelect() failed"));
     return m_socket;
 }
 
@@ -209,7 +232,8 @@ void TcmSocket::Open() {
     if (m_socket == -1)
         return;
     if (m_forceNonBlocking)
-        ErrorCheck(m_engine->setNonBlocking(m_socket), "ioctlsocket() set block mode error");
+        ErrorCheck(m_engine->setNonBlocking(m_socket),
+                   QT_TRANSLATE_NOOP("TcmSocket", "ioctlsocket() set block mode error"));
     if (m_socket == -1) {
         m_bufOffset = 0;
         return;
@@ -257,7 +281,8 @@ void TcmSocket::Close() {
 
     if (m_engine && m_socket != -1) {
         m_engine->deselect(m_socket);
-        ErrorCheck(m_engine->close(m_socket), "closesocket() failed");
+        ErrorCheck(m_engine->close(m_socket),
+                   QT_TRANSLATE_NOOP("TcmSocket", "closesocket() failed"));
     }
 
     // The accepted connections go too, whatever Protocol says now: a mode
@@ -288,7 +313,8 @@ void TcmSocket::CloseRemote(int socket) {
     if (!m_engine)
         return;
     m_engine->deselect(socket);
-    ErrorCheck(m_engine->close(socket), "closesocket() failed to close remote socket");
+    ErrorCheck(m_engine->close(socket),
+               QT_TRANSLATE_NOOP("TcmSocket", "closesocket() failed to close remote socket"));
 }
 
 bool TcmSocket::Bind(const QString &host, unsigned port) {
@@ -298,7 +324,8 @@ bool TcmSocket::Bind(const QString &host, unsigned port) {
     m_workAddr->sin_family = AF_INET;
     m_workAddr->sin_addr.s_addr = get_ip_data(host, cmUnicast);
     m_workAddr->sin_port = qToBigEndian(quint16(port));
-    return ErrorCheck(m_engine->bind(m_socket, *m_workAddr), "bind() failed") != -1;
+    return ErrorCheck(m_engine->bind(m_socket, *m_workAddr),
+                      QT_TRANSLATE_NOOP("TcmSocket", "bind() failed")) != -1;
 }
 
 bool TcmSocket::Connect(const QString &host, unsigned port) {
@@ -307,7 +334,8 @@ bool TcmSocket::Connect(const QString &host, unsigned port) {
     m_workAddr->sin_family = AF_INET;
     m_workAddr->sin_addr.s_addr = get_ip_data(host, cmUnicast);
     m_workAddr->sin_port = qToBigEndian(quint16(port));
-    return ErrorCheck(m_engine->connect(m_socket, *m_workAddr), "connect() failed") != -1;
+    return ErrorCheck(m_engine->connect(m_socket, *m_workAddr),
+                      QT_TRANSLATE_NOOP("TcmSocket", "connect() failed")) != -1;
 }
 
 void TcmSocket::DeclareConnect(bool connected) {
@@ -326,13 +354,15 @@ void TcmSocket::DeclareConnect(bool connected) {
 int TcmSocket::Accept() {
     if (!m_engine)
         return -1;
-    return ErrorCheck(m_engine->accept(m_socket, m_workAddr.get()), "accept() failed");
+    return ErrorCheck(m_engine->accept(m_socket, m_workAddr.get()),
+                      QT_TRANSLATE_NOOP("TcmSocket", "accept() failed"));
 }
 
 bool TcmSocket::Listen(int backlog) {
     if (!m_engine || backlog == 0)
         return false;
-    return ErrorCheck(m_engine->listen(m_socket, backlog), "listen() failed") != -1;
+    return ErrorCheck(m_engine->listen(m_socket, backlog),
+                      QT_TRANSLATE_NOOP("TcmSocket", "listen() failed")) != -1;
 }
 
 bool TcmSocket::SendTo(quint32 ip, quint16 port, const char *data, int len) {
@@ -350,7 +380,7 @@ bool TcmSocket::SendVia(int adapter, quint32 ip, quint16 port, const char *data,
     m_workAddr->sin_addr.s_addr = ip;
     m_workAddr->sin_port = qToBigEndian(port);
     return ErrorCheck(m_engine->sendto(m_socket, data, len, *m_workAddr, adapter, source),
-                      "send to() failed") != -1;
+                      QT_TRANSLATE_NOOP("TcmSocket", "send to() failed")) != -1;
 }
 
 bool TcmSocket::SendTo(const QString &host, quint16 port, const char *data, int len) {
@@ -363,7 +393,8 @@ bool TcmSocket::SendTo(int socket, const char *data, int len) {
     if (len <= 0)
         len = int(std::strlen(data));
     if (!IsStream(socket))
-        return ErrorCheck(m_engine->send(socket, data, len), "send() failed") == len;
+        return ErrorCheck(m_engine->send(socket, data, len),
+                          QT_TRANSLATE_NOOP("TcmSocket", "send() failed")) == len;
 
     // A text is refused whole or taken whole, never cut: what would be left
     // waiting must fit beside what waits already.
@@ -371,9 +402,11 @@ bool TcmSocket::SendTo(int socket, const char *data, int len) {
     const qsizetype queued =
         waiting == m_outgoing.end() ? 0 : waiting->second.bytes.size() - waiting->second.sent;
     if (queued + len > MaxQueuedBytes) {
-        ShowError("send() refused: " + QByteArray::number(queued) +
-                      " bytes still wait for this connection",
-                  10055);
+        ShowError(
+            gbk::encode(QCoreApplication::translate(
+                            "TcmSocket", "send() refused: %1 bytes still wait for this connection")
+                            .arg(queued)),
+            10055);
         return false;
     }
     // Queued bytes go first, or the new text would overtake them.
@@ -383,7 +416,7 @@ bool TcmSocket::SendTo(int socket, const char *data, int len) {
         if (taken == len)
             return true;
         if (taken == -1 && cmsys::lastError() != cmWouldBlock)
-            return ErrorCheck(taken, "send() failed") == len;
+            return ErrorCheck(taken, QT_TRANSLATE_NOOP("TcmSocket", "send() failed")) == len;
         taken = std::max(taken, 0);
     }
     m_outgoing[socket].bytes.append(data + taken, len - taken);
@@ -422,7 +455,7 @@ void TcmSocket::SendQueued(int socket) {
         }
         // Dropped before the report: a handler may close the connection.
         m_outgoing.erase(it);
-        ErrorCheck(-1, "send() failed");
+        ErrorCheck(-1, QT_TRANSLATE_NOOP("TcmSocket", "send() failed"));
         return;
     }
     m_outgoing.erase(it);
@@ -437,13 +470,15 @@ int TcmSocket::Receive(char *buf, int size, int socket, sockaddr_in *from) {
     m_lastArrivalAdapter = 0;
     m_lastArrivalAddress = 0;
     if (!from) {
-        n = ErrorCheck(m_engine->recv(socket, buf, size), "recv() failed");
+        n = ErrorCheck(m_engine->recv(socket, buf, size),
+                       QT_TRANSLATE_NOOP("TcmSocket", "recv() failed"));
     } else {
         n = ErrorCheck(m_engine->recvfrom(socket, buf, size, from, &m_lastArrivalAdapter,
                                           &m_lastArrivalAddress),
-                       "recvfrom() failed");
+                       QT_TRANSLATE_NOOP("TcmSocket", "recvfrom() failed"));
         if (Protocol == cmTcpClient || Protocol == cmTcpServer)
-            ErrorCheck(m_engine->getpeername(socket, from), "getpeername() failt!");
+            ErrorCheck(m_engine->getpeername(socket, from),
+                       QT_TRANSLATE_NOOP("TcmSocket", "getpeername() failt!"));
     }
     return n > 0 ? n : 0;
 }
@@ -562,8 +597,8 @@ void TcmSocket::reg_connections(long socket, bool add) {
     // A connection reset before it got here has no peer any more, and the
     // scratch address would still name whoever was read last: it is not
     // listed under a borrowed name but closed.
-    const int peer =
-        ErrorCheck(m_engine->getpeername(int(socket), m_workAddr.get()), "getpeername() failt!");
+    const int peer = ErrorCheck(m_engine->getpeername(int(socket), m_workAddr.get()),
+                                QT_TRANSLATE_NOOP("TcmSocket", "getpeername() failt!"));
     if (peer == -1) {
         CloseRemote(int(socket));
         return;
@@ -668,7 +703,7 @@ int TcmSocket::ErrorCheck(int result, const char *text) {
                   0);
         Close();
     }
-    ShowError(text, code);
+    ShowError(gbk::encode(QCoreApplication::translate("TcmSocket", text)), code);
     return result;
 }
 
@@ -684,5 +719,6 @@ void TcmSocket::ShowError(const QByteArray &text, int code) {
 QByteArray TcmSocket::MapErrorCode(int code) {
     const auto *entry = std::find_if(std::begin(kErrorTable), std::end(kErrorTable),
                                      [code](const ErrorText &e) { return e.code == code; });
-    return QByteArray(entry != std::end(kErrorTable) ? entry->text : kUnknownError);
+    return gbk::encode(QCoreApplication::translate(
+        "TcmSocket", entry != std::end(kErrorTable) ? entry->text : kUnknownError));
 }

@@ -2,9 +2,10 @@
 
 #include "cmsocket_engine.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <iterator>
-#include <system_error>
 
 namespace {
 
@@ -13,32 +14,37 @@ using Reason = Transport::Failure::Reason;
 struct Known {
     int code;
     Reason reason;
-    std::errc condition;
+    // The system's words for it (as the C library words its number), the
+    // same on every platform: a source text of the context "socketFailure".
+    const char *text;
 };
 
-// The numbers a network call on a working connection can end with; the
-// condition gives the system's own words for each, the same on every
-// platform.
+// The numbers a network call on a working connection can end with.
 constexpr Known kKnown[] = {
-    {10013, Reason::Other, std::errc::permission_denied},
-    {10022, Reason::Other, std::errc::invalid_argument},
-    {10024, Reason::Other, std::errc::too_many_files_open},
-    {10040, Reason::Other, std::errc::message_size},
-    {10047, Reason::Other, std::errc::address_family_not_supported},
-    {10048, Reason::AddressInUse, std::errc::address_in_use},
-    {10049, Reason::Other, std::errc::address_not_available},
-    {10050, Reason::Unreachable, std::errc::network_down},
-    {10051, Reason::Unreachable, std::errc::network_unreachable},
-    {10052, Reason::Reset, std::errc::network_reset},
-    {10053, Reason::Reset, std::errc::connection_aborted},
-    {10054, Reason::Reset, std::errc::connection_reset},
-    {10055, Reason::Other, std::errc::no_buffer_space},
-    {10056, Reason::Other, std::errc::already_connected},
-    {10057, Reason::Other, std::errc::not_connected},
-    {10058, Reason::Reset, std::errc::broken_pipe},
-    {10060, Reason::TimedOut, std::errc::timed_out},
-    {10061, Reason::Refused, std::errc::connection_refused},
-    {10065, Reason::Unreachable, std::errc::host_unreachable},
+    {10013, Reason::Other, QT_TRANSLATE_NOOP("socketFailure", "Permission denied")},
+    {10022, Reason::Other, QT_TRANSLATE_NOOP("socketFailure", "Invalid argument")},
+    {10024, Reason::Other, QT_TRANSLATE_NOOP("socketFailure", "Too many open files")},
+    {10040, Reason::Other, QT_TRANSLATE_NOOP("socketFailure", "Message too long")},
+    {10047, Reason::Other,
+     QT_TRANSLATE_NOOP("socketFailure", "Address family not supported by protocol")},
+    {10048, Reason::AddressInUse, QT_TRANSLATE_NOOP("socketFailure", "Address already in use")},
+    {10049, Reason::Other, QT_TRANSLATE_NOOP("socketFailure", "Cannot assign requested address")},
+    {10050, Reason::Unreachable, QT_TRANSLATE_NOOP("socketFailure", "Network is down")},
+    {10051, Reason::Unreachable, QT_TRANSLATE_NOOP("socketFailure", "Network is unreachable")},
+    {10052, Reason::Reset,
+     QT_TRANSLATE_NOOP("socketFailure", "Network dropped connection on reset")},
+    {10053, Reason::Reset, QT_TRANSLATE_NOOP("socketFailure", "Software caused connection abort")},
+    {10054, Reason::Reset, QT_TRANSLATE_NOOP("socketFailure", "Connection reset by peer")},
+    {10055, Reason::Other, QT_TRANSLATE_NOOP("socketFailure", "No buffer space available")},
+    {10056, Reason::Other,
+     QT_TRANSLATE_NOOP("socketFailure", "Transport endpoint is already connected")},
+    {10057, Reason::Other,
+     QT_TRANSLATE_NOOP("socketFailure", "Transport endpoint is not connected")},
+    {10058, Reason::Reset, QT_TRANSLATE_NOOP("socketFailure", "Broken pipe")},
+    {10060, Reason::TimedOut, QT_TRANSLATE_NOOP("socketFailure", "Connection timed out")},
+    {10061, Reason::Refused, QT_TRANSLATE_NOOP("socketFailure", "Connection refused")},
+    {10064, Reason::Unreachable, QT_TRANSLATE_NOOP("socketFailure", "Host is down")},
+    {10065, Reason::Unreachable, QT_TRANSLATE_NOOP("socketFailure", "No route to host")},
 };
 
 // A notice carries its event in the low 16 bits and the number in the high.
@@ -56,19 +62,13 @@ Transport::Failure socketFailure(int code, const QString &report) {
     const int number = numberOf(code);
     Transport::Failure failure;
     failure.report = report;
-    // The host is down (10064) has no portable condition of its own.
-    if (number == 10064) {
-        failure.reason = Reason::Unreachable;
-        failure.text = QStringLiteral("Host is down");
-        return failure;
-    }
     const auto *known = std::find_if(std::begin(kKnown), std::end(kKnown),
                                      [number](const Known &k) { return k.code == number; });
     if (known == std::end(kKnown)) {
-        failure.text = QStringLiteral("Network error %1").arg(number);
+        failure.text = QCoreApplication::translate("socketFailure", "Network error %1").arg(number);
         return failure;
     }
     failure.reason = known->reason;
-    failure.text = QString::fromStdString(std::make_error_code(known->condition).message());
+    failure.text = QCoreApplication::translate("socketFailure", known->text);
     return failure;
 }

@@ -1,5 +1,6 @@
 #include "simfaults.h"
 
+#include <QCoreApplication>
 #include <QList>
 
 bool SimFaults::apply(QByteArrayView list, QString *error) {
@@ -34,13 +35,15 @@ bool SimFaults::apply(QByteArrayView list, QString *error) {
             const int ms = word.mid(6).toInt(&ok);
             if (!ok || ms < 0 || ms > 600000) {
                 if (error)
-                    *error = QStringLiteral("bad delay in fault '%1'").arg(QLatin1String(word));
+                    *error = QCoreApplication::translate("ostrel-sim", "bad delay in fault '%1'")
+                                 .arg(QLatin1String(word));
                 return false;
             }
             result.delayMs = ms;
         } else {
             if (error)
-                *error = QStringLiteral("unknown fault '%1'").arg(QLatin1String(word));
+                *error = QCoreApplication::translate("ostrel-sim", "unknown fault '%1'")
+                             .arg(QLatin1String(word));
             return false;
         }
     }

@@ -1,6 +1,7 @@
 #include "simoptions.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -65,7 +66,7 @@ KeyValues jsonPairs(const QJsonObject &object) {
 bool readJson(const QString &path, Plan &plan, QString *error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1").arg(path);
+        *error = QCoreApplication::translate("ostrel-sim", "cannot read %1").arg(path);
         return false;
     }
     QJsonParseError parseError;
@@ -89,7 +90,7 @@ bool readJson(const QString &path, Plan &plan, QString *error) {
 
 bool readIni(const QString &path, Plan &plan, QString *error) {
     if (!QFileInfo::exists(path)) {
-        *error = QStringLiteral("cannot read %1").arg(path);
+        *error = QCoreApplication::translate("ostrel-sim", "cannot read %1").arg(path);
         return false;
     }
     QSettings ini(path, QSettings::IniFormat);
@@ -116,13 +117,14 @@ bool readIni(const QString &path, Plan &plan, QString *error) {
         } else if (group.startsWith(QLatin1String("module"))) {
             plan.modules.append(pairsOf());
         } else {
-            *error = QStringLiteral("%1: unknown section [%2]").arg(path, group);
+            *error = QCoreApplication::translate("ostrel-sim", "%1: unknown section [%2]")
+                         .arg(path, group);
             return false;
         }
         ini.endGroup();
     }
     if (ini.status() != QSettings::NoError) {
-        *error = QStringLiteral("%1: not a readable INI file").arg(path);
+        *error = QCoreApplication::translate("ostrel-sim", "%1: not a readable INI file").arg(path);
         return false;
     }
     return true;
@@ -134,7 +136,7 @@ KeyValues splitKeyValues(const QString &text, QString *error) {
     for (const QString &item : items) {
         const qsizetype equals = item.indexOf(QLatin1Char('='));
         if (equals <= 0) {
-            *error = QStringLiteral("'%1' is not key=value").arg(item);
+            *error = QCoreApplication::translate("ostrel-sim", "'%1' is not key=value").arg(item);
             return {};
         }
         pairs.append({item.left(equals).trimmed(), item.mid(equals + 1).trimmed()});
@@ -153,12 +155,13 @@ bool applyPair(SimModuleSetup &setup, const QString &key, const QString &value, 
     }
     const QByteArray name = simparams::atName(key.toLatin1());
     if (name.isEmpty()) {
-        *error = QStringLiteral("unknown module key '%1'").arg(key);
+        *error = QCoreApplication::translate("ostrel-sim", "unknown module key '%1'").arg(key);
         return false;
     }
     const QByteArray stored = simparams::storedValue(name, value);
     if (name != "VER" && !simparams::acceptable(name, stored)) {
-        *error = QStringLiteral("value '%1' is not acceptable for %2").arg(value, key);
+        *error = QCoreApplication::translate("ostrel-sim", "value '%1' is not acceptable for %2")
+                     .arg(value, key);
         return false;
     }
     setup.parameters.insert(name, stored);
@@ -200,7 +203,7 @@ QByteArray firstOwnAddress() {
 }
 
 QString helpText() {
-    return QStringLiteral(R"(Usage: ostrel-sim [options]
+    return QCoreApplication::translate("ostrel-sim", R"(Usage: ostrel-sim [options]
 
 Plays one or many Ostrel relay modules on this machine (Linux only), for
 trying and testing the configuration tool without hardware. Each module
@@ -212,6 +215,8 @@ lab). Replies go by unicast to the sender unless --broadcast is given.
 
 Options:
   -h, --help             this text
+  --lang LANG            en, zh_CN or source (default: the system's locale;
+                         English unless it is Chinese)
   --modules N            number of modules (default 1); they take consecutive
                          addresses from --first-ip
   --first-ip ADDRESS     address of the first module (default: the first up,
@@ -287,7 +292,8 @@ Outcome parse(const QStringList &arguments, SimSettings &settings, QString *erro
     // the two that must differ between modules.
     static const QStringList flags{QStringLiteral("echo"), QStringLiteral("broadcast"),
                                    QStringLiteral("quit-on-eof"), QStringLiteral("no-control")};
-    QStringList valued{QStringLiteral("config"), QStringLiteral("module")};
+    // --lang is read before anything is said (main), and taken here only to pass.
+    QStringList valued{QStringLiteral("config"), QStringLiteral("module"), QStringLiteral("lang")};
     for (const QStringList *keys : {&generalKeys(), &moduleKeys()}) {
         for (const QString &key : *keys) {
             if (!flags.contains(key) && key != QLatin1String("ip") && key != QLatin1String("mac"))
@@ -306,12 +312,12 @@ Outcome parse(const QStringList &arguments, SimSettings &settings, QString *erro
     if (parser.isSet(help))
         return Outcome::Help;
     if (!parsed) {
-        *error = parser.errorText() + QStringLiteral(" (see --help)");
+        *error = parser.errorText() + QCoreApplication::translate("ostrel-sim", " (see --help)");
         return Outcome::Error;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        *error =
-            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
+        *error = QCoreApplication::translate("ostrel-sim", "unexpected argument '%1'")
+                     .arg(parser.positionalArguments().first());
         return Outcome::Error;
     }
 
@@ -339,6 +345,8 @@ Outcome parse(const QStringList &arguments, SimSettings &settings, QString *erro
                 return Outcome::Error;
         } else if (option == QLatin1String("module")) {
             moduleTexts.append(value);
+        } else if (option == QLatin1String("lang")) {
+            continue;
         } else if (generalKeys().contains(option)) {
             plan.general.insert(option, value);
         } else {
@@ -349,7 +357,7 @@ Outcome parse(const QStringList &arguments, SimSettings &settings, QString *erro
         const KeyValues pairs = splitKeyValues(text, error);
         if (pairs.isEmpty()) {
             if (error->isEmpty())
-                *error = QStringLiteral("empty --module");
+                *error = QCoreApplication::translate("ostrel-sim", "empty --module");
             return Outcome::Error;
         }
         plan.modules.append(pairs);
@@ -377,7 +385,8 @@ Outcome parse(const QStringList &arguments, SimSettings &settings, QString *erro
             ok = false;
         }
         if (!ok) {
-            *error = QStringLiteral("bad value '%1' for %2").arg(value, key);
+            *error =
+                QCoreApplication::translate("ostrel-sim", "bad value '%1' for %2").arg(value, key);
             return Outcome::Error;
         }
     }
@@ -386,7 +395,8 @@ Outcome parse(const QStringList &arguments, SimSettings &settings, QString *erro
         int count = 1;
         if (!toInt(plan.general.value(QStringLiteral("modules"), QStringLiteral("1")), 1, 4096,
                    &count)) {
-            *error = QStringLiteral("--modules needs a number from 1 to 4096");
+            *error = QCoreApplication::translate("ostrel-sim",
+                                                 "--modules needs a number from 1 to 4096");
             return Outcome::Error;
         }
         QByteArray first = plan.general.value(QStringLiteral("first-ip")).toLatin1();
@@ -395,8 +405,10 @@ Outcome parse(const QStringList &arguments, SimSettings &settings, QString *erro
         in_addr base{};
         if (inet_pton(AF_INET, first.constData(), &base) != 1) {
             *error = first.isEmpty()
-                         ? QStringLiteral("no non-loopback IPv4 address here; use --first-ip")
-                         : QStringLiteral("bad address '%1'").arg(QLatin1String(first));
+                         ? QCoreApplication::translate(
+                               "ostrel-sim", "no non-loopback IPv4 address here; use --first-ip")
+                         : QCoreApplication::translate("ostrel-sim", "bad address '%1'")
+                               .arg(QLatin1String(first));
             return Outcome::Error;
         }
         for (int i = 0; i < count; ++i) {
@@ -417,7 +429,8 @@ Outcome parse(const QStringList &arguments, SimSettings &settings, QString *erro
         }
         in_addr check{};
         if (inet_pton(AF_INET, address.constData(), &check) != 1) {
-            *error = QStringLiteral("module without a valid ip ('%1')").arg(QLatin1String(address));
+            *error = QCoreApplication::translate("ostrel-sim", "module without a valid ip ('%1')")
+                         .arg(QLatin1String(address));
             return Outcome::Error;
         }
         SimModuleSetup setup;

@@ -3,6 +3,7 @@
 #include "atframe.h"
 #include "gbk.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -76,7 +77,8 @@ bool Simulator::start(QString *error) {
         const bool ok = ::bind(probe, reinterpret_cast<sockaddr *>(&local), sizeof local) == 0;
         ::close(probe);
         if (!ok) {
-            *error = QStringLiteral("address %1 is not an address of this host: %2")
+            *error = QCoreApplication::translate("ostrel-sim",
+                                                 "address %1 is not an address of this host: %2")
                          .arg(QLatin1String(module->address()), errnoText());
             return false;
         }
@@ -94,7 +96,7 @@ bool Simulator::start(QString *error) {
     any.sin_port = htons(m_settings.configPort);
     any.sin_addr.s_addr = htonl(INADDR_ANY);
     if (::bind(m_configFd, reinterpret_cast<sockaddr *>(&any), sizeof any) != 0) {
-        *error = QStringLiteral("cannot bind UDP port %1: %2")
+        *error = QCoreApplication::translate("ostrel-sim", "cannot bind UDP port %1: %2")
                      .arg(m_settings.configPort)
                      .arg(errnoText());
         return false;
@@ -258,7 +260,7 @@ QList<SimModule *> Simulator::selectModules(const QByteArray &which, QString *er
     bool ok = false;
     const qsizetype index = which.toLongLong(&ok);
     if (!ok || index < 1 || index > moduleCount()) {
-        *error = QStringLiteral("no module '%1' (1 to %2 or all)")
+        *error = QCoreApplication::translate("ostrel-sim", "no module '%1' (1 to %2 or all)")
                      .arg(QString::fromUtf8(which))
                      .arg(moduleCount());
         return {};

@@ -38,6 +38,8 @@ expect "all" ostrel-cli default a
 expect "--from" ostrel-cli write x --fr
 expect "--tcp --time --timeout" ostrel-cli relay 10.0.0.1:1 --t
 expect "--uart" ostrel-cli read --u
+expect "zh_CN" ostrel-cli --lang z
+expect "en" ostrel-cli read all --lang e
 expect "--yes" ostrel-cli default all --ye
 expect "" ostrel-cli relays --ye
 expect "eth0 wlan0" ostrel-cli read all --adapter ""

@@ -2,6 +2,7 @@
 // settings it accepts and the frames the core builds of them, the files it
 // reads, the replies of the working mode, and the documents it prints.
 #include "cliapp.h"
+#include "languagecheck.h"
 #include "moduleresults.h"
 #include "networkadapter.h"
 #include "parameteritems.h"
@@ -173,6 +174,51 @@ private slots:
         if (code == 0 && run.out.startsWith(u"Usage: ostrel-cli "_s)) {
             const QString name = run.out.section(u' ', 2, 2).trimmed();
             QVERIFY2(!run.out.contains(u"\n  "_s + name + u' '), qPrintable(run.out));
+        }
+    }
+
+    // Every line above, and every command's help, in each language: the
+    // same exit code and the same document but for its messages; in English
+    // (asked for, or the C locale this test runs under) no Chinese beyond the
+    // values typed on the line; in Chinese the words a person reads are
+    // Chinese.
+    void languages_data() {
+        commandLine_data();
+        for (const cli::CommandInfo &command : cli::commandCatalogue())
+            QTest::newRow(qPrintable(u"help "_s + command.name))
+                << u"help "_s + command.name << 0 << QString();
+    }
+    void languages() {
+        QFETCH(QString, line);
+        QFETCH(int, code);
+        const QList<NetworkAdapter> adapters = QTest::currentDataTag() == "no adapter"_ba
+                                                   ? QList<NetworkAdapter>()
+                                                   : QList<NetworkAdapter>{labAdapter()};
+        // What the user typed comes back as typed.
+        QStringList typed;
+        for (const QString &word : line.split(QRegularExpression(u"[ =]"_s)))
+            if (languagecheck::hasChinese(word))
+                typed.append(word);
+        const auto spoken = [&](const Run &run) {
+            QString text = run.out + run.err;
+            for (const QString &word : std::as_const(typed))
+                text.remove(word);
+            return text;
+        };
+        const Run c = runCli(line, adapters);
+        QCOMPARE(c.code, code);
+        QVERIFY2(!languagecheck::hasChinese(spoken(c)), qPrintable(c.err + c.out));
+        for (const QString &language : {u"en"_s, u"zh_CN"_s}) {
+            const Run run = runCli(u"--lang "_s + language + u' ' + line, adapters);
+            QCOMPARE(run.code, code);
+            QCOMPARE(languagecheck::withoutWords(run.json()),
+                     languagecheck::withoutWords(c.json()));
+            if (language == u"en"_s) {
+                QCOMPARE(run.out, c.out);
+                QCOMPARE(run.err, c.err);
+            } else if (!run.out.startsWith(u"ostrel-cli 1."_s)) { // the version says no words
+                QVERIFY2(languagecheck::hasChinese(spoken(run)), qPrintable(run.err + run.out));
+            }
         }
     }
 

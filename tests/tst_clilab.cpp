@@ -5,6 +5,7 @@
 #include "cliapp.h"
 #include "interrupts.h"
 #include "labfixture.h"
+#include "languagecheck.h"
 #include "ratelimitedtransport.h"
 #include "settingtext.h"
 #include "sockettransport.h"
@@ -15,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -410,8 +412,11 @@ private slots:
     // A search, then every module read, on a panel where modules misbehave:
     // one falls silent once found, one answers "ERROR", one answers
     // everything twice, two share a MAC address and two an IP address. The
-    // clashes are warned of in the window's words; each fault fails its
-    // module alone, naming the step; every other value is the simulator's.
+    // clashes are warned of in the window's words (under source and in
+    // Chinese; in English in English naming the same modules); each fault
+    // fails its module alone, naming the step; every other value is the
+    // simulator's. In every language the documents are the same but for
+    // their messages, and in English nothing a person reads is Chinese.
     void readAllWithFaults() {
         LabFixture::Options options;
         options.modules = 6;
@@ -442,54 +447,112 @@ private slots:
         QStringList sortedClashes = clashes;
         sortedClashes.sort();
 
-        Run run = ostrelCliHere(u"search --json"_s, sim);
-        QVERIFY2(run.code == 0, qPrintable(run.err));
-        // Listed as the window lists them: the module that answered twice, twice.
-        QCOMPARE(run.json[u"modules"_s].toArray().size(), 8);
-        QCOMPARE(warned(run.json), sortedClashes);
-
-        run = ostrelCliHere(u"read all --json"_s, sim,
-                            {{mac(2), {2, "silent"}}, {mac(3), {3, "wrong"}}});
-        QCOMPARE(run.code, 1);
-        QCOMPARE(warned(run.json), sortedClashes);
-        struct Expected {
-            int module;
-            QString status;
-            QString step;
-            QString code;
-            QString message;
-        };
-        const QList<Expected> expected{
-            {1, u"ok"_s, {}, {}, {}},
-            {2, u"failed"_s, u"handshake"_s, u"no_answer"_s, u"no answer"_s},
-            {3, u"failed"_s, u"handshake"_s, u"wrong_answers"_s, u"answered wrongly"_s},
-            {4, u"ok"_s, {}, {}, {}},
-            {5, u"failed"_s, u"search"_s, u"shared_mac"_s,
-             u"shares its MAC address with 192.168.1.204 on eth0"_s},
-            {6, u"failed"_s, u"search"_s, u"shared_mac"_s,
-             u"shares its MAC address with 192.168.1.203 on eth0"_s},
-            {7, u"ok"_s, {}, {}, {}}};
-        const QJsonArray entries = run.json[u"modules"_s].toArray();
-        QCOMPARE(entries.size(), expected.size());
-        for (const Expected &e : expected) {
-            const SimProcess::Module &module = lab.modules().at(e.module - 1);
-            const auto entry = std::ranges::find_if(entries, [&](const QJsonValue &v) {
-                return v[u"module"_s].toString().toLatin1() == module.mac &&
-                       v[u"ip"_s].toString().toLatin1() == module.ip;
-            });
-            QVERIFY2(entry != entries.end(), module.mac.constData());
-            const QJsonObject got = entry->toObject();
-            QCOMPARE(got[u"status"_s].toString(), e.status);
-            if (e.status == u"ok"_s) {
-                QCOMPARE(differences(got, sim, e.module, readAllParameters()), QString());
-                continue;
+        // The addresses a warning names, in the order of the text.
+        const auto named = [](const QStringList &warnings) {
+            static const QRegularExpression address(
+                u"[0-9a-f]{2}(:[0-9a-f]{2}){5}|[0-9]+(\\.[0-9]+){3}"_s);
+            QStringList all;
+            for (const QString &warning : warnings) {
+                QStringList found;
+                for (const auto &match : address.globalMatch(warning))
+                    found.append(match.captured());
+                found.sort();
+                all.append(found.join(u' '));
             }
-            QCOMPARE(got[u"error"_s][u"step"_s].toString(), e.step);
-            QCOMPARE(got[u"error"_s][u"code"_s].toString(), e.code);
-            QVERIFY2(got[u"error"_s][u"message"_s].toString().startsWith(e.message),
-                     qPrintable(got[u"error"_s][u"message"_s].toString()));
+            all.sort();
+            return all;
+        };
+        // Each entry of a list without its words, in an order of their own.
+        const auto withoutWords = [](const QJsonValue &list) {
+            QStringList entries;
+            for (const QJsonValue &entry : list.toArray())
+                entries.append(
+                    QString::fromUtf8(QJsonDocument(languagecheck::withoutWords(entry).toObject())
+                                          .toJson(QJsonDocument::Compact)));
+            entries.sort();
+            return entries;
+        };
+
+        QStringList searchEntries;
+        QStringList readEntries;
+        QStringList readWarnings;
+        for (const QString &language : {u"source"_s, u"en"_s, u"zh_CN"_s}) {
+            const QString lang = u" --lang "_s + language;
+            Run run = ostrelCliHere(u"search --json"_s + lang, sim);
+            QVERIFY2(run.code == 0, qPrintable(run.err));
+            // Listed as the window lists them: the module that answered twice, twice.
+            QCOMPARE(run.json[u"modules"_s].toArray().size(), 8);
+            if (language == u"en"_s) {
+                QVERIFY2(!languagecheck::hasChinese(run.err), qPrintable(run.err));
+                QCOMPARE(named(warned(run.json)), named(clashes));
+            } else {
+                QCOMPARE(warned(run.json), sortedClashes);
+            }
+            const QStringList searched =
+                withoutWords(run.json[u"warnings"_s]) + withoutWords(run.json[u"modules"_s]);
+            if (searchEntries.isEmpty())
+                searchEntries = searched;
+            QCOMPARE(searched, searchEntries);
+
+            run = ostrelCliHere(u"read all --json"_s + lang, sim,
+                                {{mac(2), {2, "silent"}}, {mac(3), {3, "wrong"}}});
+            QCOMPARE(run.code, 1);
+            if (language == u"en"_s) {
+                QVERIFY2(!languagecheck::hasChinese(run.err), qPrintable(run.err));
+                QCOMPARE(named(warned(run.json)), named(clashes));
+            } else {
+                QCOMPARE(warned(run.json), sortedClashes);
+            }
+            struct Expected {
+                int module;
+                QString status;
+                QString step;
+                QString code;
+                QString message; // in English
+            };
+            const QList<Expected> expected{
+                {1, u"ok"_s, {}, {}, {}},
+                {2, u"failed"_s, u"handshake"_s, u"no_answer"_s, u"no answer"_s},
+                {3, u"failed"_s, u"handshake"_s, u"wrong_answers"_s, u"answered wrongly"_s},
+                {4, u"ok"_s, {}, {}, {}},
+                {5, u"failed"_s, u"search"_s, u"shared_mac"_s,
+                 u"shares its MAC address with 192.168.1.204 on eth0"_s},
+                {6, u"failed"_s, u"search"_s, u"shared_mac"_s,
+                 u"shares its MAC address with 192.168.1.203 on eth0"_s},
+                {7, u"ok"_s, {}, {}, {}}};
+            const QJsonArray entries = run.json[u"modules"_s].toArray();
+            QCOMPARE(entries.size(), expected.size());
+            for (const Expected &e : expected) {
+                const SimProcess::Module &module = lab.modules().at(e.module - 1);
+                const auto entry = std::ranges::find_if(entries, [&](const QJsonValue &v) {
+                    return v[u"module"_s].toString().toLatin1() == module.mac &&
+                           v[u"ip"_s].toString().toLatin1() == module.ip;
+                });
+                QVERIFY2(entry != entries.end(), module.mac.constData());
+                const QJsonObject got = entry->toObject();
+                QCOMPARE(got[u"status"_s].toString(), e.status);
+                if (e.status == u"ok"_s) {
+                    QCOMPARE(differences(got, sim, e.module, readAllParameters()), QString());
+                    continue;
+                }
+                QCOMPARE(got[u"error"_s][u"step"_s].toString(), e.step);
+                QCOMPARE(got[u"error"_s][u"code"_s].toString(), e.code);
+                const QString message = got[u"error"_s][u"message"_s].toString();
+                if (language == u"zh_CN"_s)
+                    QVERIFY2(languagecheck::hasChinese(message), qPrintable(message));
+                else
+                    QVERIFY2(message.startsWith(e.message), qPrintable(message));
+            }
+            QCOMPARE(run.json[u"errors"_s].toArray().size(), 4);
+            if (readEntries.isEmpty()) {
+                readEntries = withoutWords(run.json[u"modules"_s]);
+                readWarnings = withoutWords(run.json[u"warnings"_s]);
+            }
+            QCOMPARE(withoutWords(run.json[u"modules"_s]), readEntries);
+            QCOMPARE(withoutWords(run.json[u"warnings"_s]), readWarnings);
+            // Found by the next search as by the first.
+            QVERIFY(sim.fault(2, "none") && sim.fault(3, "none"));
         }
-        QCOMPARE(run.json[u"errors"_s].toArray().size(), 4);
     }
 
     // A signal while modules are written: the setting under way ends, no

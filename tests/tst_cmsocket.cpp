@@ -4,9 +4,12 @@
 #include "cmsocket.h"
 #include "cmsocket_testutil.h"
 #include "gbk.h"
+#include "language.h"
 #include "sockettransport.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -170,6 +173,20 @@ private slots:
         // The enumeration comma of the buffer text is the GBK pair A1 A2.
         QVERIFY(TcmSocket::MapErrorCode(10055).contains("socket\xa1\xa2"
                                                         "connections"));
+        // In English no Chinese is left, the suffixes included; in Chinese
+        // every text is Chinese. What the source holds is the table above.
+        static const QRegularExpression chinese(u"[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]"_s);
+        for (const language::Choice choice :
+             {language::Choice::English, language::Choice::Chinese}) {
+            language::apply(*QCoreApplication::instance(), choice, language::Choice::Source);
+            for (int code = 10000; code <= 10100; ++code) {
+                const QString text = gbk::decode(TcmSocket::MapErrorCode(code));
+                QVERIFY2(text.contains(chinese) == (choice == language::Choice::Chinese),
+                         qPrintable(text));
+            }
+        }
+        language::apply(*QCoreApplication::instance(), language::Choice::Source,
+                        language::Choice::Source);
     }
 
     void showError() {

@@ -17,8 +17,119 @@ FIRST=${OSTREL_LAB_FIRST:-192.168.1.199}
 PC_IP2=${OSTREL_LAB2_PC_IP:-192.168.2.10}
 FIRST2=${OSTREL_LAB2_FIRST:-192.168.2.199}
 
+# A shell script has no translation files: what a person reads is chosen
+# here, Chinese under a Chinese locale (the first of LC_ALL, LC_MESSAGES and
+# LANG that is set decides, as it does for the programs), English otherwise.
+chinese() {
+    case ${LC_ALL:-${LC_MESSAGES:-${LANG:-}}} in
+        zh_*) return 0 ;;
+    esac
+    return 1
+}
+
+# msg FORMAT [ARGUMENT...]: a line of printf's FORMAT, the English text that
+# names its Chinese twin in the table.
+msg() {
+    format=$1
+    shift
+    if chinese; then
+        case $format in
+            '--lan2 needs a module count') format='--lan2 需要模块数量' ;;
+            'unknown option %s') format='未知选项 %s' ;;
+            'module count must be a number') format='模块数量必须是数字' ;;
+            'at least one module') format='至少需要一个模块' ;;
+            'too many modules for one /16') format='模块太多，一个 /16 放不下' ;;
+            'simulator did not start') format='模拟器没有启动' ;;
+            'computer %s on %s, %s module(s) from %s in %s')
+                format='电脑 %s 在 %s 上，%s 个模块从 %s 起，在 %s 中' ;;
+            'needs root (network namespaces)') format='需要 root（网络命名空间）' ;;
+            'no simulator at %s (build first, or set OSTREL_SIM)')
+                format='%s 处没有模拟器（请先构建，或设置 OSTREL_SIM）' ;;
+            'lab %s is already up (tools/lab.sh down)')
+                format='实验网 %s 已经搭建（tools/lab.sh down）' ;;
+            'decoy adapter docker0 172.17.0.1/16, nothing behind it')
+                format='诱饵适配器 docker0 172.17.0.1/16，后面什么也没有' ;;
+            'lab %s up: computer side in namespace %s')
+                format='实验网 %s 已搭建：电脑一侧在命名空间 %s 中' ;;
+            'lab %s is not up') format='实验网 %s 没有搭建' ;;
+            'no tool at %s (build first, or set OSTREL_GUI)')
+                format='%s 处没有工具程序（请先构建，或设置 OSTREL_GUI）' ;;
+            'no ostrel-cli at %s (build first, or set OSTREL_CLI)')
+                format='%s 处没有 ostrel-cli（请先构建，或设置 OSTREL_CLI）' ;;
+            'no mosquitto (apt-get install mosquitto mosquitto-clients)')
+                format='没有 mosquitto（apt-get install mosquitto mosquitto-clients）' ;;
+            'mosquitto did not start (see %s)') format='mosquitto 没有启动（见 %s）' ;;
+            'mosquitto listening on %s:1883 (computer side)')
+                format='mosquitto 在 %s:1883 上监听（电脑一侧）' ;;
+            'no ostrel-bridge at %s (build first, or set OSTREL_BRIDGE)')
+                format='%s 处没有 ostrel-bridge（请先构建，或设置 OSTREL_BRIDGE）' ;;
+            'What mosquitto_sub saw (states, availability; discovery is under homeassistant/):')
+                format='mosquitto_sub 看到的内容（状态、可用性；发现信息在 homeassistant/ 下）：' ;;
+            'Events of the bridge:') format='桥接程序的事件：' ;;
+            'exec needs a command') format='exec 需要一个命令' ;;
+            'lab %s (that LAN) is not up') format='实验网 %s（该局域网）没有搭建' ;;
+            'lab %s is down') format='实验网 %s 已拆除' ;;
+        esac
+    fi
+    # The format is one of the table's own texts, never a value.
+    # shellcheck disable=SC2059
+    printf -- "$format\n" "$@"
+}
+
 usage() {
     me=${0##*/}
+    if chinese; then
+        cat <<EOF
+用法：$me 命令 [参数]
+
+为 Ostrel 继电器模块工具搭建私有实验网络：工具所在的"电脑"网络命名空间，
+以及由 ostrel-sim 模拟模块的"现场"命名空间，两者由一根虚拟网线相连。需要 root。
+
+命令：
+  up [N] [--decoy] [--lan2 M]
+                搭建实验网，电脑的适配器 eth0 后面有 N 个模块（默认 3）；
+                --decoy 先加入系统排在 eth0 之前的容器网桥 docker0
+                （172.17.0.1/16，后面什么也没有）；--lan2 再加入第二个局域网，
+                eth1 后面有 M 个模块（命名空间 <lab>-field2）
+  down          拆除实验网
+  demo [N] [--decoy] [--lan2 M]
+                搭建后在电脑一侧打开真正的窗口程序；窗口关闭时实验网随之拆除
+  cli-demo [N] [--decoy] [--lan2 M]
+                搭建后在电脑一侧运行 "ostrel-cli search" 和
+                "ostrel-cli read all"（无需显示器），然后拆除
+  mosquitto     在电脑一侧启动 mosquitto MQTT 代理（电脑地址和回环地址上的
+                1883 端口）；随实验网一起停止
+  bridge-demo [N]
+                搭建实验网、启动 mosquitto，再为 N 个模块（默认 2）运行
+                ostrel-bridge：由发布的命令开关一个继电器，由 "ctl" 开关一个
+                输入，用 mosquitto_sub 显示；然后拆除
+  exec CMD...   在电脑一侧运行 CMD
+  ctl [--lan2] LINE
+                向（第二个局域网的）模拟器发送控制命令
+                （例如 "input 1 3 on"、"fault 2 twice"）
+  status        命名空间、模拟器及其日志
+  -h, --help    本帮助
+
+环境变量：
+  OSTREL_LAB        实验网名称，即命名空间的前缀（默认 "ostrel"：
+                    命名空间 ostrel-pc 和 ostrel-field）
+  OSTREL_LAB_PC_IP  电脑地址（默认 192.168.1.10）
+  OSTREL_LAB_FIRST  第一个模块的地址（默认 192.168.1.199），其余依次排列；
+                    /24 放不下时改用 /16
+  OSTREL_LAB2_PC_IP, OSTREL_LAB2_FIRST
+                    第二个局域网的同样设置（192.168.2.10、192.168.2.199）
+  OSTREL_LAB_GATEWAY
+                    电脑默认路由的网关（默认没有；Wine 需要，例如 192.168.1.1）
+  OSTREL_SIM        模拟器程序（默认：本脚本旁边的 ostrel-sim，其次
+                    build/sim/ostrel-sim，再次 PATH 中的）
+  OSTREL_SIM_ARGS   额外的模拟器选项（例如 "--broadcast --fault twice"），
+                    对每个局域网都有效
+  OSTREL_GUI        工具程序（默认：ostrel，查找方式相同）
+  OSTREL_CLI        命令行工具（默认：ostrel-cli，查找方式相同）
+  OSTREL_BRIDGE     MQTT 桥接程序（默认：ostrel-bridge，查找方式相同）
+EOF
+        return
+    fi
     cat <<EOF
 Usage: $me COMMAND [ARGUMENTS]
 
@@ -94,7 +205,11 @@ CLI=${OSTREL_CLI:-$(find_program ostrel-cli cli)}
 BRIDGE=${OSTREL_BRIDGE:-$(find_program ostrel-bridge bridge)}
 STATE=/run/ostrel-lab/$LAB
 
-die() { echo "lab.sh: $*" >&2; exit 1; }
+die() {
+    printf 'lab.sh: ' >&2
+    msg "$@" >&2
+    exit 1
+}
 
 ip_to_int() {
     IFS=. read -r a b c d <<EOT
@@ -120,7 +235,7 @@ lab_options() {
                 lan2=$2
                 shift
                 ;;
-            -*) die "unknown option $1" ;;
+            -*) die 'unknown option %s' "$1" ;;
             *) count=$1 ;;
         esac
         shift
@@ -173,15 +288,15 @@ lan_up() {
         fi
         sleep 0.05
     done
-    echo "computer $pc_ip on $adapter, $n module(s) from $first_ip in $field"
+    msg 'computer %s on %s, %s module(s) from %s in %s' "$pc_ip" "$adapter" "$n" "$first_ip" "$field"
     grep '^module' "$dir/sim.log"
 }
 
 lab_up() {
     lab_options "$@"
     [ "$(id -u)" = 0 ] || die "needs root (network namespaces)"
-    [ -x "$SIM" ] || die "no simulator at $SIM (build first, or set OSTREL_SIM)"
-    if ip netns list | grep -qw -- "$PC"; then die "lab $LAB is already up (tools/lab.sh down)"; fi
+    [ -x "$SIM" ] || die 'no simulator at %s (build first, or set OSTREL_SIM)' "$SIM"
+    if ip netns list | grep -qw -- "$PC"; then die 'lab %s is already up (tools/lab.sh down)' "$LAB"; fi
 
     mkdir -p "$STATE"
     ip netns add "$PC"
@@ -192,7 +307,7 @@ lab_up() {
         ip -n "$PC" link add docker0 type bridge
         ip -n "$PC" addr add 172.17.0.1/16 dev docker0
         ip -n "$PC" link set docker0 up
-        echo "decoy adapter docker0 172.17.0.1/16, nothing behind it"
+        msg 'decoy adapter docker0 172.17.0.1/16, nothing behind it'
     fi
     lan_up eth0 "$FIELD" "$PC_IP" "$FIRST" "$count" "$STATE"
     # Without a default route a socket bound to the wildcard address cannot
@@ -208,7 +323,7 @@ lab_up() {
     if [ "$lan2" -gt 0 ]; then
         lan_up eth1 "$FIELD2" "$PC_IP2" "$FIRST2" "$lan2" "$STATE/lan2"
     fi
-    echo "lab $LAB up: computer side in namespace $PC"
+    msg 'lab %s up: computer side in namespace %s' "$LAB" "$PC"
 }
 
 lab_down() {
@@ -235,12 +350,12 @@ lab_down() {
 }
 
 lab_exec() {
-    ip netns list | grep -qw -- "$PC" || die "lab $LAB is not up"
+    ip netns list | grep -qw -- "$PC" || die 'lab %s is not up' "$LAB"
     exec ip netns exec "$PC" "$@"
 }
 
 lab_demo() {
-    [ -x "$GUI" ] || die "no tool at $GUI (build first, or set OSTREL_GUI)"
+    [ -x "$GUI" ] || die 'no tool at %s (build first, or set OSTREL_GUI)' "$GUI"
     lab_up "$@"
     trap lab_down EXIT INT TERM
     # X11 clients fall back from the abstract socket (which belongs to the
@@ -258,7 +373,7 @@ lab_demo() {
 # The same flow as the window's, on a terminal: the modules found, then
 # every parameter of each. Its exit code is that of the read.
 lab_cli_demo() {
-    [ -x "$CLI" ] || die "no ostrel-cli at $CLI (build first, or set OSTREL_CLI)"
+    [ -x "$CLI" ] || die 'no ostrel-cli at %s (build first, or set OSTREL_CLI)' "$CLI"
     lab_up "$@"
     trap lab_down EXIT INT TERM
     status=0
@@ -273,7 +388,7 @@ lab_cli_demo() {
 
 # A broker on the computer side only, keeping nothing on disk.
 lab_mosquitto() {
-    ip netns list | grep -qw -- "$PC" || die "lab $LAB is not up"
+    ip netns list | grep -qw -- "$PC" || die 'lab %s is not up' "$LAB"
     broker=$(command -v mosquitto || echo /usr/sbin/mosquitto)
     [ -x "$broker" ] || die "no mosquitto (apt-get install mosquitto mosquitto-clients)"
     printf 'listener 1883 %s\nlistener 1883 127.0.0.1\nallow_anonymous true\npersistence false\n' \
@@ -283,14 +398,14 @@ lab_mosquitto() {
     tries=0
     until ip netns exec "$PC" mosquitto_pub -h "$PC_IP" -t ostrel-lab/probe -n 2>/dev/null; do
         tries=$(( tries + 1 ))
-        [ $tries -le 50 ] || die "mosquitto did not start (see $STATE/mosquitto.log)"
+        [ $tries -le 50 ] || die 'mosquitto did not start (see %s)' "$STATE/mosquitto.log"
         sleep 0.1
     done
-    echo "mosquitto listening on $PC_IP:1883 (computer side)"
+    msg 'mosquitto listening on %s:1883 (computer side)' "$PC_IP"
 }
 
 lab_bridge_demo() {
-    [ -x "$BRIDGE" ] || die "no ostrel-bridge at $BRIDGE (build first, or set OSTREL_BRIDGE)"
+    [ -x "$BRIDGE" ] || die 'no ostrel-bridge at %s (build first, or set OSTREL_BRIDGE)' "$BRIDGE"
     lab_up "${1:-2}"
     trap lab_down EXIT INT TERM
     lab_mosquitto
@@ -320,10 +435,10 @@ EOT
     sleep 0.3
     kill "$sub" 2>/dev/null || true
     echo
-    echo "What mosquitto_sub saw (states, availability; discovery is under homeassistant/):"
+    msg 'What mosquitto_sub saw (states, availability; discovery is under homeassistant/):'
     grep -e "/relay/2" -e "/input/3 " -e availability "$STATE/mqtt.log" || true
     echo
-    echo "Events of the bridge:"
+    msg 'Events of the bridge:'
     grep -e command -e '"input":3' -e appeared "$STATE/events.jsonl" || true
 }
 
@@ -340,13 +455,13 @@ case $command in
     ctl)
         dir=$STATE
         if [ "${1:-}" = --lan2 ]; then dir=$STATE/lan2; shift; fi
-        [ -p "$dir/control" ] || die "lab $LAB (that LAN) is not up"
+        [ -p "$dir/control" ] || die 'lab %s (that LAN) is not up' "$LAB"
         echo "$*" >"$dir/control"
         sleep 0.1
         tail -n 5 "$dir/sim.log"
         ;;
     status)
-        ip netns list | grep -w -e "$PC" -e "$FIELD" -e "$FIELD2" || echo "lab $LAB is down"
+        ip netns list | grep -w -e "$PC" -e "$FIELD" -e "$FIELD2" || msg 'lab %s is down' "$LAB"
         for log in "$STATE/sim.log" "$STATE/lan2/sim.log"; do
             if [ -f "$log" ]; then tail -n 20 "$log"; fi
         done

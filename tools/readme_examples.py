@@ -95,7 +95,8 @@ def run(commands, build, lab):
     for number, command in enumerate(commands):
         script.append(f"{{\n{command}\n}} >.out{number} 2>.err{number} </dev/null")
         script.append(f"echo $? >.status{number}")
-    environment = dict(os.environ, OSTREL_LAB=lab)
+    # The outputs shown are English: the C locale, whatever the machine's.
+    environment = dict(os.environ, OSTREL_LAB=lab, LC_ALL="C.UTF-8")
     environment.pop("OSTREL_CLI", None)
     try:
         subprocess.run(["bash", "-c", "\n".join(script)], cwd=work, env=environment, check=False)
