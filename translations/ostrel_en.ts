@@ -530,7 +530,7 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>Read specification</source>
-        <translation>Read specification</translation>
+        <translation>Read parameters</translation>
     </message>
     <message>
         <source>Factory setting</source>
@@ -618,7 +618,7 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>clear display</source>
-        <translation>clear display</translation>
+        <translation>Clear display</translation>
     </message>
     <message>
         <source>Firmware version</source>
@@ -894,7 +894,7 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>  2、读参数 按键：将模块所有可读参数均读取出显示</source>
-        <translation>  2. &quot;Read specification&quot;: reads every readable parameter of the module and shows it</translation>
+        <translation>  2. &quot;Read parameters&quot;: reads every readable parameter of the module and shows it</translation>
     </message>
     <message>
         <source>  3、出厂设置 按键：将所有的参数恢复为出厂默认值</source>
@@ -1045,7 +1045,7 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>he socket has been shut down; it is not possible to send on a socket after shutdown has been invoked with how set to SD_SEND or SD_BOTH.</source>
-        <translation>he socket has been shut down; it is not possible to send on a socket after shutdown has been invoked with how set to SD_SEND or SD_BOTH.</translation>
+        <translation>The socket has been shut down; it is not possible to send on a socket after shutdown has been invoked with how set to SD_SEND or SD_BOTH.</translation>
     </message>
     <message>
         <source>Operation time out,the connection may have be been dropped, because of a network failure or because the system on the other end went down without notice.</source>
@@ -1129,7 +1129,7 @@ Ostrel networked relay modules</translation>
     </message>
     <message>
         <source>getpeername() failt!</source>
-        <translation>getpeername() failt!</translation>
+        <translation>getpeername() failed!</translation>
     </message>
 </context>
 <context>
