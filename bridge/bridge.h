@@ -32,6 +32,7 @@ public:
     bool start(QString *error);
     // Offline published, connections closed.
     void stop();
+    qsizetype moduleCount() const { return qsizetype(m_pollers.size()); }
 
 private:
     void brokerConnected();

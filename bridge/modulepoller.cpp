@@ -87,7 +87,7 @@ void ModulePoller::beginCycle() {
 
 void ModulePoller::ask(Query query) {
     m_query = query;
-    m_answered.clear();
+    m_answered = 0;
     const QByteArray command =
         query == Query::Relays ? relaycodec::relayQuery(0) : relaycodec::inputQuery(0);
     if (!m_link.send(command)) {
@@ -133,8 +133,9 @@ void ModulePoller::read(const relaycodec::Reading &reading) {
     const bool asked = relay ? m_query == Query::Relays : m_query == Query::Inputs;
     if (!asked)
         return;
-    m_answered.insert(n);
-    if (m_answered.size() < (relay ? RelayCount : InputCount))
+    m_answered |= 1u << n;
+    const int count = relay ? RelayCount : InputCount;
+    if (m_answered != ((1u << (count + 1)) - 2))
         return;
     m_queryTimer.stop();
     if (relay)

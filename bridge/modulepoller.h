@@ -5,7 +5,6 @@
 
 #include <QHash>
 #include <QObject>
-#include <QSet>
 #include <QTimer>
 
 #include <array>
@@ -71,7 +70,8 @@ private:
     QTimer m_tick;
     QTimer m_queryTimer;
     Query m_query = Query::None;
-    QSet<int> m_answered;
+    // Bit n: relay or input n answered the query under way.
+    quint32 m_answered = 0;
     bool m_cycleAnswered = false;
     bool m_connecting = false;
     int m_missed = 0;
