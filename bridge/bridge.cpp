@@ -54,7 +54,7 @@ bool Bridge::start(QString *error) {
                     return false;
             }
             quint32 ip = 0;
-            addressOf(module.endpoint.host, &ip);
+            dottedAddress(module.endpoint.host, &ip);
             transport = server->transportFor(ip);
         } else {
             transport = m_transports();

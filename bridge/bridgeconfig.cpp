@@ -255,7 +255,7 @@ Config readConfig(const QCommandLineParser &parser, QStringList *errors) {
         faults.append(u"no module: give --module, --search or \"modules\" in the configuration"_s);
     for (const ModuleEntry &m : std::as_const(config.modules)) {
         quint32 ip = 0;
-        if (m.connectsToUs && !addressOf(m.endpoint.host, &ip))
+        if (m.connectsToUs && !dottedAddress(m.endpoint.host, &ip))
             faults.append(
                 u"module %1 connects to the bridge: give its IPv4 address, not \"%2\""_s.arg(
                     m.mac, m.endpoint.host));
