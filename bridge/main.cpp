@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -39,6 +40,12 @@ void printConfig(const bridge::Config &config) {
     std::printf("topics %s/..., discovery %s/..., poll every %d ms\n",
                 qPrintable(config.topics.base), qPrintable(config.topics.discoveryPrefix),
                 config.pollMs);
+    if (config.search)
+        std::printf("search%s%s, %s\n", config.searchAdapter.isEmpty() ? "" : " through ",
+                    qPrintable(config.searchAdapter),
+                    config.searchIntervalS > 0
+                        ? qPrintable(u"again every %1 s"_s.arg(config.searchIntervalS))
+                        : "once");
     for (const bridge::ModuleEntry &m : config.modules)
         std::printf("module %s at %s (%s)\n", qPrintable(m.mac), qPrintable(m.endpoint.text()),
                     m.connectsToUs   ? "tcp, connects to the bridge"
@@ -134,25 +141,42 @@ int main(int argc, char *argv[]) {
         return false;
     };
     // The modules found join those listed; a listed one keeps its entry.
+    // Later searches follow the modules found when they move, and add those
+    // that came since.
     const SystemAdapters adapters;
     bridge::ModuleFinder finder(std::make_unique<SocketTransport>(), adapters);
-    if (config.search) {
+    QTimer searchAgain;
+    searchAgain.setSingleShot(true);
+    qsizetype lastFound = -1;
+    const auto search = [&] {
         finder.find(config.searchAdapter, [&](const QList<bridge::ModuleEntry> &found,
                                               const QString &failure) {
             if (!failure.isEmpty())
                 std::fprintf(stderr, "ostrel-bridge: search: %s\n", qPrintable(failure));
-            for (const bridge::ModuleEntry &entry : found) {
-                if (std::ranges::none_of(config.modules,
-                                         [&](const auto &m) { return m.mac == entry.mac; }))
-                    config.modules.append(entry);
+            if (std::exchange(lastFound, found.size()) != found.size())
+                std::fprintf(stderr, "ostrel-bridge: the search found %lld module(s)\n",
+                             qlonglong(found.size()));
+            if (bridge) {
+                bridge->modulesFound(found);
+            } else {
+                for (const bridge::ModuleEntry &entry : found) {
+                    if (std::ranges::none_of(config.modules,
+                                             [&](const auto &m) { return m.mac == entry.mac; }))
+                        config.modules.append(entry);
+                }
+                if (!start(config)) {
+                    QCoreApplication::exit(1);
+                    return;
+                }
             }
-            std::fprintf(stderr, "ostrel-bridge: the search found %lld module(s)\n",
-                         qlonglong(found.size()));
-            if (!start(config))
-                QCoreApplication::exit(1);
+            if (config.searchIntervalS > 0)
+                searchAgain.start(std::chrono::seconds(config.searchIntervalS));
         });
-    } else if (!start(config)) {
+    };
+    QObject::connect(&searchAgain, &QTimer::timeout, &app, search);
+    if (config.search)
+        search();
+    else if (!start(config))
         return 1;
-    }
     return QCoreApplication::exec();
 }

@@ -26,6 +26,9 @@ public:
     const ModuleEntry &module() const { return m_module; }
     void start();
     void stop();
+    // The module is reached elsewhere now, through transport: the connection
+    // is made anew there; what is known of its relays and inputs stays.
+    void moveTo(ModuleEntry module, std::unique_ptr<Transport> transport);
 
     // relay 1 to 15; seconds 0 for no timer. False when the module cannot be
     // reached now; nothing is sent then.
@@ -55,6 +58,7 @@ Q_SIGNALS:
 private:
     enum class Query { None, Relays, Inputs };
 
+    void attach(std::unique_ptr<Transport> transport);
     void tick();
     void beginCycle();
     void ask(Query query);
@@ -64,7 +68,7 @@ private:
     void linkClosed();
 
     ModuleEntry m_module;
-    RelayLink m_link;
+    std::unique_ptr<RelayLink> m_link;
     int m_pollMs;
     int m_queryTimeoutMs;
     QTimer m_tick;

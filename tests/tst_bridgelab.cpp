@@ -322,28 +322,50 @@ private slots:
         Watcher watch;
         watch.start(host, u"ostrel/#"_s);
         QVERIFY(watch.waitStarted());
+        const QString events = dir.filePath(u"events.jsonl"_s);
         QProcess bridge;
         bridge.start(QStringLiteral(OSTREL_BRIDGE_EXE),
-                     {u"--broker"_s, host, u"--search"_s, u"--poll"_s, u"300"_s, u"--events"_s,
-                      u"/dev/null"_s});
+                     {u"--broker"_s, host, u"--search"_s, u"--search-interval"_s, u"1"_s,
+                      u"--poll"_s, u"300"_s, u"--events"_s, events});
         QVERIFY(bridge.waitForStarted());
         for (const QString &mac : macs)
             QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(mac), u"online"_s),
                                      15000);
-        QVERIFY(watch.saw(
-            u"ostrel/%1/info"_s.arg(macs[1]),
-            QString::fromUtf8(QJsonDocument(QJsonObject{{u"firmware"_s, u"V1.0"_s},
-                                                        {u"ip"_s, u"192.168.1.200"_s},
-                                                        {u"mac"_s, bridge::macText(macs[1])},
-                                                        {u"mode"_s, u"udp"_s},
-                                                        {u"name"_s, u"Relay"_s},
-                                                        {u"port"_s, 12345}})
-                                  .toJson(QJsonDocument::Compact))));
+        const auto info = [&](int port) {
+            return QString::fromUtf8(QJsonDocument(QJsonObject{{u"firmware"_s, u"V1.0"_s},
+                                                               {u"ip"_s, u"192.168.1.200"_s},
+                                                               {u"mac"_s, bridge::macText(macs[1])},
+                                                               {u"mode"_s, u"udp"_s},
+                                                               {u"name"_s, u"Relay"_s},
+                                                               {u"port"_s, port}})
+                                         .toJson(QJsonDocument::Compact));
+        };
+        QVERIFY(watch.saw(u"ostrel/%1/info"_s.arg(macs[1]), info(12345)));
         QVERIFY(publish(host, u"ostrel/%1/relay/5/set"_s.arg(macs[1]), "ON"));
         QTRY_VERIFY(watch.saw(u"ostrel/%1/relay/5"_s.arg(macs[1]), u"ON"_s));
         QByteArray relays, inputs;
         QVERIFY(lab.sim().state(2, &relays, &inputs));
         QCOMPARE(relays, QByteArray("000010000000000"));
+
+        // The module moves to another port: a later search finds it there,
+        // and the bridge says so and follows it.
+        QVERIFY(lab.sim().control("set 2 port 12346"));
+        QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/info"_s.arg(macs[1]), info(12346)), 20000);
+        QFile log(events);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QJsonObject moved;
+        for (const QByteArray &line : log.readAll().split('\n')) {
+            const QJsonObject e = QJsonDocument::fromJson(line).object();
+            if (e[u"event"_s] == u"address-changed"_s)
+                moved = e;
+        }
+        QCOMPARE(moved[u"mac"_s].toString(), macs[1]);
+        QCOMPARE(moved[u"from"_s].toString(), u"udp 192.168.1.200:12345"_s);
+        QCOMPARE(moved[u"to"_s].toString(), u"udp 192.168.1.200:12346"_s);
+        QVERIFY(publish(host, u"ostrel/%1/relay/6/set"_s.arg(macs[1]), "ON"));
+        QTRY_VERIFY(watch.saw(u"ostrel/%1/relay/6"_s.arg(macs[1]), u"ON"_s));
+        QVERIFY(lab.sim().state(2, &relays, &inputs));
+        QCOMPARE(relays, QByteArray("000011000000000"));
         bridge.terminate();
         QVERIFY(bridge.waitForFinished());
         watch.process().terminate();
