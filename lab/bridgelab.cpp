@@ -50,6 +50,47 @@ void LabBroker::stop() {
     m_process.waitForFinished();
 }
 
+QString LabBroker::startWithTls(quint16 port) {
+    const auto openssl = [this](const QStringList &arguments) {
+        QProcess process;
+        process.setWorkingDirectory(m_dir.path());
+        process.start(u"openssl"_s, arguments);
+        return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    };
+    QFile names(m_dir.filePath(u"server.ext"_s));
+    if (!names.open(QIODevice::WriteOnly))
+        return {};
+    names.write("subjectAltName=IP:" + m_address + '\n');
+    names.close();
+    const QStringList key{u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s, u"ec_paramgen_curve:prime256v1"_s,
+                          u"-nodes"_s};
+    if (!openssl(QStringList{u"req"_s, u"-x509"_s} + key +
+                 QStringList{u"-keyout"_s, u"ca.key"_s, u"-out"_s, u"ca.crt"_s, u"-days"_s, u"2"_s,
+                             u"-subj"_s, u"/CN=Ostrel lab CA"_s}) ||
+        !openssl(QStringList{u"req"_s} + key +
+                 QStringList{u"-keyout"_s, u"server.key"_s, u"-out"_s, u"server.csr"_s, u"-subj"_s,
+                             u"/CN="_s + QString::fromLatin1(m_address)}) ||
+        !openssl({u"x509"_s, u"-req"_s, u"-in"_s, u"server.csr"_s, u"-CA"_s, u"ca.crt"_s,
+                  u"-CAkey"_s, u"ca.key"_s, u"-CAcreateserial"_s, u"-out"_s, u"server.crt"_s,
+                  u"-days"_s, u"2"_s, u"-extfile"_s, u"server.ext"_s}))
+        return {};
+    // mosquitto reads them after it has become its own user; the key is a
+    // throw-away one.
+    const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    if (!QFile::setPermissions(m_dir.path(), readable | QFile::WriteOwner | QFile::ExeOwner |
+                                                 QFile::ExeGroup | QFile::ExeOther) ||
+        !QFile::setPermissions(m_dir.filePath(u"server.key"_s), readable))
+        return {};
+    stop();
+    const QByteArray dir = QFile::encodeName(m_dir.path()) + '/';
+    if (!start(m_address, "listener " + QByteArray::number(port) + ' ' + m_address + "\ncafile " +
+                              dir + "ca.crt\ncertfile " + dir + "server.crt\nkeyfile " + dir +
+                              "server.key\n"))
+        return {};
+    return m_dir.filePath(u"ca.crt"_s);
+}
+
 QString BridgeLab::bridgeExecutable() {
     return QStringLiteral(OSTREL_BRIDGE_EXE);
 }

@@ -24,6 +24,11 @@ public:
     // Again as before.
     bool start();
     void stop();
+    // Started again with a second listener on port that speaks TLS only, its
+    // certificate (for the listening address) signed by a CA of its own
+    // made with openssl; the CA's certificate is in the file returned, empty
+    // on failure.
+    QString startWithTls(quint16 port);
     // A file in the broker's own folder, which goes with it.
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 

@@ -219,7 +219,8 @@ private slots:
     }
 
     // A module in TCP client mode connects to the bridge by itself; the
-    // bridge knows it by its address and drives it over that connection.
+    // bridge knows it by its address and drives it over that connection. The
+    // broker here takes the bridge over TLS.
     void moduleConnectsToBridge() {
         LabFixture::Options options = modules(1);
         options.simArguments = {u"--mode"_s, u"1"_s, u"--dport"_s, u"6000"_s};
@@ -228,9 +229,13 @@ private slots:
         const QString host = lab.host();
         const QString mac = lab.macs().constFirst();
         Watcher watch;
+        // The bridge reaches the broker over TLS only, trusting its CA.
+        const QString ca = lab.broker().startWithTls(8883);
+        QVERIFY(!ca.isEmpty());
         QVERIFY(watch.start(host));
         BridgeProcess bridge;
-        QVERIFY(bridge.start(lab.bridgeArguments(300, u"/dev/null"_s, -1, u":6000/client"_s)));
+        QVERIFY(bridge.start(lab.bridgeArguments(300, u"/dev/null"_s, -1, u":6000/client"_s) +
+                             QStringList{u"--broker"_s, host + u":8883"_s, u"--ca"_s, ca}));
         QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(mac), u"online"_s),
                                  10000);
         QVERIFY(publish(host, u"ostrel/%1/relay/7/set"_s.arg(mac), "ON"));
