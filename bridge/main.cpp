@@ -59,14 +59,13 @@ void printConfig(const bridge::Config &config) {
 // the square of the module count. A wake soon after the previous one
 // therefore waits a little, in proportion to the number of sockets a wake
 // polls, and what arrived meanwhile is taken in one turn: the polling then
-// costs the same at any number of modules (about 0.1% of a core), and a few
-// modules see no delay at all. After a quiet spell the first arrival is
-// taken at once.
+// costs about the same at any number of modules, and a few modules see no
+// delay at all. After a quiet spell the first arrival is taken at once.
 constexpr qint64 PauseUsPerModule = 20;
 constexpr qint64 LeastPauseUs = 100;
 
 void coalesceWakes(std::function<qsizetype()> modules) {
-    auto *turn = new QElapsedTimer;
+    const auto turn = std::make_shared<QElapsedTimer>();
     turn->start();
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
                      qApp, [turn, modules = std::move(modules)] {
