@@ -19,11 +19,11 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=wine-env.sh
 source "$here/wine-env.sh" "$build"
 
-# Unit tests of the core, the settings file, the text helpers, the socket
+# Unit tests of the core, the settings file, the text helpers, the languages, the socket
 # component on loopback and the command line, and the window's own tests
 # offscreen. tst_mylib is left out: its host-MAC lookup goes through
 # SendARP, which Wine 8.0 only stubs.
-tests=(tst_configprotocol tst_modulebatch tst_console tst_settings tst_cmsocket tst_cli
+tests=(tst_configprotocol tst_modulebatch tst_console tst_settings tst_language tst_cmsocket tst_cli
     tst_window tst_consolewindow tst_transcriptview tst_menus tst_singleinstance)
 
 results=$build/wine-results

@@ -32,6 +32,15 @@ install(FILES ${dlls} DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${sdk}/plugins/platforms/qwindows.dll DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)
 install(FILES ${sdk}/plugins/styles/qwindowsvistastyle.dll
     DESTINATION ${CMAKE_INSTALL_BINDIR}/styles)
+# Qt's own texts (standard buttons and dialogs) in Chinese, taken from the
+# building Debian system (qt6-translations-l10n); the programs look for them
+# in the folder "translations" beside themselves.
+set(qt_zh /usr/share/qt6/translations/qtbase_zh_CN.qm)
+if(EXISTS ${qt_zh})
+    install(FILES ${qt_zh} DESTINATION ${CMAKE_INSTALL_BINDIR}/translations)
+else()
+    message(STATUS "${qt_zh} not found: Qt's dialogs stay English under Chinese (apt-get install qt6-translations-l10n)")
+endif()
 # The packages strip only the programs; the libraries carry symbols too (the
 # C++ runtime shrinks from 23 MB to 2 MB without them).
 if(CMAKE_STRIP)
