@@ -96,8 +96,13 @@ ModulePoller &Bridge::addModule(const ModuleEntry &module, std::unique_ptr<Trans
 void Bridge::modulesFound(const QList<ModuleEntry> &found) {
     if (!m_running)
         return;
+    QHash<QString, int> answers;
+    for (const ModuleEntry &entry : found)
+        ++answers[entry.mac];
     for (const ModuleEntry &entry : found) {
-        if (m_listed.contains(entry.mac))
+        // Two modules that share a MAC would have the bridge switch between
+        // them at every search; the one it has stays.
+        if (m_listed.contains(entry.mac) || (pollerOf(entry.mac) && answers.value(entry.mac) > 1))
             continue;
         ModulePoller *poller = pollerOf(entry.mac);
         const ModuleEntry *known = poller ? &poller->module() : nullptr;
@@ -141,22 +146,16 @@ ModulePoller *Bridge::pollerOf(const QString &mac) const {
 void Bridge::watch(ModulePoller &poller) {
     const QString mac = poller.module().mac;
     const Topics &topics = m_config.topics;
-    connect(&poller, &ModulePoller::relayRead, this,
-            [this, mac, &topics](int n, bool on, bool changed) {
-                if (!changed)
-                    return;
-                m_mqtt->publish(topics.relay(mac, n), onOff(on), true);
-                event(mac, u"relay-changed"_s,
-                      {{u"relay"_s, n}, {u"state"_s, QString::fromLatin1(onOff(on))}});
-            });
-    connect(&poller, &ModulePoller::inputRead, this,
-            [this, mac, &topics](int n, bool on, bool changed) {
-                if (!changed)
-                    return;
-                m_mqtt->publish(topics.input(mac, n), onOff(on), true);
-                event(mac, u"input-changed"_s,
-                      {{u"input"_s, n}, {u"state"_s, QString::fromLatin1(onOff(on))}});
-            });
+    connect(&poller, &ModulePoller::relayChanged, this, [this, mac, &topics](int n, bool on) {
+        m_mqtt->publish(topics.relay(mac, n), onOff(on), true);
+        event(mac, u"relay-changed"_s,
+              {{u"relay"_s, n}, {u"state"_s, QString::fromLatin1(onOff(on))}});
+    });
+    connect(&poller, &ModulePoller::inputChanged, this, [this, mac, &topics](int n, bool on) {
+        m_mqtt->publish(topics.input(mac, n), onOff(on), true);
+        event(mac, u"input-changed"_s,
+              {{u"input"_s, n}, {u"state"_s, QString::fromLatin1(onOff(on))}});
+    });
     connect(&poller, &ModulePoller::commandAnswered, this,
             [this, mac, &topics](int n, bool on, bool changed) {
                 // The answer is published even when the state did not change: the

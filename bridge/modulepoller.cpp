@@ -139,11 +139,12 @@ void ModulePoller::read(const relaycodec::Reading &reading) {
     const bool changed = known != reading.on;
     known = reading.on;
     if (relay) {
-        Q_EMIT relayRead(n, reading.on, changed);
+        if (changed)
+            Q_EMIT relayChanged(n, reading.on);
         if (m_commanded.remove(n))
             Q_EMIT commandAnswered(n, reading.on, changed);
-    } else {
-        Q_EMIT inputRead(n, reading.on, changed);
+    } else if (changed) {
+        Q_EMIT inputChanged(n, reading.on);
     }
     const bool asked = relay ? m_query == Query::Relays : m_query == Query::Inputs;
     if (!asked)

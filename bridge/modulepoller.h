@@ -41,11 +41,12 @@ public:
     static constexpr int MissedPollsOffline = 3;
 
 Q_SIGNALS:
-    // changed: the state differs from the one known before (or none was).
-    void relayRead(int n, bool on, bool changed);
-    void inputRead(int n, bool on, bool changed);
-    // The answer to a command sent by switchRelay(); changed as for
-    // relayRead(), which came just before.
+    // A state that differs from the one known before (or none was). Nothing
+    // is said of the many that stay as they were.
+    void relayChanged(int n, bool on);
+    void inputChanged(int n, bool on);
+    // The answer to a command sent by switchRelay(); changed: relayChanged()
+    // came just before.
     void commandAnswered(int relay, bool on, bool changed);
     void commandRefused();
     // No answer to a command within the query time-out.
