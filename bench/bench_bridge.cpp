@@ -8,7 +8,7 @@
 // The last line is machine-readable: bridge_cmd_p50_ms= bridge_cmd_p95_ms=
 // bridge_input_ms= bridge256_msgs_per_s= bridge256_cpu_pct= bridge256_rss_mb=
 // bridge256_offline=
-#include "labfixture.h"
+#include "bridgelab.h"
 #include "mqttclient.h"
 #include "topics.h"
 
@@ -17,9 +17,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
-#include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
@@ -30,39 +27,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int BrokerPort = 1883;
-
-struct Broker {
-    QTemporaryDir dir;
-    QProcess process;
-
-    bool start(const QByteArray &address) {
-        QFile conf(dir.filePath(u"mosquitto.conf"_s));
-        if (!conf.open(QIODevice::WriteOnly))
-            return false;
-        conf.write("listener " + QByteArray::number(BrokerPort) + ' ' + address +
-                   "\nallow_anonymous true\npersistence false\nmax_queued_messages 100000\n"
-                   "set_tcp_nodelay true\n");
-        conf.close();
-        process.start(QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s}),
-                      {u"-c"_s, conf.fileName()});
-        if (!process.waitForStarted())
-            return false;
-        for (int i = 0; i < 100; ++i) {
-            QTcpSocket probe;
-            probe.connectToHost(QString::fromLatin1(address), BrokerPort);
-            if (probe.waitForConnected(100))
-                return true;
-            QThread::msleep(50);
-        }
-        return false;
-    }
-    ~Broker() {
-        process.terminate();
-        process.waitForFinished();
-    }
-};
 
 // Waits in the event loop until done() or the time runs out.
 bool waitFor(const std::function<bool()> &done, int ms) {
@@ -83,15 +47,12 @@ double percentile(QList<double> values, double p) {
     return values.at(std::min(values.size() - 1, qsizetype(p * double(values.size()))));
 }
 
-QStringList bridgeArguments(const LabFixture &lab, int pollMs) {
-    QStringList arguments{u"--broker"_s,    QString::fromLatin1(lab.computerIp()),
-                          u"--poll"_s,      QString::number(pollMs),
-                          u"--events"_s,    u"/dev/null"_s,
-                          u"--client-id"_s, u"benchbridge"_s};
-    for (const SimProcess::Module &m : lab.modules())
-        arguments << u"--module"_s
-                  << u"%1@%2:12345"_s.arg(QString::fromLatin1(m.mac), QString::fromLatin1(m.ip));
-    return arguments;
+// The bridge for every module of the lab, polling each every second.
+bool startBridge(QProcess &process, const BridgeLab &lab) {
+    process.start(BridgeLab::bridgeExecutable(),
+                  lab.bridgeArguments(1000, u"/dev/null"_s) +
+                      QStringList{u"--client-id"_s, u"benchbridge"_s});
+    return process.waitForStarted();
 }
 
 // utime + stime of a process, in clock ticks.
@@ -125,7 +86,7 @@ struct Observer {
     bool start(const QByteArray &host, const QString &filter) {
         bridge::BrokerSettings settings;
         settings.host = QString::fromLatin1(host);
-        settings.port = BrokerPort;
+        settings.port = LabBroker::Port;
         settings.clientId = u"bench-observer"_s;
         client = std::make_unique<bridge::MqttClient>(
             settings, bridge::MqttClient::Will{u"bench/observer"_s, "gone"});
@@ -152,29 +113,33 @@ struct Latencies {
     QString failure;
 };
 
+// The lab with its broker and an observer of everything the bridge
+// publishes; empty when all is well, else what failed.
+QString setUp(BridgeLab &lab, Observer &observer) {
+    QString error;
+    if (!lab.setUp(&error))
+        return error;
+    if (!observer.start(lab.lab().computerIp(), u"ostrel/#"_s))
+        return u"the observer could not connect"_s;
+    return {};
+}
+
+LabFixture::Options modules(int count) {
+    LabFixture::Options options;
+    options.modules = count;
+    return options;
+}
+
 Latencies latencies(int commands) {
     Latencies result;
-    LabFixture::Options options;
-    options.modules = 1;
-    LabFixture lab(options);
-    QString error;
-    if (!lab.setUp(&error)) {
-        result.failure = error;
-        return result;
-    }
-    Broker broker;
-    if (!broker.start(lab.computerIp())) {
-        result.failure = u"mosquitto did not start"_s;
-        return result;
-    }
-    const QString mac = bridge::macKey(QString::fromLatin1(lab.modules().at(0).mac));
+    BridgeLab lab(modules(1));
     Observer observer;
-    if (!observer.start(lab.computerIp(), u"ostrel/#"_s)) {
-        result.failure = u"the observer could not connect"_s;
+    result.failure = setUp(lab, observer);
+    if (!result.failure.isEmpty())
         return result;
-    }
+    const QString mac = lab.macs().constFirst();
     QProcess bridgeProcess;
-    bridgeProcess.start(QStringLiteral(OSTREL_BRIDGE_EXE), bridgeArguments(lab, 1000));
+    startBridge(bridgeProcess, lab);
     const QString availability = u"ostrel/%1/availability"_s.arg(mac);
     if (!waitFor([&] { return observer.last.value(availability) == "online"; }, 10000)) {
         result.failure = u"the module never came online"_s;
@@ -234,26 +199,13 @@ struct Load {
 
 Load load256(int seconds) {
     Load result;
-    LabFixture::Options options;
-    options.modules = 256;
-    LabFixture lab(options);
-    QString error;
-    if (!lab.setUp(&error)) {
-        result.failure = error;
-        return result;
-    }
-    Broker broker;
-    if (!broker.start(lab.computerIp())) {
-        result.failure = u"mosquitto did not start"_s;
-        return result;
-    }
+    BridgeLab lab(modules(256));
     Observer observer;
-    if (!observer.start(lab.computerIp(), u"ostrel/#"_s)) {
-        result.failure = u"the observer could not connect"_s;
+    result.failure = setUp(lab, observer);
+    if (!result.failure.isEmpty())
         return result;
-    }
     QProcess bridgeProcess;
-    bridgeProcess.start(QStringLiteral(OSTREL_BRIDGE_EXE), bridgeArguments(lab, 1000));
+    startBridge(bridgeProcess, lab);
     const auto online = [&] {
         int n = 0;
         for (auto it = observer.last.cbegin(); it != observer.last.cend(); ++it)
@@ -301,7 +253,7 @@ int main(int argc, char *argv[]) {
         else if (args[i] == u"--seconds"_s)
             seconds = args[i + 1].toInt();
     }
-    if (const QString reason = LabFixture::unavailableReason(); !reason.isEmpty()) {
+    if (const QString reason = BridgeLab::unavailableReason(); !reason.isEmpty()) {
         std::fprintf(stderr, "bench_bridge: %s\n", qPrintable(reason));
         return 1;
     }

@@ -15,6 +15,15 @@ QByteArray onOff(bool on) {
     return on ? "ON" : "OFF";
 }
 
+QString modeOf(const ModuleEntry &module) {
+    return module.connectsToUs ? u"tcp-client"_s : module.endpoint.udp ? u"udp"_s : u"tcp"_s;
+}
+
+// How the bridge reaches a module, as the events say it.
+QString whereOf(const ModuleEntry &module) {
+    return modeOf(module) + u' ' + module.endpoint.text();
+}
+
 } // namespace
 
 Bridge::Bridge(Config config, TransportFactory transports, QObject *parent)
@@ -45,33 +54,83 @@ bool Bridge::start(QString *error) {
     });
     connect(m_mqtt.get(), &MqttClient::message, this, &Bridge::brokerMessage);
     for (const ModuleEntry &module : std::as_const(m_config.modules)) {
-        std::unique_ptr<Transport> transport;
-        if (module.connectsToUs) {
-            std::unique_ptr<ModuleServer> &server = m_servers[module.endpoint.port];
-            if (!server) {
-                server = std::make_unique<ModuleServer>(m_transports(), module.endpoint.port);
-                if (!server->open(error))
-                    return false;
-            }
-            quint32 ip = 0;
-            addressOf(module.endpoint.host, &ip);
-            transport = server->transportFor(ip);
-        } else {
-            transport = m_transports();
-        }
-        m_index.insert(module.mac, int(m_pollers.size()));
-        m_pollers.push_back(std::make_unique<ModulePoller>(
-            module, std::move(transport), m_config.pollMs, m_config.queryTimeoutMs));
-        watch(*m_pollers.back());
+        std::unique_ptr<Transport> transport = transportFor(module, error);
+        if (!transport)
+            return false;
+        if (!module.found)
+            m_listed.insert(module.mac);
+        addModule(module, std::move(transport));
     }
     if (!m_mqtt->start(error))
         return false;
     for (const auto &poller : m_pollers)
         poller->start();
+    m_running = true;
     return true;
 }
 
+std::unique_ptr<Transport> Bridge::transportFor(const ModuleEntry &module, QString *error) {
+    if (!module.connectsToUs)
+        return m_transports();
+    std::unique_ptr<ModuleServer> &server = m_servers[module.endpoint.port];
+    if (!server) {
+        server = std::make_unique<ModuleServer>(m_transports(), module.endpoint.port);
+        if (!server->open(error)) {
+            m_servers.erase(module.endpoint.port);
+            return nullptr;
+        }
+    }
+    quint32 ip = 0;
+    dottedAddress(module.endpoint.host, &ip);
+    return server->transportFor(ip);
+}
+
+ModulePoller &Bridge::addModule(const ModuleEntry &module, std::unique_ptr<Transport> transport) {
+    m_index.insert(module.mac, int(m_pollers.size()));
+    m_pollers.push_back(std::make_unique<ModulePoller>(module, std::move(transport),
+                                                       m_config.pollMs, m_config.queryTimeoutMs));
+    watch(*m_pollers.back());
+    return *m_pollers.back();
+}
+
+void Bridge::modulesFound(const QList<ModuleEntry> &found) {
+    if (!m_running)
+        return;
+    QHash<QString, int> answers;
+    for (const ModuleEntry &entry : found)
+        ++answers[entry.mac];
+    for (const ModuleEntry &entry : found) {
+        // Two modules that share a MAC would have the bridge switch between
+        // them at every search; the one it has stays.
+        if (m_listed.contains(entry.mac) || (pollerOf(entry.mac) && answers.value(entry.mac) > 1))
+            continue;
+        ModulePoller *poller = pollerOf(entry.mac);
+        const ModuleEntry *known = poller ? &poller->module() : nullptr;
+        if (known && known->endpoint.host == entry.endpoint.host &&
+            known->endpoint.port == entry.endpoint.port &&
+            known->endpoint.udp == entry.endpoint.udp && known->connectsToUs == entry.connectsToUs)
+            continue;
+        QString error;
+        std::unique_ptr<Transport> transport = transportFor(entry, &error);
+        if (!transport) {
+            event(entry.mac, u"connection-lost"_s, {{u"reason"_s, error}});
+            continue;
+        }
+        if (!poller) {
+            ModulePoller &added = addModule(entry, std::move(transport));
+            publishModule(added);
+            added.start();
+            continue;
+        }
+        event(entry.mac, u"address-changed"_s,
+              {{u"from"_s, whereOf(*known)}, {u"to"_s, whereOf(entry)}});
+        poller->moveTo(entry, std::move(transport));
+        publishInfo(entry);
+    }
+}
+
 void Bridge::stop() {
+    m_running = false;
     for (const auto &poller : m_pollers)
         poller->stop();
     if (m_mqtt)
@@ -87,22 +146,16 @@ ModulePoller *Bridge::pollerOf(const QString &mac) const {
 void Bridge::watch(ModulePoller &poller) {
     const QString mac = poller.module().mac;
     const Topics &topics = m_config.topics;
-    connect(&poller, &ModulePoller::relayRead, this,
-            [this, mac, &topics](int n, bool on, bool changed) {
-                if (!changed)
-                    return;
-                m_mqtt->publish(topics.relay(mac, n), onOff(on), true);
-                event(mac, u"relay-changed"_s,
-                      {{u"relay"_s, n}, {u"state"_s, QString::fromLatin1(onOff(on))}});
-            });
-    connect(&poller, &ModulePoller::inputRead, this,
-            [this, mac, &topics](int n, bool on, bool changed) {
-                if (!changed)
-                    return;
-                m_mqtt->publish(topics.input(mac, n), onOff(on), true);
-                event(mac, u"input-changed"_s,
-                      {{u"input"_s, n}, {u"state"_s, QString::fromLatin1(onOff(on))}});
-            });
+    connect(&poller, &ModulePoller::relayChanged, this, [this, mac, &topics](int n, bool on) {
+        m_mqtt->publish(topics.relay(mac, n), onOff(on), true);
+        event(mac, u"relay-changed"_s,
+              {{u"relay"_s, n}, {u"state"_s, QString::fromLatin1(onOff(on))}});
+    });
+    connect(&poller, &ModulePoller::inputChanged, this, [this, mac, &topics](int n, bool on) {
+        m_mqtt->publish(topics.input(mac, n), onOff(on), true);
+        event(mac, u"input-changed"_s,
+              {{u"input"_s, n}, {u"state"_s, QString::fromLatin1(onOff(on))}});
+    });
     connect(&poller, &ModulePoller::commandAnswered, this,
             [this, mac, &topics](int n, bool on, bool changed) {
                 // The answer is published even when the state did not change: the
@@ -153,18 +206,7 @@ void Bridge::publishModule(ModulePoller &poller) {
     const ModuleEntry &module = poller.module();
     const Topics &topics = m_config.topics;
     publishDiscovery(module);
-    QJsonObject info{{u"mac"_s, macText(module.mac)},
-                     {u"ip"_s, module.endpoint.host},
-                     {u"port"_s, module.endpoint.port},
-                     {u"mode"_s, module.connectsToUs   ? u"tcp-client"_s
-                                 : module.endpoint.udp ? u"udp"_s
-                                                       : u"tcp"_s}};
-    if (!module.name.isEmpty())
-        info.insert(u"name"_s, module.name);
-    if (!module.firmware.isEmpty())
-        info.insert(u"firmware"_s, module.firmware);
-    m_mqtt->publish(topics.info(module.mac), QJsonDocument(info).toJson(QJsonDocument::Compact),
-                    true);
+    publishInfo(module);
     m_mqtt->publish(topics.availability(module.mac), poller.isOnline() ? "online" : "offline",
                     true);
     for (int n = 1; n <= RelayCount; ++n) {
@@ -175,6 +217,19 @@ void Bridge::publishModule(ModulePoller &poller) {
         if (const std::optional<bool> on = poller.input(n))
             m_mqtt->publish(topics.input(module.mac, n), onOff(*on), true);
     }
+}
+
+void Bridge::publishInfo(const ModuleEntry &module) {
+    QJsonObject info{{u"mac"_s, macText(module.mac)},
+                     {u"ip"_s, module.endpoint.host},
+                     {u"port"_s, module.endpoint.port},
+                     {u"mode"_s, modeOf(module)}};
+    if (!module.name.isEmpty())
+        info.insert(u"name"_s, module.name);
+    if (!module.firmware.isEmpty())
+        info.insert(u"firmware"_s, module.firmware);
+    m_mqtt->publish(m_config.topics.info(module.mac),
+                    QJsonDocument(info).toJson(QJsonDocument::Compact), true);
 }
 
 void Bridge::publishDiscovery(const ModuleEntry &module) {

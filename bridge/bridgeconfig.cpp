@@ -112,6 +112,7 @@ void readFile(const QString &path, Config &config, QStringList &errors) {
     text(root, u"events"_s, config.eventsFile);
     config.search = root[u"search"_s].toBool(false);
     text(root, u"adapter"_s, config.searchAdapter);
+    number(root, u"search_interval_s"_s, config.searchIntervalS);
     const QJsonArray modules = root[u"modules"_s].toArray();
     for (qsizetype i = 0; i < modules.size(); ++i) {
         const QJsonObject m = modules[i].toObject();
@@ -181,6 +182,10 @@ void addOptions(QCommandLineParser &parser) {
         {u"client-id"_s, u"MQTT client identifier (default ostrel-bridge-<host name>)."_s, u"id"_s},
         {u"search"_s, u"Find the modules on the network besides those listed."_s},
         {u"adapter"_s, u"Search through this network adapter only."_s, u"name"_s},
+        {u"search-interval"_s,
+         u"Search again every <s> seconds, following modules that moved (default 60; 0: only "
+         u"at the start)."_s,
+         u"s"_s},
         {u"check"_s, u"Check the configuration, print what it holds and end."_s},
     });
 }
@@ -222,6 +227,12 @@ Config readConfig(const QCommandLineParser &parser, QStringList *errors) {
         config.search = true;
     if (parser.isSet(u"adapter"_s))
         config.searchAdapter = parser.value(u"adapter"_s);
+    if (parser.isSet(u"search-interval"_s)) {
+        bool ok = false;
+        config.searchIntervalS = parser.value(u"search-interval"_s).toInt(&ok);
+        if (!ok)
+            config.searchIntervalS = -1;
+    }
     if (parser.isSet(u"mqtt-version"_s) &&
         !readProtocol(parser.value(u"mqtt-version"_s), config.broker))
         faults.append(u"--mqtt-version is 3.1.1 or 5"_s);
@@ -249,13 +260,15 @@ Config readConfig(const QCommandLineParser &parser, QStringList *errors) {
     config.topics.node.replace(QRegularExpression(u"[^A-Za-z0-9_-]"_s), u"_"_s);
     if (config.pollMs < 100 || config.pollMs > 3600000)
         faults.append(u"the poll interval must be from 100 ms to one hour"_s);
+    if (config.searchIntervalS < 0 || config.searchIntervalS > 86400)
+        faults.append(u"the search interval must be from 0 to 86400 seconds"_s);
     if (config.queryTimeoutMs < 100 || config.queryTimeoutMs > 60000)
         faults.append(u"the query time-out must be from 100 ms to 60 s"_s);
     if (config.modules.isEmpty() && !config.search)
         faults.append(u"no module: give --module, --search or \"modules\" in the configuration"_s);
     for (const ModuleEntry &m : std::as_const(config.modules)) {
         quint32 ip = 0;
-        if (m.connectsToUs && !addressOf(m.endpoint.host, &ip))
+        if (m.connectsToUs && !dottedAddress(m.endpoint.host, &ip))
             faults.append(
                 u"module %1 connects to the bridge: give its IPv4 address, not \"%2\""_s.arg(
                     m.mac, m.endpoint.host));

@@ -21,6 +21,8 @@ struct ModuleEntry {
     QString firmware;
     // In TCP client mode: the module connects to the bridge.
     bool connectsToUs = false;
+    // Found by a search (not listed), and followed when it moves.
+    bool found = false;
 };
 
 struct BrokerSettings {
@@ -50,6 +52,9 @@ struct Config {
     // besides those listed.
     bool search = false;
     QString searchAdapter;
+    // Searches again this often, to follow modules that moved; 0: only at
+    // the start.
+    int searchIntervalS = 60;
 };
 
 // Where an installed bridge finds its configuration.

@@ -6,9 +6,13 @@
 #include "sockettransport.h"
 #include "systemadapters.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -36,11 +40,41 @@ void printConfig(const bridge::Config &config) {
     std::printf("topics %s/..., discovery %s/..., poll every %d ms\n",
                 qPrintable(config.topics.base), qPrintable(config.topics.discoveryPrefix),
                 config.pollMs);
+    if (config.search)
+        std::printf("search%s%s, %s\n", config.searchAdapter.isEmpty() ? "" : " through ",
+                    qPrintable(config.searchAdapter),
+                    config.searchIntervalS > 0
+                        ? qPrintable(u"again every %1 s"_s.arg(config.searchIntervalS))
+                        : "once");
     for (const bridge::ModuleEntry &m : config.modules)
         std::printf("module %s at %s (%s)\n", qPrintable(m.mac), qPrintable(m.endpoint.text()),
                     m.connectsToUs   ? "tcp, connects to the bridge"
                     : m.endpoint.udp ? "udp"
                                      : "tcp");
+}
+
+// A module answers a query for all its relays or inputs one reply at a
+// time, so that hundreds of modules wake the event loop thousands of times a
+// second, and every wake polls every module's socket: a cost that grows with
+// the square of the module count. A wake soon after the previous one
+// therefore waits a little, in proportion to the number of sockets a wake
+// polls, and what arrived meanwhile is taken in one turn: the polling then
+// costs about the same at any number of modules, and a few modules see no
+// delay at all. After a quiet spell the first arrival is taken at once.
+constexpr qint64 PauseUsPerModule = 20;
+constexpr qint64 LeastPauseUs = 100;
+
+void coalesceWakes(std::function<qsizetype()> modules) {
+    const auto turn = std::make_shared<QElapsedTimer>();
+    turn->start();
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     qApp, [turn, modules = std::move(modules)] {
+                         const qint64 pause = PauseUsPerModule * modules();
+                         const qint64 left = pause - turn->nsecsElapsed() / 1000;
+                         if (pause >= LeastPauseUs && left > 0)
+                             QThread::usleep(quint64(left));
+                         turn->restart();
+                     });
 }
 
 } // namespace
@@ -87,6 +121,7 @@ int main(int argc, char *argv[]) {
     ::sigaction(SIGINT, &action, nullptr);
 
     std::unique_ptr<bridge::Bridge> bridge;
+    coalesceWakes([&] { return bridge ? bridge->moduleCount() : 0; });
     QSocketNotifier stopSignal(pair[0], QSocketNotifier::Read);
     QObject::connect(&stopSignal, &QSocketNotifier::activated, &app, [&] {
         char byte;
@@ -105,25 +140,42 @@ int main(int argc, char *argv[]) {
         return false;
     };
     // The modules found join those listed; a listed one keeps its entry.
+    // Later searches follow the modules found when they move, and add those
+    // that came since.
     const SystemAdapters adapters;
     bridge::ModuleFinder finder(std::make_unique<SocketTransport>(), adapters);
-    if (config.search) {
+    QTimer searchAgain;
+    searchAgain.setSingleShot(true);
+    qsizetype lastFound = -1;
+    const auto search = [&] {
         finder.find(config.searchAdapter, [&](const QList<bridge::ModuleEntry> &found,
                                               const QString &failure) {
             if (!failure.isEmpty())
                 std::fprintf(stderr, "ostrel-bridge: search: %s\n", qPrintable(failure));
-            for (const bridge::ModuleEntry &entry : found) {
-                if (std::ranges::none_of(config.modules,
-                                         [&](const auto &m) { return m.mac == entry.mac; }))
-                    config.modules.append(entry);
+            if (std::exchange(lastFound, found.size()) != found.size())
+                std::fprintf(stderr, "ostrel-bridge: the search found %lld module(s)\n",
+                             qlonglong(found.size()));
+            if (bridge) {
+                bridge->modulesFound(found);
+            } else {
+                for (const bridge::ModuleEntry &entry : found) {
+                    if (std::ranges::none_of(config.modules,
+                                             [&](const auto &m) { return m.mac == entry.mac; }))
+                        config.modules.append(entry);
+                }
+                if (!start(config)) {
+                    QCoreApplication::exit(1);
+                    return;
+                }
             }
-            std::fprintf(stderr, "ostrel-bridge: the search found %lld module(s)\n",
-                         qlonglong(found.size()));
-            if (!start(config))
-                QCoreApplication::exit(1);
+            if (config.searchIntervalS > 0)
+                searchAgain.start(std::chrono::seconds(config.searchIntervalS));
         });
-    } else if (!start(config)) {
+    };
+    QObject::connect(&searchAgain, &QTimer::timeout, &app, search);
+    if (config.search)
+        search();
+    else if (!start(config))
         return 1;
-    }
     return QCoreApplication::exec();
 }

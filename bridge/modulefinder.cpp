@@ -45,6 +45,7 @@ std::optional<ModuleEntry> entryOf(const QByteArray &mac, const ModuleSettings &
     entry.endpoint.port = quint16(port);
     entry.endpoint.udp = *item >= 2;
     entry.connectsToUs = client;
+    entry.found = true;
     return entry;
 }
 

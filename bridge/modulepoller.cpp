@@ -8,20 +8,25 @@ ModulePoller::ModulePoller(ModuleEntry module, std::unique_ptr<Transport> transp
                            int queryTimeoutMs, QObject *parent)
     : QObject(parent)
     , m_module(std::move(module))
-    , m_link(std::move(transport))
     , m_pollMs(pollMs)
     , m_queryTimeoutMs(queryTimeoutMs) {
     m_tick.setInterval(m_pollMs);
     connect(&m_tick, &QTimer::timeout, this, &ModulePoller::tick);
     m_queryTimer.setSingleShot(true);
     connect(&m_queryTimer, &QTimer::timeout, this, &ModulePoller::queryTimedOut);
-    connect(&m_link, &RelayLink::opened, this, [this] {
+    attach(std::move(transport));
+}
+
+void ModulePoller::attach(std::unique_ptr<Transport> transport) {
+    m_link = std::make_unique<RelayLink>(std::move(transport));
+    RelayLink *link = m_link.get();
+    connect(link, &RelayLink::opened, this, [this] {
         m_connecting = false;
         m_queryTimer.stop();
         beginCycle();
     });
-    connect(&m_link, &RelayLink::reading, this, &ModulePoller::read);
-    connect(&m_link, &RelayLink::refused, this, [this] {
+    connect(link, &RelayLink::reading, this, &ModulePoller::read);
+    connect(link, &RelayLink::refused, this, [this] {
         // A refusal is an answer all the same: the module is there.
         m_cycleAnswered = true;
         if (!m_commanded.isEmpty()) {
@@ -29,7 +34,7 @@ ModulePoller::ModulePoller(ModuleEntry module, std::unique_ptr<Transport> transp
             Q_EMIT commandRefused();
         }
     });
-    connect(&m_link, &RelayLink::closed, this, &ModulePoller::linkClosed);
+    connect(link, &RelayLink::closed, this, &ModulePoller::linkClosed);
 }
 
 void ModulePoller::start() {
@@ -41,15 +46,25 @@ void ModulePoller::stop() {
     m_tick.stop();
     m_queryTimer.stop();
     m_query = Query::None;
-    m_link.close();
+    m_connecting = false;
+    m_link->close();
+}
+
+void ModulePoller::moveTo(ModuleEntry module, std::unique_ptr<Transport> transport) {
+    const bool running = m_tick.isActive();
+    stop();
+    m_module = std::move(module);
+    attach(std::move(transport));
+    if (running)
+        start();
 }
 
 bool ModulePoller::switchRelay(int relay, bool on, int seconds) {
-    if (!m_link.isOpen() || relay < 1 || relay > RelayCount)
+    if (!m_link->isOpen() || relay < 1 || relay > RelayCount)
         return false;
     const QByteArray command = relaycodec::relaySet(
         relay, on ? "1" : "0", seconds > 0 ? QByteArray::number(seconds) : QByteArray());
-    if (command.size() > relaycodec::RelayCommandLimit || !m_link.send(command))
+    if (command.size() > relaycodec::RelayCommandLimit || !m_link->send(command))
         return false;
     const quint64 id = ++m_commands;
     m_commanded.insert(relay, id);
@@ -67,7 +82,7 @@ void ModulePoller::tick() {
     // interval, and takes its own pace.
     if (m_query != Query::None || m_connecting)
         return;
-    if (m_link.isOpen()) {
+    if (m_link->isOpen()) {
         beginCycle();
         return;
     }
@@ -75,7 +90,7 @@ void ModulePoller::tick() {
     // A host that is gone may leave a connection attempt hanging for minutes;
     // that is a poll without an answer like any other.
     m_queryTimer.start(m_queryTimeoutMs);
-    m_link.open(m_module.endpoint);
+    m_link->open(m_module.endpoint);
 }
 
 void ModulePoller::beginCycle() {
@@ -87,10 +102,10 @@ void ModulePoller::beginCycle() {
 
 void ModulePoller::ask(Query query) {
     m_query = query;
-    m_answered.clear();
+    m_answered = 0;
     const QByteArray command =
         query == Query::Relays ? relaycodec::relayQuery(0) : relaycodec::inputQuery(0);
-    if (!m_link.send(command)) {
+    if (!m_link->send(command)) {
         endCycle(false);
         return;
     }
@@ -99,7 +114,7 @@ void ModulePoller::ask(Query query) {
 
 void ModulePoller::queryTimedOut() {
     if (std::exchange(m_connecting, false)) {
-        m_link.close();
+        m_link->close();
         endCycle(false);
         return;
     }
@@ -124,17 +139,19 @@ void ModulePoller::read(const relaycodec::Reading &reading) {
     const bool changed = known != reading.on;
     known = reading.on;
     if (relay) {
-        Q_EMIT relayRead(n, reading.on, changed);
+        if (changed)
+            Q_EMIT relayChanged(n, reading.on);
         if (m_commanded.remove(n))
             Q_EMIT commandAnswered(n, reading.on, changed);
-    } else {
-        Q_EMIT inputRead(n, reading.on, changed);
+    } else if (changed) {
+        Q_EMIT inputChanged(n, reading.on);
     }
     const bool asked = relay ? m_query == Query::Relays : m_query == Query::Inputs;
     if (!asked)
         return;
-    m_answered.insert(n);
-    if (m_answered.size() < (relay ? RelayCount : InputCount))
+    m_answered |= 1u << n;
+    const int count = relay ? RelayCount : InputCount;
+    if (m_answered != ((1u << (count + 1)) - 2))
         return;
     m_queryTimer.stop();
     if (relay)
@@ -153,7 +170,7 @@ void ModulePoller::endCycle(bool answered) {
 }
 
 void ModulePoller::linkClosed() {
-    const std::optional<Transport::Failure> &failure = m_link.lastFailure();
+    const std::optional<Transport::Failure> &failure = m_link->lastFailure();
     Q_EMIT connectionProblem(failure ? failure->text : QStringLiteral("connection closed"));
     m_commanded.clear();
     const bool wasConnecting = std::exchange(m_connecting, false);

@@ -5,7 +5,6 @@
 
 #include <QHash>
 #include <QObject>
-#include <QSet>
 #include <QTimer>
 
 #include <array>
@@ -27,6 +26,9 @@ public:
     const ModuleEntry &module() const { return m_module; }
     void start();
     void stop();
+    // The module is reached elsewhere now, through transport: the connection
+    // is made anew there; what is known of its relays and inputs stays.
+    void moveTo(ModuleEntry module, std::unique_ptr<Transport> transport);
 
     // relay 1 to 15; seconds 0 for no timer. False when the module cannot be
     // reached now; nothing is sent then.
@@ -39,11 +41,12 @@ public:
     static constexpr int MissedPollsOffline = 3;
 
 Q_SIGNALS:
-    // changed: the state differs from the one known before (or none was).
-    void relayRead(int n, bool on, bool changed);
-    void inputRead(int n, bool on, bool changed);
-    // The answer to a command sent by switchRelay(); changed as for
-    // relayRead(), which came just before.
+    // A state that differs from the one known before (or none was). Nothing
+    // is said of the many that stay as they were.
+    void relayChanged(int n, bool on);
+    void inputChanged(int n, bool on);
+    // The answer to a command sent by switchRelay(); changed: relayChanged()
+    // came just before.
     void commandAnswered(int relay, bool on, bool changed);
     void commandRefused();
     // No answer to a command within the query time-out.
@@ -56,6 +59,7 @@ Q_SIGNALS:
 private:
     enum class Query { None, Relays, Inputs };
 
+    void attach(std::unique_ptr<Transport> transport);
     void tick();
     void beginCycle();
     void ask(Query query);
@@ -65,13 +69,14 @@ private:
     void linkClosed();
 
     ModuleEntry m_module;
-    RelayLink m_link;
+    std::unique_ptr<RelayLink> m_link;
     int m_pollMs;
     int m_queryTimeoutMs;
     QTimer m_tick;
     QTimer m_queryTimer;
     Query m_query = Query::None;
-    QSet<int> m_answered;
+    // Bit n: relay or input n answered the query under way.
+    quint32 m_answered = 0;
     bool m_cycleAnswered = false;
     bool m_connecting = false;
     int m_missed = 0;

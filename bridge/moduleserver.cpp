@@ -97,20 +97,4 @@ std::unique_ptr<Transport> ModuleServer::transportFor(quint32 ip) {
     return std::make_unique<AcceptedTransport>(*m_transport, ip);
 }
 
-bool addressOf(const QString &text, quint32 *ip) {
-    const QStringList parts = text.split(u'.');
-    if (parts.size() != 4)
-        return false;
-    quint32 value = 0;
-    for (qsizetype i = 0; i < 4; ++i) {
-        bool ok = false;
-        const uint octet = parts[i].toUInt(&ok);
-        if (!ok || octet > 255 || parts[i].size() > 3)
-            return false;
-        value |= quint32(octet) << (8 * i);
-    }
-    *ip = value;
-    return true;
-}
-
 } // namespace bridge

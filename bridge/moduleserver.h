@@ -28,8 +28,4 @@ private:
     quint16 m_port;
 };
 
-// Parses dotted IPv4 text the way the transport writes addresses; false when
-// text is none.
-bool addressOf(const QString &text, quint32 *ip);
-
 } // namespace bridge

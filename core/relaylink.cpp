@@ -62,15 +62,38 @@ void RelayReplyReader::takeLine(QByteArrayView line) {
 // ---------------------------------------------------------------------------
 // The link
 
+bool dottedAddress(QStringView text, quint32 *ip) {
+    const QList<QStringView> parts = text.split(u'.');
+    if (parts.size() != 4)
+        return false;
+    quint32 value = 0;
+    for (qsizetype i = 0; i < 4; ++i) {
+        bool ok = false;
+        const uint octet = parts[i].toUInt(&ok);
+        if (!ok || octet > 255 || parts[i].size() > 3)
+            return false;
+        value |= quint32(octet) << (8 * i);
+    }
+    *ip = value;
+    return true;
+}
+
 RelayLink::RelayLink(std::unique_ptr<Transport> transport, QObject *parent)
     : QObject(parent)
     , m_transport(std::move(transport)) {
     m_reader.onReading = [this](const relaycodec::Reading &r) { Q_EMIT reading(r); };
     m_reader.onRefusal = [this] { Q_EMIT refused(); };
     connect(m_transport.get(), &Transport::received, this,
-            [this](const Peer &, QByteArrayView bytes) {
-                if (m_open)
-                    m_reader.feed(bytes, m_endpoint.udp);
+            [this](const Peer &from, QByteArrayView bytes) {
+                if (!m_open)
+                    return;
+                // Anyone may send to a datagram socket: only the module's own
+                // replies are its states. (A host given by name is checked by
+                // the system, on the socket connected to its address.)
+                if (m_endpoint.udp &&
+                    (from.port != m_endpoint.port || (m_peerIp != 0 && from.ip != m_peerIp)))
+                    return;
+                m_reader.feed(bytes, m_endpoint.udp);
             });
     connect(m_transport.get(), &Transport::failed, this, &RelayLink::transportFailed);
     connect(m_transport.get(), &Transport::openChanged, this, &RelayLink::transportOpenChanged);
@@ -83,6 +106,8 @@ RelayLink::~RelayLink() {
 void RelayLink::open(const Endpoint &endpoint) {
     close();
     m_endpoint = endpoint;
+    if (!dottedAddress(endpoint.host, &m_peerIp))
+        m_peerIp = 0;
     m_lastFailure.reset();
     m_active = true;
     using Kind = Transport::Kind;

@@ -39,6 +39,10 @@ private:
     QByteArray m_pending;
 };
 
+// A dotted IPv4 address as the tool holds addresses (first octet in the
+// lowest byte); false for anything else, such as a host name.
+bool dottedAddress(QStringView text, quint32 *ip);
+
 class RelayLink : public QObject {
     Q_OBJECT
 
@@ -85,6 +89,8 @@ private:
 
     std::unique_ptr<Transport> m_transport;
     Endpoint m_endpoint;
+    // The module's address, when the endpoint gives it as dotted text.
+    quint32 m_peerIp = 0;
     RelayReplyReader m_reader;
     std::optional<Transport::Failure> m_lastFailure;
     bool m_open = false;

@@ -1,7 +1,7 @@
 // ostrel-bridge between simulated modules and a real mosquitto broker, in the
 // virtual lab (private namespaces only): discovery, commands, states,
 // availability, the last will, and the commands it must refuse.
-#include "labfixture.h"
+#include "bridgelab.h"
 #include "topics.h"
 
 #include <QElapsedTimer>
@@ -9,8 +9,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,18 +16,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int BrokerPort = 1883;
+constexpr int BrokerPort = LabBroker::Port;
 
 // Every message a subscription sees, as "retained|topic|payload" lines.
 class Watcher {
 public:
-    void start(const QString &host, const QString &filter, const QStringList &more = {}) {
-        m_process.start(u"mosquitto_sub"_s,
-                        QStringList{u"-h"_s, host, u"-p"_s, QString::number(BrokerPort), u"-t"_s,
-                                    filter, u"-F"_s, u"%r|%t|%p"_s} +
-                            more);
+    ~Watcher() { stop(); }
+    void stop() {
+        m_process.terminate();
+        m_process.waitForFinished();
     }
-    bool waitStarted() { return m_process.waitForStarted(); }
+    // Everything under ostrel/.
+    bool start(const QString &host) {
+        m_process.start(u"mosquitto_sub"_s, {u"-h"_s, host, u"-p"_s, QString::number(BrokerPort),
+                                             u"-t"_s, u"ostrel/#"_s, u"-F"_s, u"%r|%t|%p"_s});
+        return m_process.waitForStarted();
+    }
     QStringList lines() {
         m_buffer += m_process.readAllStandardOutput();
         const qsizetype end = m_buffer.lastIndexOf('\n');
@@ -48,7 +50,6 @@ public:
         lines();
         m_lines.clear();
     }
-    QProcess &process() { return m_process; }
 
 private:
     QProcess m_process;
@@ -75,37 +76,23 @@ QStringList retained(const QString &host, const QString &filter) {
     return QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
 }
 
-bool brokerListens(const QString &host);
+LabFixture::Options modules(int count) {
+    LabFixture::Options options;
+    options.modules = count;
+    return options;
+}
 
-// mosquitto on the lab's computer side, keeping nothing on disk.
-bool startBroker(QProcess &broker, const QTemporaryDir &dir, const QByteArray &address) {
-    QFile conf(dir.filePath(u"mosquitto.conf"_s));
-    if (!conf.open(QIODevice::WriteOnly))
-        return false;
-    conf.write("listener " + QByteArray::number(BrokerPort) + ' ' + address +
-               "\nallow_anonymous true\npersistence false\n");
-    conf.close();
-    broker.setProgram(
-        QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s}));
-    broker.setArguments({u"-c"_s, conf.fileName()});
-    broker.start();
-    if (!broker.waitForStarted())
-        return false;
-    QElapsedTimer clock;
-    clock.start();
-    while (!brokerListens(QString::fromLatin1(address))) {
-        if (clock.elapsed() > 10000)
-            return false;
-        QTest::qWait(50);
+// The bridge as a process, ended with the test.
+struct BridgeProcess : QProcess {
+    ~BridgeProcess() override {
+        terminate();
+        waitForFinished();
     }
-    return true;
-}
-
-bool brokerListens(const QString &host) {
-    QTcpSocket probe;
-    probe.connectToHost(host, BrokerPort);
-    return probe.waitForConnected(200);
-}
+    bool start(const QStringList &arguments) {
+        QProcess::start(BridgeLab::bridgeExecutable(), arguments);
+        return waitForStarted();
+    }
+};
 
 } // namespace
 
@@ -114,38 +101,18 @@ class TstBridgeLab : public QObject {
 
 private slots:
     void bridgeWithBroker() {
-        if (QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s})
-                .isEmpty())
-            QSKIP("mosquitto is not installed");
-        LabFixture::Options options;
-        options.modules = 2;
-        LabFixture lab(options);
-        LAB_SETUP_OR_SKIP(lab);
-        const QString host = QString::fromLatin1(lab.computerIp());
+        BridgeLab lab(modules(2));
+        BRIDGE_LAB_OR_SKIP(lab);
+        const QString host = lab.host();
         SimProcess &sim = lab.sim();
-        QStringList macs;
-        for (const SimProcess::Module &m : lab.modules())
-            macs.append(bridge::macKey(QString::fromLatin1(m.mac)));
-
-        QTemporaryDir dir;
-        QProcess broker;
-        QVERIFY(startBroker(broker, dir, lab.computerIp()));
-
+        const QStringList macs = lab.macs();
         Watcher watch;
-        watch.start(host, u"ostrel/#"_s);
-        QVERIFY(watch.waitStarted());
+        QVERIFY(watch.start(host));
+        QTemporaryDir dir;
         const QString events = dir.filePath(u"events.jsonl"_s);
-        QProcess bridge;
-        QStringList arguments{u"--broker"_s, host,   u"--poll"_s,      u"300"_s,
-                              u"--events"_s, events, u"--client-id"_s, u"labbridge"_s};
-        for (qsizetype i = 0; i < macs.size(); ++i)
-            arguments << u"--module"_s
-                      << u"%1@%2:12345"_s.arg(macs[i], QString::fromLatin1(lab.modules()[i].ip));
-        const auto startBridge = [&] {
-            bridge.start(QStringLiteral(OSTREL_BRIDGE_EXE), arguments);
-            return bridge.waitForStarted();
-        };
-        QVERIFY(startBridge());
+        const QStringList node{u"--client-id"_s, u"labbridge"_s};
+        BridgeProcess bridge;
+        QVERIFY(bridge.start(lab.bridgeArguments(300, events) + node));
         for (const QString &mac : macs)
             QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(mac), u"online"_s),
                                      10000);
@@ -207,18 +174,15 @@ private slots:
 
         // The broker restarts with nothing kept: the bridge connects again and
         // publishes everything anew.
-        watch.process().terminate();
-        watch.process().waitForFinished();
-        broker.terminate();
-        QVERIFY(broker.waitForFinished());
-        QVERIFY(startBroker(broker, dir, lab.computerIp()));
+        watch.stop();
+        lab.broker().stop();
+        QVERIFY(lab.broker().start());
         QTRY_VERIFY_WITH_TIMEOUT(retained(host, u"ostrel/%1/relay/3"_s.arg(macs[0]))
                                      .contains(u"ostrel/%1/relay/3|ON"_s.arg(macs[0])),
                                  10000);
         QTRY_COMPARE(retained(host, u"homeassistant/#"_s).size(), 27 * macs.size());
         Watcher watch2;
-        watch2.start(host, u"ostrel/#"_s);
-        QVERIFY(watch2.waitStarted());
+        QVERIFY(watch2.start(host));
 
         // A module whose working port goes away is offline after three
         // unanswered polls, and online again at its next answer.
@@ -239,9 +203,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(watch2.saw(u"ostrel/bridge/availability"_s, u"offline"_s), 10000);
         // Back with the second module taken out of its configuration: Home
         // Assistant's entities of that module are removed.
-        arguments.removeLast();
-        arguments.removeLast();
-        QVERIFY(startBridge());
+        QVERIFY(bridge.start(lab.bridgeArguments(300, events, 1) + node));
         QTRY_VERIFY_WITH_TIMEOUT(watch2.saw(u"ostrel/bridge/availability"_s, u"online"_s), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(retained(host, u"homeassistant/#"_s).filter(macs[1]).isEmpty(),
                                  10000);
@@ -254,38 +216,26 @@ private slots:
         QCOMPARE(bridge.exitStatus(), QProcess::NormalExit);
         QCOMPARE(bridge.exitCode(), 0);
         QTRY_VERIFY(watch2.saw(u"ostrel/bridge/availability"_s, u"offline"_s));
-
-        watch2.process().terminate();
-        watch2.process().waitForFinished();
-        broker.terminate();
-        broker.waitForFinished();
     }
 
     // A module in TCP client mode connects to the bridge by itself; the
-    // bridge knows it by its address and drives it over that connection.
+    // bridge knows it by its address and drives it over that connection. The
+    // broker here takes the bridge over TLS.
     void moduleConnectsToBridge() {
-        if (QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s})
-                .isEmpty())
-            QSKIP("mosquitto is not installed");
-        LabFixture::Options options;
-        options.modules = 1;
+        LabFixture::Options options = modules(1);
         options.simArguments = {u"--mode"_s, u"1"_s, u"--dport"_s, u"6000"_s};
-        LabFixture lab(options);
-        LAB_SETUP_OR_SKIP(lab);
-        const QString host = QString::fromLatin1(lab.computerIp());
-        const QString mac = bridge::macKey(QString::fromLatin1(lab.modules()[0].mac));
-        QTemporaryDir dir;
-        QProcess broker;
-        QVERIFY(startBroker(broker, dir, lab.computerIp()));
+        BridgeLab lab(options);
+        BRIDGE_LAB_OR_SKIP(lab);
+        const QString host = lab.host();
+        const QString mac = lab.macs().constFirst();
         Watcher watch;
-        watch.start(host, u"ostrel/#"_s);
-        QVERIFY(watch.waitStarted());
-        QProcess bridge;
-        bridge.start(QStringLiteral(OSTREL_BRIDGE_EXE),
-                     {u"--broker"_s, host, u"--poll"_s, u"300"_s, u"--events"_s, u"/dev/null"_s,
-                      u"--module"_s,
-                      u"%1@%2:6000/client"_s.arg(mac, QString::fromLatin1(lab.modules()[0].ip))});
-        QVERIFY(bridge.waitForStarted());
+        // The bridge reaches the broker over TLS only, trusting its CA.
+        const QString ca = lab.broker().startWithTls(8883);
+        QVERIFY(!ca.isEmpty());
+        QVERIFY(watch.start(host));
+        BridgeProcess bridge;
+        QVERIFY(bridge.start(lab.bridgeArguments(300, u"/dev/null"_s, -1, u":6000/client"_s) +
+                             QStringList{u"--broker"_s, host + u":8883"_s, u"--ca"_s, ca}));
         QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(mac), u"online"_s),
                                  10000);
         QVERIFY(publish(host, u"ostrel/%1/relay/7/set"_s.arg(mac), "ON"));
@@ -293,63 +243,61 @@ private slots:
         QByteArray relays, inputs;
         QVERIFY(lab.sim().state(1, &relays, &inputs));
         QCOMPARE(relays, QByteArray("000000100000000"));
-        bridge.terminate();
-        QVERIFY(bridge.waitForFinished());
-        watch.process().terminate();
-        watch.process().waitForFinished();
-        broker.terminate();
-        broker.waitForFinished();
     }
 
     // With --search the bridge finds the modules and reads how each is
     // reached: here one TCP server and one UDP peer.
     void modulesFoundBySearch() {
-        if (QStandardPaths::findExecutable(u"mosquitto"_s, {u"/usr/sbin"_s, u"/usr/bin"_s})
-                .isEmpty())
-            QSKIP("mosquitto is not installed");
-        LabFixture::Options options;
-        options.modules = 2;
-        LabFixture lab(options);
-        LAB_SETUP_OR_SKIP(lab);
+        BridgeLab lab(modules(2));
+        BRIDGE_LAB_OR_SKIP(lab);
         QVERIFY(lab.sim().control("set 2 mode 2"));
-        const QString host = QString::fromLatin1(lab.computerIp());
-        QStringList macs;
-        for (const SimProcess::Module &m : lab.modules())
-            macs.append(bridge::macKey(QString::fromLatin1(m.mac)));
-        QTemporaryDir dir;
-        QProcess broker;
-        QVERIFY(startBroker(broker, dir, lab.computerIp()));
+        const QString host = lab.host();
+        const QStringList macs = lab.macs();
         Watcher watch;
-        watch.start(host, u"ostrel/#"_s);
-        QVERIFY(watch.waitStarted());
-        QProcess bridge;
-        bridge.start(QStringLiteral(OSTREL_BRIDGE_EXE),
-                     {u"--broker"_s, host, u"--search"_s, u"--poll"_s, u"300"_s, u"--events"_s,
-                      u"/dev/null"_s});
-        QVERIFY(bridge.waitForStarted());
+        QVERIFY(watch.start(host));
+        QTemporaryDir dir;
+        const QString events = dir.filePath(u"events.jsonl"_s);
+        BridgeProcess bridge;
+        QVERIFY(bridge.start(lab.bridgeArguments(300, events, 0) +
+                             QStringList{u"--search"_s, u"--search-interval"_s, u"1"_s}));
         for (const QString &mac : macs)
             QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/availability"_s.arg(mac), u"online"_s),
                                      15000);
-        QVERIFY(watch.saw(
-            u"ostrel/%1/info"_s.arg(macs[1]),
-            QString::fromUtf8(QJsonDocument(QJsonObject{{u"firmware"_s, u"V1.0"_s},
-                                                        {u"ip"_s, u"192.168.1.200"_s},
-                                                        {u"mac"_s, bridge::macText(macs[1])},
-                                                        {u"mode"_s, u"udp"_s},
-                                                        {u"name"_s, u"Relay"_s},
-                                                        {u"port"_s, 12345}})
-                                  .toJson(QJsonDocument::Compact))));
+        const auto info = [&](int port) {
+            return QString::fromUtf8(QJsonDocument(QJsonObject{{u"firmware"_s, u"V1.0"_s},
+                                                               {u"ip"_s, u"192.168.1.200"_s},
+                                                               {u"mac"_s, bridge::macText(macs[1])},
+                                                               {u"mode"_s, u"udp"_s},
+                                                               {u"name"_s, u"Relay"_s},
+                                                               {u"port"_s, port}})
+                                         .toJson(QJsonDocument::Compact));
+        };
+        QVERIFY(watch.saw(u"ostrel/%1/info"_s.arg(macs[1]), info(12345)));
         QVERIFY(publish(host, u"ostrel/%1/relay/5/set"_s.arg(macs[1]), "ON"));
         QTRY_VERIFY(watch.saw(u"ostrel/%1/relay/5"_s.arg(macs[1]), u"ON"_s));
         QByteArray relays, inputs;
         QVERIFY(lab.sim().state(2, &relays, &inputs));
         QCOMPARE(relays, QByteArray("000010000000000"));
-        bridge.terminate();
-        QVERIFY(bridge.waitForFinished());
-        watch.process().terminate();
-        watch.process().waitForFinished();
-        broker.terminate();
-        broker.waitForFinished();
+
+        // The module moves to another port: a later search finds it there,
+        // and the bridge says so and follows it.
+        QVERIFY(lab.sim().control("set 2 port 12346"));
+        QTRY_VERIFY_WITH_TIMEOUT(watch.saw(u"ostrel/%1/info"_s.arg(macs[1]), info(12346)), 20000);
+        QFile log(events);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QJsonObject moved;
+        for (const QByteArray &line : log.readAll().split('\n')) {
+            const QJsonObject e = QJsonDocument::fromJson(line).object();
+            if (e[u"event"_s] == u"address-changed"_s)
+                moved = e;
+        }
+        QCOMPARE(moved[u"mac"_s].toString(), macs[1]);
+        QCOMPARE(moved[u"from"_s].toString(), u"udp 192.168.1.200:12345"_s);
+        QCOMPARE(moved[u"to"_s].toString(), u"udp 192.168.1.200:12346"_s);
+        QVERIFY(publish(host, u"ostrel/%1/relay/6/set"_s.arg(macs[1]), "ON"));
+        QTRY_VERIFY(watch.saw(u"ostrel/%1/relay/6"_s.arg(macs[1]), u"ON"_s));
+        QVERIFY(lab.sim().state(2, &relays, &inputs));
+        QCOMPARE(relays, QByteArray("000011000000000"));
     }
 };
 

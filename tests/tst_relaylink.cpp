@@ -60,7 +60,8 @@ private slots:
     void exchange_data() {
         QTest::addColumn<bool>("udp");
         QTest::addColumn<QString>("script"); // c: connect, f: refused, x: peer closes,
-                                             // t: time runs out, else an arrival
+                                             // t: time runs out, else an arrival (~: from
+                                             // another address, ^: from another port)
         QTest::addColumn<Outcome>("outcome");
         QTest::addColumn<QString>("missing");
         QTest::addColumn<bool>("sent");
@@ -81,6 +82,9 @@ private slots:
             << true << u"f"_s << Outcome::SendFailed << u"2 3"_s << true;
         QTest::newRow("datagram answers")
             << true << u"+STACH3=0,0|+STACH2=0,0"_s << Outcome::Done << QString() << true;
+        QTest::newRow("datagrams of others are no answers")
+            << true << u"~+STACH2=0,0|^+STACH3=0,0|+STACH3=0,0|t"_s << Outcome::NoAnswer << u"2"_s
+            << true;
         QTest::newRow("datagram refused after an answer")
             << true << u"+STACH3=0,0|f|t"_s << Outcome::NoAnswer << u"2"_s << true;
     }
@@ -109,7 +113,14 @@ private slots:
                 QTRY_VERIFY(result);
                 QVERIFY(result->timedOut);
             } else {
-                fake.deliver(Peer{}, step.toLatin1());
+                // The module at 10.0.0.2:12345, or another sender.
+                Peer from{0x0200000a, 12345};
+                if (step.startsWith(u'~'))
+                    from.ip = 0x0300000a;
+                else if (step.startsWith(u'^'))
+                    from.port = 12346;
+                fake.deliver(from,
+                             step.toLatin1().mid(step.startsWith(u'~') || step.startsWith(u'^')));
             }
         }
         QTRY_VERIFY(result);
