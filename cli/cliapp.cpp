@@ -509,7 +509,8 @@ int Application::runCommand(Command &command, const QStringList &arguments) {
              {},
              Words::tr("interrupted by %1: the steps under way ended, no other was "
                        "started")
-                 .arg(signalName(caught))});
+                 .arg(signalName(caught)),
+             u"interrupted"_s});
     }
     m_output.report(name, *report);
     return report->exitCode;

@@ -102,7 +102,8 @@ public:
             report.fail(NothingFound, {{},
                                        u"adapters"_s,
                                        Words::tr("no adapter is up, can broadcast and has an IPv4 "
-                                                 "address")});
+                                                 "address"),
+                                       u"no_adapter"_s});
         done(report);
     }
 };
@@ -320,8 +321,10 @@ private:
                 return;
             }
             Report report;
-            report.fail(ModuleFailed,
-                        {u"all"_s, {}, Words::tr("not confirmed; nothing was changed")});
+            report.fail(ModuleFailed, {u"all"_s,
+                                       {},
+                                       Words::tr("not confirmed; nothing was changed"),
+                                       u"not_confirmed"_s});
             done(withSearch(report, search));
         });
     }

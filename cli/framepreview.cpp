@@ -15,6 +15,7 @@ FramePreview previewFrames(const QByteArray &moduleMac, const QByteArray &localM
         if (frame.refusal) {
             preview.refusedStep = step;
             preview.refusal = failureWords(*frame.refusal);
+            preview.refusalCode = codeName(*frame.refusal);
             return false;
         }
         preview.frames.append({step, frame.bytes});

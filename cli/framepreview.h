@@ -18,9 +18,11 @@ struct FramePreview {
         QByteArray bytes;
     };
     QList<Frame> frames;
-    // The step refused and why; the frames before it were built.
+    // The step refused and why, in words and as a code; the frames before
+    // it were built.
     QString refusedStep;
     QString refusal;
+    QString refusalCode;
 };
 
 // The frames of settings, one each, in their order; "AT+DEFAULT" first when

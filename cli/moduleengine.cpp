@@ -89,8 +89,8 @@ public:
                            for (const FoundModule &module : result.modules)
                                outcome.modules.append(listed(module));
                            for (const ModuleBatch::Clash &clash : result.clashes)
-                               outcome.warnings.append(
-                                   {gbk::decode(clash.module.mac), u"search"_s, clash.warning});
+                               outcome.warnings.append({gbk::decode(clash.module.mac), u"search"_s,
+                                                        clash.warning, u"shared_address"_s});
                            if (result.framesQueued > 0)
                                outcome.warnings.append(
                                    {{},
@@ -98,9 +98,10 @@ public:
                                     Words::tr("%1 of its frames were still queued when the search "
                                               "ended (--rate): modules behind their adapters "
                                               "were not asked")
-                                        .arg(result.framesQueued)});
-                           if (const QString why = searchFailure(result); !why.isEmpty())
-                               outcome.failure = Problem{{}, u"search"_s, why};
+                                        .arg(result.framesQueued),
+                                    u"frames_queued"_s});
+                           if (Problem failure = searchFailure(result); !failure.message.isEmpty())
+                               outcome.failure = std::move(failure);
                            outcome.traffic = traffic();
                            done(outcome);
                        });
@@ -117,7 +118,8 @@ public:
                std::function<void(RunOutcome)> done) override {
         RunOutcome run{std::move(search), {}};
         if (!run.search.failure && m_found.isEmpty())
-            run.search.failure = Problem{{}, u"search"_s, Words::tr("no module answered")};
+            run.search.failure =
+                Problem{{}, u"search"_s, Words::tr("no module answered"), u"no_module"_s};
         QList<ModuleBatch::Job> batch;
         QList<qsizetype> places; // the outcome each batch job fills
         if (const int skipped = plan(jobs, run.modules, batch, places); skipped > 0) {
@@ -125,7 +127,8 @@ public:
             run.search.warnings.append(Problem{
                 {},
                 u"search"_s,
-                Words::tr("%1 answers skipped: their MAC text is not a MAC address").arg(skipped)});
+                Words::tr("%1 answers skipped: their MAC text is not a MAC address").arg(skipped),
+                u"bad_mac"_s});
         }
         m_batch.run(batch, [this, run, places, done](const QList<ModuleBatch::Outcome> &ends) {
             RunOutcome result = run;
@@ -153,18 +156,25 @@ public:
     void stopStarting(const QString &message) override { m_batch.stopStarting(message); }
 
 private:
-    QString searchFailure(const ModuleBatch::SearchResult &result) const {
+    // No message: the search went out.
+    Problem searchFailure(const ModuleBatch::SearchResult &result) const {
         using F = ModuleBatch::SearchResult::Failure;
         switch (result.failure) {
         case F::None:
             break;
         case F::NoAdapter:
-            return m_adapter.isEmpty()
-                       ? Words::tr("no adapter is up, can broadcast and has an IPv4 address")
-                       : Words::tr("adapter %1 has no IPv4 address").arg(m_adapter);
+            return {{},
+                    u"search"_s,
+                    m_adapter.isEmpty()
+                        ? Words::tr("no adapter is up, can broadcast and has an IPv4 address")
+                        : Words::tr("adapter %1 has no IPv4 address").arg(m_adapter),
+                    u"no_adapter"_s};
         case F::NotOpen:
-            return portTaken(result.systemText.isEmpty() ? Words::tr("no reason given")
-                                                         : result.systemText);
+            return {{},
+                    u"search"_s,
+                    portTaken(result.systemText.isEmpty() ? Words::tr("no reason given")
+                                                          : result.systemText),
+                    u"port_unavailable"_s};
         }
         return {};
     }

@@ -81,7 +81,7 @@ QString detailOf(const ModuleOutcome &outcome) {
     if (outcome.status == Status::Done)
         return wrote;
     if (outcome.status != Status::Failed)
-        return Problem{{}, outcome.step, outcome.message}.line();
+        return Problem{{}, outcome.step, outcome.message, outcome.code}.line();
     // What the module took before it failed is changed on it all the same.
     const QString failure = Words::tr("failed at %1 (%2)").arg(outcome.step, outcome.message);
     return wrote.isEmpty() ? failure : wrote + u"; "_s + failure;
@@ -94,9 +94,9 @@ Report outcomesReport(const QList<ModuleOutcome> &outcomes) {
     for (const ModuleOutcome &outcome : outcomes) {
         modules.append(moduleJson(outcome));
         if (outcome.status == Status::Failed && !outcome.written.isEmpty())
-            report.errors.append({outcome.module, outcome.step, detailOf(outcome)});
+            report.errors.append({outcome.module, outcome.step, detailOf(outcome), outcome.code});
         else if (outcome.status != Status::Done)
-            report.errors.append({outcome.module, outcome.step, outcome.message});
+            report.errors.append({outcome.module, outcome.step, outcome.message, outcome.code});
     }
     report.fields.insert(u"modules"_s, modules);
     report.exitCode = exitCodeOf(outcomes);
@@ -166,7 +166,8 @@ Report searchReport(const SearchOutcome &outcome) {
     }
     report.fields.insert(u"modules"_s, modules);
     if (!outcome.failure && outcome.modules.isEmpty())
-        report.fail(NothingFound, {{}, u"search"_s, Words::tr("no module answered")});
+        report.fail(NothingFound,
+                    {{}, u"search"_s, Words::tr("no module answered"), u"no_module"_s});
     return withSearch(report, outcome);
 }
 
@@ -222,7 +223,8 @@ Report dryRunReport(const QList<PreviewedModule> &modules) {
                 QJsonObject{{u"module"_s, module}, {u"step"_s, frame.step}, {u"frame"_s, text}});
         }
         if (!preview.refusal.isEmpty())
-            report.fail(UsageError, {module, preview.refusedStep, preview.refusal});
+            report.fail(UsageError,
+                        {module, preview.refusedStep, preview.refusal, preview.refusalCode});
     }
     report.fields.insert(u"dryRun"_s, true);
     report.fields.insert(u"frames"_s, frames);

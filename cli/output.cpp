@@ -70,7 +70,7 @@ QString Problem::line() const {
 }
 
 QJsonObject Problem::json() const {
-    return {{u"module"_s, module}, {u"step"_s, step}, {u"message"_s, message}};
+    return {{u"module"_s, module}, {u"step"_s, step}, {u"message"_s, message}, {u"code"_s, code}};
 }
 
 QString Table::render() const {
@@ -138,7 +138,7 @@ void Output::endProgress() {
 void Output::usageError(const QString &command, const QString &message, bool json) {
     if (json) {
         Report report;
-        report.fail(UsageError, {{}, u"usage"_s, message});
+        report.fail(UsageError, {{}, u"usage"_s, message, u"usage"_s});
         QJsonObject usage = document(command, report);
         if (command.isEmpty())
             usage.insert(u"command"_s, QJsonValue::Null);

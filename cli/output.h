@@ -19,11 +19,13 @@ enum ExitCode : int {
 };
 
 // What went wrong where: the module (MAC text, address or HOST:PORT), the
-// step of the conversation, and why.
+// step of the conversation, why in words (in the language in force), and the
+// same as a code that never changes with the language, for scripts.
 struct Problem {
     QString module;
     QString step;
     QString message;
+    QString code;
 
     QString line() const;
     QJsonObject json() const;

@@ -68,35 +68,65 @@ void WorkingModeExchange::start(std::function<void(ExchangeResult)> done) {
     });
 }
 
+namespace {
+
+// The code of a connection that failed, by what the system said of it.
+QString failureCode(const RelayExchange::Result &result, const QString &otherwise) {
+    using Reason = Transport::Failure::Reason;
+    switch (result.failure ? result.failure->reason : Reason::Other) {
+    case Reason::Refused:
+        return u"refused"_s;
+    case Reason::Reset:
+        return u"reset"_s;
+    case Reason::Unreachable:
+        return u"unreachable"_s;
+    case Reason::TimedOut:
+        return u"timeout"_s;
+    case Reason::AddressInUse:
+        return u"address_in_use"_s;
+    case Reason::Other:
+        break;
+    }
+    return otherwise;
+}
+
+} // namespace
+
 std::optional<Problem> WorkingModeExchange::problemOf(const RelayExchange::Result &result) const {
     const QString ms = QString::number(m_exchange.timeoutMs);
     const QString why = result.failure ? result.failure->text : QString();
-    const auto problem = [this](const QString &step, const QString &message) {
-        return Problem{m_exchange.peer(), step, message};
+    const auto problem = [this](const QString &step, const QString &message, const QString &code) {
+        return Problem{m_exchange.peer(), step, message, code};
     };
     switch (result.outcome) {
     case Outcome::Done:
         break;
     case Outcome::NoConnection:
         if (result.timedOut)
-            return problem(u"connect"_s, Words::tr("no connection within %1 ms").arg(ms));
-        return problem(u"connect"_s, why.isEmpty() ? Words::tr("no connection") : why);
+            return problem(u"connect"_s, Words::tr("no connection within %1 ms").arg(ms),
+                           u"timeout"_s);
+        return problem(u"connect"_s, why.isEmpty() ? Words::tr("no connection") : why,
+                       failureCode(result, u"no_connection"_s));
     case Outcome::SendFailed:
         // A datagram the module's computer turned away comes back as a reset
         // of the socket, which says less than this.
         if (m_exchange.udp && result.failure &&
             result.failure->reason == Transport::Failure::Reason::Reset)
-            return problem(u"send"_s, Words::tr("nothing listens on that port"));
-        return problem(u"send"_s, why.isEmpty() ? Words::tr("the command could not be sent") : why);
+            return problem(u"send"_s, Words::tr("nothing listens on that port"), u"refused"_s);
+        return problem(u"send"_s, why.isEmpty() ? Words::tr("the command could not be sent") : why,
+                       u"send_failed"_s);
     case Outcome::Refused:
-        return problem(m_exchange.step, Words::tr("the module answered ERROR"));
+        return problem(m_exchange.step, Words::tr("the module answered ERROR"), u"refused"_s);
     case Outcome::NoAnswer:
         if (result.timedOut)
-            return problem(m_exchange.step, Words::tr("no answer from %1 within %2 ms")
-                                                .arg(missingText(result, m_exchange.kind), ms));
+            return problem(m_exchange.step,
+                           Words::tr("no answer from %1 within %2 ms")
+                               .arg(missingText(result, m_exchange.kind), ms),
+                           u"timeout"_s);
         return problem(m_exchange.step,
                        Words::tr("the module closed the connection without an answer from %1")
-                           .arg(missingText(result, m_exchange.kind)));
+                           .arg(missingText(result, m_exchange.kind)),
+                       u"no_answer"_s);
     }
     return std::nullopt;
 }

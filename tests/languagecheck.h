@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 
 // What stays and what changes when the command line speaks another language.
 namespace languagecheck {
@@ -34,6 +36,24 @@ inline QJsonValue withoutWords(const QJsonValue &value) {
             object.insert(it.key(), withoutWords(it.value()));
     }
     return object;
+}
+
+// Objects of the document that say something in words ("message") but give
+// a script no code for it, in JSON text.
+inline QStringList messagesWithoutCode(const QJsonValue &value) {
+    QStringList found;
+    if (value.isArray()) {
+        for (const QJsonValue &item : value.toArray())
+            found += messagesWithoutCode(item);
+    } else if (value.isObject()) {
+        const QJsonObject object = value.toObject();
+        if (object.contains(QLatin1String("message")) &&
+            object.value(QLatin1String("code")).toString().isEmpty())
+            found.append(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+        for (const QJsonValue &member : object)
+            found += messagesWithoutCode(member);
+    }
+    return found;
 }
 
 } // namespace languagecheck

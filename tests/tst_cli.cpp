@@ -208,6 +208,8 @@ private slots:
         const Run c = runCli(line, adapters);
         QCOMPARE(c.code, code);
         QVERIFY2(!languagecheck::hasChinese(spoken(c)), qPrintable(c.err + c.out));
+        const QStringList uncoded = languagecheck::messagesWithoutCode(c.json());
+        QVERIFY2(uncoded.isEmpty(), qPrintable(uncoded.join(u'\n')));
         for (const QString &language : {u"en"_s, u"zh_CN"_s}) {
             const Run run = runCli(u"--lang "_s + language + u' ' + line, adapters);
             QCOMPARE(run.code, code);
