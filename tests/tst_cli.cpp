@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,6 +57,10 @@ Run runCli(const QString &line, const QList<NetworkAdapter> &adapters = {labAdap
     const cli::Environment environment{failingOut ? *failingOut : out, err, false, source,
                                        [] { return std::make_unique<SocketTransport>(); }};
     QStringList arguments = line.split(u' ', Qt::SkipEmptyParts);
+    // The expectations are English: the C locale's, and where the system has
+    // no C locale (Windows, a Chinese one under Wine) English asked for.
+    if (QLocale::system().language() != QLocale::C && !line.contains(u"--lang"_s))
+        arguments.prepend(u"--lang=en"_s);
     arguments.prepend(u"ostrel-cli"_s);
     const int code = cli::run(arguments, environment);
     return {code, QString::fromUtf8(out.data()), QString::fromUtf8(err.data())};
