@@ -31,7 +31,8 @@ std::optional<QByteArray> readFile(const QString &path, QString *error) {
     const bool opened = path == StandardInput ? file.open(stdin, QIODevice::ReadOnly)
                                               : file.open(QIODevice::ReadOnly);
     if (!opened) {
-        *error = u"%1: %2"_s.arg(path, file.errorString());
+        *error = u"%1: %2"_s.arg(path, path == StandardInput ? file.errorString()
+                                                             : settings::openFailure(file, false));
         return std::nullopt;
     }
     QByteArray bytes;

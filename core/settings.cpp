@@ -59,7 +59,7 @@ DocumentRead readDocument(const QString &path) {
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        read.reason = file.errorString();
+        read.reason = openFailure(file, false);
         return read;
     }
     if (file.size() > MaxFileSize) {
@@ -217,7 +217,7 @@ template <typename Edit> SaveResult replaceDocument(const QString &path, Edit ed
         // CFG.ini the user may write.
         if (read.outcome == ReadOutcome::Read)
             return writeInPlace(path, read.doc, read.bytes);
-        return saveFailure(path, file.errorString());
+        return saveFailure(path, openFailure(file, true));
     }
     if (QString reason; !writeAll(file, bytes, reason)) {
         file.cancelWriting();
@@ -235,6 +235,22 @@ SaveResult lineBreakFailure(const QString &path, const QString &key) {
 }
 
 } // namespace
+
+QString openFailure(const QFileDevice &file, bool writing) {
+    const QFileInfo info(file.fileName());
+    if (info.isDir())
+        return QCoreApplication::translate("settings", "it is a folder");
+    if (!writing && !info.exists())
+        return QCoreApplication::translate("settings", "no such file");
+    if (writing && !info.dir().exists())
+        return QCoreApplication::translate("settings", "the folder does not exist");
+    const bool allowed =
+        writing ? (info.exists() ? info.isWritable() : QFileInfo(info.absolutePath()).isWritable())
+                : info.isReadable();
+    if (!allowed)
+        return QCoreApplication::translate("settings", "permission denied");
+    return file.errorString();
+}
 
 QString filePathFor(const QString &programFolder) {
     const QDir folder(programFolder);

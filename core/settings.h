@@ -2,6 +2,7 @@
 
 #include "parameters.h"
 
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
@@ -54,6 +55,11 @@ struct LoadResult {
     // names the file.
     QString message;
 };
+
+// Why file could not be opened for reading or writing, in the language in
+// force: the common reasons in the program's own words, since the system's
+// follow the system's language and not the one chosen.
+QString openFailure(const QFileDevice &file, bool writing);
 
 // Value of key in section "CFG"; "0" when the file or the key is missing.
 QString ReadSetting(const QString &path, const QString &key);

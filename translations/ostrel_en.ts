@@ -2233,6 +2233,22 @@ The fields were not changed.</translation>
         <source>The settings file %1 holds no item number under %2, so those boxes were left as they were. Everything else was restored.</source>
         <translation>The settings file %1 holds no item number under %2, so those boxes were left as they were. Everything else was restored.</translation>
     </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>no such file</source>
+        <translation>no such file</translation>
+    </message>
+    <message>
+        <source>the folder does not exist</source>
+        <translation>the folder does not exist</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>permission denied</translation>
+    </message>
 </context>
 <context>
     <name>socketFailure</name>

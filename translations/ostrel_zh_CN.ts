@@ -2227,6 +2227,22 @@ The fields were not changed.</source>
         <source>The settings file %1 holds no item number under %2, so those boxes were left as they were. Everything else was restored.</source>
         <translation>设置文件 %1 中 %2 下没有选项编号，因此这些下拉框保持不变。其他内容均已恢复。</translation>
     </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>它是一个文件夹</translation>
+    </message>
+    <message>
+        <source>no such file</source>
+        <translation>文件不存在</translation>
+    </message>
+    <message>
+        <source>the folder does not exist</source>
+        <translation>文件夹不存在</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>没有权限</translation>
+    </message>
 </context>
 <context>
     <name>socketFailure</name>
