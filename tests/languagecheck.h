@@ -14,7 +14,7 @@ namespace languagecheck {
 // Whether text holds Chinese: ideographs, CJK punctuation or full-width forms.
 inline bool hasChinese(const QString &text) {
     static const QRegularExpression chinese(
-        QStringLiteral("[\\x{3000}-\\x{303f}\\x{3400}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+        QStringLiteral("[\\p{Han}\\x{3000}-\\x{303f}\\x{3400}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
     return text.contains(chinese);
 }
 
