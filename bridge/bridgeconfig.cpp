@@ -1,6 +1,7 @@
 #include "bridgeconfig.h"
 
 #include "moduleserver.h"
+#include "settings.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -60,7 +61,7 @@ QString defaultClientId() {
 void readFile(const QString &path, Config &config, QStringList &errors) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        errors.append(u"%1: %2"_s.arg(path, file.errorString()));
+        errors.append(u"%1: %2"_s.arg(path, settings::openFailure(file, false)));
         return;
     }
     QJsonParseError parseError;
@@ -293,7 +294,7 @@ Config readConfig(const QCommandLineParser &parser, QStringList *errors) {
 bool readCredentials(const QString &path, QString *user, QString *password, QString *error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        *error = u"%1: %2"_s.arg(path, file.errorString());
+        *error = u"%1: %2"_s.arg(path, settings::openFailure(file, false));
         return false;
     }
     const QStringList lines = QString::fromUtf8(file.read(4096)).split(u'\n');
