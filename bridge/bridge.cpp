@@ -1,5 +1,7 @@
 #include "bridge.h"
 
+#include "parameters.h"
+
 #include <QDateTime>
 #include <QJsonDocument>
 
@@ -80,9 +82,7 @@ std::unique_ptr<Transport> Bridge::transportFor(const ModuleEntry &module, QStri
             return nullptr;
         }
     }
-    quint32 ip = 0;
-    dottedAddress(module.endpoint.host, &ip);
-    return server->transportFor(ip);
+    return server->transportFor(parameters::addressValue(module.endpoint.host).value_or(0));
 }
 
 ModulePoller &Bridge::addModule(const ModuleEntry &module, std::unique_ptr<Transport> transport) {

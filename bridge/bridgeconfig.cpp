@@ -1,6 +1,7 @@
 #include "bridgeconfig.h"
 
 #include "moduleserver.h"
+#include "parameters.h"
 #include "settings.h"
 
 #include <QCommandLineParser>
@@ -268,8 +269,7 @@ Config readConfig(const QCommandLineParser &parser, QStringList *errors) {
     if (config.modules.isEmpty() && !config.search)
         faults.append(u"no module: give --module, --search or \"modules\" in the configuration"_s);
     for (const ModuleEntry &m : std::as_const(config.modules)) {
-        quint32 ip = 0;
-        if (m.connectsToUs && !dottedAddress(m.endpoint.host, &ip))
+        if (m.connectsToUs && !parameters::addressValue(m.endpoint.host))
             faults.append(
                 u"module %1 connects to the bridge: give its IPv4 address, not \"%2\""_s.arg(
                     m.mac, m.endpoint.host));

@@ -3,6 +3,7 @@
 #include "atframe.h"
 #include "gbk.h"
 #include "logging.h"
+#include "parameters.h"
 #include "transport.h"
 
 #include <QPointer>
@@ -12,23 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A dotted address as the tool holds addresses (first octet in the lowest
-// byte); 0 for anything else.
-quint32 addressOf(QByteArrayView text) {
-    const QList<QByteArray> parts = text.toByteArray().trimmed().split('.');
-    if (parts.size() != 4)
-        return 0;
-    quint32 address = 0;
-    for (qsizetype i = 0; i < 4; ++i) {
-        bool ok = false;
-        const uint octet = parts[i].toUInt(&ok, 10);
-        if (!ok || octet > 255)
-            return 0;
-        address |= octet << (8 * i);
-    }
-    return address;
-}
 
 // The module answers values up to this many bytes (the longest, a MAC text,
 // has 17); a longer one is a malformed report.
@@ -480,7 +464,10 @@ bool ModuleSession::sendSetting(const Command &command, const ParameterValue &va
     if (command.parameter == Parameter::MAC)
         m_macSent = settingBytes(command.kind, value).value_or(QByteArray());
     if (command.parameter == Parameter::IP)
-        m_ipSent = addressOf(settingBytes(command.kind, value).value_or(QByteArray()));
+        m_ipSent = parameters::addressValue(
+                       QString::fromLatin1(settingBytes(command.kind, value).value_or(QByteArray()))
+                           .trimmed())
+                       .value_or(0);
     m_phase = awaiting;
     m_step = &command;
     report(SessionResult::Code::Sent, &command, true);

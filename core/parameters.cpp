@@ -319,20 +319,26 @@ QString normalizedMac(QStringView text) {
 }
 
 QString normalizedAddress(QStringView text) {
+    const std::optional<quint32> address = addressValue(text);
+    return address ? addressText(*address) : QString();
+}
+
+std::optional<quint32> addressValue(QStringView text) {
     const QList<QStringView> parts = text.split(u'.');
     if (parts.size() != 4)
-        return {};
-    QStringList octets;
-    for (const QStringView part : parts) {
+        return std::nullopt;
+    quint32 address = 0;
+    for (qsizetype i = 0; i < 4; ++i) {
+        const QStringView part = parts[i];
         bool ok = false;
         const bool digits =
             !part.isEmpty() && part.size() <= 3 && std::ranges::all_of(part, isAsciiDigit);
         const uint octet = digits ? part.toUInt(&ok) : 0;
         if (!ok || octet > 255)
-            return {};
-        octets.append(QString::number(octet));
+            return std::nullopt;
+        address |= quint32(octet) << (8 * i);
     }
-    return octets.join(u'.');
+    return address;
 }
 
 QString addressText(quint32 address) {

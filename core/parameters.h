@@ -192,6 +192,10 @@ CutOff cutOff(const ModuleSettings &settings);
 QString normalizedMac(QStringView text);
 // A dotted IPv4 address without leading zeros; empty when text is none.
 QString normalizedAddress(QStringView text);
+// A dotted IPv4 address (1 to 3 digits per octet) as the tool holds
+// addresses, the first octet the lowest byte; nullopt for anything else,
+// such as a host name.
+std::optional<quint32> addressValue(QStringView text);
 // An address as the dotted text of its octets, the first octet the lowest
 // byte (an address in network byte order).
 QString addressText(quint32 address);

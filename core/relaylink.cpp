@@ -1,5 +1,7 @@
 #include "relaylink.h"
 
+#include "parameters.h"
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -62,22 +64,6 @@ void RelayReplyReader::takeLine(QByteArrayView line) {
 // ---------------------------------------------------------------------------
 // The link
 
-bool dottedAddress(QStringView text, quint32 *ip) {
-    const QList<QStringView> parts = text.split(u'.');
-    if (parts.size() != 4)
-        return false;
-    quint32 value = 0;
-    for (qsizetype i = 0; i < 4; ++i) {
-        bool ok = false;
-        const uint octet = parts[i].toUInt(&ok);
-        if (!ok || octet > 255 || parts[i].size() > 3)
-            return false;
-        value |= quint32(octet) << (8 * i);
-    }
-    *ip = value;
-    return true;
-}
-
 RelayLink::RelayLink(std::unique_ptr<Transport> transport, QObject *parent)
     : QObject(parent)
     , m_transport(std::move(transport)) {
@@ -106,8 +92,7 @@ RelayLink::~RelayLink() {
 void RelayLink::open(const Endpoint &endpoint) {
     close();
     m_endpoint = endpoint;
-    if (!dottedAddress(endpoint.host, &m_peerIp))
-        m_peerIp = 0;
+    m_peerIp = parameters::addressValue(endpoint.host).value_or(0);
     m_lastFailure.reset();
     m_active = true;
     using Kind = Transport::Kind;

@@ -39,10 +39,6 @@ private:
     QByteArray m_pending;
 };
 
-// A dotted IPv4 address as the tool holds addresses (first octet in the
-// lowest byte); false for anything else, such as a host name.
-bool dottedAddress(QStringView text, quint32 *ip);
-
 class RelayLink : public QObject {
     Q_OBJECT
 
